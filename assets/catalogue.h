@@ -1,0 +1,26 @@
+#pragma once
+// The pictures of the show: 28 sprites loaded at start-up, each with a
+// texture of its own, named by their file names and never released.
+#include <SFML/Graphics/Sprite.hpp>
+#include <string>
+
+const int catalogueSize = 28;
+
+// Loads one picture into a new heap sprite with the given origin and position.
+// On failure writes "error loading texture <file>" and returns null.
+sf::Sprite* loadSprite(const std::string& file, float originX, float originY, float posX, float posY);
+sf::Sprite* loadSprite(const std::string& file);
+
+// Loads the 28 pictures in catalogue order.
+void loadCatalogue();
+
+// The file name of catalogue entry i (0 to 27), in load order.
+const char* catalogueFile(int i);
+
+// The sprite of a catalogue entry, null when its file failed to load.
+sf::Sprite* catalogueSprite(int i);
+
+// The sprite of the picture with this file name. A picture that failed to
+// load (or was never loaded) gives a blank sprite without a texture, which
+// draws nothing, so a missing file never breaks a scene.
+sf::Sprite& picture(const char* file);

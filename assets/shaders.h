@@ -1,0 +1,21 @@
+#pragma once
+// The five post-processing shaders and the heat shader's distortion map.
+#include <SFML/Graphics/Shader.hpp>
+#include <SFML/Graphics/Texture.hpp>
+
+extern sf::Shader heatShader;
+extern sf::Shader blurShader;
+extern sf::Shader rippleShader;
+extern sf::Shader shockwaveShader;
+extern sf::Shader pixelationShader;
+
+// "heatmap.png", repeated and smoothed, handed to the heat shader.
+extern sf::Texture distortionTexture;
+
+// Prepares distortionTexture and loads "heatmap.png" into it (result ignored).
+void loadDistortionTexture();
+
+// Loads the five shaders in order with their start-up uniforms. Only the heat
+// shader's failure counts: then it writes "Failed to load shader, exiting..."
+// to sf::err() and returns false.
+bool loadShaders();

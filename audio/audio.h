@@ -1,0 +1,21 @@
+#pragma once
+// Our audio output: initialised once at start-up; scene 0 asks it to stream
+// the music file once from its start. Nothing is read back and nothing is
+// reported: a machine without sound, or a missing or damaged file, gives a
+// silent show.
+
+using MusicChannel = unsigned;  // 0 stands for "no stream"
+
+// Opens the default output device, quietly; without a device the show is silent.
+void initAudioOutput();
+
+// Opens an MP3 file as a stream. Returns 0 when there is no output or the
+// file cannot be decoded.
+MusicChannel createMusicStream(const char* file);
+
+// Starts a stream created above; 0 is ignored.
+void playMusicStream(MusicChannel channel);
+
+// How many times a stream was asked for, whether or not it could play: the
+// capture tool uses it to find the frame in which the music starts.
+int musicStreamRequests();

@@ -1,0 +1,42 @@
+// The scene contract's shared values, the dispatch table and the fades.
+#include "scenes/scene.h"
+
+#include <algorithm>
+
+float frameDelta = 0.0f;
+
+const float holdSeconds = 4.0f;
+const float fadeSeconds = 2.0f;
+const float stepSeconds = 1.0f;
+const float halfStepSeconds = 0.5f;
+
+float effectTime = 0.0f;
+
+namespace
+{
+using SceneRoutine = int (*)(sf::RenderTarget&);
+
+const SceneRoutine sceneRoutines[sceneCount] = {
+    runScene0, runScene1, runScene2, runScene3, runScene4,  runScene5,
+    runScene6, runScene7, runScene8, runScene9, runScene10, runScene11,
+};
+}
+
+int dispatchScene(int sceneIndex, sf::RenderTarget& target)
+{
+    if (sceneIndex < 0 || sceneIndex >= sceneCount)
+        return sceneIndex;
+    return sceneRoutines[sceneIndex](target);
+}
+
+float fadeInAlpha(float timer, float length)
+{
+    double alpha = 255.0 - static_cast<double>(timer) * 255.0 / length;
+    return static_cast<float>(std::max(alpha, 0.0));
+}
+
+float fadeOutAlpha(float timer, float length)
+{
+    double alpha = static_cast<double>(timer) * 255.0 / length;
+    return static_cast<float>(std::min(alpha, 255.0));
+}

@@ -1,0 +1,60 @@
+#pragma once
+// What every scene shares: the frame's time step, the timing constants, the
+// effect clock, the twelve scene routines and the fades they all use.
+#include <SFML/Graphics/RenderTarget.hpp>
+#include <SFML/Graphics/Sprite.hpp>
+#include <SFML/Config.hpp>
+
+// Seconds since the previous frame, written once per frame by the frame loop.
+extern float frameDelta;
+
+// Timing constants the scenes read and never write.
+extern const float holdSeconds;      // 4.0
+extern const float fadeSeconds;      // 2.0
+extern const float stepSeconds;      // 1.0
+extern const float halfStepSeconds;  // 0.5
+
+// The running time of the shader effects; scenes 3, 4, 5 and 7 drive it.
+extern float effectTime;
+
+const int sceneCount = 12;   // scenes 0 to 11
+const int showEndIndex = 12; // the index that ends the frame loop
+
+// One routine per scene: runs one frame of it on the target and returns the
+// index of the scene for the next frame (its own, or its successor's).
+int runScene0(sf::RenderTarget& target);
+int runScene1(sf::RenderTarget& target);
+int runScene2(sf::RenderTarget& target);
+int runScene3(sf::RenderTarget& target);
+int runScene4(sf::RenderTarget& target);
+int runScene5(sf::RenderTarget& target);
+int runScene6(sf::RenderTarget& target);
+int runScene7(sf::RenderTarget& target);
+int runScene8(sf::RenderTarget& target);
+int runScene9(sf::RenderTarget& target);
+int runScene10(sf::RenderTarget& target);
+int runScene11(sf::RenderTarget& target);
+
+// Runs one frame of the scene sceneIndex (0 to 11) and returns the next index.
+// Any other index draws nothing and comes back unchanged.
+int dispatchScene(int sceneIndex, sf::RenderTarget& target);
+
+// Fade of the picture in (the overlay goes away) over `length` seconds:
+// 255 - timer * 255 / length, never below 0, computed in double precision.
+float fadeInAlpha(float timer, float length);
+
+// Fade of the picture out (the overlay comes back): timer * 255 / length,
+// never above 255, computed in double precision.
+float fadeOutAlpha(float timer, float length);
+
+// An opacity of 0..255 as a colour's alpha byte: truncated, low 8 bits.
+inline sf::Uint8 alphaByte(float alpha)
+{
+    return static_cast<sf::Uint8>(static_cast<int>(alpha));
+}
+
+// Tints a sprite white at the given opacity (0..255).
+inline void setSpriteAlpha(sf::Sprite& sprite, float alpha)
+{
+    sprite.setColor(sf::Color(255, 255, 255, alphaByte(alpha)));
+}

@@ -1,0 +1,50 @@
+#pragma once
+// What the tests share: the show's data loaded in-process, an off-screen
+// target to draw scenes into, and a way to run the real programs.
+#include <SFML/Graphics/Image.hpp>
+#include <SFML/Graphics/RenderTexture.hpp>
+#include <map>
+#include <string>
+#include <vector>
+
+// Moves into the show directory and loads everything the player loads at
+// start-up (pictures, distortion map, off-screen target, fonts, shaders).
+// Runs once per process; later calls do nothing.
+void loadShowForTest();
+
+// A 1280 x 720 off-screen target standing in for the window.
+sf::RenderTexture& testTarget();
+
+// Runs one frame of scene sceneIndex with the given frameDelta on the test
+// target, as the frame loop does (clear to black, dispatch), and returns the
+// next index.
+int runTestFrame(int sceneIndex, float delta);
+
+// Runs scene sceneIndex at a fixed step until it hands over; returns the
+// number of frames it took (the frame that hands over included), or -1 when
+// it has not handed over after maxFrames.
+int runSceneToEnd(int sceneIndex, float delta, int maxFrames = 100000);
+
+// The test target's current picture.
+sf::Image testFrame();
+
+struct ProcessResult
+{
+    int exitCode = -1;     // the exit status, or 128 + signal
+    bool timedOut = false;
+    std::string out;       // standard output
+    std::string err;       // standard error
+};
+
+// Runs a program with extra environment variables (an empty value removes
+// the variable) in a working directory, killing it after timeoutSeconds.
+ProcessResult runProcess(const std::vector<std::string>& argv,
+                         const std::map<std::string, std::string>& env = {},
+                         const std::string& workingDir = SHOW_DIR,
+                         double timeoutSeconds = 120.0);
+
+// Splits text into lines (without their line ends).
+std::vector<std::string> splitLines(const std::string& text);
+
+// The mean colour of a rectangle of an image.
+sf::Color meanColor(const sf::Image& image, unsigned left, unsigned top, unsigned width, unsigned height);
