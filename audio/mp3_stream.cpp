@@ -1,0 +1,1 @@
+// The MP3 stream: not built yet.
