@@ -1,0 +1,79 @@
+// The player: opens the window, loads the show, runs the frame loop until
+// the last scene ends, Escape is pressed or the window is asked to close.
+#include "app/display_check.h"
+#include "app/startup.h"
+
+#include "audio/audio.h"
+#include "scenes/scene.h"
+
+#include <SFML/Window/Event.hpp>
+#include <SFML/Window/Keyboard.hpp>
+#include <iostream>
+
+sf::Clock frameClock;
+
+namespace
+{
+// One frame: take the time step, drain the events, clear, run the scene,
+// present. Returns the scene index for the next frame.
+int playFrame(sf::RenderWindow& window, int sceneIndex, bool& quitRequested)
+{
+    frameDelta = frameClock.restart().asSeconds();
+
+    // Escape is only looked at while an event is being taken.
+    sf::Event event;
+    while (window.pollEvent(event))
+    {
+        if (sf::Keyboard::isKeyPressed(sf::Keyboard::Escape))
+            quitRequested = true;
+        if (event.type == sf::Event::Closed || quitRequested)
+            window.close();
+    }
+
+    window.clear(sf::Color(0, 0, 0, 255));
+    if (sceneIndex == showEndIndex)
+        quitRequested = true;
+    else
+        sceneIndex = dispatchScene(sceneIndex, window);
+    window.display();
+    return sceneIndex;
+}
+}
+
+int playShow()
+{
+    // SFML aborts without a display: tell the viewer instead.
+    if (!displayAvailable())
+    {
+        std::cerr << "ostralis: no display can be opened; set DISPLAY to a running X server" << std::endl;
+        return -1;
+    }
+
+    sf::RenderWindow window;
+    openShowWindow(window);
+    std::cout << "created render window" << std::endl;
+
+    loadShowData();
+    if (!loadShowShaders())
+        return -1;
+    std::cout << std::endl << "generic data loaded" << std::endl;
+
+    initAudioOutput();
+    std::cout << "BASS loaded" << std::endl;
+
+    window.setActive(true);
+    std::cout << "Window is active for OpenGL rendering" << std::endl;
+
+    int sceneIndex = 0;
+    bool quitRequested = false;
+    frameClock.restart();
+    std::cout << "Clock restarted" << std::endl;
+    std::cout << "Playing SYNC module" << std::endl;
+
+    while (window.isOpen() && !quitRequested)
+        sceneIndex = playFrame(window, sceneIndex, quitRequested);
+
+    releaseShowGroups();
+    window.close();
+    return 0;
+}

@@ -1,0 +1,15 @@
+// The off-screen target and the sprite that shows it.
+#include "assets/render_target.h"
+
+sf::RenderTexture renderTexture;
+sf::Sprite renderTextureSprite;
+
+void createRenderTarget()
+{
+    renderTexture.create(screenWidth, screenHeight, sf::ContextSettings(0));
+
+    // No depth buffer. The picture is sampled by the blur: smooth it like the pictures.
+    renderTexture.setSmooth(true);
+    renderTextureSprite.setTexture(renderTexture.getTexture(), false);
+    renderTextureSprite.setPosition(0, 0);
+}
