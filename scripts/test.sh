@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, starts a virtual display of its own and
+# runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh
+scripts/build.sh
+
+# A virtual screen of the show's size: Xvfb's default of 1280 x 1024 would
+# make the full-screen window switch to that mode.
+number=77
+while [ -e /tmp/.X$number-lock ]; do number=$((number + 1)); done
+display=:$number
+Xvfb "$display" -screen 0 1280x720x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+cd build
+ctest --output-on-failure -j"$(nproc)" "$@"
