@@ -1,5 +1,42 @@
-// Caption lines: not built yet.
+// Caption lines: each fades on its own and is drawn through the one shared
+// text object, in the bold font.
 #include "draw/text_line.h"
 
-void updateTextLine(TextLine&) {}
-void drawTextLine(const TextLine&, sf::RenderTarget&) {}
+#include "assets/fonts.h"
+#include "scenes/scene.h"
+
+void updateTextLine(TextLine& line)
+{
+    // A full fade takes one second; the line then rests at 1 or 0, still in
+    // its fade state.
+    if (line.fadeState == textLineFadingIn)
+    {
+        line.alpha += frameDelta;
+        if (line.alpha > 1.0f)
+            line.alpha = 1.0f;
+    }
+    else if (line.fadeState == textLineFadingOut)
+    {
+        line.alpha -= frameDelta;
+        if (line.alpha < 0.0f)
+            line.alpha = 0.0f;
+    }
+}
+
+void drawTextLine(const TextLine& line, sf::RenderTarget& target)
+{
+    // Only the low 8 bits of each channel count; the opacity becomes a byte.
+    sf::Color color(static_cast<sf::Uint8>(line.red), static_cast<sf::Uint8>(line.green),
+                    static_cast<sf::Uint8>(line.blue), alphaByte(line.alpha * 255.0f));
+
+    sharedText.setPosition(static_cast<float>(line.x), static_cast<float>(line.y));
+    sharedText.setString(showString(line.text));
+    sharedText.setCharacterSize(line.characterSize);
+    sharedText.setFillColor(color);
+
+    // Drawn in the bold font even when fully transparent, then the shared
+    // text goes back to the regular font.
+    sharedText.setFont(boldFont);
+    target.draw(sharedText, sf::RenderStates::Default);
+    sharedText.setFont(textFont);
+}

@@ -1,7 +1,109 @@
-// Scene 6: not built yet; it hands over to its successor at once.
+// Scene 6: a picture built up in layers. It fades in from black and holds,
+// one layer comes in over it, then three more at three speeds (1 s, 4 s and
+// 8 s). No fade-out: the scene hands over on the picture.
 #include "scenes/scene.h"
 
-int runScene6(sf::RenderTarget&)
+#include "assets/catalogue.h"
+
+#include <algorithm>
+#include <iostream>
+
+namespace
 {
-    return 7;
+// Phases: fade-in and hold, the first layer, the three layers, done.
+const int fadeInPhase = 0;
+const int firstLayerPhase = 1;
+const int threeLayersPhase = 2;
+const int donePhase = 3;
+
+const float threeLayersSeconds = 8.0f;
+
+bool sceneFirstEntry = true;
+int scenePhase = fadeInPhase;
+float sceneTimer = 0.0f;
+float overlayAlpha = 255.0f;
+float layerAlpha1 = 0.0f; // "S3-3.png"
+float layerAlpha2 = 0.0f; // "S4-21.png"
+float layerAlpha3 = 0.0f; // "S4-22.png"
+float layerAlpha4 = 0.0f; // "S4-23.png"
+int sceneResult = 6;
+
+// A layer's opacity at `rate` times 255 per second, capped only above 255.
+float layerAlpha(float timer, double rate)
+{
+    return static_cast<float>(std::min(static_cast<double>(timer) * 255.0 * rate, 255.0));
+}
+}
+
+int runScene6(sf::RenderTarget& target)
+{
+    if (sceneFirstEntry)
+    {
+        sceneFirstEntry = false;
+        std::cout << "scene 7 loaded" << std::endl;
+    }
+
+    // The phases; every threshold must be passed, not just reached.
+    switch (scenePhase)
+    {
+    case fadeInPhase:
+        // Fully visible after 2 s, held for 2 s more.
+        sceneTimer += frameDelta;
+        overlayAlpha = fadeInAlpha(sceneTimer, fadeSeconds);
+        if (sceneTimer > holdSeconds)
+        {
+            sceneTimer = 0.0f;
+            scenePhase = firstLayerPhase;
+        }
+        break;
+    case firstLayerPhase:
+        sceneTimer += frameDelta;
+        layerAlpha1 = layerAlpha(sceneTimer, 0.25);
+        if (sceneTimer > holdSeconds)
+        {
+            sceneTimer = 0.0f;
+            scenePhase = threeLayersPhase;
+        }
+        break;
+    case threeLayersPhase:
+        sceneTimer += frameDelta;
+        layerAlpha2 = layerAlpha(sceneTimer, 1.0 / stepSeconds);
+        layerAlpha3 = layerAlpha(sceneTimer, 0.25);
+        layerAlpha4 = layerAlpha(sceneTimer, 0.125);
+        if (sceneTimer > threeLayersSeconds)
+        {
+            sceneTimer = 0.0f;
+            scenePhase = donePhase;
+        }
+        break;
+    default:
+        // The frame after the last layer is complete hands over.
+        sceneResult = 7;
+        break;
+    }
+
+    sf::Sprite& layer2 = picture("S4-21.png");
+    sf::Sprite& layer3 = picture("S4-22.png");
+    sf::Sprite& layer4 = picture("S4-23.png");
+    sf::Sprite& layer1 = picture("S3-3.png");
+    sf::Sprite& black = picture("black.png");
+
+    // The base picture, then the three later layers over its second image.
+    target.draw(picture("S4-1.png"), sf::RenderStates::Default);
+    setSpriteAlpha(layer2, layerAlpha2);
+    setSpriteAlpha(layer3, layerAlpha3);
+    setSpriteAlpha(layer4, layerAlpha4);
+    target.draw(picture("S4-4.png"), sf::RenderStates::Default);
+    target.draw(layer2, sf::RenderStates::Default);
+    target.draw(layer3, sf::RenderStates::Default);
+    target.draw(layer4, sf::RenderStates::Default);
+
+    // The first layer lies above the later ones although it comes in first.
+    setSpriteAlpha(layer1, layerAlpha1);
+    target.draw(layer1, sf::RenderStates::Default);
+
+    setSpriteAlpha(black, overlayAlpha);
+    target.draw(black, sf::RenderStates::Default);
+
+    return sceneResult;
 }
