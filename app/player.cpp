@@ -1,6 +1,5 @@
 // The player: opens the window, loads the show, runs the frame loop until
 // the last scene ends, Escape is pressed or the window is asked to close.
-#include "app/display_check.h"
 #include "app/startup.h"
 
 #include "audio/audio.h"
@@ -42,13 +41,7 @@ int playFrame(sf::RenderWindow& window, int sceneIndex, bool& quitRequested)
 
 int playShow()
 {
-    // SFML aborts without a display: tell the viewer instead.
-    if (!displayAvailable())
-    {
-        std::cerr << "ostralis: no display can be opened; set DISPLAY to a running X server" << std::endl;
-        return -1;
-    }
-
+    // The display was checked before main, when the GL objects were built.
     sf::RenderWindow window;
     openShowWindow(window);
     std::cout << "created render window" << std::endl;

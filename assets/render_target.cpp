@@ -1,9 +1,6 @@
 // The off-screen target and the sprite that shows it.
 #include "assets/render_target.h"
 
-sf::RenderTexture renderTexture;
-sf::Sprite renderTextureSprite;
-
 void createRenderTarget()
 {
     renderTexture.create(screenWidth, screenHeight, sf::ContextSettings(0));

@@ -3,14 +3,6 @@
 
 #include <SFML/System/Err.hpp>
 
-sf::Shader heatShader;
-sf::Shader blurShader;
-sf::Shader rippleShader;
-sf::Shader shockwaveShader;
-sf::Shader pixelationShader;
-
-sf::Texture distortionTexture;
-
 void loadDistortionTexture()
 {
     distortionTexture.setRepeated(true);

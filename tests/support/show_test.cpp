@@ -11,8 +11,9 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
-#include <thread>
 
 void loadShowForTest()
 {
@@ -75,11 +76,10 @@ bool drain(int fd, std::string& into)
 }
 }
 
-ProcessResult runProcess(const std::vector<std::string>& argv,
-                         const std::map<std::string, std::string>& env,
-                         const std::string& workingDir, double timeoutSeconds)
+RunningProcess startProcess(const std::vector<std::string>& argv,
+                            const std::map<std::string, std::string>& env,
+                            const std::string& workingDir)
 {
-    ProcessResult result;
     int outPipe[2], errPipe[2];
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0)
         throw std::runtime_error("pipe failed");
@@ -111,34 +111,70 @@ ProcessResult runProcess(const std::vector<std::string>& argv,
     }
     close(outPipe[1]);
     close(errPipe[1]);
+    return RunningProcess{pid, outPipe[0], errPipe[0]};
+}
 
+ProcessResult finishProcess(RunningProcess& process, double timeoutSeconds)
+{
+    ProcessResult result;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
     bool outOpen = true, errOpen = true;
     while (outOpen || errOpen)
     {
-        pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
+        pollfd fds[2] = {{process.outFd, POLLIN, 0}, {process.errFd, POLLIN, 0}};
         poll(fds, 2, 100);
         if (outOpen && (fds[0].revents & (POLLIN | POLLHUP)))
-            outOpen = drain(outPipe[0], result.out);
+            outOpen = drain(process.outFd, result.out);
         if (errOpen && (fds[1].revents & (POLLIN | POLLHUP)))
-            errOpen = drain(errPipe[0], result.err);
+            errOpen = drain(process.errFd, result.err);
         if (std::chrono::steady_clock::now() > deadline)
         {
             result.timedOut = true;
-            kill(-pid, SIGKILL);
+            kill(-process.pid, SIGKILL);
             break;
         }
     }
-    close(outPipe[0]);
-    close(errPipe[0]);
+    close(process.outFd);
+    close(process.errFd);
 
     int status = 0;
-    waitpid(pid, &status, 0);
+    waitpid(process.pid, &status, 0);
     if (WIFEXITED(status))
         result.exitCode = WEXITSTATUS(status);
     else if (WIFSIGNALED(status))
         result.exitCode = 128 + WTERMSIG(status);
+    process.pid = -1;
     return result;
+}
+
+ProcessResult runProcess(const std::vector<std::string>& argv,
+                         const std::map<std::string, std::string>& env,
+                         const std::string& workingDir, double timeoutSeconds)
+{
+    RunningProcess process = startProcess(argv, env, workingDir);
+    return finishProcess(process, timeoutSeconds);
+}
+
+std::string makeShowCopy()
+{
+    char pattern[] = "/tmp/ostralis-show-XXXXXX";
+    if (!mkdtemp(pattern))
+        throw std::runtime_error("mkdtemp failed");
+    std::string copy = pattern;
+    for (const auto& entry : std::filesystem::directory_iterator(SHOW_DIR))
+        std::filesystem::create_symlink(entry.path(), copy + "/" + entry.path().filename().string());
+    return copy;
+}
+
+void removeShowFile(const std::string& showCopy, const std::string& name)
+{
+    std::filesystem::remove_all(showCopy + "/" + name);
+}
+
+void writeShowFile(const std::string& showCopy, const std::string& name, const std::string& bytes)
+{
+    removeShowFile(showCopy, name);
+    std::ofstream(showCopy + "/" + name, std::ios::binary) << bytes;
 }
 
 std::vector<std::string> splitLines(const std::string& text)

@@ -43,6 +43,29 @@ ProcessResult runProcess(const std::vector<std::string>& argv,
                          const std::string& workingDir = SHOW_DIR,
                          double timeoutSeconds = 120.0);
 
+// A program started in the background, for tests that act on it while it runs.
+struct RunningProcess
+{
+    int pid = -1;
+    int outFd = -1, errFd = -1;
+};
+
+RunningProcess startProcess(const std::vector<std::string>& argv,
+                            const std::map<std::string, std::string>& env = {},
+                            const std::string& workingDir = SHOW_DIR);
+
+// Collects a started program's output until it ends, killing it after
+// timeoutSeconds.
+ProcessResult finishProcess(RunningProcess& process, double timeoutSeconds = 120.0);
+
+// A fresh folder holding links to every file of the show directory, in
+// which a test may remove or replace files without touching the real one.
+std::string makeShowCopy();
+
+// Replaces a file of a show copy with the given bytes (or removes it).
+void writeShowFile(const std::string& showCopy, const std::string& name, const std::string& bytes);
+void removeShowFile(const std::string& showCopy, const std::string& name);
+
 // Splits text into lines (without their line ends).
 std::vector<std::string> splitLines(const std::string& text);
 

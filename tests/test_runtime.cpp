@@ -1,0 +1,110 @@
+// The runtime in-process: show strings, the picture catalogue and the shaders.
+#include "support/show_test.h"
+
+#include "assets/catalogue.h"
+#include "assets/fonts.h"
+#include "assets/shaders.h"
+
+#include <SFML/Graphics/Shader.hpp>
+#include <SFML/System/Err.hpp>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+namespace
+{
+// Collects what a piece of code writes to a stream.
+struct StreamCapture
+{
+    std::ostream& stream;
+    std::ostringstream text;
+    std::streambuf* saved;
+    explicit StreamCapture(std::ostream& s) : stream(s), saved(s.rdbuf(text.rdbuf())) {}
+    ~StreamCapture() { stream.rdbuf(saved); }
+};
+
+const char* const shaderFiles[] = {
+    "vertex_shader.vs.txt",  "heat_shader.vs.txt",      "heat_shader.fs.txt",        "blur_shader.fs.txt",
+    "ripple_shader.fs.txt",  "shockwave_shader.fs.txt", "pixelation_shader.fs.txt",
+};
+}
+
+TEST(ShowStrings, EachByteBecomesTheCodePointOfTheSameValue)
+{
+    sf::String text = showString("gl\xE4" "d s\xF6" "t \xE5" "\xFF");
+    ASSERT_EQ(text.getSize(), 9u);
+    EXPECT_EQ(text[2], 0xE4u); // ä
+    EXPECT_EQ(text[5], 0xF6u); // ö
+    EXPECT_EQ(text[7], 0xE5u); // å
+    EXPECT_EQ(text[8], 0xFFu);
+    EXPECT_EQ(showString("Ostralis").toAnsiString(), "Ostralis");
+}
+
+TEST(Catalogue, LoadsEveryPictureSilentlyWithItsOriginAndPosition)
+{
+    ASSERT_EQ(chdir(SHOW_DIR), 0);
+    StreamCapture out(std::cout);
+    loadCatalogue();
+    EXPECT_EQ(out.text.str(), "");
+
+    for (int i = 0; i < catalogueSize; ++i)
+    {
+        sf::Sprite* sprite = catalogueSprite(i);
+        ASSERT_NE(sprite, nullptr) << catalogueFile(i);
+        ASSERT_NE(sprite->getTexture(), nullptr);
+        EXPECT_EQ(&picture(catalogueFile(i)), sprite);
+        EXPECT_TRUE(sprite->getTexture()->isSmooth()) << catalogueFile(i);
+    }
+    EXPECT_EQ(picture("S1-1.png").getOrigin(), sf::Vector2f(640, 360));
+    EXPECT_EQ(picture("SF3.png").getPosition(), sf::Vector2f(640, 360));
+    EXPECT_EQ(picture("glint.png").getOrigin(), sf::Vector2f(8, 8));
+    EXPECT_EQ(picture("glint.png").getPosition(), sf::Vector2f(0, 0));
+    EXPECT_EQ(picture("black.png").getTexture()->getSize(), sf::Vector2u(1280, 720));
+}
+
+TEST(Catalogue, AMissingPictureIsOneLineAndABlankSpriteThatDrawsNothing)
+{
+    StreamCapture out(std::cout);
+    EXPECT_EQ(loadSprite("/nonexistent/missing.png"), nullptr);
+    EXPECT_EQ(out.text.str(), "error loading texture /nonexistent/missing.png\n");
+    EXPECT_EQ(picture("missing.png").getTexture(), nullptr);
+}
+
+TEST(Catalogue, APictureClaimingAHugeSizeIsRefusedBeforeDecoding)
+{
+    // A PNG signature and a header claiming 30000 x 30000 RGBA pixels.
+    std::string header("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x75\x30\0\0\x75\x30\x08\x06\0\0\0", 29);
+    std::string file = "/tmp/ostralis-huge.png";
+    std::ofstream(file, std::ios::binary) << header << std::string(64, '\0');
+    StreamCapture out(std::cout);
+    EXPECT_EQ(loadSprite(file), nullptr);
+    EXPECT_EQ(out.text.str(), "error loading texture " + file + "\n");
+}
+
+TEST(Shaders, EverySourceIsValidLegacyGlsl)
+{
+    for (const char* file : shaderFiles)
+    {
+        std::string stage = std::string(file).find(".vs.") != std::string::npos ? "vert" : "frag";
+        ProcessResult result = runProcess({"glslangValidator", "-d", "-S", stage, file});
+        EXPECT_EQ(result.exitCode, 0) << file << "\n" << result.out << result.err;
+    }
+}
+
+TEST(Shaders, AllCompileAndTakeTheirUniformsWithoutAComplaint)
+{
+    ASSERT_EQ(chdir(SHOW_DIR), 0);
+    ASSERT_TRUE(sf::Shader::isAvailable());
+    loadDistortionTexture();
+    StreamCapture err(sf::err());
+    ASSERT_TRUE(loadShaders());
+    for (sf::Shader* shader : {&heatShader, &blurShader, &rippleShader, &shockwaveShader, &pixelationShader})
+        EXPECT_NE(shader->getNativeHandle(), 0u);
+
+    // The uniforms the scenes change.
+    blurShader.setUniform("blur_radius", 0.16f);
+    rippleShader.setUniform("time", 3.2f);
+    EXPECT_EQ(err.text.str(), "");
+}
