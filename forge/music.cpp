@@ -1,23 +1,29 @@
-// The music: a quiet placeholder tone of the show's length.
+// The music: "angel6.mp3", composed, played, mastered and encoded by the forge.
 #include "forge.h"
 #include "music/encode.h"
+#include "music/render.h"
 
-#include <algorithm>
-#include <cmath>
-#include <vector>
+#include <chrono>
+#include <cstdio>
+#include <iostream>
 
 int forgeMusic(const std::string& mp3File)
 {
-    const int sampleRate = 44100;
-    const double seconds = 156.0;
-    size_t frames = static_cast<size_t>(seconds * sampleRate);
+    // Render the track, then interleave it for the encoder.
+    auto started = std::chrono::steady_clock::now();
+    RenderedMusic music = renderMusic();
+    size_t frames = music.track.left.size();
     std::vector<float> stereo(frames * 2);
     for (size_t i = 0; i < frames; ++i) {
-        double t = double(i) / sampleRate;
-        double fade = std::min({1.0, t / 2.0, (seconds - t) / 2.0});
-        float s = static_cast<float>(0.05 * fade * std::sin(2.0 * M_PI * 220.0 * t));
-        stereo[i * 2] = s;
-        stereo[i * 2 + 1] = s;
+        stereo[i * 2] = music.track.left[i];
+        stereo[i * 2 + 1] = music.track.right[i];
     }
-    return encodeMp3(stereo, sampleRate, mp3File) ? 0 : 1;
+    if (!encodeMp3(stereo, musicSampleRate, mp3File)) return 1;
+
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    char line[160];
+    std::snprintf(line, sizeof line, "music: %.1f s, %.1f LUFS, %.1f dBTP, made in %.1f s",
+                  double(frames) / musicSampleRate, music.report.loudness, music.report.truePeak, seconds);
+    std::cout << line << std::endl;
+    return 0;
 }

@@ -1,0 +1,361 @@
+// The score, written as code: D minor, 120 beats a minute, four beats a bar.
+// One section per scene: a quiet opening under the quotation, a swell for the
+// title, the theme over the shrinking picture, a pulsing ostinato under the
+// pencil and its sketch, space for the first poem, a piece built in layers,
+// space again for the second poem, a dark heartbeat under the two captions,
+// bells for the glints, the theme pulling back to white, and a resolution to
+// D major under the credits.
+#include "music/score.h"
+
+#include <algorithm>
+#include <cctype>
+#include <sstream>
+#include <string>
+
+namespace {
+
+const double secondsPerBeat = 60.0 / beatsPerMinute;
+const int beatsPerBar = 4;
+
+struct Writer
+{
+    std::vector<Note> notes;
+    Random random{20240611u};
+};
+
+// "D4" is 62, "Bb3" 58, "F#5" 78.
+double pitchOf(const std::string& name)
+{
+    static const int steps[7] = {9, 11, 0, 2, 4, 5, 7};   // A B C D E F G
+    int pitch = steps[std::toupper(name[0]) - 'A'];
+    size_t at = 1;
+    for (; at < name.size() && (name[at] == 'b' || name[at] == '#'); ++at)
+        pitch += name[at] == '#' ? 1 : -1;
+    int octave = std::stoi(name.substr(at));
+    return pitch + 12 * (octave + 1);
+}
+
+std::vector<double> pitchesOf(const std::string& names)
+{
+    std::vector<double> pitches;
+    std::istringstream words(names);
+    std::string name;
+    while (words >> name) pitches.push_back(pitchOf(name));
+    return pitches;
+}
+
+// A player's small unevenness: a few milliseconds early or late, a little
+// softer or harder.
+void humanise(Writer& w, Note& note, double timing, double touch)
+{
+    note.start += w.random.signedUniform() * timing;
+    note.velocity = static_cast<float>(std::clamp(note.velocity + w.random.signedUniform() * touch, 0.05, 1.0));
+    note.seed = w.random.next();
+}
+
+void add(Writer& w, Voice voice, double beat, double beats, double pitch, double velocity,
+         float send, float pan = 0.0f)
+{
+    Note note;
+    note.voice = voice;
+    note.start = beat * secondsPerBeat;
+    note.length = beats * secondsPerBeat;
+    note.pitch = pitch;
+    note.velocity = static_cast<float>(velocity);
+    note.send = send;
+    note.pan = pan;
+    bool played = voice == Voice::Piano || voice == Voice::Bell;
+    humanise(w, note, played ? 0.008 : 0.0, played ? 0.05 : 0.0);
+    if (note.start < 0.0) note.start = 0.0;
+    w.notes.push_back(note);
+}
+
+void piano(Writer& w, double beat, double beats, const std::string& name, double velocity, float send = 0.3f)
+{
+    add(w, Voice::Piano, beat, beats, pitchOf(name), velocity, send);
+}
+
+// A chord rolled from the bottom up, as a pianist spreads it.
+void pianoChord(Writer& w, double beat, double beats, const std::string& names, double velocity,
+                double rollSeconds = 0.025, float send = 0.35f)
+{
+    std::vector<double> pitches = pitchesOf(names);
+    for (size_t i = 0; i < pitches.size(); ++i)
+        add(w, Voice::Piano, beat + i * rollSeconds / secondsPerBeat, beats - i * rollSeconds / secondsPerBeat,
+            pitches[i], velocity * (i + 1 == pitches.size() ? 1.05 : 0.9), send);
+}
+
+// A melody in "name:beats" words; "r:2" rests for two beats.
+double melody(Writer& w, double beat, const std::string& line, double velocity, float send = 0.3f)
+{
+    std::istringstream words(line);
+    std::string word;
+    while (words >> word) {
+        size_t colon = word.find(':');
+        double beats = std::stod(word.substr(colon + 1));
+        std::string name = word.substr(0, colon);
+        if (name != "r") piano(w, beat, beats * 0.95, name, velocity, send);
+        beat += beats;
+    }
+    return beat;
+}
+
+void pad(Writer& w, double beat, double beats, const std::string& names, double velocity, float brightness)
+{
+    std::vector<double> pitches = pitchesOf(names);
+    for (size_t i = 0; i < pitches.size(); ++i) {
+        float pan = static_cast<float>(i) / std::max<size_t>(1, pitches.size() - 1) * 0.6f - 0.3f;
+        add(w, Voice::Pad, beat, beats, pitches[i], velocity, 0.5f, pan);
+        w.notes.back().brightness = brightness;
+    }
+}
+
+void bass(Writer& w, double beat, double beats, const std::string& name, double velocity)
+{
+    add(w, Voice::Bass, beat, beats, pitchOf(name), velocity, 0.05f);
+}
+
+void bell(Writer& w, double beat, const std::string& name, double velocity, double ringBeats = 8.0)
+{
+    float pan = static_cast<float>(w.random.signedUniform() * 0.8);
+    add(w, Voice::Bell, beat, ringBeats, pitchOf(name), velocity, 0.55f, pan);
+}
+
+// Eight quavers a bar over a chord, the pencil's pulse: root, fifth, third, fifth.
+void ostinato(Writer& w, double beat, const std::string& names, double velocity)
+{
+    std::vector<double> p = pitchesOf(names);
+    const int order[8] = {0, 2, 1, 2, 0, 2, 1, 2};
+    for (int i = 0; i < 8; ++i) {
+        double accent = (i % 2 == 0) ? 1.0 : 0.8;
+        add(w, Voice::Piano, beat + i * 0.5, 0.4, p[order[i]], velocity * accent, 0.25f);
+    }
+}
+
+// A rising broken chord in quavers across one bar.
+void arpeggio(Writer& w, double beat, const std::string& names, double velocity)
+{
+    std::vector<double> p = pitchesOf(names);
+    const int order[8] = {0, 1, 2, 3, 4, 3, 2, 1};
+    for (int i = 0; i < 8; ++i)
+        add(w, Voice::Piano, beat + i * 0.5, 1.2, p[order[i] % p.size()], velocity * (i == 0 ? 1.1 : 0.9), 0.35f);
+}
+
+double barBeat(double sectionBeat, int bar) { return sectionBeat + bar * beatsPerBar; }
+
+// 0 to 8 s: the quotation. A dark pad alone, a few far-apart notes.
+void quotation(Writer& w, double at)
+{
+    pad(w, at, 16, "D3 A3 E4 F4", 0.45, 0.15f);
+    piano(w, at + 2, 6, "A4", 0.32, 0.5f);
+    piano(w, at + 8, 2, "F4", 0.28, 0.5f);
+    piano(w, at + 10, 2, "E4", 0.26, 0.5f);
+    piano(w, at + 12, 4, "D4", 0.3, 0.5f);
+}
+
+// 8 to 22 s: the title. The pad swells and opens, the bass comes in, rolled
+// chords climb to the title picture and settle.
+void title(Writer& w, double at)
+{
+    const char* chords[7] = {"Bb2 F3 D4 F4", "F2 C4 F4 A4", "C3 G3 E4 G4", "D3 A3 F4 A4",
+                             "Bb2 F3 D4 F4", "C3 G3 E4 G4", "D3 A3 F4 A4"};
+    const char* roots[7] = {"Bb1", "F1", "C2", "D2", "Bb1", "C2", "D2"};
+    const char* tops[7] = {"D5", "C5", "E5", "F5", "D5", "G5", "A5"};
+    for (int bar = 0; bar < 7; ++bar) {
+        double swell = bar < 4 ? 0.55 + 0.15 * bar : 1.0 - 0.08 * (bar - 4);
+        double beat = barBeat(at, bar);
+        pad(w, beat, 4, chords[bar], swell, static_cast<float>(0.25 + 0.12 * bar));
+        bass(w, beat, 3.8, roots[bar], 0.45 + 0.4 * swell);
+        pianoChord(w, beat, 4, chords[bar], 0.35 + 0.35 * swell);
+        piano(w, beat + 2, 2, tops[bar], 0.3 + 0.35 * swell);
+    }
+}
+
+// 22 to 32 s: the first picture shrinking. The theme on the piano, the left
+// hand in half notes, the pad withdrawn.
+void theme(Writer& w, double at)
+{
+    melody(w, at, "A4:2 D5:1 E5:1 F5:3 E5:1 D5:2 Bb4:2 C#5:2 E5:2 D5:4", 0.55);
+    const char* left[5] = {"D3 A3", "Bb2 F3", "G2 D3", "A2 E3", "D3 A3"};
+    for (int bar = 0; bar < 5; ++bar) {
+        std::vector<double> p = pitchesOf(left[bar]);
+        double beat = barBeat(at, bar);
+        add(w, Voice::Piano, beat, 2, p[0], 0.42, 0.3f);
+        add(w, Voice::Piano, beat + 2, 2, p[1], 0.36, 0.3f);
+    }
+    pad(w, at, 20, "D3 F3 A3", 0.3, 0.12f);
+}
+
+// 32 to 42 s: the pencil. A pulsing ostinato with a heartbeat in the bass.
+void sketch(Writer& w, double at)
+{
+    const char* chords[5] = {"D4 F4 A4", "D4 F4 A4", "D4 G4 Bb4", "C4 E4 G4", "C#4 E4 A4"};
+    const char* roots[5] = {"D2", "D2", "G1", "C2", "A1"};
+    for (int bar = 0; bar < 5; ++bar) {
+        double beat = barBeat(at, bar);
+        ostinato(w, beat, chords[bar], 0.55 + 0.03 * bar);
+        for (int b = 0; b < 4; ++b) bass(w, beat + b, 0.45, roots[bar], b == 0 ? 0.9 : 0.6);
+    }
+}
+
+// 42 to 56 s: the sketch becomes head and shoulders. The ostinato goes on,
+// the pad and the theme join it, a bell for the gliding stamps.
+void shoulders(Writer& w, double at)
+{
+    const char* chords[7] = {"D4 F4 A4", "D4 F4 Bb4", "C4 F4 A4", "C4 E4 G4", "D4 G4 Bb4", "D4 F4 Bb4", "C#4 E4 A4"};
+    const char* padChords[7] = {"D3 A3 F4", "Bb2 F3 D4", "F3 C4 A4", "C3 G3 E4", "G2 D3 Bb3", "Bb2 F3 D4", "A2 E3 C#4"};
+    const char* roots[7] = {"D2", "Bb1", "F1", "C2", "G1", "Bb1", "A1"};
+    for (int bar = 0; bar < 7; ++bar) {
+        double beat = barBeat(at, bar);
+        ostinato(w, beat, chords[bar], 0.62);
+        pad(w, beat, 4, padChords[bar], 0.8, 0.55f);
+        bass(w, beat, 2.8, roots[bar], 0.85);
+        bass(w, beat + 3, 0.5, roots[bar], 0.6);
+    }
+    melody(w, at, "A5:2 D6:1 E6:1 F6:3 E6:1 D6:2 Bb5:2 C6:2 G5:2 D6:2 Bb5:2 A5:2 G5:1 F5:1 E5:4", 0.62);
+    bell(w, barBeat(at, 2), "A6", 0.5);
+    bell(w, barBeat(at, 4), "F6", 0.45);
+}
+
+// 56 to 72 s and 88 to 104 s: the poems. Room for the words: one rolled
+// chord every two bars, a soft pad, an answering note between the lines.
+void poem(Writer& w, double at, const char* const chords[4], const char* const answers[4],
+          const char* const pads[4], float brightness)
+{
+    for (int pair = 0; pair < 4; ++pair) {
+        double beat = barBeat(at, pair * 2);
+        pianoChord(w, beat, 7, chords[pair], 0.38, 0.06, 0.5f);
+        pad(w, beat, 8, pads[pair], 0.42, brightness);
+        piano(w, beat + 5, 3, answers[pair], 0.3, 0.55f);
+    }
+}
+
+void firstPoem(Writer& w, double at)
+{
+    const char* const chords[4] = {"D3 A3 D4 F4", "Bb2 F3 D4", "G2 D3 Bb3 D4", "A2 E3 C#4"};
+    const char* const answers[4] = {"A4", "F4", "G4", "E4"};
+    const char* const pads[4] = {"D3 A3", "Bb2 F3", "G2 D3", "A2 E3"};
+    poem(w, at, chords, answers, pads, 0.15f);
+    bass(w, at, 30, "D2", 0.25);
+}
+
+// 72 to 88 s: a picture built up in layers, so is the music: a broken chord,
+// then the bass, then the pad, then the theme.
+void layers(Writer& w, double at)
+{
+    const char* chords[8] = {"D3 A3 D4 F4 A4", "D3 A3 D4 F4 A4", "F2 C3 F3 A3 C4", "F2 C3 F3 A3 C4",
+                             "C3 G3 C4 E4 G4", "C3 G3 C4 E4 G4", "Bb2 F3 Bb3 D4 F4", "A2 E3 A3 C#4 E4"};
+    const char* roots[8] = {"D2", "D2", "F1", "F1", "C2", "C2", "Bb1", "A1"};
+    const char* pads[8] = {"D4 F4 A4", "D4 F4 A4", "C4 F4 A4", "C4 F4 A4",
+                           "C4 E4 G4", "C4 E4 G4", "D4 F4 Bb4", "C#4 E4 A4"};
+    for (int bar = 0; bar < 8; ++bar) {
+        double beat = barBeat(at, bar);
+        arpeggio(w, beat, chords[bar], 0.5 + 0.03 * bar);
+        if (bar >= 2) bass(w, beat, 3.8, roots[bar], 0.7);
+        if (bar >= 4) pad(w, beat, 4, pads[bar], 0.7, 0.5f);
+    }
+    melody(w, barBeat(at, 6), "F5:2 E5:1 D5:1 E5:3 C#5:1", 0.6);
+}
+
+void secondPoem(Writer& w, double at)
+{
+    const char* const chords[4] = {"F3 C4 A4", "C3 G3 E4", "Bb2 F3 D4", "D3 A3 F4"};
+    const char* const answers[4] = {"C6", "G5", "F5", "A5"};
+    const char* const pads[4] = {"A4 C5 F5", "G4 C5 E5", "F4 Bb4 D5", "F4 A4 D5"};
+    poem(w, at, chords, answers, pads, 0.6f);
+}
+
+// 104 to 118 s: "Guilt ... resentment ...". Low octaves, a heartbeat in the
+// sub bass, a dark pad leaning on E flat.
+void guilt(Writer& w, double at)
+{
+    const char* octaves[7] = {"D2 D3", "Eb2 Eb3", "D2 D3", "G1 G2", "Bb1 Bb2", "A1 A2", "A1 A2"};
+    const char* pads[7] = {"D3 F3 A3", "Eb3 G3 Bb3", "D3 F3 A3", "G2 Bb2 D3", "Bb2 D3 F3", "A2 C#3 E3", "A2 C#3 E3"};
+    const char* roots[7] = {"D1", "Eb1", "D1", "G1", "Bb1", "A1", "A1"};
+    for (int bar = 0; bar < 7; ++bar) {
+        double beat = barBeat(at, bar);
+        pianoChord(w, beat, 3.5, octaves[bar], 0.75, 0.01, 0.3f);
+        pad(w, beat, 4, pads[bar], 0.85, 0.08f);
+        bass(w, beat, 0.6, roots[bar], 1.0);
+        bass(w, beat + 0.75, 1.2, roots[bar], 0.7);
+    }
+}
+
+// 118 to 134 s: the glints. Bells on quavers high above a bright, thin pad;
+// a cascade when the glints glide to the strands.
+void glints(Writer& w, double at)
+{
+    const char* chords[8] = {"D6 A5 F5 A6", "D6 Bb5 F5 F6", "C6 A5 F5 A6", "C6 G5 E5 G6",
+                             "D6 A5 F5 A6", "D6 Bb5 F5 F6", "D6 Bb5 G5 G6", "C#6 A5 E5 A6"};
+    const char* pads[8] = {"A4 D5 F5", "Bb4 D5 F5", "A4 C5 F5", "G4 C5 E5",
+                           "A4 D5 F5", "Bb4 D5 F5", "Bb4 D5 G5", "A4 C#5 E5"};
+    for (int bar = 0; bar < 8; ++bar) {
+        double beat = barBeat(at, bar);
+        pad(w, beat, 4, pads[bar], 0.5, 0.7f);
+        std::vector<std::string> names;
+        std::istringstream words(chords[bar]);
+        std::string name;
+        while (words >> name) names.push_back(name);
+        // Five or six bells a bar, on quavers, never two at once.
+        for (int q = 0; q < 8; ++q) {
+            bool glide = bar == 3 || bar == 4;
+            if (!glide && w.random.uniform() < 0.35 && q != 0) continue;
+            bell(w, beat + q * 0.5, names[w.random.next() % names.size()], glide ? 0.75 : 0.6, 10.0);
+        }
+    }
+}
+
+// 134 to 146 s: the receding picture. The theme an octave down, the pad
+// swelling and opening towards the white.
+void recede(Writer& w, double at)
+{
+    melody(w, at, "A3:2 D4:1 E4:1 F4:3 E4:1 D4:2 Bb3:2 C#4:2 E4:2 D4:2 r:2 E4:4", 0.5, 0.4f);
+    const char* pads[6] = {"D3 A3 F4", "Bb2 F3 D4", "G2 D3 Bb3", "A2 E3 C#4", "Bb2 F3 D4 F4", "C3 G3 E4 G4"};
+    const char* roots[6] = {"D2", "Bb1", "G1", "A1", "Bb1", "C2"};
+    for (int bar = 0; bar < 6; ++bar) {
+        double beat = barBeat(at, bar);
+        double swell = 0.5 + 0.1 * bar;
+        pad(w, beat, 4, pads[bar], swell, static_cast<float>(0.25 + 0.1 * bar));
+        bass(w, beat, 3.8, roots[bar], 0.4 + 0.1 * bar);
+    }
+}
+
+// 146 to 156 s: the credits. Out of the white, the piano alone resolves to D
+// major and rings out.
+void credits(Writer& w, double at)
+{
+    pianoChord(w, at, 4, "D3 A3 F4 D5", 0.45, 0.05, 0.45f);
+    pianoChord(w, barBeat(at, 1), 4, "G2 D3 Bb3 G4", 0.42, 0.05, 0.45f);
+    pianoChord(w, barBeat(at, 2), 4, "A2 E3 C#4 A4", 0.42, 0.05, 0.45f);
+    pianoChord(w, barBeat(at, 3), 7, "D2 A2 F#3 D4 F#4 A4", 0.4, 0.08, 0.5f);
+    pad(w, barBeat(at, 3), 6, "D3 F#3 A3", 0.3, 0.2f);
+    bass(w, barBeat(at, 3), 6, "D2", 0.3);
+}
+
+}
+
+const std::vector<double>& sectionStarts()
+{
+    static const std::vector<double> starts = {0, 8, 22, 32, 42, 56, 72, 88, 104, 118, 134, 146};
+    return starts;
+}
+
+std::vector<Note> composeScore()
+{
+    Writer w;
+    const std::vector<double>& s = sectionStarts();
+    auto beatOf = [](double seconds) { return seconds / secondsPerBeat; };
+    quotation(w, beatOf(s[0]));
+    title(w, beatOf(s[1]));
+    theme(w, beatOf(s[2]));
+    sketch(w, beatOf(s[3]));
+    shoulders(w, beatOf(s[4]));
+    firstPoem(w, beatOf(s[5]));
+    layers(w, beatOf(s[6]));
+    secondPoem(w, beatOf(s[7]));
+    guilt(w, beatOf(s[8]));
+    glints(w, beatOf(s[9]));
+    recede(w, beatOf(s[10]));
+    credits(w, beatOf(s[11]));
+    return w.notes;
+}

@@ -1,0 +1,307 @@
+// The voices: a piano of decaying, slightly stretched partials, a soft pad of
+// detuned saws through a low-pass, a sub bass, and Risset-style bells.
+#include "music/synth.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const double twoPi = 6.283185307179586;
+const double pianoReleaseSeconds = 0.9;
+const double padReleaseSeconds = 2.5;
+const double bassReleaseSeconds = 0.6;
+const double bellRingSeconds = 6.0;
+const double tailFadeSeconds = 0.01;
+
+// Constant-power pan gains.
+void panGains(float pan, float& left, float& right)
+{
+    double angle = (std::clamp(pan, -1.0f, 1.0f) + 1.0) * 0.25 * 3.141592653589793;
+    left = static_cast<float>(std::cos(angle));
+    right = static_cast<float>(std::sin(angle));
+}
+
+// A raised-cosine rise over riseSeconds, so that nothing starts with a step.
+double rise(double t, double riseSeconds)
+{
+    if (t >= riseSeconds) return 1.0;
+    if (t <= 0.0) return 0.0;
+    return 0.5 - 0.5 * std::cos(3.141592653589793 * t / riseSeconds);
+}
+
+// A linear fall to zero over the last tailFadeSeconds of a note.
+double tailFade(double t, double total)
+{
+    double left = total - t;
+    return left >= tailFadeSeconds ? 1.0 : std::max(0.0, left / tailFadeSeconds);
+}
+
+// The sample range a note covers inside a buffer of the given length.
+bool noteSpan(const Note& note, size_t bufferLength, size_t& first, size_t& count)
+{
+    double begin = std::max(0.0, note.start);
+    first = static_cast<size_t>(std::lround(begin * musicSampleRate));
+    if (first >= bufferLength) return false;
+    size_t wanted = static_cast<size_t>(soundingSeconds(note) * musicSampleRate);
+    count = std::min(wanted, bufferLength - first);
+    return count > 0;
+}
+
+void addStereo(const std::vector<float>& mono, size_t first, float pan, const Note& note,
+               Stereo& dry, Stereo& send)
+{
+    float gainLeft, gainRight;
+    panGains(pan, gainLeft, gainRight);
+    for (size_t i = 0; i < mono.size(); ++i) {
+        float l = mono[i] * gainLeft, r = mono[i] * gainRight;
+        dry.left[first + i] += l;
+        dry.right[first + i] += r;
+        send.left[first + i] += l * note.send;
+        send.right[first + i] += r * note.send;
+    }
+}
+
+// Piano: each partial a pair of slightly detuned strings, stretched by the
+// string's stiffness, brighter and louder with velocity, decaying in two
+// stages (a quick fall after the hammer, then a long sustain), damped on
+// release; a short thump of filtered noise for the hammer.
+void renderPiano(const Note& note, Stereo& dry, Stereo& send)
+{
+    size_t first, count;
+    if (!noteSpan(note, dry.left.size(), first, count)) return;
+    Random random(note.seed);
+
+    double f0 = pitchToHz(note.pitch);
+    double velocity = std::clamp<double>(note.velocity, 0.0, 1.0);
+    double inharmonicity = 0.00025 * std::pow(f0 / 261.6, 0.6);
+    double strikePoint = 1.0 / 7.3;
+    double sustainTau = 4.5 * std::pow(261.6 / f0, 0.55);
+    double brightness = 0.55 - 0.3 * velocity;
+    const int maxPartials = 14;
+
+    double re[2 * maxPartials], im[2 * maxPartials], cosStep[2 * maxPartials], sinStep[2 * maxPartials];
+    double fast[maxPartials], slow[maxPartials], fastStep[maxPartials], slowStep[maxPartials];
+    int partials = 0;
+    for (int n = 1; n <= maxPartials; ++n) {
+        double fn = n * f0 * std::sqrt(1.0 + inharmonicity * n * n);
+        if (fn > 9000.0) break;
+        double amplitude = std::exp(-(n - 1) * brightness) / std::pow(n, 0.6);
+        amplitude *= 0.35 + std::fabs(std::sin(3.141592653589793 * n * strikePoint));
+        double tau = sustainTau / (1.0 + 0.22 * (n - 1));
+        double fastTau = std::min(0.35, tau * 0.12);
+        fast[partials] = amplitude * 0.6;
+        slow[partials] = amplitude * 0.4;
+        fastStep[partials] = std::exp(-1.0 / (fastTau * musicSampleRate));
+        slowStep[partials] = std::exp(-1.0 / (tau * musicSampleRate));
+        for (int s = 0; s < 2; ++s) {
+            double cents = (s == 0 ? -1.0 : 1.0) * (0.6 + 0.5 * random.uniform());
+            double f = fn * std::pow(2.0, cents / 1200.0);
+            double phase = twoPi * random.uniform();
+            int k = partials * 2 + s;
+            re[k] = std::cos(phase) * 0.5;
+            im[k] = std::sin(phase) * 0.5;
+            cosStep[k] = std::cos(twoPi * f / musicSampleRate);
+            sinStep[k] = std::sin(twoPi * f / musicSampleRate);
+        }
+        ++partials;
+    }
+
+    double level = 0.12 * (0.15 + 0.85 * velocity * velocity);
+    double riseSeconds = 0.006 - 0.004 * velocity;
+    double releaseAt = note.length;
+    double releaseStep = std::exp(-1.0 / (0.09 * musicSampleRate));
+    double total = count / double(musicSampleRate);
+    double release = 1.0;
+    double thump = 0.0, thumpLevel = 0.25 * velocity;
+    double thumpStep = std::exp(-1.0 / (0.006 * musicSampleRate));
+    double thumpPole = std::exp(-twoPi * (600.0 + 1800.0 * velocity) / musicSampleRate);
+
+    std::vector<float> mono(count);
+    for (size_t i = 0; i < count; ++i) {
+        double t = i / double(musicSampleRate);
+        double sum = 0.0;
+        for (int p = 0; p < partials; ++p) {
+            double envelope = fast[p] + slow[p];
+            fast[p] *= fastStep[p];
+            slow[p] *= slowStep[p];
+            for (int s = 0; s < 2; ++s) {
+                int k = p * 2 + s;
+                double r = re[k] * cosStep[k] - im[k] * sinStep[k];
+                im[k] = re[k] * sinStep[k] + im[k] * cosStep[k];
+                re[k] = r;
+                sum += envelope * im[k];
+            }
+        }
+        // The hammer's thump: low-passed noise, gone in a few milliseconds.
+        thump = thump * thumpPole + (1.0 - thumpPole) * random.signedUniform() * thumpLevel;
+        thumpLevel *= thumpStep;
+        sum += thump;
+        if (t > releaseAt) release *= releaseStep;
+        mono[i] = static_cast<float>(sum * level * release * rise(t, riseSeconds) * tailFade(t, total));
+    }
+    // Low notes sit to the left and high notes to the right, as seen from the keys.
+    float pan = std::clamp(static_cast<float>((note.pitch - 62.0) / 40.0) + note.pan, -1.0f, 1.0f);
+    addStereo(mono, first, pan, note, dry, send);
+}
+
+// Pad: three saws a few cents apart (left, centre, right), band-limited with
+// polyBLEP, through a two-pole low-pass that opens with the note and breathes
+// slowly; long attack and release.
+double polyBlep(double phase, double step)
+{
+    if (phase < step) {
+        double x = phase / step;
+        return x + x - x * x - 1.0;
+    }
+    if (phase > 1.0 - step) {
+        double x = (phase - 1.0) / step;
+        return x * x + x + x + 1.0;
+    }
+    return 0.0;
+}
+
+void renderPad(const Note& note, Stereo& dry, Stereo& send)
+{
+    size_t first, count;
+    if (!noteSpan(note, dry.left.size(), first, count)) return;
+    Random random(note.seed);
+
+    const int saws = 3;
+    const double detuneCents[saws] = {-7.0, 0.3, 6.5};
+    const float sawPans[saws] = {-0.7f, 0.0f, 0.7f};
+    double f0 = pitchToHz(note.pitch);
+    double phase[saws], step[saws];
+    for (int s = 0; s < saws; ++s) {
+        phase[s] = random.uniform();
+        step[s] = f0 * std::pow(2.0, detuneCents[s] / 1200.0) / musicSampleRate;
+    }
+    double attack = std::min(2.0, note.length * 0.4);
+    double level = 0.05 * note.velocity;
+    double total = count / double(musicSampleRate);
+    double releaseStep = std::exp(-1.0 / (0.6 * musicSampleRate));
+    double release = 1.0;
+    double lfoRate = 0.11 + 0.05 * random.uniform();
+    double lfoPhase = twoPi * random.uniform();
+    double low[saws] = {0, 0, 0}, band[saws] = {0, 0, 0};
+
+    std::vector<float> channel[saws];
+    for (int s = 0; s < saws; ++s) channel[s].assign(count, 0.0f);
+    for (size_t i = 0; i < count; ++i) {
+        double t = i / double(musicSampleRate);
+        double envelope = rise(t, attack);
+        if (t > note.length) release *= releaseStep;
+        envelope *= release * tailFade(t, total);
+        // The filter opens with the swell of the note and breathes with a slow LFO.
+        double cutoff = (250.0 + 2200.0 * note.brightness) * (0.6 + 0.4 * envelope)
+                        * (1.0 + 0.18 * std::sin(twoPi * lfoRate * t + lfoPhase));
+        double g = 2.0 * std::sin(3.141592653589793 * std::min(cutoff, 8000.0) / musicSampleRate);
+        for (int s = 0; s < saws; ++s) {
+            double saw = 2.0 * phase[s] - 1.0 - polyBlep(phase[s], step[s]);
+            phase[s] += step[s];
+            if (phase[s] >= 1.0) phase[s] -= 1.0;
+            // Chamberlin state-variable low-pass, gently resonant.
+            low[s] += g * band[s];
+            double high = saw - low[s] - 0.9 * band[s];
+            band[s] += g * high;
+            channel[s][i] = static_cast<float>(low[s] * level * envelope);
+        }
+    }
+    for (int s = 0; s < saws; ++s)
+        addStereo(channel[s], first, std::clamp(sawPans[s] + note.pan, -1.0f, 1.0f), note, dry, send);
+}
+
+// Sub bass: a sine with a touch of its octave, softly rounded, centred.
+void renderBass(const Note& note, Stereo& dry, Stereo& send)
+{
+    size_t first, count;
+    if (!noteSpan(note, dry.left.size(), first, count)) return;
+    double f0 = pitchToHz(note.pitch);
+    double step = twoPi * f0 / musicSampleRate;
+    double level = 0.22 * note.velocity;
+    double total = count / double(musicSampleRate);
+    double releaseStep = std::exp(-1.0 / (0.12 * musicSampleRate));
+    double decayStep = std::exp(-1.0 / (6.0 * musicSampleRate));
+    double release = 1.0, decay = 1.0;
+    std::vector<float> mono(count);
+    for (size_t i = 0; i < count; ++i) {
+        double t = i / double(musicSampleRate);
+        if (t > note.length) release *= releaseStep;
+        decay *= decayStep;
+        double x = std::sin(step * i) + 0.18 * std::sin(2.0 * step * i + 0.4);
+        double shaped = std::tanh(1.3 * x) / std::tanh(1.3);
+        mono[i] = static_cast<float>(shaped * level * (0.6 + 0.4 * decay) * release * rise(t, 0.04)
+                                     * tailFade(t, total));
+    }
+    addStereo(mono, first, note.pan, note, dry, send);
+}
+
+// Bell: Risset's recipe of inharmonic partials, each with its own length, the
+// lowest ringing longest, two of them a beat apart.
+void renderBell(const Note& note, Stereo& dry, Stereo& send)
+{
+    size_t first, count;
+    if (!noteSpan(note, dry.left.size(), first, count)) return;
+    struct Partial { double ratio, offsetHz, amplitude, length; };
+    const Partial partials[] = {
+        {0.56, 0.0, 1.0, 1.0},   {0.56, 1.0, 0.67, 0.9},  {0.92, 0.0, 1.0, 0.65},
+        {0.92, 1.7, 1.8, 0.55},  {1.19, 0.0, 2.67, 0.325}, {1.70, 0.0, 1.67, 0.35},
+        {2.00, 0.0, 1.46, 0.25}, {2.74, 0.0, 1.33, 0.2},  {3.00, 0.0, 1.33, 0.15},
+        {3.76, 0.0, 1.0, 0.1},   {4.07, 0.0, 1.33, 0.075}};
+    Random random(note.seed);
+    double f0 = pitchToHz(note.pitch);
+    double ring = note.length;
+    double level = 0.018 * note.velocity;
+    double total = count / double(musicSampleRate);
+    std::vector<float> mono(count, 0.0f);
+    for (const Partial& p : partials) {
+        double f = f0 * p.ratio + p.offsetHz;
+        if (f > 12000.0) continue;
+        double step = twoPi * f / musicSampleRate;
+        double phase = twoPi * random.uniform();
+        double decayStep = std::exp(-4.6 / (p.length * ring * musicSampleRate));
+        double envelope = p.amplitude;
+        double c = std::cos(step), s = std::sin(step);
+        double re = std::cos(phase), im = std::sin(phase);
+        for (size_t i = 0; i < count; ++i) {
+            double r = re * c - im * s;
+            im = re * s + im * c;
+            re = r;
+            mono[i] += static_cast<float>(im * envelope);
+            envelope *= decayStep;
+        }
+    }
+    for (size_t i = 0; i < count; ++i) {
+        double t = i / double(musicSampleRate);
+        mono[i] = static_cast<float>(mono[i] * level * rise(t, 0.002) * tailFade(t, total));
+    }
+    addStereo(mono, first, note.pan, note, dry, send);
+}
+
+}
+
+double pitchToHz(double pitch)
+{
+    return 440.0 * std::pow(2.0, (pitch - 69.0) / 12.0);
+}
+
+double soundingSeconds(const Note& note)
+{
+    switch (note.voice) {
+    case Voice::Piano: return note.length + pianoReleaseSeconds;
+    case Voice::Pad: return note.length + padReleaseSeconds;
+    case Voice::Bass: return note.length + bassReleaseSeconds;
+    case Voice::Bell: return std::min(note.length, bellRingSeconds);
+    }
+    return note.length;
+}
+
+void renderNote(const Note& note, Stereo& dry, Stereo& send)
+{
+    switch (note.voice) {
+    case Voice::Piano: renderPiano(note, dry, send); break;
+    case Voice::Pad: renderPad(note, dry, send); break;
+    case Voice::Bass: renderBass(note, dry, send); break;
+    case Voice::Bell: renderBell(note, dry, send); break;
+    }
+}
