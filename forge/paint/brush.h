@@ -1,0 +1,49 @@
+#pragma once
+// The stroke renderer: a picture is described as a composition (a colour,
+// with alpha, at every point) and a flow field (the direction a brush
+// follows at every point), then painted with thousands of oriented strokes
+// from a coarse brush to a fine one, each stroke taking its colour from the
+// composition. Grain and vignette finish the surface.
+#include "paint/canvas.h"
+
+#include <cstdint>
+#include <functional>
+
+using Composition = std::function<Colour(float x, float y)>;
+using FlowField = std::function<float(float x, float y)>;   // stroke angle in radians
+
+enum class Surface
+{
+    none,
+    canvas,   // woven linen: a fine cross-hatch
+    paper,    // drawing paper: soft fibres and tooth
+};
+
+struct PaintStyle
+{
+    float coarseBrush = 26;     // brush width of the first pass, pixels
+    float fineBrush = 3;        // brush width of the last pass
+    int passes = 5;
+    float strokeLength = 3.2f;  // stroke length in brush widths
+    float colourJitter = 0.035f;
+    float detailThreshold = 0.05f; // later passes paint where the canvas still differs this much
+    float opacity = 0.92f;
+    Surface surface = Surface::canvas;
+    float grain = 0.05f;
+    float vignette = 0.25f;
+    uint32_t seed = 1;
+};
+
+// The composition sampled at every pixel, with no brushwork (for masks and
+// pictures that need none).
+Canvas renderComposition(int width, int height, const Composition& composition);
+
+// The composition painted with strokes along the flow field.
+Canvas paintComposition(int width, int height, const Composition& composition,
+                        const FlowField& flow, const PaintStyle& style);
+
+// Surface grain and vignette over a finished canvas (colour only).
+void finishSurface(Canvas& canvas, const PaintStyle& style);
+
+// A flow field that swirls gently with value noise around a main angle.
+FlowField noisyFlow(float mainAngle, float swirl, float scale, uint32_t seed);

@@ -1,0 +1,78 @@
+// The sketch's paper and the warm light that drifts over it, the pencil's
+// graphite dab, the glint, and the heat shader's distortion map.
+#include "paint/brush.h"
+#include "paint/noise.h"
+#include "paint/pictures.h"
+#include "paint/shapes.h"
+
+#include <cmath>
+
+Canvas paintSketchPaper()
+{
+    // Cream paper, a little darker and warmer towards its edges.
+    Composition paper = [](float x, float y) {
+        float cloud = fractalNoise(x / 260.f, y / 260.f, 4, 1001);
+        return mix(rgb(238, 232, 216), rgb(226, 216, 196), cloud * 0.7f);
+    };
+    Canvas canvas = renderComposition(screenW, screenH, paper);
+    PaintStyle finish;
+    finish.surface = Surface::paper;
+    finish.grain = 0.06f;
+    finish.vignette = 0.08f;
+    finishSurface(canvas, finish);
+    return canvas;
+}
+
+Canvas paintLightLeak()
+{
+    // A warm cloud of light, soft-edged and uneven, on its upper left.
+    Composition leak = [](float x, float y) {
+        float d = length((x - 330) / 1.3f, y - 250);
+        float wobble = fractalNoise(x / 160.f, y / 160.f, 3, 1101);
+        float strength = std::exp(-std::pow(d / (230 + 120 * wobble), 2)) * 0.4f;
+        Colour c = mix(rgb(214, 150, 86), rgb(238, 196, 130), wobble);
+        c.a = strength;
+        return c;
+    };
+    return renderComposition(screenW, screenH, leak);
+}
+
+Canvas paintPencilDab()
+{
+    // Graphite: a soft grainy dab, dense at (8, 8), gone by the edges.
+    Composition dab = [](float x, float y) {
+        float d = length(x - 8, y - 8);
+        float tooth = hashUnit(uint32_t(x), uint32_t(y), 1201);
+        float cover = smoothstep(6.5f, 1.5f, d) * (0.65f + 0.35f * tooth);
+        return rgb(54, 54, 60, cover);
+    };
+    return renderComposition(stampSize, stampSize, dab);
+}
+
+Canvas paintGlint()
+{
+    // Four thin rays and a hot core, all centred on (8, 8).
+    Composition glint = [](float x, float y) {
+        float dx = std::fabs(x - 8), dy = std::fabs(y - 8);
+        float core = std::exp(-(dx * dx + dy * dy) / 3.f);
+        float rays = std::exp(-dy * dy / 0.6f) * smoothstep(8, 0, dx) + std::exp(-dx * dx / 0.6f) * smoothstep(8, 0, dy);
+        float cover = clamp01(core + rays * 0.9f);
+        Colour c = mix(rgb(255, 226, 160), rgb(255, 255, 250), core);
+        c.a = cover;
+        return c;
+    };
+    return renderComposition(stampSize, stampSize, glint);
+}
+
+Canvas paintHeatMap()
+{
+    // Two independent smooth noises that tile, in red and green.
+    const int size = 256, period = 8;
+    Composition heat = [=](float x, float y) {
+        float u = x * period / size, v = y * period / size;
+        float r = 0.65f * tiledNoise(u, v, period, 1301) + 0.35f * tiledNoise(u * 2, v * 2, period * 2, 1302);
+        float g = 0.65f * tiledNoise(u, v, period, 1303) + 0.35f * tiledNoise(u * 2, v * 2, period * 2, 1304);
+        return Colour{r, g, 0, 1};
+    };
+    return renderComposition(size, size, heat);
+}

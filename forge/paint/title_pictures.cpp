@@ -1,0 +1,219 @@
+// The title: a pale dawn over still water and hills, a band of mist and far
+// hills that drifts, dark reeds and a branch framing the edges, the painted
+// lettering, and the credits.
+#include "paint/brush.h"
+#include "paint/noise.h"
+#include "paint/pictures.h"
+#include "paint/shapes.h"
+#include "paint/text.h"
+
+#include <cmath>
+
+namespace
+{
+const float horizonY = 430;
+
+// Hills against the dawn: a ridge line from layered noise.
+float ridge(float x, float base, float height, uint32_t seed)
+{
+    return base - height * fractalNoise(x / 260.f, 0.5f, 3, seed);
+}
+
+Colour dawnSky(float y)
+{
+    // Pale blue high up, warming to a pale ochre at the horizon.
+    float t = smoothstep(0, horizonY, y);
+    Colour high = rgb(146, 164, 186), middle = rgb(196, 196, 196), low = rgb(238, 212, 172);
+    return t < 0.55f ? mix(high, middle, t / 0.55f) : mix(middle, low, (t - 0.55f) / 0.45f);
+}
+
+// Lays a lettering mask, centred, into a canvas with a soft glow behind it.
+void letter(Canvas& canvas, const TextMask& mask, int left, int top, Colour ink, Colour glow, int glowRadius)
+{
+    Canvas halo = makeCanvas(canvas.width, canvas.height, {glow.r, glow.g, glow.b, 0});
+    for (int y = 0; y < mask.height; ++y)
+        for (int x = 0; x < mask.width; ++x)
+        {
+            int cx = left + x, cy = top + y;
+            if (cx >= 0 && cy >= 0 && cx < canvas.width && cy < canvas.height)
+                at(halo, cx, cy).a = mask.coverage[size_t(y) * mask.width + x];
+        }
+    if (glowRadius > 0)
+    {
+        Canvas soft = blurred(halo, glowRadius);
+        for (size_t i = 0; i < canvas.pixels.size(); ++i)
+            blendOver(canvas.pixels[i], {glow.r, glow.g, glow.b, 1}, clamp01(soft.pixels[i].a * 2.2f) * glow.a);
+    }
+    for (int y = 0; y < canvas.height; ++y)
+        for (int x = 0; x < canvas.width; ++x)
+        {
+            float cover = at(halo, x, y).a;
+            if (cover <= 0)
+                continue;
+            // Ink laid with a brush: its density wanders along the letters.
+            float wander = fractalNoise(x / 9.f, y / 30.f, 2, 401);
+            Colour c = scaled(ink, 0.85f + 0.35f * wander);
+            blendOver(at(canvas, x, y), c, cover);
+        }
+}
+}
+
+Canvas paintTitleDawn()
+{
+    Composition dawn = [](float x, float y) {
+        float far = ridge(x, horizonY - 10, 90, 11);
+        float near = ridge(x + 400, horizonY + 5, 55, 12);
+        if (y < far)
+        {
+            Colour sky = dawnSky(y);
+            // A low sun glowing behind the hills, slightly left of centre.
+            float sun = std::exp(-length(x - 470, (y - 400) * 1.6f) / 160.f);
+            sky = mix(sky, rgb(250, 228, 190), sun * 0.6f);
+            // Thin cloud bands.
+            float cloud = fractalNoise(x / 300.f, y / 40.f, 4, 13);
+            sky = mix(sky, rgb(214, 196, 190), smoothstep(0.55f, 0.8f, cloud) * 0.35f);
+            return sky;
+        }
+        if (y < near)
+            return mix(rgb(120, 128, 148), rgb(150, 150, 160), 0.3f * fractalNoise(x / 60.f, y / 30.f, 2, 14));
+        if (y < horizonY + 8)
+            return rgb(92, 98, 118);
+        // Still water: the sky mirrored, darker, broken by faint ripples.
+        float mirrorY = horizonY - (y - horizonY) * 0.8f;
+        Colour water = scaled(dawnSky(std::max(mirrorY, 0.f)), 0.82f);
+        float ripple = valueNoise(x / 140.f, y / 3.f, 15);
+        water = mix(water, rgb(170, 174, 186), smoothstep(0.6f, 0.9f, ripple) * 0.35f);
+        float sunPath = std::exp(-std::fabs(x - 470) / 60.f) * smoothstep(720, horizonY, y);
+        return mix(water, rgb(246, 226, 192), sunPath * 0.45f * ripple);
+    };
+    PaintStyle style;
+    style.seed = 101;
+    style.coarseBrush = 30;
+    style.vignette = 0.18f;
+    FlowField flow = noisyFlow(0, 0.12f, 300, 102);
+    return paintComposition(screenW, screenH, dawn, flow, style);
+}
+
+Canvas paintTitleMist()
+{
+    Composition mist = [](float x, float y) {
+        // Far hills, faint blue, and a long band of mist over the water line.
+        float hill = ridge(x * 0.8f + 90, horizonY - 30, 70, 21);
+        float hillCover = fill(hill - y, 3) * smoothstep(horizonY + 40, horizonY - 10, y) * 0.55f;
+        float band = std::exp(-std::pow((y - (horizonY + 10)) / 55.f, 2));
+        float wisps = fractalNoise(x / 180.f, y / 25.f, 4, 22);
+        float mistCover = band * (0.35f + 0.65f * smoothstep(0.3f, 0.75f, wisps)) * 0.8f;
+        Colour hills = rgb(128, 140, 162, hillCover);
+        Colour veil = rgb(232, 228, 222, mistCover);
+        Colour out = hills;
+        blendOver(out, {veil.r, veil.g, veil.b, 1}, veil.a);
+        if (out.a <= 0)
+            out = {veil.r, veil.g, veil.b, 0};
+        return out;
+    };
+    PaintStyle style;
+    style.seed = 201;
+    style.coarseBrush = 24;
+    style.surface = Surface::none;
+    style.vignette = 0;
+    FlowField flow = noisyFlow(0, 0.08f, 250, 202);
+    return paintComposition(titleMistWidth, screenH, mist, flow, style);
+}
+
+Canvas paintTitleReeds()
+{
+    // Reeds rise from the bottom corners; a bare branch reaches in from the
+    // top right, away from the presenter line.
+    std::vector<std::vector<Point>> reeds;
+    Dice dice{301};
+    for (int i = 0; i < 46; ++i)
+    {
+        bool left = i < 26;
+        float baseX = left ? dice.range(-20, 330) : dice.range(930, 1300);
+        float heightTop = dice.range(430, 640);
+        float lean = dice.range(-60, 60) + (left ? 30 : -30);
+        std::vector<Point> stem;
+        for (int k = 0; k <= 6; ++k)
+        {
+            float t = k / 6.f;
+            stem.push_back({baseX + lean * t * t, 730 - (730 - heightTop) * t});
+        }
+        reeds.push_back(smoothPath(stem, 4));
+    }
+    std::vector<Point> branch = smoothPath({{1300, 40}, {1180, 70}, {1090, 120}, {1030, 190}, {990, 215}}, 6);
+    std::vector<Point> twig = smoothPath({{1120, 95}, {1090, 60}, {1060, 45}}, 5);
+    std::vector<Point> twig2 = smoothPath({{1040, 180}, {1010, 250}, {1000, 280}}, 5);
+    Composition reedsComp = [=](float x, float y) {
+        float d = 1e9f;
+        for (const auto& reed : reeds)
+        {
+            if (x < reed.front().x - 120 || x > reed.front().x + 120)
+                continue;
+            float along;
+            float r = sdPolyline(x, y, reed, 0, &along);
+            float thickness = 4.5f - along * 0.012f;
+            d = std::min(d, r - std::max(thickness, 0.8f));
+        }
+        float db = sdPolyline(x, y, branch, 0);
+        d = std::min(d, db - std::max(2.f, 11 - 0.03f * (1300 - x)));
+        d = std::min(d, sdPolyline(x, y, twig, 2.5f));
+        d = std::min(d, sdPolyline(x, y, twig2, 2.5f));
+        // Soft dark foliage at the very bottom.
+        float bank = 690 - 60 * fractalNoise(x / 90.f, 0.3f, 3, 303) + 120 * std::pow(std::fabs(x - 640) / 640, 2);
+        float cover = std::max(fill(d, 2.f), fill(bank - y, 10) * smoothstep(160, 520, std::fabs(x - 640)));
+        Colour c = mix(rgb(30, 32, 40), rgb(58, 52, 48), fractalNoise(x / 40.f, y / 40.f, 2, 304));
+        c.a = cover;
+        return c;
+    };
+    PaintStyle style;
+    style.seed = 305;
+    style.coarseBrush = 10;
+    style.fineBrush = 2.5f;
+    style.passes = 4;
+    style.surface = Surface::none;
+    style.vignette = 0;
+    FlowField flow = noisyFlow(-1.45f, 0.1f, 200, 306);
+    return paintComposition(screenW, screenH, reedsComp, flow, style);
+}
+
+Canvas paintTitleLettering()
+{
+    Canvas canvas = makeCanvas(lettersWidth, lettersHeight, {0.93f, 0.9f, 0.84f, 0});
+    // The largest size whose lettering fits with a margin for the glow.
+    TextMask mask;
+    for (int size = 170; size > 40 && (!mask.ok || mask.width > lettersWidth - 40); size -= 4)
+        mask = renderText("Ostralis", size, 4);
+    if (mask.ok)
+        letter(canvas, mask, (lettersWidth - mask.width) / 2, (lettersHeight - mask.height) / 2,
+               rgb(34, 42, 66), rgb(244, 236, 222, 0.85f), 10);
+    return canvas;
+}
+
+Canvas paintCredits()
+{
+    Composition ground = [](float x, float y) {
+        float glow = std::exp(-length(x - 640, y - 330) / 520.f);
+        return mix(rgb(22, 26, 38), rgb(58, 62, 80), glow + 0.15f * fractalNoise(x / 200.f, y / 200.f, 3, 501));
+    };
+    PaintStyle style;
+    style.seed = 502;
+    style.coarseBrush = 34;
+    style.passes = 4;
+    style.vignette = 0.3f;
+    Canvas canvas = paintComposition(screenW, screenH, ground, noisyFlow(0.5f, 0.3f, 300, 503), style);
+    struct Line { const char* text; int size; int y; Colour ink; };
+    const Line lines[] = {
+        {"Ostralis", 120, 120, rgb(236, 224, 200)},
+        {"a Tollmere Crew production", 46, 280, rgb(214, 190, 140)},
+        {"code  -  Tollmere Crew", 38, 400, rgb(220, 214, 204)},
+        {"pictures  -  Tollmere Crew", 38, 460, rgb(220, 214, 204)},
+        {"music  -  Tollmere Crew", 38, 520, rgb(220, 214, 204)},
+    };
+    for (const Line& line : lines)
+    {
+        TextMask mask = renderText(line.text, line.size, line.size > 100 ? 3 : 0);
+        if (mask.ok)
+            letter(canvas, mask, (screenW - mask.width) / 2, line.y, line.ink, rgb(10, 12, 20, 0.5f), 6);
+    }
+    return canvas;
+}
