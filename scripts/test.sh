@@ -7,11 +7,13 @@ scripts/install-deps.sh
 scripts/build.sh
 
 # A virtual screen of the show's size: Xvfb's default of 1280 x 1024 would
-# make the full-screen window switch to that mode.
+# make the full-screen window switch to that mode. Without -noreset the
+# server resets whenever its last client leaves, and refuses the clients
+# that connect meanwhile.
 number=77
 while [ -e /tmp/.X$number-lock ]; do number=$((number + 1)); done
 display=:$number
-Xvfb "$display" -screen 0 1280x720x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb "$display" -screen 0 1280x720x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb_pid=$!
 trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
 export DISPLAY=$display

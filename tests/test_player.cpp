@@ -29,7 +29,7 @@ ProcessResult playThenEscape(const std::string& showDir = SHOW_DIR)
     std::string window = waitForShowWindow();
     EXPECT_NE(window, "") << "the player opened no window";
     std::this_thread::sleep_for(std::chrono::seconds(2));
-    pressEscape();
+    holdEscapeUntilExit(player);
     return finishProcess(player, 60);
 }
 

@@ -2,6 +2,8 @@
 #include "support/player_control.h"
 #include "support/show_test.h"
 
+#include <sys/wait.h>
+
 #include <chrono>
 #include <thread>
 
@@ -17,11 +19,20 @@ std::string waitForShowWindow(double timeoutSeconds)
     return ids.empty() ? "" : ids.front();
 }
 
-void pressEscape()
+bool processEnded(const RunningProcess& process)
+{
+    siginfo_t info = {};
+    return waitid(P_PID, static_cast<id_t>(process.pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == process.pid;
+}
+
+void holdEscapeUntilExit(const RunningProcess& process, double timeoutSeconds)
 {
     // A plain "xdotool key" releases too fast for the keyboard state to see.
     runProcess({"xdotool", "keydown", "Escape"}, {}, "/", 10);
-    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
+    while (!processEnded(process) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     runProcess({"xdotool", "keyup", "Escape"}, {}, "/", 10);
 }
 

@@ -11,8 +11,15 @@ const std::string closeRequestPath = BUILD_DIR "/tests/close-request";
 // appeared within timeoutSeconds).
 std::string waitForShowWindow(double timeoutSeconds = 60.0);
 
-// Holds Escape down long enough for the keyboard state to see it.
-void pressEscape();
+struct RunningProcess;
+
+// Holds Escape down until the program has ended (or timeoutSeconds passed):
+// the player looks at the key only while it takes an event, and a frame may
+// take long on a loaded machine.
+void holdEscapeUntilExit(const RunningProcess& process, double timeoutSeconds = 30.0);
+
+// Whether a started program has ended (it can still be collected).
+bool processEnded(const RunningProcess& process);
 
 // Sends WM_DELETE_WINDOW to the window.
 void sendCloseRequest(const std::string& windowId);
