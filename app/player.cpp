@@ -56,6 +56,7 @@ int playShow()
 
     window.setActive(true);
     std::cout << "Window is active for OpenGL rendering" << std::endl;
+    warmUpShow(window);
 
     int sceneIndex = 0;
     bool quitRequested = false;

@@ -14,6 +14,10 @@ void loadShowData();
 // the fatal message and returns false when the show cannot go on.
 bool loadShowShaders();
 
+// Draws everything the scenes will draw once, out of sight, so that no
+// scene's first frame stalls (steps between start-up and the clock).
+void warmUpShow(sf::RenderTarget& window);
+
 // Releases the records of both tween groups (the first step of shutdown).
 void releaseShowGroups();
 

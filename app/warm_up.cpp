@@ -1,0 +1,91 @@
+// The warm-up: before the clock starts, everything the scenes will draw is
+// drawn once, out of sight, so that no scene's first frame pays for a
+// shader compiled for a new state, a glyph rasterised, or a texture's first
+// use. It changes nothing that the scenes can see.
+#include "app/startup.h"
+
+#include "assets/catalogue.h"
+#include "assets/fonts.h"
+#include "assets/render_target.h"
+#include "assets/shaders.h"
+
+#include <SFML/Graphics/Text.hpp>
+
+namespace
+{
+// The character sizes the show's captions and titles are drawn at.
+const unsigned captionSizes[] = {36, 56, 57, 75, 86};
+
+// The pictures a shader is drawn with, and where: into the off-screen target
+// (true) or straight onto the window (false).
+struct ShaderUse
+{
+    sf::Shader* shader;
+    const char* file;
+    bool offScreen;
+    float scale;
+};
+
+const ShaderUse shaderUses[] = {
+    {&blurShader, "S1-1.png", true, 3.0f},
+    {&rippleShader, "S3-1.png", true, 1.0f},
+    {&rippleShader, "S2-1.png", true, 1.0f},
+    {&blurShader, "S5-2.png", false, 1.0f},
+    {&blurShader, "SF2.png", false, 1.0f},
+};
+
+// Every character the show writes: printable ASCII and the Swedish letters.
+sf::String showCharacters()
+{
+    std::string bytes;
+    for (int c = 32; c < 127; ++c)
+        bytes += static_cast<char>(c);
+    bytes += "\xE4\xF6\xE5";
+    return showString(bytes);
+}
+
+// Draws a sprite with a shader, leaving the sprite's own scale as it was.
+void drawWith(sf::RenderTarget& target, sf::Sprite& sprite, sf::Shader* shader, float scale)
+{
+    sf::Vector2f keptScale = sprite.getScale();
+    sprite.setScale(scale, scale);
+    target.draw(sprite, sf::RenderStates(shader));
+    sprite.setScale(keptScale);
+}
+}
+
+void warmUpShow(sf::RenderTarget& window)
+{
+    // Every picture once, as the scenes first draw it.
+    for (int i = 0; i < catalogueSize; ++i)
+        if (sf::Sprite* sprite = catalogueSprite(i))
+            renderTexture.draw(*sprite);
+
+    // Each shader with the textures and targets the scenes use it with, at a
+    // radius that takes the blur's full path.
+    blurShader.setUniform("blur_radius", 0.05f);
+    rippleShader.setUniform("time", 0.0f);
+    for (const ShaderUse& use : shaderUses)
+    {
+        sf::RenderTarget& target = use.offScreen ? static_cast<sf::RenderTarget&>(renderTexture) : window;
+        drawWith(target, picture(use.file), use.shader, use.scale);
+    }
+    renderTexture.display();
+    window.draw(renderTextureSprite, sf::RenderStates(&blurShader));
+    window.draw(renderTextureSprite);
+    blurShader.setUniform("blur_radius", 0.0f);
+
+    // Every glyph the show writes, at every size it writes them.
+    sf::Text text(showCharacters(), boldFont);
+    for (unsigned size : captionSizes)
+    {
+        text.setCharacterSize(size);
+        renderTexture.draw(text);
+        window.draw(text);
+    }
+
+    // Leave both targets black; the first frame draws over them.
+    renderTexture.clear(sf::Color::Black);
+    renderTexture.display();
+    window.clear(sf::Color::Black);
+}
