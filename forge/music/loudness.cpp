@@ -133,23 +133,46 @@ double maxMomentaryLoudness(const Stereo& track, int sampleRate)
 
 namespace {
 
-// One channel's true-peak envelope.
-void channelPeaks(const std::vector<float>& x, size_t length, std::vector<float>& envelope)
+// One channel's true-peak envelope. Points between samples are worked out only
+// where the samples around them could reach floor: the interpolator can lift
+// a peak by at most the sum of its taps' magnitudes.
+void channelPeaks(const std::vector<float>& x, size_t length, float floor, std::vector<float>& envelope)
 {
     static const std::vector<std::vector<double>> phases = interpolationPhases();
+    const int taps = 2 * interpolationHalfTaps;
+    float taps32[oversampling - 1][2 * interpolationHalfTaps];
+    float gainBound = 0.0f;
+    for (int k = 0; k < oversampling - 1; ++k) {
+        float sum = 0.0f;
+        for (int j = 0; j < taps; ++j) {
+            taps32[k][j] = static_cast<float>(phases[k][j]);
+            sum += std::fabs(taps32[k][j]);
+        }
+        gainBound = std::max(gainBound, sum);
+    }
+    // The channel with silence around it, and the loudest sample of each block.
+    const size_t block = 16;
+    std::vector<float> padded(length + 2 * taps, 0.0f);
+    std::copy(x.begin(), x.begin() + length, padded.begin() + taps);
+    std::vector<float> blockPeak(length / block + 2, 0.0f);
+    for (size_t i = 0; i < length; ++i)
+        blockPeak[i / block] = std::max(blockPeak[i / block], std::fabs(x[i]));
+
     envelope.assign(length, 0.0f);
-    long last = static_cast<long>(length) - 1;
-    for (long i = 0; i <= last; ++i) {
+    for (size_t i = 0; i < length; ++i) {
         float peak = std::fabs(x[i]);
-        for (const std::vector<double>& taps : phases) {
-            double y = 0.0;
-            // The point between x[i] and x[i + 1], from the samples around it.
-            long from = i - interpolationHalfTaps + 1;
-            for (int j = 0; j < 2 * interpolationHalfTaps; ++j) {
-                long at = from + j;
-                if (at >= 0 && at <= last) y += taps[j] * x[at];
+        size_t firstBlock = i >= size_t(taps) ? (i - taps) / block : 0;
+        size_t lastBlock = std::min(blockPeak.size() - 1, (i + taps) / block);
+        float nearby = 0.0f;
+        for (size_t b = firstBlock; b <= lastBlock; ++b) nearby = std::max(nearby, blockPeak[b]);
+        if (nearby * gainBound >= floor) {
+            // The points between x[i] and x[i + 1], from the samples around them.
+            const float* from = &padded[i + taps - interpolationHalfTaps + 1];
+            for (int k = 0; k < oversampling - 1; ++k) {
+                float y = 0.0f;
+                for (int j = 0; j < taps; ++j) y += taps32[k][j] * from[j];
+                peak = std::max(peak, std::fabs(y));
             }
-            peak = std::max(peak, static_cast<float>(std::fabs(y)));
         }
         envelope[i] = peak;
     }
@@ -157,13 +180,13 @@ void channelPeaks(const std::vector<float>& x, size_t length, std::vector<float>
 
 }
 
-std::vector<float> truePeakEnvelope(const Stereo& track)
+std::vector<float> truePeakEnvelope(const Stereo& track, float floor)
 {
     // One channel on a thread of its own, the other here.
     size_t length = std::min(track.left.size(), track.right.size());
     std::vector<float> left, right;
-    std::thread rightThread(channelPeaks, std::cref(track.right), length, std::ref(right));
-    channelPeaks(track.left, length, left);
+    std::thread rightThread(channelPeaks, std::cref(track.right), length, floor, std::ref(right));
+    channelPeaks(track.left, length, floor, left);
     rightThread.join();
     for (size_t i = 0; i < length; ++i) left[i] = std::max(left[i], right[i]);
     return left;
@@ -171,7 +194,11 @@ std::vector<float> truePeakEnvelope(const Stereo& track)
 
 double truePeak(const Stereo& track)
 {
-    std::vector<float> envelope = truePeakEnvelope(track);
+    // Only points that could beat the loudest sample matter.
+    float samplePeak = 0.0f;
+    for (float s : track.left) samplePeak = std::max(samplePeak, std::fabs(s));
+    for (float s : track.right) samplePeak = std::max(samplePeak, std::fabs(s));
+    std::vector<float> envelope = truePeakEnvelope(track, samplePeak);
     float peak = 0.0f;
     for (float e : envelope) peak = std::max(peak, e);
     return peak > 0.0f ? 20.0 * std::log10(peak) : -200.0;

@@ -15,5 +15,6 @@ double maxMomentaryLoudness(const Stereo& track, int sampleRate = musicSampleRat
 double truePeak(const Stereo& track);
 
 // The same per sample, as a linear magnitude: the largest of the sample and of
-// the three interpolated points after it, on either side.
-std::vector<float> truePeakEnvelope(const Stereo& track);
+// the three interpolated points after it, on either side. Below floor the
+// envelope may hold just the sample's own magnitude.
+std::vector<float> truePeakEnvelope(const Stereo& track, float floor = 0.0f);

@@ -13,7 +13,7 @@ const double pi = 3.141592653589793;
 const double highPassHz = 24.0;
 const double limiterLookSeconds = 0.0015;
 const double limiterReleaseSeconds = 0.12;
-const int normalisePasses = 4;
+const int normalisePasses = 3;
 
 double dbToGain(double db) { return std::pow(10.0, db / 20.0); }
 
@@ -67,9 +67,9 @@ void compress(Stereo& mix, double loudness)
 // exceeds what any sample nearby allows and never steps.
 void limit(Stereo& mix, double ceilingDb)
 {
-    std::vector<float> peaks = truePeakEnvelope(mix);
-    size_t length = peaks.size();
     double ceiling = dbToGain(ceilingDb);
+    std::vector<float> peaks = truePeakEnvelope(mix, static_cast<float>(ceiling));
+    size_t length = peaks.size();
     std::vector<double> needed(length);
     for (size_t i = 0; i < length; ++i)
         needed[i] = peaks[i] > ceiling ? ceiling / peaks[i] : 1.0;

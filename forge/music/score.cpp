@@ -193,7 +193,7 @@ void sketch(Writer& w, double at)
     const char* roots[5] = {"D2", "D2", "G1", "C2", "A1"};
     for (int bar = 0; bar < 5; ++bar) {
         double beat = barBeat(at, bar);
-        ostinato(w, beat, chords[bar], 0.55 + 0.03 * bar);
+        ostinato(w, beat, chords[bar], 0.66 + 0.03 * bar);
         for (int b = 0; b < 4; ++b) bass(w, beat + b, 0.45, roots[bar], b == 0 ? 0.9 : 0.6);
     }
 }
@@ -220,12 +220,12 @@ void shoulders(Writer& w, double at)
 // 56 to 72 s and 88 to 104 s: the poems. Room for the words: one rolled
 // chord every two bars, a soft pad, an answering note between the lines.
 void poem(Writer& w, double at, const char* const chords[4], const char* const answers[4],
-          const char* const pads[4], float brightness)
+          const char* const pads[4], double padLevel, float brightness)
 {
     for (int pair = 0; pair < 4; ++pair) {
         double beat = barBeat(at, pair * 2);
         pianoChord(w, beat, 7, chords[pair], 0.38, 0.06, 0.5f);
-        pad(w, beat, 8, pads[pair], 0.42, brightness);
+        pad(w, beat, 8, pads[pair], padLevel, brightness);
         piano(w, beat + 5, 3, answers[pair], 0.3, 0.55f);
     }
 }
@@ -235,7 +235,7 @@ void firstPoem(Writer& w, double at)
     const char* const chords[4] = {"D3 A3 D4 F4", "Bb2 F3 D4", "G2 D3 Bb3 D4", "A2 E3 C#4"};
     const char* const answers[4] = {"A4", "F4", "G4", "E4"};
     const char* const pads[4] = {"D3 A3", "Bb2 F3", "G2 D3", "A2 E3"};
-    poem(w, at, chords, answers, pads, 0.15f);
+    poem(w, at, chords, answers, pads, 0.42, 0.15f);
     bass(w, at, 30, "D2", 0.25);
 }
 
@@ -250,7 +250,7 @@ void layers(Writer& w, double at)
                            "C4 E4 G4", "C4 E4 G4", "D4 F4 Bb4", "C#4 E4 A4"};
     for (int bar = 0; bar < 8; ++bar) {
         double beat = barBeat(at, bar);
-        arpeggio(w, beat, chords[bar], 0.5 + 0.03 * bar);
+        arpeggio(w, beat, chords[bar], 0.6 + 0.02 * bar);
         if (bar >= 2) bass(w, beat, 3.8, roots[bar], 0.7);
         if (bar >= 4) pad(w, beat, 4, pads[bar], 0.7, 0.5f);
     }
@@ -262,7 +262,7 @@ void secondPoem(Writer& w, double at)
     const char* const chords[4] = {"F3 C4 A4", "C3 G3 E4", "Bb2 F3 D4", "D3 A3 F4"};
     const char* const answers[4] = {"C6", "G5", "F5", "A5"};
     const char* const pads[4] = {"A4 C5 F5", "G4 C5 E5", "F4 Bb4 D5", "F4 A4 D5"};
-    poem(w, at, chords, answers, pads, 0.6f);
+    poem(w, at, chords, answers, pads, 0.3, 0.3f);
 }
 
 // 104 to 118 s: "Guilt ... resentment ...". Low octaves, a heartbeat in the

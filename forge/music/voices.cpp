@@ -113,9 +113,9 @@ void renderPiano(const Note& note, Stereo& dry, Stereo& send)
     double releaseStep = std::exp(-1.0 / (0.09 * musicSampleRate));
     double total = count / double(musicSampleRate);
     double release = 1.0;
-    double thump = 0.0, thumpLevel = 0.25 * velocity;
-    double thumpStep = std::exp(-1.0 / (0.006 * musicSampleRate));
-    double thumpPole = std::exp(-twoPi * (600.0 + 1800.0 * velocity) / musicSampleRate);
+    double thump = 0.0, felt = 0.0, thumpLevel = 0.3 * velocity;
+    double thumpStep = std::exp(-1.0 / (0.012 * musicSampleRate));
+    double thumpPole = std::exp(-twoPi * (250.0 + 450.0 * velocity) / musicSampleRate);
 
     std::vector<float> mono(count);
     for (size_t i = 0; i < count; ++i) {
@@ -133,10 +133,11 @@ void renderPiano(const Note& note, Stereo& dry, Stereo& send)
                 sum += envelope * im[k];
             }
         }
-        // The hammer's thump: low-passed noise, gone in a few milliseconds.
+        // The hammer's felt: noise low-passed twice, a soft knock gone in a few milliseconds.
         thump = thump * thumpPole + (1.0 - thumpPole) * random.signedUniform() * thumpLevel;
+        felt = felt * thumpPole + (1.0 - thumpPole) * thump;
         thumpLevel *= thumpStep;
-        sum += thump;
+        sum += felt;
         if (t > releaseAt) release *= releaseStep;
         mono[i] = static_cast<float>(sum * level * release * rise(t, riseSeconds) * tailFade(t, total));
     }
