@@ -23,16 +23,19 @@ struct ShaderUse
     sf::Shader* shader;
     const char* file;
     bool offScreen;
-    float scale;
 };
 
 const ShaderUse shaderUses[] = {
-    {&blurShader, "S1-1.png", true, 3.0f},
-    {&rippleShader, "S3-1.png", true, 1.0f},
-    {&rippleShader, "S2-1.png", true, 1.0f},
-    {&blurShader, "S5-2.png", false, 1.0f},
-    {&blurShader, "SF2.png", false, 1.0f},
+    {&blurShader, "S1-1.png", true},
+    {&rippleShader, "S3-1.png", true},
+    {&rippleShader, "S2-1.png", true},
+    {&blurShader, "S5-2.png", false},
+    {&blurShader, "SF2.png", false},
 };
+
+// Warm-up draws are shrunk to a few pixels: what is compiled and uploaded
+// depends on the state and the texture, not on how much is covered.
+const float warmUpScale = 1.0f / 32.0f;
 
 // Every character the show writes: printable ASCII and the Swedish letters.
 sf::String showCharacters()
@@ -44,11 +47,11 @@ sf::String showCharacters()
     return showString(bytes);
 }
 
-// Draws a sprite with a shader, leaving the sprite's own scale as it was.
-void drawWith(sf::RenderTarget& target, sf::Sprite& sprite, sf::Shader* shader, float scale)
+// Draws a sprite shrunk, with or without a shader, leaving its scale as it was.
+void drawSmall(sf::RenderTarget& target, sf::Sprite& sprite, sf::Shader* shader = nullptr)
 {
     sf::Vector2f keptScale = sprite.getScale();
-    sprite.setScale(scale, scale);
+    sprite.setScale(warmUpScale, warmUpScale);
     target.draw(sprite, sf::RenderStates(shader));
     sprite.setScale(keptScale);
 }
@@ -59,7 +62,7 @@ void warmUpShow(sf::RenderTarget& window)
     // Every picture once, as the scenes first draw it.
     for (int i = 0; i < catalogueSize; ++i)
         if (sf::Sprite* sprite = catalogueSprite(i))
-            renderTexture.draw(*sprite);
+            drawSmall(renderTexture, *sprite);
 
     // Each shader with the textures and targets the scenes use it with, at a
     // radius that takes the blur's full path.
@@ -68,11 +71,11 @@ void warmUpShow(sf::RenderTarget& window)
     for (const ShaderUse& use : shaderUses)
     {
         sf::RenderTarget& target = use.offScreen ? static_cast<sf::RenderTarget&>(renderTexture) : window;
-        drawWith(target, picture(use.file), use.shader, use.scale);
+        drawSmall(target, picture(use.file), use.shader);
     }
     renderTexture.display();
-    window.draw(renderTextureSprite, sf::RenderStates(&blurShader));
-    window.draw(renderTextureSprite);
+    drawSmall(window, renderTextureSprite, &blurShader);
+    drawSmall(window, renderTextureSprite);
     blurShader.setUniform("blur_radius", 0.0f);
 
     // Every glyph the show writes, at every size it writes them.
