@@ -1,0 +1,401 @@
+// ostralis-bench: times the show's start-up step by step, every frame of the
+// show at a fixed step on the player's own window (each frame finished on
+// the GPU side before the clock is read), two floor frames to compare them
+// with, the PNG decoding alone, and the memory the show holds.
+#include "tools/bench_report.h"
+#include "tools/tool_common.h"
+
+#include "app/display_check.h"
+#include "app/startup.h"
+#include "assets/catalogue.h"
+#include "assets/fonts.h"
+#include "assets/render_target.h"
+#include "assets/shaders.h"
+#include "audio/audio.h"
+#include "scenes/scene.h"
+
+#include <SFML/Graphics/Image.hpp>
+#include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/Graphics/Shader.hpp>
+#include <SFML/Graphics/Sprite.hpp>
+#include <SFML/OpenGL.hpp>
+#include <SFML/Window/Event.hpp>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iostream>
+
+namespace
+{
+const char* toolName = "ostralis-bench";
+
+const char* usageText =
+    "usage: ostralis-bench [options]\n"
+    "Times the show's start-up, every frame of the show at a fixed step, and two floor frames.\n"
+    "  --fps N             frames per second of show time (1 to 240, default 60)\n"
+    "  --json FILE         the figures as JSON\n"
+    "  --plot FILE.png     frame time over the show, scene boundaries marked\n"
+    "  --floor-frames N    frames measured for each floor (default 240)\n"
+    "  --show-dir DIR      the show's files (default: show/ beside this program)\n"
+    "It opens the player's window: it needs an X display (Xvfb where there is none).\n";
+
+const int usageFailure = 2;
+const int workFailure = 1;
+
+// A show that never hands over to its end is stopped after this much show time.
+const double longestShowSeconds = 30 * 60;
+
+// Frames run before a floor is measured, so that it is the steady cost.
+const int floorWarmUpFrames = 10;
+
+// The character sizes the show draws its captions at.
+const unsigned captionSizes[] = {36, 56, 57, 75, 86};
+
+struct Options
+{
+    int fps = 60;
+    std::string json;
+    std::string plot;
+    long floorFrames = 240;
+    std::string showDir;
+};
+
+using Clock = std::chrono::steady_clock;
+
+double millisecondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+bool parseWhole(const std::string& text, long& value)
+{
+    char* end = nullptr;
+    value = std::strtol(text.c_str(), &end, 10);
+    return !text.empty() && end && *end == '\0';
+}
+
+bool parseOptions(int argc, char** argv, Options& options, std::string& error)
+{
+    for (int i = 1; i < argc; ++i)
+    {
+        std::string name = argv[i], value;
+        bool hasValue = false;
+        size_t equals = name.find('=');
+        if (name.compare(0, 2, "--") == 0 && equals != std::string::npos)
+        {
+            value = name.substr(equals + 1);
+            name = name.substr(0, equals);
+            hasValue = true;
+        }
+        auto takeValue = [&]() {
+            if (!hasValue && i + 1 >= argc)
+            {
+                error = name + " needs a value";
+                return false;
+            }
+            if (!hasValue)
+                value = argv[++i];
+            if (value.empty())
+                error = name + " needs a non-empty value";
+            return !value.empty();
+        };
+
+        long number = 0;
+        if ((name == "--help" || name == "-h") && !hasValue)
+        {
+            std::cout << usageText;
+            std::exit(0);
+        }
+        else if (name == "--fps")
+        {
+            if (!takeValue())
+                return false;
+            if (!parseWhole(value, number) || number < 1 || number > 240)
+            {
+                error = "--fps takes a whole number from 1 to 240, not '" + value + "'";
+                return false;
+            }
+            options.fps = int(number);
+        }
+        else if (name == "--floor-frames")
+        {
+            if (!takeValue())
+                return false;
+            if (!parseWhole(value, number) || number < 1 || number > 100000)
+            {
+                error = "--floor-frames takes a whole number from 1 to 100000, not '" + value + "'";
+                return false;
+            }
+            options.floorFrames = number;
+        }
+        else if (name == "--json" || name == "--plot" || name == "--show-dir")
+        {
+            if (!takeValue())
+                return false;
+            (name == "--json" ? options.json : name == "--plot" ? options.plot : options.showDir) = value;
+        }
+        else
+        {
+            error = "unknown option '" + std::string(argv[i]) + "' (see --help)";
+            return false;
+        }
+    }
+    if (!options.plot.empty() && !endsWith(options.plot, ".png"))
+        error = "--plot writes a PNG: give a file name ending in .png";
+    return error.empty();
+}
+
+// The window's frame, finished: presented, and the GL work done.
+void finishFrame(sf::RenderWindow& window)
+{
+    window.display();
+    glFinish();
+}
+
+// Events are taken as the player takes them, so that the window stays served.
+void drainEvents(sf::RenderWindow& window)
+{
+    sf::Event event;
+    while (window.pollEvent(event))
+    {
+    }
+}
+
+// Runs a start-up step and records its time, GL work included.
+void timeStep(BenchResults& results, const char* name, const std::function<void()>& step)
+{
+    Clock::time_point start = Clock::now();
+    step();
+    glFinish();
+    results.steps.push_back({name, millisecondsSince(start)});
+}
+
+std::uint64_t textureBytes(const sf::Texture& texture)
+{
+    return std::uint64_t(texture.getSize().x) * texture.getSize().y * 4;
+}
+
+// Every texture the show holds: the pictures, the distortion map, the
+// off-screen target and the glyph pages of both fonts at the caption sizes.
+std::uint64_t showTextureBytes()
+{
+    std::uint64_t bytes = 0;
+    for (int i = 0; i < catalogueSize; ++i)
+        if (const sf::Sprite* sprite = catalogueSprite(i))
+            if (sprite->getTexture())
+                bytes += textureBytes(*sprite->getTexture());
+    bytes += textureBytes(distortionTexture);
+    bytes += textureBytes(renderTexture.getTexture());
+    for (unsigned size : captionSizes)
+        bytes += textureBytes(textFont.getTexture(size)) + textureBytes(boldFont.getTexture(size));
+    return bytes;
+}
+
+// The pictures' PNG files decoded one after another, with no upload.
+double decodePictures()
+{
+    Clock::time_point start = Clock::now();
+    for (int i = 0; i < catalogueSize; ++i)
+    {
+        sf::Image image;
+        image.loadFromFile(catalogueFile(i));
+    }
+    return millisecondsSince(start);
+}
+
+// The median time of a floor frame, after a few frames to settle.
+double measureFloor(sf::RenderWindow& window, long frames, const std::function<void()>& draw)
+{
+    std::vector<double> times;
+    for (long frame = -floorWarmUpFrames; frame < frames; ++frame)
+    {
+        Clock::time_point start = Clock::now();
+        drainEvents(window);
+        window.clear(sf::Color(0, 0, 0, 255));
+        draw();
+        finishFrame(window);
+        if (frame >= 0)
+            times.push_back(millisecondsSince(start));
+    }
+    return medianOf(times);
+}
+
+// The first full-screen picture of the catalogue, for the copy floor.
+int fullScreenPicture()
+{
+    for (int i = 0; i < catalogueSize; ++i)
+    {
+        const sf::Sprite* sprite = catalogueSprite(i);
+        if (sprite && sprite->getTexture() &&
+            sprite->getTexture()->getSize() == sf::Vector2u(screenWidth, screenHeight))
+            return i;
+    }
+    return -1;
+}
+
+bool writeTextFile(const std::string& path, const std::string& text, std::string& error)
+{
+    PendingOutput output;
+    if (!preparePendingOutput(output, path, error))
+        return false;
+    std::ofstream file(output.tempPath, std::ios::binary);
+    file << text;
+    file.close();
+    if (!file)
+    {
+        discardOutput(output);
+        error = "cannot write '" + path + "'";
+        return false;
+    }
+    return commitOutput(output, error);
+}
+}
+
+int main(int argc, char** argv)
+{
+    Options options;
+    std::string error;
+    if (!parseOptions(argc, argv, options, error))
+    {
+        toolError(toolName, error);
+        return usageFailure;
+    }
+    if (!options.json.empty())
+        options.json = absolutePath(options.json);
+    if (!options.plot.empty())
+        options.plot = absolutePath(options.plot);
+    std::string showDir = options.showDir.empty() ? defaultShowDir() : absolutePath(options.showDir);
+    if (showDir.empty())
+    {
+        toolError(toolName, "no show directory beside the program: give --show-dir");
+        return usageFailure;
+    }
+    if (!displayAvailable())
+    {
+        toolError(toolName, "no X display to open the show's window on: run it under Xvfb");
+        return workFailure;
+    }
+
+    // Prove the outputs writable now rather than after the whole show.
+    PendingOutput jsonProbe, plotProbe;
+    if ((!options.json.empty() && !preparePendingOutput(jsonProbe, options.json, error)) ||
+        (!options.plot.empty() && !preparePendingOutput(plotProbe, options.plot, error)))
+    {
+        discardOutput(jsonProbe);
+        toolError(toolName, error);
+        return workFailure;
+    }
+    discardOutput(jsonProbe);
+    discardOutput(plotProbe);
+    if (!enterShowDir(showDir, error))
+    {
+        toolError(toolName, error);
+        return usageFailure;
+    }
+
+    // The show's own lines go to standard error: standard output is the table's.
+    std::streambuf* tableOut = std::cout.rdbuf(std::cerr.rdbuf());
+
+    BenchResults results;
+    results.fps = options.fps;
+    const char* cacheSetting = std::getenv("MESA_SHADER_CACHE_DISABLE");
+    results.shaderCacheDisabled = cacheSetting && std::string(cacheSetting) == "true";
+
+    // Start-up, step by step, in the player's order.
+    Clock::time_point startupBegins = Clock::now();
+    sf::RenderWindow window;
+    timeStep(results, "window", [&] { openShowWindow(window); });
+    // Frames are timed as fast as they go, not paced by the display.
+    window.setVerticalSyncEnabled(false);
+    results.renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    timeStep(results, "pictures", loadCatalogue);
+    timeStep(results, "distortion", loadDistortionTexture);
+    timeStep(results, "render_target", createRenderTarget);
+    timeStep(results, "fonts", loadFonts);
+    bool shadersLoaded = false;
+    timeStep(results, "shaders", [&] { shadersLoaded = loadShowShaders(); });
+    if (!shadersLoaded)
+    {
+        std::cout.rdbuf(tableOut);
+        toolError(toolName, "the show could not start");
+        return workFailure;
+    }
+    timeStep(results, "audio", initAudioOutput);
+    window.setActive(true);
+
+    // The show, frame by frame, as the player runs it at a steady rate.
+    const float step = float(1.0 / options.fps);
+    const long frameLimit = long(longestShowSeconds * options.fps);
+    std::vector<std::vector<double>> sceneTimes(sceneCount);
+    int sceneIndex = 0;
+    for (long frame = 0; sceneIndex != showEndIndex; ++frame)
+    {
+        if (frame >= frameLimit)
+        {
+            std::cout.rdbuf(tableOut);
+            toolError(toolName, "the show did not end within 30:00 of show time");
+            return workFailure;
+        }
+        Clock::time_point start = Clock::now();
+        frameDelta = step;
+        drainEvents(window);
+        window.clear(sf::Color(0, 0, 0, 255));
+        int shownScene = sceneIndex;
+        sceneIndex = dispatchScene(sceneIndex, window);
+        finishFrame(window);
+        double ms = millisecondsSince(start);
+        if (frame == 0)
+            results.firstFrameMs = millisecondsSince(startupBegins);
+
+        if (shownScene >= 0 && shownScene < sceneCount)
+            sceneTimes[shownScene].push_back(ms);
+        results.frameMs.push_back(ms);
+        results.frameScene.push_back(shownScene);
+    }
+    for (int scene = 0; scene < sceneCount; ++scene)
+        results.scenes.push_back(sceneFigures(scene, sceneTimes[scene]));
+
+    // After the show, so that they warm up nothing the show's first frames use.
+    results.floorFrames = options.floorFrames;
+    results.nullMs = measureFloor(window, options.floorFrames, [] {});
+    int copyIndex = fullScreenPicture();
+    sf::Sprite copySprite;
+    if (copyIndex >= 0)
+    {
+        copySprite.setTexture(*catalogueSprite(copyIndex)->getTexture(), true);
+        results.copyPicture = catalogueFile(copyIndex);
+    }
+    sf::Sprite targetSprite(renderTexture.getTexture());
+    results.copyMs = measureFloor(window, options.floorFrames, [&] {
+        renderTexture.draw(copySprite);
+        renderTexture.display();
+        window.draw(targetSprite);
+    });
+    results.pictureDecodeMs = decodePictures();
+
+    results.peakRssBytes = peakResidentBytes();
+    results.textureBytes = showTextureBytes();
+    releaseShowGroups();
+
+    std::cout.rdbuf(tableOut);
+    printBenchTable(results, std::cout);
+    if (!options.json.empty() && !writeTextFile(options.json, benchJson(results), error))
+    {
+        toolError(toolName, error);
+        return workFailure;
+    }
+    if (!options.plot.empty())
+    {
+        PendingOutput plot;
+        if (!preparePendingOutput(plot, options.plot, error) || !writeFramePlot(results, plot.tempPath, error) ||
+            !commitOutput(plot, error))
+        {
+            discardOutput(plot);
+            toolError(toolName, error);
+            return workFailure;
+        }
+    }
+    return 0;
+}

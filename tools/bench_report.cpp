@@ -1,0 +1,298 @@
+// The bench's report: figures per scene, the table, the JSON and the plot.
+#include "tools/bench_report.h"
+
+#include "assets/fonts.h"
+
+#include <SFML/Graphics/RectangleShape.hpp>
+#include <SFML/Graphics/RenderTexture.hpp>
+#include <SFML/Graphics/Text.hpp>
+#include <SFML/Graphics/VertexArray.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+double medianOf(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    size_t middle = values.size() / 2;
+    if (values.size() % 2 == 1)
+        return values[middle];
+    return (values[middle - 1] + values[middle]) / 2;
+}
+
+SceneFigures sceneFigures(int index, const std::vector<double>& frameMs)
+{
+    SceneFigures figures;
+    figures.index = index;
+    figures.frames = long(frameMs.size());
+    if (frameMs.empty())
+        return figures;
+    std::vector<double> sorted(frameMs);
+    std::sort(sorted.begin(), sorted.end());
+    figures.firstMs = frameMs.front();
+    figures.medianMs = medianOf(sorted);
+    size_t rank = size_t(std::ceil(0.99 * double(sorted.size())));
+    figures.p99Ms = sorted[std::max<size_t>(rank, 1) - 1];
+    figures.maxMs = sorted.back();
+    return figures;
+}
+
+namespace
+{
+double ratio(double value, double floor)
+{
+    return floor > 0 ? value / floor : 0;
+}
+
+double mebibytes(std::uint64_t bytes)
+{
+    return double(bytes) / (1024.0 * 1024.0);
+}
+
+// Memory goal: resident at most 1.3 x (textures + 64 MiB).
+double memoryRatio(const BenchResults& results)
+{
+    return double(results.peakRssBytes) / (double(results.textureBytes) + 64.0 * 1024 * 1024);
+}
+}
+
+void printBenchTable(const BenchResults& results, std::ostream& out)
+{
+    char line[200];
+    out << "Ostralis bench: " << results.fps << " frames per second of show time, " << results.renderer
+        << (results.shaderCacheDisabled ? ", shader cache disabled" : "") << "\n\n";
+
+    out << "start-up                         ms\n";
+    for (const StartupStep& step : results.steps)
+    {
+        std::snprintf(line, sizeof line, "  %-22s %9.1f", step.name.c_str(), step.ms);
+        out << line;
+        if (step.name == "pictures" && results.pictureDecodeMs > 0)
+        {
+            std::snprintf(line, sizeof line, "   decoding alone %.1f ms (x%.2f)", results.pictureDecodeMs,
+                          ratio(step.ms, results.pictureDecodeMs));
+            out << line;
+        }
+        out << "\n";
+    }
+    std::snprintf(line, sizeof line, "  %-22s %9.1f\n\n", "to the first frame", results.firstFrameMs);
+    out << line;
+
+    std::snprintf(line, sizeof line,
+                  "floors (median of %ld frames)     ms\n  %-22s %9.3f\n  %-22s %9.3f   (%s)\n\n",
+                  results.floorFrames, "clear and present", results.nullMs, "copy through target",
+                  results.copyMs, results.copyPicture.c_str());
+    out << line;
+
+    out << "scene  frames   first  median     p99     max   first/med  med/copy  p99/copy  med/null\n";
+    for (const SceneFigures& scene : results.scenes)
+    {
+        std::snprintf(line, sizeof line, "%5d %7ld %7.2f %7.2f %7.2f %7.2f %11.2f %9.2f %9.2f %9.2f\n",
+                      scene.index, scene.frames, scene.firstMs, scene.medianMs, scene.p99Ms, scene.maxMs,
+                      ratio(scene.firstMs, scene.medianMs), ratio(scene.medianMs, results.copyMs),
+                      ratio(scene.p99Ms, results.copyMs), ratio(scene.medianMs, results.nullMs));
+        out << line;
+    }
+    double total = 0;
+    for (double ms : results.frameMs)
+        total += ms;
+    std::snprintf(line, sizeof line, "whole show: %zu frames in %.1f s\n\n", results.frameMs.size(), total / 1000);
+    out << line;
+
+    std::snprintf(line, sizeof line,
+                  "memory\n  %-22s %9.1f MiB\n  %-22s %9.1f MiB   (resident / (textures + 64 MiB) = %.2f)\n",
+                  "peak resident", mebibytes(results.peakRssBytes), "textures", mebibytes(results.textureBytes),
+                  memoryRatio(results));
+    out << line << std::flush;
+}
+
+namespace
+{
+std::string jsonString(const std::string& text)
+{
+    std::string quoted = "\"";
+    for (char c : text)
+    {
+        if (c == '"' || c == '\\')
+            quoted += '\\';
+        if (static_cast<unsigned char>(c) < 0x20)
+            continue;
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+std::string jsonNumber(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4f", std::isfinite(value) ? value : 0.0);
+    return text;
+}
+}
+
+std::string benchJson(const BenchResults& results)
+{
+    std::ostringstream json;
+    json << "{\n  \"fps\": " << results.fps << ",\n  \"renderer\": " << jsonString(results.renderer)
+         << ",\n  \"shader_cache_disabled\": " << (results.shaderCacheDisabled ? "true" : "false") << ",\n";
+
+    json << "  \"startup\": {\n    \"steps_ms\": {";
+    for (size_t i = 0; i < results.steps.size(); ++i)
+        json << (i ? ", " : "") << jsonString(results.steps[i].name) << ": " << jsonNumber(results.steps[i].ms);
+    json << "},\n    \"first_frame_ms\": " << jsonNumber(results.firstFrameMs)
+         << ",\n    \"picture_decode_ms\": " << jsonNumber(results.pictureDecodeMs) << "\n  },\n";
+
+    json << "  \"floors\": {\"null_ms\": " << jsonNumber(results.nullMs) << ", \"copy_ms\": "
+         << jsonNumber(results.copyMs) << ", \"frames\": " << results.floorFrames
+         << ", \"copy_picture\": " << jsonString(results.copyPicture) << "},\n";
+
+    json << "  \"scenes\": [\n";
+    for (size_t i = 0; i < results.scenes.size(); ++i)
+    {
+        const SceneFigures& scene = results.scenes[i];
+        json << "    {\"index\": " << scene.index << ", \"frames\": " << scene.frames
+             << ", \"median_ms\": " << jsonNumber(scene.medianMs) << ", \"p99_ms\": " << jsonNumber(scene.p99Ms)
+             << ", \"max_ms\": " << jsonNumber(scene.maxMs) << ", \"first_ms\": " << jsonNumber(scene.firstMs)
+             << ", \"first_to_median\": " << jsonNumber(ratio(scene.firstMs, scene.medianMs))
+             << ", \"median_to_copy\": " << jsonNumber(ratio(scene.medianMs, results.copyMs))
+             << ", \"p99_to_copy\": " << jsonNumber(ratio(scene.p99Ms, results.copyMs))
+             << ", \"median_to_null\": " << jsonNumber(ratio(scene.medianMs, results.nullMs)) << "}"
+             << (i + 1 < results.scenes.size() ? "," : "") << "\n";
+    }
+    json << "  ],\n";
+
+    json << "  \"memory\": {\"peak_rss_bytes\": " << results.peakRssBytes
+         << ", \"texture_bytes\": " << results.textureBytes
+         << ", \"rss_to_textures_plus_64mib\": " << jsonNumber(memoryRatio(results)) << "}\n}\n";
+    return json.str();
+}
+
+namespace
+{
+const unsigned plotWidth = 1600, plotHeight = 600;
+const float plotLeft = 70, plotRight = 20, plotTop = 44, plotBottom = 40;
+
+// A round step for the axis: 1, 2 or 5 times a power of ten.
+double tickStep(double range, int wanted)
+{
+    double raw = range / wanted;
+    double power = std::pow(10.0, std::floor(std::log10(raw)));
+    for (double m : {1.0, 2.0, 5.0})
+        if (m * power >= raw)
+            return m * power;
+    return 10 * power;
+}
+
+void drawLine(sf::RenderTexture& canvas, float x0, float y0, float x1, float y1, sf::Color colour)
+{
+    sf::Vertex line[] = {sf::Vertex({x0, y0}, colour), sf::Vertex({x1, y1}, colour)};
+    canvas.draw(line, 2, sf::Lines);
+}
+
+void drawLabel(sf::RenderTexture& canvas, const std::string& label, float x, float y, unsigned size,
+               sf::Color colour, bool rightAligned = false)
+{
+    sf::Text text(label, textFont, size);
+    text.setFillColor(colour);
+    float width = text.getLocalBounds().width;
+    text.setPosition(std::round(rightAligned ? x - width : x), std::round(y));
+    canvas.draw(text);
+}
+}
+
+bool writeFramePlot(const BenchResults& results, const std::string& path, std::string& error)
+{
+    if (results.frameMs.empty())
+    {
+        error = "no frame was measured for the plot";
+        return false;
+    }
+    sf::RenderTexture canvas;
+    if (!canvas.create(plotWidth, plotHeight))
+    {
+        error = "cannot create the plot's canvas";
+        return false;
+    }
+    canvas.clear(sf::Color::White);
+
+    // The scale: up to the slowest frame, unless a few spikes would flatten
+    // everything else; those are clipped at the top and drawn in red.
+    double highestP99 = results.copyMs;
+    for (const SceneFigures& scene : results.scenes)
+        highestP99 = std::max(highestP99, scene.p99Ms);
+    double slowest = *std::max_element(results.frameMs.begin(), results.frameMs.end());
+    double top = std::max(std::min(slowest, 3 * highestP99), 0.001);
+    double step = tickStep(top, 6);
+    top = std::ceil(top / step) * step;
+
+    const float width = plotWidth - plotLeft - plotRight, height = plotHeight - plotTop - plotBottom;
+    auto xOf = [&](size_t frame) { return plotLeft + width * float(frame) / float(results.frameMs.size()); };
+    auto yOf = [&](double ms) { return plotTop + height * float(1.0 - std::min(ms, top) / top); };
+    const sf::Color grid(225, 225, 225), ink(40, 40, 40);
+
+    for (double ms = 0; ms <= top + step / 2; ms += step)
+    {
+        drawLine(canvas, plotLeft, yOf(ms), plotLeft + width, yOf(ms), grid);
+        char label[32];
+        std::snprintf(label, sizeof label, "%g ms", ms);
+        drawLabel(canvas, label, plotLeft - 6, yOf(ms) - 9, 14, ink, true);
+    }
+
+    // Scene boundaries, numbered.
+    int lastScene = -1;
+    for (size_t frame = 0; frame < results.frameScene.size(); ++frame)
+        if (results.frameScene[frame] != lastScene)
+        {
+            lastScene = results.frameScene[frame];
+            drawLine(canvas, xOf(frame), plotTop, xOf(frame), plotTop + height, sf::Color(150, 150, 200));
+            drawLabel(canvas, std::to_string(lastScene), xOf(frame) + 3, plotTop + 2, 14, sf::Color(70, 70, 160));
+        }
+
+    // The floors, as level lines.
+    drawLine(canvas, plotLeft, yOf(results.nullMs), plotLeft + width, yOf(results.nullMs), sf::Color(120, 120, 120));
+    drawLine(canvas, plotLeft, yOf(results.copyMs), plotLeft + width, yOf(results.copyMs), sf::Color(230, 140, 0));
+
+    // Frame time, one point per frame.
+    sf::VertexArray curve(sf::LineStrip, results.frameMs.size());
+    for (size_t frame = 0; frame < results.frameMs.size(); ++frame)
+    {
+        double ms = results.frameMs[frame];
+        curve[frame] = sf::Vertex({xOf(frame), yOf(ms)}, ms > top ? sf::Color::Red : sf::Color(30, 80, 200));
+    }
+    canvas.draw(curve);
+
+    // Axes, title and legend.
+    drawLine(canvas, plotLeft, plotTop + height, plotLeft + width, plotTop + height, ink);
+    drawLine(canvas, plotLeft, plotTop, plotLeft, plotTop + height, ink);
+    double seconds = double(results.frameMs.size()) / results.fps;
+    double secondStep = tickStep(seconds, 12);
+    for (double s = 0; s <= seconds; s += secondStep)
+    {
+        float x = plotLeft + width * float(s / seconds);
+        drawLine(canvas, x, plotTop + height, x, plotTop + height + 5, ink);
+        char label[32];
+        std::snprintf(label, sizeof label, "%g s", s);
+        drawLabel(canvas, label, x - 10, plotTop + height + 8, 14, ink);
+    }
+    char title[256];
+    std::snprintf(title, sizeof title,
+                  "Ostralis: frame time over the show (%d frames per second of show time, %s)", results.fps,
+                  results.renderer.c_str());
+    drawLabel(canvas, title, plotLeft, 2, 17, ink);
+    char legend[128];
+    std::snprintf(legend, sizeof legend, "grey: clear and present %.2f ms   orange: copy through target %.2f ms",
+                  results.nullMs, results.copyMs);
+    drawLabel(canvas, legend, plotLeft, 23, 14, ink);
+    canvas.display();
+
+    if (!canvas.getTexture().copyToImage().saveToFile(path))
+    {
+        error = "cannot write the plot '" + path + "'";
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,241 @@
+// The video of the capture: ffmpeg in its own process, fed through a pipe by
+// a writer thread; then a second, quick ffmpeg run that muxes the music.
+#include "tools/video_writer.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace
+{
+// Frames in flight between the render loop and the pipe.
+const size_t framePoolSize = 3;
+
+// The music's rate in the video: 48 kHz makes one frame at 60 fps exactly 800 samples.
+const int musicSampleRate = 48000;
+
+// The last line ffmpeg wrote, for a one-line error.
+std::string lastLogLine(const std::string& logPath)
+{
+    std::ifstream log(logPath);
+    std::string line, last;
+    while (std::getline(log, line))
+        if (!line.empty())
+            last = line;
+    return last.empty() ? "no message" : last;
+}
+
+// Starts a program in a process group of its own (Ctrl-C reaches the tool,
+// which then stops it), reading stdinFd (or nothing), its standard output
+// discarded and its messages in logPath.
+pid_t spawn(const std::vector<std::string>& argv, int stdinFd, const std::string& logPath)
+{
+    pid_t pid = fork();
+    if (pid != 0)
+        return pid;
+    setpgid(0, 0);
+    int input = stdinFd >= 0 ? stdinFd : open("/dev/null", O_RDONLY);
+    int output = open("/dev/null", O_WRONLY);
+    int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(input, 0);
+    dup2(output, 1);
+    if (log >= 0)
+        dup2(log, 2);
+    std::vector<char*> args;
+    for (const std::string& arg : argv)
+        args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    execv(args[0], args.data());
+    _exit(127);
+}
+
+// Waits for a process; true when it ended with status 0.
+bool waitSucceeded(pid_t pid)
+{
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0)
+        if (errno != EINTR)
+            return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Writes a whole buffer to the pipe; false when the reader has gone.
+bool writeAll(int fd, const std::uint8_t* data, size_t bytes)
+{
+    while (bytes > 0)
+    {
+        ssize_t written = write(fd, data, bytes);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        bytes -= size_t(written);
+    }
+    return true;
+}
+
+// The writer thread: takes queued frames in order and writes them to ffmpeg.
+void writeFrames(VideoWriter* video)
+{
+    std::unique_lock<std::mutex> guard(video->lock);
+    for (;;)
+    {
+        video->changed.wait(guard, [&] { return !video->ready.empty() || video->closing; });
+        if (video->ready.empty())
+            return;
+        std::vector<std::uint8_t> frame = std::move(video->ready.front());
+        video->ready.pop_front();
+        bool failed = video->failed;
+        guard.unlock();
+        bool written = failed || writeAll(video->pipeFd, frame.data(), frame.size());
+        guard.lock();
+        if (!written && !video->failed)
+        {
+            video->failed = true;
+            video->failure = "ffmpeg stopped taking frames: " + lastLogLine(video->logPath);
+        }
+        video->spare.push_back(std::move(frame));
+        video->changed.notify_all();
+    }
+}
+}
+
+bool startVideo(VideoWriter& video, const std::string& ffmpeg, const std::string& outputPath,
+                const std::string& logPath, unsigned width, unsigned height, int fps, std::string& error)
+{
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
+    {
+        error = std::string("cannot open a pipe to ffmpeg: ") + std::strerror(errno);
+        return false;
+    }
+    std::vector<std::string> argv = {
+        ffmpeg, "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
+        "-f", "rawvideo", "-pix_fmt", "rgba",
+        "-video_size", std::to_string(width) + "x" + std::to_string(height),
+        "-framerate", std::to_string(fps), "-i", "pipe:0",
+        // Good quality for still pictures that fade: a low CRF, a quick preset.
+        "-c:v", "libx264", "-preset", "veryfast", "-crf", "18", "-pix_fmt", "yuv420p",
+        "-f", "mp4", outputPath};
+    video.logPath = logPath;
+    video.encoder = spawn(argv, fds[0], logPath);
+    close(fds[0]);
+    if (video.encoder < 0)
+    {
+        close(fds[1]);
+        error = std::string("cannot start ffmpeg: ") + std::strerror(errno);
+        return false;
+    }
+    video.pipeFd = fds[1];
+    video.closing = false;
+    video.failed = false;
+    video.writer = std::thread(writeFrames, &video);
+    return true;
+}
+
+bool queueVideoFrame(VideoWriter& video, const std::uint8_t* pixels, size_t bytes)
+{
+    std::vector<std::uint8_t> frame;
+    {
+        std::unique_lock<std::mutex> guard(video.lock);
+        // A new buffer while the pool is not full, else wait for one to come back.
+        video.changed.wait(guard, [&] {
+            return video.failed || !video.spare.empty() || video.ready.size() < framePoolSize - 1;
+        });
+        if (video.failed)
+            return false;
+        if (!video.spare.empty())
+        {
+            frame = std::move(video.spare.back());
+            video.spare.pop_back();
+        }
+    }
+    frame.assign(pixels, pixels + bytes);
+    {
+        std::lock_guard<std::mutex> guard(video.lock);
+        video.ready.push_back(std::move(frame));
+    }
+    video.changed.notify_all();
+    return true;
+}
+
+bool finishVideo(VideoWriter& video, std::string& error)
+{
+    {
+        std::lock_guard<std::mutex> guard(video.lock);
+        video.closing = true;
+    }
+    video.changed.notify_all();
+    if (video.writer.joinable())
+        video.writer.join();
+    close(video.pipeFd);
+    video.pipeFd = -1;
+    bool encoded = waitSucceeded(video.encoder);
+    video.encoder = -1;
+    if (video.failed)
+    {
+        error = video.failure;
+        return false;
+    }
+    if (!encoded)
+    {
+        error = "ffmpeg failed: " + lastLogLine(video.logPath);
+        return false;
+    }
+    return true;
+}
+
+void abandonVideo(VideoWriter& video)
+{
+    {
+        std::lock_guard<std::mutex> guard(video.lock);
+        video.closing = true;
+        video.failed = true;
+        video.ready.clear();
+    }
+    video.changed.notify_all();
+    if (video.encoder > 0)
+        kill(video.encoder, SIGKILL);
+    if (video.writer.joinable())
+        video.writer.join();
+    if (video.pipeFd >= 0)
+        close(video.pipeFd);
+    video.pipeFd = -1;
+    if (video.encoder > 0)
+        waitSucceeded(video.encoder);
+    video.encoder = -1;
+}
+
+bool muxMusic(const std::string& ffmpeg, const std::string& videoPath, const std::string& musicPath,
+              double delaySeconds, double lengthSeconds, const std::string& outputPath,
+              const std::string& logPath, std::string& error)
+{
+    long delaySamples = std::lround(delaySeconds * musicSampleRate);
+    std::ostringstream filter;
+    filter << "[1:a]aresample=" << musicSampleRate << ",adelay=delays=" << delaySamples
+           << "S:all=1,apad[music]";
+    std::ostringstream length;
+    length.precision(6);
+    length << std::fixed << lengthSeconds;
+    std::vector<std::string> argv = {
+        ffmpeg, "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
+        "-i", videoPath, "-i", musicPath,
+        "-filter_complex", filter.str(), "-map", "0:v", "-map", "[music]",
+        "-c:v", "copy", "-c:a", "aac", "-b:a", "192k", "-t", length.str(),
+        "-movflags", "+faststart", "-f", "mp4", outputPath};
+    pid_t pid = spawn(argv, -1, logPath);
+    if (pid < 0 || !waitSucceeded(pid))
+    {
+        error = "ffmpeg could not mux the music: " + lastLogLine(logPath);
+        return false;
+    }
+    return true;
+}
