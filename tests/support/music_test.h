@@ -1,7 +1,7 @@
 #pragma once
 // Listening to the music as a test can: decoding the MP3, levels and spectra
 // of stretches of it, and a detector for clicks.
-#include "music/synth.h"
+#include "forge/music/synth.h"
 
 #include <string>
 #include <vector>
