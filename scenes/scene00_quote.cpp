@@ -1,7 +1,105 @@
-// Scene 0: not built yet; it hands over to its successor at once.
+// Scene 0: the opening quotation. A moment of black, then the music starts,
+// and a two-line quotation in Swedish with its attribution fades in from
+// black, stays, and fades back to black. Everything goes straight onto the
+// window, without shaders.
 #include "scenes/scene.h"
 
-int runScene0(sf::RenderTarget&)
+#include "assets/catalogue.h"
+#include "assets/fonts.h"
+#include "audio/audio.h"
+
+#include <iostream>
+
+namespace
 {
-    return 1;
+// Phases: -1 black pre-roll, 0 fade in, 1 hold, 2 fade out.
+const int prerollPhase = -1;
+const int fadeInPhase = 0;
+const int holdPhase = 1;
+const int fadeOutPhase = 2;
+
+// Black and silent for this long before the music starts.
+const float prerollSeconds = 1.25f;
+
+bool sceneFirstEntry = true;
+float overlayAlpha = 255.0f; // the black overlay
+int scenePhase = prerollPhase;
+float sceneTimer = 0.0f;
+int sceneResult = 0;
+
+// The music stream, opened once when the pre-roll is over.
+MusicChannel musicChannel = 0;
+
+// ISO 8859-1 bytes: \xE4 is "ä", \xF6 "ö", \xE5 "å". Four lines: the two of
+// the quotation, an empty one, and the attribution set in by 15 spaces.
+const char quotation[] =
+    "\"Livet \xE4r inte definierat av glada stunder.\n"
+    "Lyckan gl\xF6ms l\xE4tt, men sorgen best\xE5r f\xF6r alltid\".\n"
+    "\n"
+    "               -  Varnholt";
+}
+
+int runScene0(sf::RenderTarget& target)
+{
+    // White text, set once; the font is the bold one it holds since start-up.
+    if (sceneFirstEntry)
+    {
+        sceneFirstEntry = false;
+        sharedText.setFillColor(sf::Color(255, 255, 255, 255));
+        sharedText.setCharacterSize(36);
+        sharedText.setPosition(290.0f, 200.0f);
+        sharedText.setString(showString(quotation));
+        std::cout << "scene 01 loaded" << std::endl;
+    }
+
+    switch (scenePhase)
+    {
+    case prerollPhase:
+        // The screen stays black until the timer passes the pre-roll; that
+        // frame starts the music.
+        sceneTimer += frameDelta;
+        if (sceneTimer > prerollSeconds)
+        {
+            musicChannel = createMusicStream("angel6.mp3");
+            playMusicStream(musicChannel);
+            sceneTimer = 0.0f;
+            scenePhase = fadeInPhase;
+        }
+        break;
+
+    case fadeInPhase:
+        sceneTimer += frameDelta;
+        overlayAlpha = fadeInAlpha(sceneTimer, fadeSeconds);
+        if (sceneTimer >= fadeSeconds)
+        {
+            sceneTimer = 0.0f;
+            scenePhase = holdPhase;
+        }
+        break;
+
+    case holdPhase:
+        sceneTimer += frameDelta;
+        if (sceneTimer >= holdSeconds)
+        {
+            sceneTimer = 0.0f;
+            scenePhase = fadeOutPhase;
+        }
+        break;
+
+    case fadeOutPhase:
+        // Over once the screen is fully black again.
+        sceneTimer += frameDelta;
+        overlayAlpha = fadeOutAlpha(sceneTimer, fadeSeconds);
+        if (overlayAlpha >= 255.0f)
+            sceneResult = 1;
+        break;
+    }
+
+    // The quotation under the black overlay, drawn in every frame.
+    sf::Sprite& black = picture("black.png");
+    setSpriteAlpha(black, overlayAlpha);
+    target.draw(sharedText, sf::RenderStates::Default);
+    target.draw(black, sf::RenderStates::Default);
+
+    return sceneResult;
 }

@@ -1,7 +1,136 @@
-// Scene 1: not built yet; it hands over to its successor at once.
+// Scene 1: the presenter line and the title. Three title layers fade in from
+// black, the middle one drifting slowly left, with "Tollmere Crew presents"
+// written over them in black. The line then gives way to the title image,
+// the picture behind it starts to blur, and all fades to black. The layers
+// and the line go through the off-screen target and the blur; the title
+// image and the overlay stay sharp on the window.
 #include "scenes/scene.h"
 
-int runScene1(sf::RenderTarget&)
+#include "assets/catalogue.h"
+#include "assets/fonts.h"
+#include "assets/render_target.h"
+#include "assets/shaders.h"
+
+#include <iostream>
+
+namespace
 {
-    return 2;
+// Phases: 0 fade in, 1 hold, 2 line out and title in, 3 hold with blur,
+// 4 fade out.
+const int fadeInPhase = 0;
+const int holdPhase = 1;
+const int crossFadePhase = 2;
+const int blurHoldPhase = 3;
+const int fadeOutPhase = 4;
+
+// The middle title layer drifts left at this many pixels per second.
+const float layerDriftSpeed = 4.0f;
+
+bool sceneFirstEntry = true;
+float overlayAlpha = 255.0f; // the black overlay
+float textAlpha = 255.0f;    // the presenter line
+int sceneResult = 1;
+float sceneTimer = 0.0f;
+int scenePhase = fadeInPhase;
+float layerX = 0.0f;    // x of "title2.png"
+float logoAlpha = 0.0f; // "ostralis.png"
+float blurTime = 0.0f;  // seconds of blur growth
+}
+
+int runScene1(sf::RenderTarget& target)
+{
+    // The presenter line in opaque black, and the title image's place.
+    if (sceneFirstEntry)
+    {
+        sceneFirstEntry = false;
+        sharedText.setFillColor(sf::Color(0, 0, 0, 255));
+        sharedText.setCharacterSize(86);
+        picture("ostralis.png").setPosition(342.0f, 78.0f);
+        sharedText.setPosition(120.0f, 60.0f);
+        sharedText.setString(showString("Tollmere Crew presents"));
+        std::cout << "scene 02 loaded" << std::endl;
+    }
+
+    // The middle layer drifts for the whole scene.
+    layerX = layerX - layerDriftSpeed * frameDelta;
+
+    switch (scenePhase)
+    {
+    case fadeInPhase:
+        sceneTimer += frameDelta;
+        overlayAlpha = fadeInAlpha(sceneTimer, fadeSeconds);
+        if (sceneTimer >= fadeSeconds)
+        {
+            sceneTimer = 0.0f;
+            scenePhase = holdPhase;
+        }
+        break;
+
+    case holdPhase:
+        sceneTimer += frameDelta;
+        if (sceneTimer >= holdSeconds)
+        {
+            sceneTimer = 0.0f;
+            scenePhase = crossFadePhase;
+        }
+        break;
+
+    case crossFadePhase:
+        // The line fades out as the title fades in; the timer must pass the
+        // fade's length.
+        sceneTimer += frameDelta;
+        textAlpha = fadeInAlpha(sceneTimer, fadeSeconds);
+        logoAlpha = fadeOutAlpha(sceneTimer, fadeSeconds);
+        if (sceneTimer > fadeSeconds)
+        {
+            sceneTimer = 0.0f;
+            scenePhase = blurHoldPhase;
+        }
+        break;
+
+    case blurHoldPhase:
+        // The blur starts growing halfway through the hold.
+        sceneTimer += frameDelta;
+        if (sceneTimer >= fadeSeconds)
+            blurTime += frameDelta;
+        if (sceneTimer >= holdSeconds)
+        {
+            sceneTimer = 0.0f;
+            scenePhase = fadeOutPhase;
+        }
+        break;
+
+    case fadeOutPhase:
+        blurTime += frameDelta;
+        sceneTimer += frameDelta;
+        overlayAlpha = fadeOutAlpha(sceneTimer, fadeSeconds);
+        if (sceneTimer >= fadeSeconds)
+        {
+            sceneTimer = 0.0f;
+            sceneResult = 2;
+        }
+        break;
+    }
+
+    // The three layers and the line into the off-screen target.
+    sf::Sprite& middleLayer = picture("title2.png");
+    middleLayer.setPosition(layerX, 0.0f);
+    blurShader.setUniform("blur_radius", blurTime / 100.0f);
+    renderTexture.draw(picture("title1.png"), sf::RenderStates::Default);
+    renderTexture.draw(middleLayer, sf::RenderStates::Default);
+    renderTexture.draw(picture("title3.png"), sf::RenderStates::Default);
+    sharedText.setFillColor(sf::Color(0, 0, 0, alphaByte(textAlpha)));
+    sf::Sprite& logo = picture("ostralis.png");
+    setSpriteAlpha(logo, logoAlpha);
+    renderTexture.draw(sharedText, sf::RenderStates::Default);
+    renderTexture.display();
+
+    // The blurred picture, the sharp title above it, the overlay on top.
+    target.draw(renderTextureSprite, sf::RenderStates(&blurShader));
+    target.draw(logo, sf::RenderStates::Default);
+    sf::Sprite& black = picture("black.png");
+    setSpriteAlpha(black, overlayAlpha);
+    target.draw(black, sf::RenderStates::Default);
+
+    return sceneResult;
 }

@@ -1,7 +1,106 @@
-// Scene 2: not built yet; it hands over to its successor at once.
+// Scene 2: the first picture zooming out. Two full-screen layers, the studio
+// behind and the window frame in front, start at three times their size
+// about the screen centre and shrink, each at its own rate, while the back
+// layer blurs more and more. The picture fades in from black, stays, and
+// fades out to black. Both layers go through the off-screen target; only
+// the back one through the blur.
 #include "scenes/scene.h"
 
-int runScene2(sf::RenderTarget&)
+#include "assets/catalogue.h"
+#include "assets/render_target.h"
+#include "assets/shaders.h"
+
+#include <iostream>
+
+namespace
 {
-    return 3;
+// Phases: 0 fade in, 1 hold, 2 fade out.
+const int fadeInPhase = 0;
+const int holdPhase = 1;
+const int fadeOutPhase = 2;
+
+// The hold lasts a fade and four seconds more.
+const float holdLength = fadeSeconds + 4.0f;
+
+// The back layer never shrinks below its own size.
+const float smallestBackScale = 1.0f;
+
+bool sceneFirstEntry = true;
+float overlayAlpha = 255.0f; // the black overlay
+float backScale = 3.0f;      // "S1-1.png"
+float frontScale = 3.0f;     // "S1-2.png"
+int sceneResult = 2;
+float sceneTimer = 0.0f;
+int scenePhase = fadeInPhase;
+float blurTime = 0.0f; // seconds of blur growth
+}
+
+int runScene2(sf::RenderTarget& target)
+{
+    // Both layers keep the centred origin they were loaded with.
+    if (sceneFirstEntry)
+    {
+        sceneFirstEntry = false;
+        std::cout << "scene 03 loaded" << std::endl;
+    }
+
+    switch (scenePhase)
+    {
+    case fadeInPhase:
+        sceneTimer += frameDelta;
+        overlayAlpha = fadeInAlpha(sceneTimer, fadeSeconds);
+        if (sceneTimer >= fadeSeconds)
+        {
+            sceneTimer = 0.0f;
+            overlayAlpha = 0.0f;
+            scenePhase = holdPhase;
+        }
+        break;
+
+    case holdPhase:
+        sceneTimer += frameDelta;
+        if (sceneTimer >= holdLength)
+        {
+            sceneTimer = 0.0f;
+            scenePhase = fadeOutPhase;
+        }
+        break;
+
+    case fadeOutPhase:
+        // The timer must pass the fade's length: one fully black frame more.
+        sceneTimer += frameDelta;
+        overlayAlpha = fadeOutAlpha(sceneTimer, fadeSeconds);
+        if (sceneTimer > fadeSeconds)
+        {
+            sceneTimer = 0.0f;
+            sceneResult = 3;
+        }
+        break;
+    }
+
+    // Blur and scales are applied first and changed afterwards, so each
+    // frame shows the values the previous one ended with.
+    blurShader.setUniform("blur_radius", blurTime / 500.0f);
+    blurTime += frameDelta;
+    sf::Sprite& backLayer = picture("S1-1.png");
+    sf::Sprite& frontLayer = picture("S1-2.png");
+    backLayer.setScale(backScale, backScale);
+    frontLayer.setScale(frontScale, frontScale);
+    backScale -= 0.125f * frameDelta;
+    frontScale -= frameDelta / 10.0f;
+    if (backScale < smallestBackScale)
+        backScale = smallestBackScale;
+
+    // The blurred back layer and the sharp front one, off-screen.
+    renderTexture.draw(backLayer, sf::RenderStates(&blurShader));
+    renderTexture.draw(frontLayer, sf::RenderStates::Default);
+    renderTexture.display();
+
+    // The picture, then the overlay.
+    target.draw(renderTextureSprite, sf::RenderStates::Default);
+    sf::Sprite& black = picture("black.png");
+    setSpriteAlpha(black, overlayAlpha);
+    target.draw(black, sf::RenderStates::Default);
+
+    return sceneResult;
 }

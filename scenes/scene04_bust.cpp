@@ -1,7 +1,152 @@
-// Scene 4: not built yet; it hands over to its successor at once.
+// Scene 4: the head-and-shoulders sketch. The 288 spinning stamps of scene 3
+// glide, easing out over four seconds, to a smaller and looser sketch of a
+// head and shoulders, shrinking to half their size on the way, over the same
+// blurred backdrop, whose blur keeps growing. Then the portrait is built up
+// in layers: the canvas fades in under the stamps, the stamps fade away while
+// the frame fades in on top, and skin, hair and clothes fade in beneath the
+// frame. After a short hold the scene hands over to scene 5.
 #include "scenes/scene.h"
 
-int runScene4(sf::RenderTarget&)
+#include "assets/catalogue.h"
+#include "assets/render_target.h"
+#include "assets/shaders.h"
+#include "draw/tween.h"
+#include "scenes/outlines.h"
+
+#include <algorithm>
+#include <iostream>
+
+namespace
 {
-    return 5;
+// Phases: 0 glide, 1 first layer, 2 further layers, 3 hold.
+const int glidePhase = 0;
+const int firstLayerPhase = 1;
+const int furtherLayersPhase = 2;
+const int holdPhase = 3;
+
+// The stamps shrink at this rate down to half their size.
+const float stampShrinkRate = 0.25f;
+const float smallestStampScale = 0.5f;
+// Once the glide is over they fade from 0.75 to nothing in six seconds.
+const float stampFadeRate = 0.125f;
+
+bool sceneFirstEntry = true;
+int scenePhase = glidePhase;
+float sceneTimer = 0.0f;
+float stampScale = 1.0f;
+bool stampsFading = false;
+float canvasAlpha = 0.0f;  // "S3-1.png"
+float frameAlpha = 0.0f;   // "S3-3.png"
+float skinAlpha = 0.0f;    // "S3-2.png"
+float hairAlpha = 0.0f;    // "S3-22.png"
+float clothesAlpha = 0.0f; // "S3-23.png"
+int sceneResult = 4;
+
+// A layer rising from 0 to 255 over `length` seconds, held at 255 after.
+float layerAlpha(float timer, double length)
+{
+    return static_cast<float>(std::min(timer * 255.0 / length, 255.0));
+}
+}
+
+int runScene4(sf::RenderTarget& target)
+{
+    // The blur keeps growing, from the first call on.
+    effectTime += frameDelta;
+    blurShader.setUniform("blur_radius", static_cast<float>(effectTime / 100.0));
+
+    // The stamps are not fresh any more: each sets off from where it stands.
+    if (sceneFirstEntry)
+    {
+        sceneFirstEntry = false;
+        std::cout << "scene 5 loaded" << std::endl;
+        setTweenTargets(stampGroup, bustOutline, holdSeconds);
+    }
+
+    // Every phase must pass its length, not just reach it.
+    switch (scenePhase)
+    {
+    case glidePhase:
+        sceneTimer += frameDelta;
+        canvasAlpha = layerAlpha(sceneTimer, fadeSeconds);
+        if (sceneTimer > holdSeconds)
+        {
+            sceneTimer = 0.0f;
+            scenePhase = firstLayerPhase;
+            stampsFading = true;
+        }
+        break;
+
+    case firstLayerPhase:
+        sceneTimer += frameDelta;
+        frameAlpha = layerAlpha(sceneTimer, 4.0);
+        if (sceneTimer > holdSeconds)
+        {
+            scenePhase = furtherLayersPhase;
+            sceneTimer = 0.0f;
+        }
+        break;
+
+    case furtherLayersPhase:
+        sceneTimer += frameDelta;
+        skinAlpha = layerAlpha(sceneTimer, stepSeconds);
+        hairAlpha = layerAlpha(sceneTimer, fadeSeconds);
+        clothesAlpha = layerAlpha(sceneTimer, 4.0);
+        if (sceneTimer > holdSeconds)
+        {
+            scenePhase = holdPhase;
+            sceneTimer = 0.0f;
+        }
+        break;
+
+    case holdPhase:
+        sceneTimer += frameDelta;
+        if (sceneTimer > fadeSeconds)
+            sceneResult = 5;
+        break;
+    }
+
+    // The stamps shrink to half size, and fade once the glide is over.
+    stampScale -= stampShrinkRate * frameDelta;
+    if (stampScale < smallestStampScale)
+        stampScale = smallestStampScale;
+    for (int i = 0; i < stampGroup.count; ++i)
+    {
+        TweenSprite& stamp = stampGroup.records[i];
+        stamp.scale = stampScale;
+        if (stampsFading && stamp.alpha > 0.0f)
+        {
+            stamp.alpha -= stampFadeRate * frameDelta;
+            if (stamp.alpha < 0.0f)
+                stamp.alpha = 0.0f;
+        }
+    }
+    updateTweenGroup(stampGroup);
+
+    // The backdrop as scene 3 left it, through the blur.
+    renderTexture.draw(picture("S2-1.png"), sf::RenderStates::Default);
+    renderTexture.draw(picture("S2-2.png"), sf::RenderStates::Default);
+    renderTexture.display();
+    target.draw(renderTextureSprite, sf::RenderStates(&blurShader));
+
+    // The canvas, the sharp stamps above it, then skin, hair and clothes,
+    // and the frame on top of everything. No overlay in this scene.
+    sf::Sprite& canvas = picture("S3-1.png");
+    setSpriteAlpha(canvas, canvasAlpha);
+    target.draw(canvas, sf::RenderStates::Default);
+    drawTweenGroup(stampGroup, target);
+    sf::Sprite& skin = picture("S3-2.png");
+    sf::Sprite& hair = picture("S3-22.png");
+    sf::Sprite& clothes = picture("S3-23.png");
+    sf::Sprite& frame = picture("S3-3.png");
+    setSpriteAlpha(skin, skinAlpha);
+    setSpriteAlpha(hair, hairAlpha);
+    setSpriteAlpha(clothes, clothesAlpha);
+    setSpriteAlpha(frame, frameAlpha);
+    target.draw(skin, sf::RenderStates::Default);
+    target.draw(hair, sf::RenderStates::Default);
+    target.draw(clothes, sf::RenderStates::Default);
+    target.draw(frame, sf::RenderStates::Default);
+
+    return sceneResult;
 }
