@@ -108,7 +108,8 @@ bool startDecoder(Mp3Stream& stream)
     if (rate <= 0 || channels < 1 || channels > 2)
         return false;
     // Frames at another rate go through the decoder's general resampler:
-    // its half- and quarter-rate paths write to stderr despite MPG123_QUIET.
+    // its half- and quarter-rate paths print a line per Layer I joint-stereo
+    // frame to stderr despite MPG123_QUIET (the general one only rarely).
     mpg123_param(decoder, MPG123_FORCE_RATE, rate, 0.0);
     mpg123_format_none(decoder);
     if (mpg123_format(decoder, rate, channels, MPG123_ENC_SIGNED_16) != MPG123_OK)

@@ -9,9 +9,10 @@
 namespace
 {
 const size_t blockSamples = 4096;  // as the player's stream asks for
-// Layer I packs at most 384 samples into a 32-byte frame; a locked format
-// can at most double the channels and resample 8 kHz up to 48 kHz.
-const size_t maxSamplesPerByte = 384 / 32 * 2 * 6;
+// Every frame starts with a 4-byte header and holds at most 1152 samples a
+// channel, doubled for mono in a stereo stream and at most sixfold when
+// converted from 8 kHz up to 48 kHz.
+const size_t maxSamplesPerByte = 1152 * 2 * 6 / 4;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

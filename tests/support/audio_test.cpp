@@ -178,12 +178,26 @@ std::string writeWaveDriverConfig(const std::string& configPath, const std::stri
     return configPath;
 }
 
+namespace
+{
+std::vector<std::string> scratchDirectories;
+
+void removeScratchDirectories()
+{
+    for (const std::string& path : scratchDirectories)
+        std::system(("rm -rf '" + path + "'").c_str());
+}
+}
+
 std::string scratchDirectory(const std::string& name)
 {
     std::string path = "/tmp/ostralis-audio-test-" + std::to_string(getpid()) + "-" + name;
     std::string command = "rm -rf '" + path + "' && mkdir -p '" + path + "'";
     if (std::system(command.c_str()) != 0)
         throw std::runtime_error("cannot make " + path);
+    if (scratchDirectories.empty())
+        std::atexit(removeScratchDirectories);
+    scratchDirectories.push_back(path);
     return path;
 }
 
