@@ -99,37 +99,49 @@ void layStroke(Canvas& canvas, const Stroke& stroke, float opacity)
     float total = std::max(arc.back(), 1e-3f);
     float feather = std::max(1.2f, r * 0.25f);
     float bristleScale = std::max(0.8f, r * 0.35f);
+    // Nearest point of the path for every pixel of the box, found segment by
+    // segment over each segment's own small box.
+    int boxW = x1 - x0 + 1, boxH = y1 - y0 + 1;
+    struct Nearest { float distance = 1e9f, along = 0, side = 0; };
+    std::vector<Nearest> nearest(size_t(boxW) * boxH);
+    float reach = r + feather + 1;
+    size_t segments = std::max<size_t>(1, stroke.path.size() - 1);
+    for (size_t i = 0; i < segments; ++i)
+    {
+        Point a = stroke.path[i], b = stroke.path[std::min(i + 1, stroke.path.size() - 1)];
+        int sx0 = std::max(x0, int(std::min(a.x, b.x) - reach)), sx1 = std::min(x1, int(std::max(a.x, b.x) + reach));
+        int sy0 = std::max(y0, int(std::min(a.y, b.y) - reach)), sy1 = std::min(y1, int(std::max(a.y, b.y) + reach));
+        float arcA = arc[i], arcB = arc[std::min(i + 1, arc.size() - 1)];
+        for (int y = sy0; y <= sy1; ++y)
+            for (int x = sx0; x <= sx1; ++x)
+            {
+                float px = x + 0.5f, py = y + 0.5f;
+                float t = segmentParam(px, py, a, b);
+                float dx = px - (a.x + (b.x - a.x) * t), dy = py - (a.y + (b.y - a.y) * t);
+                float squared = dx * dx + dy * dy;
+                Nearest& n = nearest[size_t(y - y0) * boxW + (x - x0)];
+                if (squared < n.distance * n.distance)
+                {
+                    float d = std::sqrt(squared);
+                    float cross = (b.x - a.x) * (py - a.y) - (b.y - a.y) * (px - a.x);
+                    n = {d, arcA + (arcB - arcA) * t, cross < 0 ? -d : d};
+                }
+            }
+    }
     for (int y = y0; y <= y1; ++y)
         for (int x = x0; x <= x1; ++x)
         {
-            float px = x + 0.5f, py = y + 0.5f;
-            float best = 1e9f, along = 0, side = 0;
-            if (stroke.path.size() == 1)
-            {
-                best = length(px - stroke.path[0].x, py - stroke.path[0].y);
-            }
-            for (size_t i = 1; i < stroke.path.size(); ++i)
-            {
-                Point a = stroke.path[i - 1], b = stroke.path[i];
-                float t = segmentParam(px, py, a, b);
-                float qx = a.x + (b.x - a.x) * t, qy = a.y + (b.y - a.y) * t;
-                float d = length(px - qx, py - qy);
-                if (d < best)
-                {
-                    best = d;
-                    along = arc[i - 1] + (arc[i] - arc[i - 1]) * t;
-                    float cross = (b.x - a.x) * (py - a.y) - (b.y - a.y) * (px - a.x);
-                    side = cross < 0 ? -d : d;
-                }
-            }
+            const Nearest& n = nearest[size_t(y - y0) * boxW + (x - x0)];
+            if (n.distance > reach)
+                continue;
             // Caps: round ends, the band narrowing toward the tail.
-            float s = along / total;
+            float s = n.along / total;
             float width = r * (0.75f + 0.25f * std::sin(std::min(s, 1.f) * pi));
-            float coverage = fill(best - width, feather);
+            float coverage = fill(n.distance - width, feather);
             if (coverage <= 0.003f)
                 continue;
             // Bristles: streaks across the band, paint thinning at the tail.
-            float streak = valueNoise(side / bristleScale, along / (r * 4 + 4), stroke.seed);
+            float streak = valueNoise(n.side / bristleScale, n.along / (r * 4 + 4), stroke.seed);
             float load = 1 - 0.55f * smoothstep(0.55f, 1.f, s) * (1 - streak);
             coverage *= (0.62f + 0.38f * streak) * load;
             // Bristles shade the paint a little, like ridges catching light.
@@ -154,7 +166,7 @@ Canvas paintComposition(int width, int height, const Composition& composition,
         float brush = style.coarseBrush * std::pow(style.fineBrush / style.coarseBrush, t);
         float radius = brush * 0.5f;
         Canvas reference = blurred(target, std::max(0, int(brush * 0.25f)));
-        float spacing = std::max(1.f, brush * 0.55f);
+        float spacing = std::max(1.f, brush * 0.8f);
         // Grid positions, then a shuffled order so that strokes interleave.
         std::vector<std::pair<uint32_t, Point>> places;
         for (float gy = 0; gy < height + spacing; gy += spacing)
@@ -170,7 +182,11 @@ Canvas paintComposition(int width, int height, const Composition& composition,
             Point p = place.second;
             float cx = std::min(std::max(p.x, 0.f), width - 1.f), cy = std::min(std::max(p.y, 0.f), height - 1.f);
             Colour wanted = sampleBilinear(reference, cx, cy);
-            if (pass > 0 && difference(at(canvas, int(cx), int(cy)), at(target, int(cx), int(cy))) < style.detailThreshold)
+            const Colour& now = at(canvas, int(cx), int(cy));
+            if (pass > 0 && difference(now, at(target, int(cx), int(cy))) < style.detailThreshold)
+                continue;
+            // Nothing to lay where a layer stays empty.
+            if (wanted.a < 0.004f && now.a < 0.004f)
                 continue;
             Stroke stroke;
             stroke.radius = radius * dice.range(0.8f, 1.15f);

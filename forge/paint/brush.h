@@ -25,7 +25,7 @@ struct PaintStyle
     float fineBrush = 3;        // brush width of the last pass
     int passes = 5;
     float strokeLength = 3.2f;  // stroke length in brush widths
-    float colourJitter = 0.035f;
+    float colourJitter = 0.025f;
     float detailThreshold = 0.05f; // later passes paint where the canvas still differs this much
     float opacity = 0.92f;
     Surface surface = Surface::canvas;

@@ -12,7 +12,7 @@ Canvas paintSketchPaper()
     // Cream paper, a little darker and warmer towards its edges.
     Composition paper = [](float x, float y) {
         float cloud = fractalNoise(x / 260.f, y / 260.f, 4, 1001);
-        return mix(rgb(238, 232, 216), rgb(226, 216, 196), cloud * 0.7f);
+        return mix(rgb(242, 237, 223), rgb(230, 221, 202), cloud * 0.7f);
     };
     Canvas canvas = renderComposition(screenW, screenH, paper);
     PaintStyle finish;

@@ -84,11 +84,11 @@ Canvas paintUnderpainting()
     Composition under = [](float x, float y) {
         // Warm dark umber, a little lighter behind the head.
         float glow = std::exp(-length(x - headX + 60, y - headY + 20) / 300.f);
-        Colour c = mix(rgb(30, 22, 18), rgb(70, 50, 36), glow);
-        c = mix(c, rgb(50, 36, 28), fractalNoise(x / 90.f, y / 90.f, 3, 1401) * 0.6f);
+        Colour c = mix(rgb(24, 18, 15), rgb(58, 40, 30), glow);
+        c = mix(c, rgb(40, 28, 22), fractalNoise(x / 90.f, y / 90.f, 3, 1401) * 0.6f);
         // The figure blocked in with thin burnt sienna.
         float figure = std::min(std::min(headShape(x, y), neckShape(x, y)), shouldersShape(x, y));
-        c = mix(c, rgb(96, 60, 38), fill(figure, 8) * 0.8f);
+        c = mix(c, rgb(92, 56, 36), fill(figure, 8) * 0.75f);
         return c;
     };
     return paintComposition(screenW, screenH, under, portraitFlow(1402), portraitStyle(1403, false));

@@ -1,0 +1,308 @@
+// The forge's pictures as the show uses them: same bytes from the same
+// sources, the sizes and transparency each scene relies on, the brush and
+// the strands where the glints fly, and captions that stay legible over the
+// pictures beneath them.
+#include "forge.h"
+#include "paint/pictures.h"
+#include "paint/png_file.h"
+#include "paint/shapes.h"
+#include "paint/text.h"
+#include "scenes/glint_outlines.h"
+#include "support/picture_test.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <unistd.h>
+
+namespace
+{
+std::string showFile(const std::string& name)
+{
+    return std::string(SHOW_DIR) + "/" + name;
+}
+
+const Picture& shown(const std::string& name)
+{
+    static std::map<std::string, Picture> cache;
+    auto found = cache.find(name);
+    if (found == cache.end())
+        found = cache.emplace(name, readPicture(showFile(name))).first;
+    return found->second;
+}
+
+float luminanceAt(const Picture& p, int x, int y)
+{
+    return relativeLuminance(p.at(x, y));
+}
+
+// Fraction of a picture's pixels with alpha above a level.
+float coveredFraction(const Picture& p, float level, int left = 0, int top = 0, int right = -1, int bottom = -1)
+{
+    if (right < 0) right = p.width;
+    if (bottom < 0) bottom = p.height;
+    long covered = 0, all = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x, ++all)
+            covered += p.at(x, y).a > level;
+    return all ? float(covered) / all : 0;
+}
+
+// A brush pixel: the lacquer and the paint on the bristles are the only deep
+// red in the still life.
+bool isBrushRed(const Rgba& c)
+{
+    return c.r - std::max(c.g, c.b) > 0.22f && c.r > 0.3f;
+}
+
+struct Caption
+{
+    std::string text;
+    int size, x, y;
+    Rgba colour;
+};
+
+float captionContrast(const std::vector<Rgba>& frame, const Caption& caption)
+{
+    TextBox box = captionBox(caption.text, caption.size, caption.x, caption.y);
+    EXPECT_TRUE(box.ok) << caption.text;
+    Rgba beneath = meanIn(frame, box.left, box.top, box.right, box.bottom);
+    float ratio = contrastRatio(caption.colour, beneath);
+    std::cout << "contrast " << ratio << " : " << caption.text << std::endl;
+    return ratio;
+}
+}
+
+// Every picture painted again gives the very bytes the build put in the show.
+TEST(ForgePictures, PaintingAgainGivesTheSameBytes)
+{
+    char pattern[] = "/tmp/ostralis-pictures-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    std::string dir = pattern;
+    ASSERT_EQ(forgePictures(dir, dir + "/sheet.png"), 0);
+    for (const PictureRecipe& recipe : pictureRecipes())
+    {
+        std::string again = fileBytes(dir + "/" + recipe.file);
+        EXPECT_FALSE(again.empty()) << recipe.file;
+        EXPECT_TRUE(again == fileBytes(showFile(recipe.file))) << recipe.file << " differs between runs";
+        std::remove((dir + "/" + recipe.file).c_str());
+    }
+    Picture sheet = readPicture(dir + "/sheet.png");
+    EXPECT_TRUE(sheet.ok);
+    EXPECT_FALSE(sheet.hasAlphaChannel);
+    std::remove((dir + "/sheet.png").c_str());
+    rmdir(dir.c_str());
+}
+
+// The painter keeps to its own seeds: the same picture twice in one process
+// (and after other pictures) is the same, pixel for pixel.
+TEST(ForgePictures, OnePictureTwiceInAProcessIsTheSame)
+{
+    for (const PictureRecipe& recipe : pictureRecipes())
+    {
+        std::string file = recipe.file;
+        if (file != "SF1.png" && file != "S4-23.png" && file != "pencilsprite.png")
+            continue;
+        EXPECT_EQ(quantised(recipe.paint(), recipe.alpha), quantised(recipe.paint(), recipe.alpha)) << file;
+    }
+}
+
+// Sizes, and opaque pictures saved without an alpha channel while layers
+// carry real transparency, as each scene's stacking needs.
+TEST(ForgePictures, SizesAndTransparency)
+{
+    ASSERT_EQ(pictureRecipes().size(), 29u);
+    for (const PictureRecipe& recipe : pictureRecipes())
+    {
+        const Picture& p = shown(recipe.file);
+        ASSERT_TRUE(p.ok) << recipe.file;
+        std::string file = recipe.file;
+        int w = 1280, h = 720;
+        if (file == "title2.png") w = p.width;
+        if (file == "ostralis.png") { w = p.width; h = p.height; }
+        if (file == "pencilsprite.png" || file == "glint.png") w = h = 16;
+        if (file == "heatmap.png") w = h = 256;
+        EXPECT_EQ(p.width, w) << file;
+        EXPECT_EQ(p.height, h) << file;
+        EXPECT_EQ(p.hasAlphaChannel, recipe.alpha) << file;
+        if (recipe.alpha)
+        {
+            EXPECT_GT(coveredFraction(p, 0.25f), 0.0005f) << file << " adds nothing visible";
+            EXPECT_LT(coveredFraction(p, 0.98f), 0.9f) << file << " hides what lies beneath";
+        }
+    }
+    // The middle layer drifts 56 px left over 14 s without uncovering its edge.
+    EXPECT_GE(shown("title2.png").width, 1280 + 60);
+    // The lettering, drawn at (342, 78), is centred on the screen.
+    EXPECT_NEAR(342 + shown("ostralis.png").width / 2.0, 640, 2);
+    for (int i = 0; i < 1280 * 720; i += 997)
+    {
+        EXPECT_EQ(shown("black.png").pixels[i].r + shown("black.png").pixels[i].g, 0.f);
+        EXPECT_EQ(shown("white.png").pixels[i].b * shown("white.png").pixels[i].g, 1.f);
+    }
+}
+
+// Layers that lie over other pictures frame them rather than hide them.
+TEST(ForgePictures, FramesAndStampsLeaveTheirMiddleOpen)
+{
+    EXPECT_LT(coveredFraction(shown("title3.png"), 0.5f, 320, 180, 960, 540), 0.05f);
+    EXPECT_LT(coveredFraction(shown("S3-3.png"), 0.5f, 100, 100, 1180, 620), 0.01f);
+    // The portrait's colour layers fill the head where the sketch lands.
+    EXPECT_GT(coveredFraction(shown("S3-2.png"), 0.9f, 596, 190, 657, 282), 0.95f);
+    EXPECT_GT(coveredFraction(shown("S3-23.png"), 0.9f, 560, 360, 690, 400), 0.9f);
+    // Stamps: centred on (8, 8), transparent at the corners.
+    for (const char* name : {"pencilsprite.png", "glint.png"})
+    {
+        const Picture& p = shown(name);
+        double sum = 0, sx = 0, sy = 0;
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x)
+            {
+                sum += p.at(x, y).a;
+                sx += p.at(x, y).a * (x + 0.5);
+                sy += p.at(x, y).a * (y + 0.5);
+            }
+        ASSERT_GT(sum, 4) << name;
+        EXPECT_NEAR(sx / sum, 8, 0.5) << name;
+        EXPECT_NEAR(sy / sum, 8, 0.5) << name;
+        EXPECT_LT(p.at(0, 0).a + p.at(15, 0).a + p.at(0, 15).a + p.at(15, 15).a, 0.05f) << name;
+        EXPECT_GT(p.at(8, 8).a, 0.6f) << name;
+    }
+    // The distortion map tiles: its wrap-around seams are no rougher than its inside.
+    const Picture& heat = shown("heatmap.png");
+    double seam = 0, inside = 0;
+    for (int i = 0; i < 256; ++i)
+    {
+        seam += std::fabs(heat.at(255, i).r - heat.at(0, i).r) + std::fabs(heat.at(i, 255).g - heat.at(i, 0).g);
+        inside += std::fabs(heat.at(127, i).r - heat.at(128, i).r) + std::fabs(heat.at(i, 127).g - heat.at(i, 128).g);
+    }
+    EXPECT_LT(seam, inside * 2 + 2);
+}
+
+// The zoomed pictures hold detail at their centre, where scene 2 starts at 3x.
+TEST(ForgePictures, ZoomedPicturesHaveDetailAtTheirCentre)
+{
+    for (const char* name : {"S1-1.png", "SF3.png"})
+    {
+        const Picture& p = shown(name);
+        double sum = 0, squares = 0;
+        int n = 0;
+        for (int y = 260; y < 460; y += 2)
+            for (int x = 460; x < 820; x += 2, ++n)
+            {
+                float l = luminanceAt(p, x, y);
+                sum += l;
+                squares += l * l;
+            }
+        double spread = std::sqrt(squares / n - (sum / n) * (sum / n));
+        EXPECT_GT(spread, 0.05) << name << " is flat at its centre";
+    }
+}
+
+// The brush of the still life lies inside the loop the glints trace, from
+// the end of its handle to the tip of its bristles.
+TEST(ForgePictures, BrushLiesInsideTheGlintLoop)
+{
+    const Picture& still = shown("SF1.png");
+    std::vector<Point> loop;
+    for (int i = 0; i < glintCount; ++i)
+        loop.push_back({glintLoop[i].x, glintLoop[i].y});
+    long inside = 0, outside = 0;
+    bool nearHandleEnd = false, nearTip = false;
+    for (int y = 0; y < 720; ++y)
+        for (int x = 0; x < 1280; ++x)
+        {
+            if (!isBrushRed(still.at(x, y)))
+                continue;
+            // A pixel counts as inside when it or a neighbour within 2 px is.
+            bool in = false;
+            for (int dy = -2; dy <= 2 && !in; dy += 2)
+                for (int dx = -2; dx <= 2 && !in; dx += 2)
+                    in = insidePolygon(x + 0.5f + dx, y + 0.5f + dy, loop);
+            (in ? inside : outside) += 1;
+            if (in && std::hypot(x - 510.0, y - 408.0) < 25)
+                nearHandleEnd = true;
+            if (in && std::hypot(x - 694.0, y - 266.0) < 25)
+                nearTip = true;
+        }
+    EXPECT_GT(inside, 800) << "too little of the brush shows";
+    EXPECT_LT(outside, inside / 50) << "the brush strays outside the loop";
+    EXPECT_TRUE(nearHandleEnd);
+    EXPECT_TRUE(nearTip);
+}
+
+// Each glint comes to rest on a lit strand; between the strands is dark.
+TEST(ForgePictures, StrandsRunUnderTheStrandPoints)
+{
+    const Picture& strands = shown("SF2.png");
+    int onStrand = 0;
+    for (int i = 0; i < glintCount; ++i)
+    {
+        int px = int(glintStrands[i].x), py = int(glintStrands[i].y);
+        float brightest = 0;
+        for (int dy = -3; dy <= 3; ++dy)
+            for (int dx = -3; dx <= 3; ++dx)
+                brightest = std::max(brightest, luminanceAt(strands, std::min(std::max(px + dx, 0), 1279), std::min(std::max(py + dy, 0), 719)));
+        onStrand += brightest > 0.25f;
+    }
+    EXPECT_EQ(onStrand, glintCount);
+    // Away from the strands (left of them, and between them) the picture is dark.
+    for (Point p : {Point{400, 200}, Point{760, 250}, Point{1000, 500}, Point{760, 30}})
+        EXPECT_LT(luminanceAt(strands, int(p.x), int(p.y)), 0.15f) << p.x << "," << p.y;
+}
+
+// Every caption against the mean colour beneath its text box in the frames
+// the scenes show, with the layers stacked as the scenes stack them.
+TEST(ForgePictures, CaptionsStayLegibleOverThePictures)
+{
+    const float legible = 3.0f;
+    const Rgba black{0, 0, 0, 1}, white{1, 1, 1, 1}, red{226 / 255.f, 22 / 255.f, 22 / 255.f, 1};
+
+    // Scene 1: the presenter line over the three title layers, the middle
+    // one drifting left while the line shows.
+    for (float drift : {-8.f, -20.f, -32.f})
+    {
+        std::vector<Rgba> frame = blackFrame();
+        drawLayer(frame, shown("title1.png"), 0);
+        drawLayer(frame, shown("title2.png"), drift);
+        drawLayer(frame, shown("title3.png"), 0);
+        EXPECT_GE(captionContrast(frame, {"Tollmere Crew presents", 86, 120, 60, black}), legible);
+    }
+
+    // Scenes 5 and 7: the two poems over their pictures.
+    const int poemX[] = {40, 50, 60, 70, 80, 90};
+    const int poemY[] = {50, 150, 250, 350, 450, 550};
+    const char* firstPoem[] = {"The burning pyre", "The dark above", "The flowers that we gave, my love",
+                               "And all that still remains", "Is the painted wind, and the memory", "Of a Grave "};
+    const char* secondPoem[] = {"Taken away too soon", "Absent you, the brush begins to move",
+                                "The canvas will bring forth, ascend", "The painful loss, the guilty heart",
+                                "Ill bring you back...", "...Again "};
+    std::vector<Rgba> grave = blackFrame();
+    drawLayer(grave, shown("S3-1.png"), 0);
+    drawLayer(grave, shown("title3.png"), 0);
+    std::vector<Rgba> paper = blackFrame();
+    drawLayer(paper, shown("S2-1.png"), 0);
+    drawLayer(paper, shown("S1-2.png"), 0, 2.0f, true);
+    for (int i = 0; i < 6; ++i)
+    {
+        EXPECT_GE(captionContrast(grave, {firstPoem[i], 75, poemX[i], poemY[i], red}), legible);
+        EXPECT_GE(captionContrast(paper, {secondPoem[i], 75, poemX[i], poemY[i], red}), legible);
+    }
+
+    // Scene 8: white captions over the studio at night and the painter.
+    std::vector<Rgba> night = blackFrame();
+    drawLayer(night, shown("S5-1.png"), 0);
+    drawLayer(night, shown("S5-2.png"), 0);
+    EXPECT_GE(captionContrast(night, {"Guilt ... resentment ...", 56, 100, 100, white}), legible);
+    EXPECT_GE(captionContrast(night, {"Canvas ... Brush ...", 56, 140, 180, white}), legible);
+
+    // Scene 10: the black caption while the last picture recedes.
+    for (float scale : {1.35f, 1.25f, 1.15f})
+    {
+        std::vector<Rgba> last = blackFrame();
+        drawLayer(last, shown("SF3.png"), 0, scale, true);
+        EXPECT_GE(captionContrast(last, {"I can't capture you anymore ...", 57, 40, 80, black}), legible);
+    }
+}
