@@ -134,16 +134,19 @@ void layStroke(Canvas& canvas, const Stroke& stroke, float opacity)
             const Nearest& n = nearest[size_t(y - y0) * boxW + (x - x0)];
             if (n.distance > reach)
                 continue;
-            // Caps: round ends, the band narrowing toward the tail.
+            // The band: a ragged edge that wanders along the stroke, a blunt
+            // start and a tail that breaks up into the marks of single bristles.
             float s = n.along / total;
-            float width = r * (0.75f + 0.25f * std::sin(std::min(s, 1.f) * pi));
+            float wander = valueNoise(n.along / (r * 1.5f + 1), 0.5f, stroke.seed ^ 0x5A5Au);
+            float width = r * (0.8f + 0.3f * wander) * (1 - 0.25f * smoothstep(0.6f, 1.f, s));
             float coverage = fill(n.distance - width, feather);
             if (coverage <= 0.003f)
                 continue;
-            // Bristles: streaks across the band, paint thinning at the tail.
-            float streak = valueNoise(n.side / bristleScale, n.along / (r * 4 + 4), stroke.seed);
-            float load = 1 - 0.55f * smoothstep(0.55f, 1.f, s) * (1 - streak);
-            coverage *= (0.62f + 0.38f * streak) * load;
+            float streak = valueNoise(n.side / bristleScale, n.along / (r * 5 + 4), stroke.seed);
+            float edge = n.distance / std::max(width, 0.5f);
+            float ragged = smoothstep(0.55f, 1.f, edge) + smoothstep(0.65f, 1.f, s);
+            coverage *= smoothstep(ragged * 0.7f - 0.1f, ragged * 0.7f + 0.15f, streak);
+            coverage *= 0.7f + 0.3f * streak;
             // Bristles shade the paint a little, like ridges catching light.
             Colour paint = scaled(stroke.colour, 0.94f + 0.1f * streak);
             paint.a = stroke.colour.a;

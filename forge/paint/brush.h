@@ -24,10 +24,10 @@ struct PaintStyle
     float coarseBrush = 26;     // brush width of the first pass, pixels
     float fineBrush = 3;        // brush width of the last pass
     int passes = 5;
-    float strokeLength = 3.2f;  // stroke length in brush widths
+    float strokeLength = 4.5f;  // stroke length in brush widths
     float colourJitter = 0.025f;
     float detailThreshold = 0.05f; // later passes paint where the canvas still differs this much
-    float opacity = 0.92f;
+    float opacity = 0.8f;
     Surface surface = Surface::canvas;
     float grain = 0.05f;
     float vignette = 0.25f;
