@@ -1,0 +1,263 @@
+// The capture tool: its frames are the player's, its timeline is the scenes'
+// own, its video's music starts with the frame that asks for it, it writes
+// exactly the frames asked for, and it fails cleanly.
+#include "support/show_test.h"
+#include "support/tool_test.h"
+
+#include "app/startup.h"
+#include "audio/audio.h"
+#include "scenes/scene.h"
+
+#include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/Graphics/Texture.hpp>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iostream>
+#include <set>
+#include <sstream>
+
+namespace
+{
+// Coarse steps keep the runs short; the show's timing scales with the step.
+const int testFps = 4;
+const int wholeShowFps = 2;
+
+std::string frameName(long frame)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "frame-%06ld.png", frame);
+    return name;
+}
+
+double meanBrightness(const sf::Image& image)
+{
+    sf::Color mean = meanColor(image, 0, 0, image.getSize().x, image.getSize().y);
+    return (mean.r + mean.g + mean.b) / 3.0;
+}
+}
+
+TEST(CaptureFrames, EqualThePlayersWindowAtTheSameSteadyRate)
+{
+    // Frames 8 to 92 at 4 fps: the quotation, its fade, the title scene's blur.
+    ScratchDir scratch;
+    ProcessResult capture = runTool("ostralis-capture", {"--fps", std::to_string(testFps), "--frames", scratch.path,
+                                                         "--from", "2", "--to", "24", "--every", "6"});
+    ASSERT_EQ(capture.exitCode, 0) << capture.err;
+
+    // The player's side: the show's own window, its frame loop at the same
+    // step, the back buffer read just before it is presented.
+    sf::RenderWindow window;
+    openShowWindow(window);
+    loadShowForTest();
+    window.setActive(true);
+    sf::Texture backBuffer;
+    ASSERT_TRUE(backBuffer.create(1280, 720));
+
+    int sceneIndex = 0;
+    int compared = 0;
+    double brightest = 0;
+    for (long frame = 0; frame <= 92; ++frame)
+    {
+        frameDelta = 1.0f / testFps;
+        window.clear(sf::Color(0, 0, 0, 255));
+        sceneIndex = dispatchScene(sceneIndex, window);
+        if (frame >= 8 && (frame - 8) % 6 == 0)
+        {
+            backBuffer.update(window);
+            sf::Image player = backBuffer.copyToImage();
+            sf::Image captured;
+            ASSERT_TRUE(captured.loadFromFile(scratch.path + "/" + frameName(frame))) << frame;
+            // Multisampled edges may resolve a step apart; anything more is a different picture.
+            ImageDifference difference = compareImages(player, captured, 2);
+            EXPECT_LE(difference.pixelsBeyond, 50) << "frame " << frame << ", largest " << difference.largest;
+            brightest = std::max(brightest, meanBrightness(player));
+            ++compared;
+        }
+        window.display();
+    }
+    EXPECT_EQ(compared, 15);
+    // Not a comparison of black screens.
+    EXPECT_GT(brightest, 5.0);
+}
+
+TEST(CaptureFrames, FromToAndEveryWriteExactlyTheFramesAskedFor)
+{
+    // Frame k is shown at k / fps: from 0.3 s up to, not including, 2.0 s, every third.
+    ScratchDir scratch;
+    ProcessResult capture = runTool("ostralis-capture", {"--fps=10", "--frames", scratch.path + "/out",
+                                                         "--from", "0.25", "--to", "2", "--every", "3"});
+    ASSERT_EQ(capture.exitCode, 0) << capture.err;
+    std::vector<std::string> expected;
+    for (long frame : {3, 6, 9, 12, 15, 18})
+        expected.push_back(frameName(frame));
+    EXPECT_EQ(listDir(scratch.path + "/out"), expected);
+
+    sf::Image image;
+    ASSERT_TRUE(image.loadFromFile(scratch.path + "/out/" + frameName(18)));
+    EXPECT_EQ(image.getSize(), sf::Vector2u(1280, 720));
+
+    // A --to on a frame's own time leaves that frame out; --from alone runs to the end of the range.
+    ScratchDir exact;
+    capture = runTool("ostralis-capture", {"--fps", "4", "--frames", exact.path, "--from", "0.5", "--to", "1.25"});
+    ASSERT_EQ(capture.exitCode, 0) << capture.err;
+    EXPECT_EQ(listDir(exact.path), (std::vector<std::string>{frameName(2), frameName(3), frameName(4)}));
+}
+
+TEST(CaptureWholeShow, TimelineIsTheScenesOwnAndTheVideoAndSheetFollowIt)
+{
+    // One run of the whole show writes everything at once.
+    ScratchDir scratch;
+    const std::string video = scratch.path + "/show.mp4";
+    const std::string sheet = scratch.path + "/sheet.png";
+    ProcessResult capture = runTool("ostralis-capture",
+                                    {"--fps", std::to_string(wholeShowFps), "--video", video, "--timeline",
+                                     "--contact-sheet", sheet, "--sheet-every", "10", "--frames", scratch.path + "/frames",
+                                     "--from", "10", "--to", "10.1"});
+    ASSERT_EQ(capture.exitCode, 0) << capture.err;
+    std::vector<TimelineEvent> timeline = parseTimeline(capture.out);
+
+    // The same scenes run in this process at the same step, one after another,
+    // their own lines caught as they are written.
+    std::ostringstream sceneLines;
+    std::streambuf* saved = std::cout.rdbuf(sceneLines.rdbuf());
+    loadShowForTest();
+    const float step = 1.0f / wholeShowFps;
+    long frame = 0;
+    long musicFrame = -1;
+    for (int scene = 0; scene < sceneCount; ++scene)
+    {
+        EXPECT_EQ(timelineFrame(timeline, "scene " + std::to_string(scene)), frame) << "scene " << scene;
+        int requests = musicStreamRequests();
+        int next = scene;
+        while (next == scene && frame < 100000)
+        {
+            next = runTestFrame(scene, step);
+            if (musicFrame < 0 && musicStreamRequests() != requests)
+                musicFrame = frame;
+            ++frame;
+        }
+    }
+    std::cout.rdbuf(saved);
+
+    ASSERT_GT(musicFrame, 0);
+    EXPECT_EQ(timelineFrame(timeline, "music"), musicFrame);
+    // The player presents one more, black frame after the last scene.
+    const long frames = frame + 1;
+    EXPECT_EQ(timelineFrame(timeline, "end"), frames);
+    for (const TimelineEvent& event : timeline)
+        EXPECT_NEAR(event.seconds, double(event.frame) / wholeShowFps, 0.0006) << event.what;
+
+    // Standard output opens with the player's start-up lines, then the scenes' own.
+    std::vector<std::string> expected = {"created render window", "", "generic data loaded", "BASS loaded",
+                                         "Window is active for OpenGL rendering", "Clock restarted",
+                                         "Playing SYNC module"};
+    for (const std::string& line : splitLines(sceneLines.str()))
+        expected.push_back(line);
+    EXPECT_EQ(showLines(capture.out), expected);
+
+    // Only the finished files remain, under their own names.
+    EXPECT_EQ(listDir(scratch.path), (std::vector<std::string>{"frames", "sheet.png", "show.mp4"}));
+    EXPECT_EQ(listDir(scratch.path + "/frames"), (std::vector<std::string>{frameName(10 * wholeShowFps)}));
+
+    EXPECT_EQ(probeStream(video, "v:0", "codec_name"), "h264");
+    EXPECT_EQ(probeStream(video, "v:0", "pix_fmt"), "yuv420p");
+    EXPECT_EQ(probeStream(video, "v:0", "width"), "1280");
+    EXPECT_EQ(probeStream(video, "v:0", "height"), "720");
+    EXPECT_EQ(probeStream(video, "v:0", "nb_frames"), std::to_string(frames));
+    EXPECT_EQ(probeStream(video, "a:0", "codec_name"), "aac");
+    EXPECT_NEAR(std::atof(probeStream(video, "a:0", "duration").c_str()), double(frames) / wholeShowFps, 0.05);
+
+    // The music sounds from the frame in which scene 0 started it: one frame is 0.5 s here.
+    // The MP3 is decoded as the player's decoder does, without the encoder's padding.
+    const std::string music = scratch.path + "/music.wav";
+    ASSERT_EQ(runProcess({"ffmpeg", "-v", "error", "-nostdin", "-i", std::string(SHOW_DIR) + "/angel6.mp3",
+                          "-t", "20", music}).exitCode, 0);
+    double musicOnset = soundOnsetSeconds(music);
+    double videoOnset = soundOnsetSeconds(video);
+    ASSERT_GE(musicOnset, 0);
+    ASSERT_GE(videoOnset, 0);
+    EXPECT_NEAR(videoOnset - musicOnset, double(musicFrame) / wholeShowFps, 0.03);
+
+    // The sheet's second thumbnail is the frame at 10 s, shrunk.
+    sf::Image sheetImage, tenSeconds;
+    ASSERT_TRUE(sheetImage.loadFromFile(sheet));
+    ASSERT_TRUE(tenSeconds.loadFromFile(scratch.path + "/frames/" + frameName(10 * wholeShowFps)));
+    unsigned thumbnails = unsigned((frames - 1) / (10 * wholeShowFps) + 1);
+    EXPECT_GE(sheetImage.getSize().x, 6u * 256);
+    EXPECT_GE(sheetImage.getSize().y, (thumbnails + 5) / 6 * 144);
+    sf::Color thumb = meanColor(sheetImage, 8 + 264 + 4, 40 + 4, 248, 136);
+    sf::Color full = meanColor(tenSeconds, 20, 20, 1240, 680);
+    EXPECT_NEAR(thumb.r, full.r, 3);
+    EXPECT_NEAR(thumb.g, full.g, 3);
+    EXPECT_NEAR(thumb.b, full.b, 3);
+}
+
+TEST(CaptureErrors, BadOptionsFailWithOneLineBeforeTheShowStarts)
+{
+    const std::vector<std::vector<std::string>> mistakes = {
+        {"--bogus"},
+        {"--fps"},
+        {"--fps", "0"},
+        {"--fps", "ten"},
+        {"--fps", "1000"},
+        {"--every", "2"},                                  // without --frames
+        {"--frames", "/tmp", "--from", "3", "--to", "2"},
+        {"--frames", "/tmp", "--every", "0"},
+        {"--frames", "/tmp", "--from", "-1"},
+        {"--video", "/tmp/show.avi"},
+        {"--contact-sheet", "/tmp/sheet.jpg"},
+        {"--timeline=yes"},
+        {"--sheet-every", "0"},
+    };
+    for (const std::vector<std::string>& args : mistakes)
+    {
+        ProcessResult capture = runTool("ostralis-capture", args);
+        std::string what = args.front() + (args.size() > 1 ? " " + args[1] : "");
+        EXPECT_EQ(capture.exitCode, 2) << what;
+        EXPECT_EQ(splitLines(capture.err).size(), 1u) << what << ": " << capture.err;
+        EXPECT_EQ(capture.out, "") << what;
+    }
+}
+
+TEST(CaptureErrors, UnwritableOutputsAndAMissingOrFailingEncoderLeaveNoFileBehind)
+{
+    ScratchDir scratch;
+    const std::string notADir = scratch.path + "/plain-file";
+    std::ofstream(notADir) << "x";
+    const std::string aDir = scratch.path + "/taken.mp4";
+    ASSERT_EQ(runProcess({"mkdir", aDir}).exitCode, 0);
+
+    const std::vector<std::vector<std::string>> unwritable = {
+        {"--video", scratch.path + "/missing/show.mp4"},
+        {"--contact-sheet", notADir + "/sheet.png"},
+        {"--frames", notADir + "/frames"},
+        {"--video", aDir},  // a directory of that name
+    };
+    for (const std::vector<std::string>& args : unwritable)
+    {
+        ProcessResult capture = runTool("ostralis-capture", args);
+        EXPECT_EQ(capture.exitCode, 1) << args[1];
+        EXPECT_EQ(splitLines(capture.err).size(), 1u) << args[1] << ": " << capture.err;
+    }
+
+    // No ffmpeg on PATH: said before anything is rendered.
+    const std::string video = scratch.path + "/show.mp4";
+    ProcessResult capture = runTool("ostralis-capture", {"--video", video}, {{"PATH", scratch.path}});
+    EXPECT_EQ(capture.exitCode, 1);
+    ASSERT_EQ(splitLines(capture.err).size(), 1u) << capture.err;
+    EXPECT_NE(capture.err.find("ffmpeg"), std::string::npos);
+
+    // An encoder that gives up at once: the run stops with its reason and removes its files.
+    const std::string fakeBin = scratch.path + "/bin";
+    ASSERT_EQ(runProcess({"mkdir", fakeBin}).exitCode, 0);
+    std::ofstream(fakeBin + "/ffmpeg") << "#!/bin/sh\necho 'no encoder today' >&2\nexit 1\n";
+    ASSERT_EQ(runProcess({"chmod", "+x", fakeBin + "/ffmpeg"}).exitCode, 0);
+    capture = runTool("ostralis-capture", {"--video", video}, {{"PATH", fakeBin + ":/usr/bin:/bin"}});
+    EXPECT_EQ(capture.exitCode, 1);
+    std::vector<std::string> errLines = splitLines(capture.err);
+    ASSERT_FALSE(errLines.empty());
+    EXPECT_NE(errLines.back().find("no encoder today"), std::string::npos) << capture.err;
+
+    EXPECT_EQ(listDir(scratch.path), (std::vector<std::string>{"bin", "plain-file", "taken.mp4"}));
+}
