@@ -6,152 +6,83 @@
 #include "paint/noise.h"
 #include "paint/pictures.h"
 #include "paint/shapes.h"
+#include "paint/sitter.h"
 
 #include <cmath>
 
 namespace
 {
-// The sitter, in window pixels: head oval, neck and shoulders.
-const float headX = 626, headY = 236, headRX = 58, headRY = 74;
-
-float headShape(float x, float y)
-{
-    // A slightly narrower jaw: the oval pinched in its lower half.
-    float pinch = 1 - 0.12f * smoothstep(headY, headY + headRY, y);
-    return sdEllipse(x, y, headX + 2 * smoothstep(headY, headY + headRY, y), headY, headRX * pinch, headRY);
-}
-
-float neckShape(float x, float y)
-{
-    return sdBox(x, y, headX + 2, 318, 22, 26) - 4;
-}
-
-float shouldersShape(float x, float y)
-{
-    // A wide rounded slope from the neck out to both edges of the bust.
-    float body = sdEllipse(x, y, 625, 420, 92, 98);
-    return std::max(body, y - 412);
-}
-
-float hairShape(float x, float y)
-{
-    // Hair over the crown and falling behind the shoulders on both sides.
-    float crown = sdEllipse(x, y, headX - 2, headY - 18, headRX + 10, headRY - 2);
-    float fall = sdEllipse(x, y, headX, headY + 60, headRX + 20, 100);
-    float hair = smoothUnion(crown, fall, 20);
-    // Leave the face open: cut away an oval a little smaller than the head.
-    float face = sdEllipse(x, y, headX + 4, headY + 16, headRX - 8, headRY - 6);
-    return std::max(hair, -face);
-}
-
-// Light comes from the upper left.
-float lightOn(float x, float y, float cx, float cy, float rx, float ry)
-{
-    float nx = (x - cx) / rx, ny = (y - cy) / ry;
-    float nz = std::sqrt(std::max(0.f, 1 - nx * nx - ny * ny));
-    return clamp01(-0.55f * nx - 0.45f * ny + 0.7f * nz);
-}
+// The sitter, in window pixels: her head fills the oval of the sketch.
+const Sitter sitter{626, 236, 58, 74};
+const float bustHalfWidth = 90, bustBottom = 412;
 
 PaintStyle portraitStyle(uint32_t seed, bool layer)
 {
     PaintStyle style;
     style.seed = seed;
-    style.coarseBrush = layer ? 12 : 26;
-    style.fineBrush = 2;
-    style.passes = layer ? 5 : 5;
+    style.coarseBrush = layer ? 10 : 26;
+    style.fineBrush = layer ? 1.6f : 2;
+    style.passes = 5;
     style.surface = layer ? Surface::none : Surface::canvas;
     style.vignette = layer ? 0 : 0.4f;
     style.grain = 0.06f;
+    style.detailThreshold = layer ? 0.03f : 0.05f;
     return style;
 }
 
-FlowField portraitFlow(uint32_t seed)
+FlowField portraitFlow()
 {
-    // Strokes wrap round the head and run down the body.
-    FlowField swirl = noisyFlow(0, 0.2f, 120, seed);
-    return [=](float x, float y) {
-        float dx = x - headX, dy = y - headY;
-        float d = length(dx / headRX, dy / headRY);
-        if (d < 1.3f)
-            return std::atan2(dy, dx) + 1.5708f + 0.3f * swirl(x, y);
-        return 1.3f + swirl(x, y);
-    };
+    return [](float x, float y) { return sitterFlow(x, y, sitter); };
 }
 }
 
 Canvas paintUnderpainting()
 {
     Composition under = [](float x, float y) {
-        // Warm dark umber, a little lighter behind the head.
-        float glow = std::exp(-length(x - headX + 60, y - headY + 20) / 300.f);
+        // Warm dark umber, a little lighter behind the head where the light falls.
+        float glow = std::exp(-length(x - sitter.x + 60, y - sitter.y + 20) / 300.f);
         Colour c = mix(rgb(24, 18, 15), rgb(58, 40, 30), glow);
         c = mix(c, rgb(40, 28, 22), fractalNoise(x / 90.f, y / 90.f, 3, 1401) * 0.6f);
-        // The figure blocked in with thin burnt sienna.
-        float figure = std::min(std::min(headShape(x, y), neckShape(x, y)), shouldersShape(x, y));
-        c = mix(c, rgb(92, 56, 36), fill(figure, 8) * 0.75f);
+        // The figure blocked in with thin burnt sienna, and its contour drawn
+        // in a darker umber line.
+        float figure = std::max(std::max(sitterSkin(x, y, sitter).a, sitterHair(x, y, sitter).a),
+                                sitterDress(x, y, sitter, bustHalfWidth, bustBottom).a);
+        c = mix(c, rgb(92, 56, 36), figure * 0.7f);
+        float contour = figure * (1 - figure) * 4;
+        c = mix(c, rgb(34, 20, 14), contour * 0.5f);
         return c;
     };
-    return paintComposition(screenW, screenH, under, portraitFlow(1402), portraitStyle(1403, false));
+    // Broad crossing strokes on the ground, rounder ones on the figure.
+    FlowField ground = noisyFlow(0.7f, 0.6f, 160, 1404);
+    FlowField flow = [=](float x, float y) {
+        return length((x - sitter.x) / 100, (y - sitter.y - 60) / 150) < 1 ? sitterFlow(x, y, sitter) : ground(x, y);
+    };
+    return paintComposition(screenW, screenH, under, flow, portraitStyle(1403, false));
 }
 
 Canvas paintSkin()
 {
-    Composition skin = [](float x, float y) {
-        float d = std::min(smoothUnion(headShape(x, y), neckShape(x, y), 10), 1e9f);
-        float lit = lightOn(x, y, headX - 10, headY - 10, headRX * 1.2f, headRY * 1.2f);
-        Colour c = mix(rgb(120, 78, 60), rgb(228, 186, 150), lit);
-        // The neck sits in the jaw's shadow.
-        c = mix(c, rgb(110, 72, 56), smoothstep(headY + headRY - 20, headY + headRY + 10, y) * 0.6f);
-        // Closed eyes, a soft nose and mouth: gentle shadows, not lines.
-        float eyes = std::min(sdEllipse(x, y, headX - 22, headY - 2, 12, 4), sdEllipse(x, y, headX + 24, headY - 2, 12, 4));
-        c = mix(c, rgb(96, 60, 50), fill(eyes, 3) * 0.75f);
-        float brows = std::min(sdEllipse(x, y, headX - 22, headY - 16, 15, 3), sdEllipse(x, y, headX + 24, headY - 16, 15, 3));
-        c = mix(c, rgb(84, 54, 40), fill(brows, 3) * 0.6f);
-        float nose = sdSegment(x, y, {headX + 2, headY + 2}, {headX - 4, headY + 26}, 3);
-        c = mix(c, rgb(150, 100, 80), fill(nose, 4) * 0.6f);
-        float mouth = sdEllipse(x, y, headX, headY + 44, 15, 4);
-        c = mix(c, rgb(150, 62, 58), fill(mouth, 3) * 0.85f);
-        float cheek = std::exp(-std::pow(length(x - headX + 30, y - headY - 22) / 16.f, 2));
-        c = mix(c, rgb(214, 132, 112), cheek * 0.3f);
-        c.a = fill(d, 3);
-        return c;
-    };
-    return paintComposition(screenW, screenH, skin, portraitFlow(1501), portraitStyle(1502, true));
+    Composition skin = [](float x, float y) { return sitterSkin(x, y, sitter); };
+    return paintComposition(screenW, screenH, skin, portraitFlow(), portraitStyle(1502, true));
 }
 
 Canvas paintHair()
 {
-    Composition hair = [](float x, float y) {
-        float d = hairShape(x, y);
-        float strands = 0.5f + 0.5f * std::sin((x - headX) * 0.35f + 3 * fractalNoise(x / 30.f, y / 60.f, 2, 1601));
-        float lit = lightOn(x, y, headX - 20, headY - 30, headRX * 1.4f, headRY * 1.4f);
-        Colour c = mix(rgb(40, 22, 16), rgb(122, 70, 40), lit * (0.5f + 0.5f * strands));
-        c.a = fill(d, 3);
-        return c;
-    };
+    Composition hair = [](float x, float y) { return sitterHair(x, y, sitter); };
     FlowField fall = [](float x, float y) {
         // Hair falls from the parting: along the crown, then downwards.
-        float dx = x - headX, dy = y - (headY - headRY);
-        return std::atan2(dy + 60, dx) + 0.15f * (fractalNoise(x / 40.f, y / 40.f, 2, 1602) - 0.5f);
+        float dx = x - (sitter.x - 0.18f * sitter.rx), dy = y - (sitter.y - sitter.ry);
+        float fromParting = std::atan2(dy + 30, dx);
+        float t = smoothstep(sitter.y - 20, sitter.y + 40, y);
+        return mix(fromParting, 1.5708f, t) + 0.15f * (fractalNoise(x / 40.f, y / 40.f, 2, 1602) - 0.5f);
     };
     return paintComposition(screenW, screenH, hair, fall, portraitStyle(1603, true));
 }
 
 Canvas paintClothes()
 {
-    Composition dress = [](float x, float y) {
-        float d = shouldersShape(x, y);
-        // A neckline: the dress leaves the throat bare.
-        float neckline = sdEllipse(x, y, headX + 2, 318, 34, 22);
-        d = std::max(d, -neckline);
-        float lit = lightOn(x, y, 600, 360, 110, 80);
-        Colour c = mix(rgb(70, 14, 18), rgb(156, 34, 36), lit);
-        float folds = 0.5f + 0.5f * std::sin(x * 0.12f + y * 0.05f + 2 * fractalNoise(x / 40.f, y / 40.f, 2, 1701));
-        c = scaled(c, 0.85f + 0.25f * folds);
-        c.a = fill(d, 3);
-        return c;
-    };
-    return paintComposition(screenW, screenH, dress, noisyFlow(1.2f, 0.25f, 100, 1702), portraitStyle(1703, true));
+    Composition dress = [](float x, float y) { return sitterDress(x, y, sitter, bustHalfWidth, bustBottom); };
+    return paintComposition(screenW, screenH, dress, noisyFlow(1.3f, 0.25f, 100, 1702), portraitStyle(1703, true));
 }
 
 Canvas paintFrame()
@@ -214,18 +145,12 @@ Canvas paintPortraitAndChair()
             float inner = sdBox(x, y, 915, 360, 105, 140);
             if (inner < 0)
             {
-                // The portrait within: dark ground, the face, hair and red dress.
-                float hx = 915, hy = 320;
-                c = rgb(44, 32, 26);
-                float dress = std::max(sdEllipse(x, y, hx, hy + 190, 95, 120), y - 500);
-                if (dress < 0)
-                    c = rgb(140, 30, 32);
-                float hair = sdEllipse(x, y, hx, hy + 10, 52, 70);
-                if (hair < 0)
-                    c = rgb(70, 38, 24);
-                float face = sdEllipse(x, y, hx + 4, hy + 12, 34, 46);
-                if (face < 0)
-                    c = mix(rgb(150, 104, 80), rgb(226, 184, 150), lightOn(x, y, hx - 6, hy, 40, 50));
+                // The portrait within: the same sitter, finished.
+                const Sitter small{915, 318, 30, 38};
+                c = mix(rgb(44, 32, 26), rgb(70, 50, 38), std::exp(-length(x - 890, y - 290) / 90.f));
+                blendOver(c, sitterSkin(x, y, small), 1);
+                blendOver(c, sitterHair(x, y, small), 1);
+                blendOver(c, sitterDress(x, y, small, 62, 500), 1);
             }
         }
         // Morning light falling across from the left.
