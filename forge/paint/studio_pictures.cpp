@@ -5,6 +5,7 @@
 #include "paint/noise.h"
 #include "paint/pictures.h"
 #include "paint/shapes.h"
+#include "paint/sitter.h"
 
 #include <cmath>
 
@@ -118,41 +119,67 @@ Canvas paintStudioCurtains()
 Canvas paintStudioNight()
 {
     Easel easel{840, 330, 110, 140};
+    const Sitter unfinished{835, 280, 34, 43};
     Composition night = [=](float x, float y) {
-        Colour c = studioRoom(x, y, rgb(26, 30, 44), rgb(30, 24, 24), rgb(120, 136, 170), 0.25f);
-        // Moonlight through a tall window on the far right.
+        Colour c = studioRoom(x, y, rgb(26, 30, 44), rgb(30, 24, 24), rgb(120, 136, 170), 0.2f);
+        // Moonlight through a tall window on the far right, and its panes
+        // laid slanting across the floor.
         float window = sdBox(x, y, 1150, 250, 70, 150);
         if (window < 0)
         {
-            c = mix(rgb(70, 86, 120), rgb(120, 136, 170), smoothstep(400, 100, y));
+            c = mix(rgb(70, 86, 120), rgb(132, 146, 178), smoothstep(400, 100, y));
+            c = mix(c, rgb(196, 204, 220), std::exp(-length(x - 1180, y - 170) / 30.f));   // the moon
             if (std::fabs(x - 1150) < 4 || std::fabs(y - 250) < 4)
                 c = rgb(20, 22, 30);
         }
+        float fx = x + (y - 560) * 1.1f, fy = y;
+        if (fy > 570 && std::fabs(fx - 1040) < 130 - (fy - 570) * 0.2f)
+        {
+            bool bar = std::fabs(fx - 1040) < 4 || std::fabs(fy - 640) < 3;
+            if (!bar)
+                c = mix(c, rgb(80, 92, 124), 0.3f * smoothstep(720, 580, fy) * smoothstep(0, 30, 130 - (fy - 570) * 0.2f - std::fabs(fx - 1040)));
+        }
+        // A table at the left with jars of brushes and a rag, in the dark.
+        float table = std::min(sdBox(x, y, 150, 520, 150, 7), std::min(sdBox(x, y, 40, 600, 6, 80), sdBox(x, y, 260, 600, 6, 80)));
+        if (table < 0)
+            c = rgb(36, 28, 26);
+        for (int k = 0; k < 3; ++k)
+        {
+            float jar = sdBox(x, y, 90.f + k * 60, 490, 14, 24 - k * 3) - 2;
+            if (jar < 0)
+                c = mix(rgb(40, 46, 58), rgb(66, 76, 96), smoothstep(80.f + k * 60, 100.f + k * 60, x));
+        }
         if (easelWood(x, y, easel) < 0)
-            c = rgb(48, 36, 30);
-        // The unfinished portrait: a dark canvas, a pale face half painted.
+            c = mix(rgb(40, 32, 28), rgb(70, 60, 60), smoothstep(easel.canvasX - 10, easel.canvasX + 20, x));
+        // The unfinished portrait: a dark canvas, the sitter's contour drawn,
+        // her face half painted, the rest still bare ground.
         float canvasEdge = sdBox(x, y, easel.canvasX, easel.canvasY, easel.canvasHalfW, easel.canvasHalfH);
         if (canvasEdge < 0)
         {
-            c = rgb(58, 46, 40);
-            float head = sdEllipse(x, y, easel.canvasX - 5, easel.canvasY - 40, 38, 50);
-            float unfinished = smoothstep(easel.canvasX + 20, easel.canvasX - 30, x + 0.3f * (y - 300));
-            if (head < 0)
-                c = mix(c, rgb(150, 120, 100), unfinished);
-            float shoulders = sdEllipse(x, y, easel.canvasX, easel.canvasY + 110, 90, 60);
-            if (shoulders < 0)
-                c = mix(c, rgb(90, 30, 30), 0.7f);
-            float hair = sdEllipse(x, y, easel.canvasX - 5, easel.canvasY - 60, 46, 44);
-            if (hair < 0 && head > -6)
-                c = rgb(40, 28, 24);
+            c = mix(rgb(62, 52, 46), rgb(84, 72, 64), smoothstep(easel.canvasX - 110, easel.canvasX + 110, x));
+            Colour skin = sitterSkin(x, y, unfinished), hair = sitterHair(x, y, unfinished);
+            Colour dress = sitterDress(x, y, unfinished, 80, easel.canvasY + 138);
+            float cover = std::max(std::max(skin.a, hair.a), dress.a);
+            // Painted where the brush has been: the left of the face and hair.
+            float done = smoothstep(easel.canvasX + 12, easel.canvasX - 18, x + 0.4f * (y - 280) +
+                                    24 * (fractalNoise(x / 14.f, y / 14.f, 2, 905) - 0.5f));
+            Colour painted = c;
+            blendOver(painted, dress, 0.5f);
+            blendOver(painted, skin, 1);
+            blendOver(painted, hair, 1);
+            c = mix(c, scaled(painted, 0.75f), done * cover);
+            // The contour, drawn in umber.
+            c = mix(c, rgb(30, 22, 20), cover * (1 - cover) * 3 * (1 - done));
         }
+        // Moonlight along the canvas's right edge.
+        c = mix(c, rgb(150, 160, 190), fill(std::fabs(canvasEdge + 2) - 2, 2) * smoothstep(easel.canvasX, easel.canvasX + 110, x) * 0.5f);
         return c;
     };
     PaintStyle style;
     style.seed = 901;
     style.coarseBrush = 24;
-    style.fineBrush = 2.5f;
-    style.passes = 5;
+    style.fineBrush = 2;
+    style.passes = 6;
     style.vignette = 0.45f;
     FlowField flow = noisyFlow(-0.8f, 0.3f, 200, 902);
     return paintComposition(screenW, screenH, night, flow, style);
@@ -160,28 +187,38 @@ Canvas paintStudioNight()
 
 Canvas paintPainterShadow()
 {
-    // The painter from behind, a dark silhouette at the left, brush raised.
-    Composition figure = [](float x, float y) {
-        float head = sdEllipse(x, y, 420, 300, 62, 74);
-        float neck = sdBox(x, y, 425, 385, 30, 30);
-        float body = sdEllipse(x, y, 430, 640, 210, 250);
-        float arm = sdSegment(x, y, {560, 470}, {700, 380}, 26);
-        float forearm = sdSegment(x, y, {700, 380}, {760, 300}, 18);
-        float brush = sdSegment(x, y, {760, 300}, {800, 230}, 4);
-        float d = smoothUnion(smoothUnion(head, neck, 20), body, 40);
-        d = smoothUnion(d, arm, 30);
-        d = std::min(smoothUnion(d, forearm, 12), brush);
-        float cover = fill(d, 6);
-        // The moon catches the rim of the shoulder and hair.
-        float rim = fill(std::fabs(d + 5) - 4, 3) * smoothstep(380, 560, x) * 0.5f;
-        Colour c = mix(rgb(12, 12, 18), rgb(92, 100, 130), rim);
-        c.a = cover * 0.96f;
+    // The painter from behind, a dark silhouette at the left: head bowed a
+    // little, shoulders, the right arm raised with a brush towards the canvas.
+    auto shape = [](float x, float y) {
+        float head = sdEllipse(x, y, 400, 330, 50, 60);
+        float hair = sdEllipse(x, y, 396, 312, 54, 52) + 5 * (fractalNoise(x / 7.f, y / 7.f, 2, 906) - 0.5f);
+        float neck = sdBox(x, y, 404, 400, 26, 30);
+        // Shoulders: a broad rounded back going down out of the picture.
+        float back = std::min(sdEllipse(x, y, 405, 650, 190, 225), sdBox(x, y, 405, 760, 200, 120));
+        float upperArm = sdSegment(x, y, {555, 480}, {680, 520}, 32);
+        float forearm = sdSegment(x, y, {680, 520}, {755, 420}, 21);
+        float hand = sdEllipse(x, y, 760, 410, 20, 16);
+        float brush = std::min(sdSegment(x, y, {760, 405}, {838, 318}, 3.2f), sdSegment(x, y, {838, 318}, {852, 302}, 4.5f));
+        float d = smoothUnion(smoothUnion(std::min(head, hair), neck, 16), back, 34);
+        d = smoothUnion(d, upperArm, 26);
+        d = smoothUnion(d, forearm, 14);
+        return std::min(smoothUnion(d, hand, 8), brush);
+    };
+    Composition figure = [=](float x, float y) {
+        float d = shape(x, y);
+        float cover = fill(d, 4);
+        // The moon, high on the right, catches the rims that face it.
+        float facingMoon = clamp01((shape(x + 4, y - 4) - d) / 5.6f);
+        float rim = fill(std::fabs(d + 4) - 3, 3) * facingMoon;
+        Colour c = mix(rgb(10, 10, 16), rgb(26, 26, 36), fractalNoise(x / 40.f, y / 40.f, 2, 907));
+        c = mix(c, rgb(110, 120, 150), rim * 0.45f);
+        c.a = cover * 0.97f;
         return c;
     };
     PaintStyle style;
     style.seed = 903;
-    style.coarseBrush = 18;
-    style.fineBrush = 3;
+    style.coarseBrush = 16;
+    style.fineBrush = 2.5f;
     style.passes = 4;
     style.surface = Surface::none;
     style.vignette = 0;
