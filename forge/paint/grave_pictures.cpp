@@ -37,28 +37,60 @@ PaintStyle layerStyle(uint32_t seed)
     style.vignette = 0;
     return style;
 }
+
+// A bare tree: a trunk splitting into ever thinner boughs and twigs.
+struct Bough
+{
+    Point a, b;
+    float width;
+};
+
+void growBough(std::vector<Bough>& out, Point from, float angle, float length, float width, int depth, Dice& dice)
+{
+    Point to{from.x + std::cos(angle) * length, from.y + std::sin(angle) * length};
+    out.push_back({from, to, width});
+    if (depth == 0)
+        return;
+    int children = depth > 3 ? 2 : 2 + int(dice.unit() * 2);
+    for (int k = 0; k < children; ++k)
+    {
+        float spread = dice.range(0.25f, 0.65f) * (k % 2 ? 1 : -1);
+        growBough(out, to, angle + spread + dice.range(-0.15f, 0.15f), length * dice.range(0.62f, 0.8f), width * 0.66f, depth - 1, dice);
+    }
+}
 }
 
 Canvas paintCemetery()
 {
-    std::vector<Point> trunk = smoothPath({{1010, 400}, {1005, 330}, {1015, 260}, {1000, 200}}, 5);
-    std::vector<std::vector<Point>> boughs = {
-        smoothPath({{1008, 280}, {1060, 230}, {1110, 215}}, 5), smoothPath({{1003, 240}, {950, 190}, {915, 175}}, 5),
-        smoothPath({{1000, 205}, {1030, 150}, {1070, 125}}, 5), smoothPath({{1001, 215}, {975, 150}, {960, 110}}, 5)};
+    std::vector<Bough> tree;
+    Dice dice{2009};
+    growBough(tree, {1010, 405}, -1.62f, 110, 8, 5, dice);
     Composition cemetery = [=](float x, float y) {
         // Dusk: deep blue above, a muted rose and ochre along the hills.
         float t = smoothstep(0, 460, y);
         Colour c = t < 0.6f ? mix(rgb(40, 50, 82), rgb(108, 102, 124), t / 0.6f)
-                            : mix(rgb(108, 102, 124), rgb(196, 150, 120), (t - 0.6f) / 0.4f);
+                            : mix(rgb(108, 102, 124), rgb(204, 154, 118), (t - 0.6f) / 0.4f);
         c = mix(c, rgb(160, 130, 130), smoothstep(0.6f, 0.8f, fractalNoise(x / 250.f, y / 50.f, 4, 2002)) * 0.25f);
+        // The sun gone down behind the far hills on the left.
+        c = mix(c, rgb(236, 196, 140), std::exp(-length(x - 180, (y - 440) * 2.2f) / 140.f) * 0.55f);
+        // Far hills, pale and blue in the haze, a band of mist at their feet.
+        float far = 405 - 45 * fractalNoise(x / 200.f, 0.7f, 3, 2010);
+        if (y > far)
+            c = mix(rgb(112, 108, 128), rgb(136, 124, 136), smoothstep(far, far + 60, y));
         float crest = hillTop(x);
+        float mist = std::exp(-std::pow((y - crest + 6) / 22.f, 2)) * 0.35f;
+        c = mix(c, rgb(176, 160, 164), mist);
         if (y > crest)
         {
+            // The hill: grass darkening towards us, stroked by the wind.
             float depth = smoothstep(crest, 720, y);
-            c = mix(rgb(58, 64, 66), rgb(34, 38, 40), depth);
-            c = scaled(c, 0.9f + 0.2f * fractalNoise(x / 60.f, y / 30.f, 3, 2003));
+            c = mix(rgb(66, 72, 72), rgb(30, 36, 34), depth);
+            float blades = valueNoise(x / 3.f, y / 14.f, 2011);
+            c = scaled(c, 0.85f + 0.25f * fractalNoise(x / 60.f, y / 30.f, 3, 2003) + 0.12f * depth * (blades - 0.5f));
+            // The last of the light along the crest.
+            c = mix(c, rgb(150, 120, 110), smoothstep(crest + 14, crest, y) * 0.4f);
         }
-        // Distant stones and crosses along the slope.
+        // Distant stones and crosses along the slope, fading into the haze.
         for (int i = 0; i < 9; ++i)
         {
             float sx = 90 + i * 120 + 30 * hashUnit(i, 2004);
@@ -69,14 +101,16 @@ Canvas paintCemetery()
             float d = (i % 3 == 0) ? std::min(sdBox(x, y, sx, sy - h / 2, 3, h / 2), sdBox(x, y, sx, sy - h * 0.7f, 10, 3))
                                    : sdBox(x, y, sx, sy - h / 2, 9, h / 2) - 3;
             if (d < 0)
-                c = rgb(80, 84, 92);
+                c = mix(rgb(70, 74, 84), rgb(112, 108, 118), smoothstep(sx + 8, sx - 8, x));
         }
         // The lone tree on the crest, bare.
-        float tree = sdPolyline(x, y, trunk, 7);
-        for (const auto& bough : boughs)
-            tree = std::min(tree, sdPolyline(x, y, bough, 3));
-        if (tree < 0)
-            c = rgb(28, 26, 30);
+        if (std::fabs(x - 1000) < 230 && y < 420)
+        {
+            float d = 1e9f;
+            for (const Bough& b : tree)
+                d = std::min(d, sdSegment(x, y, b.a, b.b, std::max(0.7f, b.width * 0.5f)));
+            c = mix(c, rgb(26, 24, 30), fill(d, 1.5f));
+        }
         return c;
     };
     PaintStyle style;
@@ -92,22 +126,56 @@ Canvas paintGravestone()
 {
     Composition stone = [](float x, float y) {
         float d = stoneShape(x, y);
-        float lichen = fractalNoise(x / 20.f, y / 20.f, 3, 2101);
-        Colour c = mix(rgb(96, 98, 104), rgb(150, 148, 146), smoothstep(stoneX + 60, stoneX - 90, x));
-        c = mix(c, rgb(104, 112, 90), smoothstep(0.6f, 0.8f, lichen) * 0.5f);
-        // The edge catching the last light, a carved line for the name.
-        c = mix(c, rgb(190, 172, 150), fill(std::fabs(d + 4) - 2, 2) * smoothstep(stoneX, stoneX - 80, x) * 0.6f);
-        float inscription = std::min(sdBox(x, y, stoneX, 430, 50, 3), sdBox(x, y, stoneX, 455, 36, 2.5f));
-        c = mix(c, rgb(60, 60, 66), fill(inscription, 2) * 0.8f);
-        float cross = std::min(sdBox(x, y, stoneX, 385, 3, 18), sdBox(x, y, stoneX, 378, 12, 3));
-        c = mix(c, rgb(62, 62, 70), fill(cross, 2) * 0.85f);
-        c.a = fill(d, 2.5f);
-        // Its shadow on the grass behind, to the right.
-        float shadow = sdEllipse(x, y, stoneX + 70, stoneBottom - 6, 150, 20);
-        if (c.a < 0.5f && shadow < 0)
+        // The slab's thickness shows on its shaded right side.
+        float side = stoneShape(x - 12, y + 4);
+        float cover = std::max(fill(d, 2.5f), fill(side, 2.5f));
+        // The grass it stands in, and its shadow thrown away from the sunset.
+        float shadow = sdEllipse(x, y, stoneX + 90, stoneBottom - 4, 170, 22);
+        if (cover <= 0)
+            return rgb(14, 16, 18, 0.55f * fill(shadow, 30));
+        // Weathered granite: cool grey in the dusk, warm where the sunset
+        // reaches its left edge, lichen and damp near the ground.
+        float grain = fractalNoise(x / 6.f, y / 6.f, 3, 2101);
+        float lichen = fractalNoise(x / 24.f, y / 24.f, 3, 2104);
+        Colour c = mix(rgb(64, 66, 78), rgb(122, 120, 126), smoothstep(stoneX + 80, stoneX - 100, x));
+        c = scaled(c, 0.9f + 0.2f * grain);
+        c = mix(c, rgb(92, 104, 78), smoothstep(0.55f, 0.8f, lichen) * 0.55f);
+        c = mix(c, rgb(52, 56, 52), smoothstep(stoneBottom - 70, stoneBottom, y) * 0.5f);
+        if (d > 0)
+            c = mix(rgb(48, 50, 58), rgb(64, 66, 72), grain);
+        // The rounded edge catching the last light from the left.
+        c = mix(c, rgb(206, 180, 150), fill(std::fabs(d + 4) - 2.5f, 2) * smoothstep(stoneX + 20, stoneX - 90, x) * 0.7f);
+        // Carved: a border groove, a cross, and two lines of lettering too worn
+        // to read from here, each cut dark with its lower lip in the light.
+        float border = std::fabs(stoneShape(x, y) + 14) - 1.1f;
+        float cross = std::min(sdBox(x, y, stoneX, 392, 3.5f, 22), sdBox(x, y, stoneX, 382, 14, 3.5f));
+        float letters = 1e9f;
+        for (int line = 0; line < 3; ++line)
         {
-            c = rgb(14, 16, 18, std::max(c.a, 0.5f * fill(shadow, 20)));
+            float ly = 446 + line * 26, half = line == 0 ? 56 : (line == 1 ? 40 : 26), pitch = line == 0 ? 9.f : 7.f;
+            float high = line == 0 ? 6.f : 4.5f;
+            if (std::fabs(y - ly) < 10 && std::fabs(x - stoneX) < half)
+            {
+                int slot = int(std::floor((x - stoneX + half) / pitch));
+                float sx = stoneX - half + slot * pitch + pitch / 2;
+                float lean = (hashUnit(slot, line, 2105) - 0.5f) * 4;
+                float nick = sdSegment(x, y, {sx - lean, ly - high}, {sx + lean, ly + high}, 1.1f);
+                float bar = ly - high + 2 * high * hashUnit(slot, line, 2107);
+                if (hashUnit(slot, line, 2106) < 0.6f)
+                    nick = std::min(nick, sdSegment(x, y, {sx - 3, bar}, {sx + 3, bar + 2 * high * (hashUnit(slot, line, 2109) - 0.5f)}, 1.f));
+                if (hashUnit(slot, line, 2108) > 0.15f)
+                    letters = nick;
+            }
         }
+        float carved = std::min(std::min(border, cross), letters);
+        c = mix(c, rgb(40, 40, 48), fill(carved, 1.5f) * 0.7f * (d < 0 ? 1.f : 0.f));
+        c = mix(c, rgb(170, 164, 160), fill(std::fabs(carved - 1.5f) - 0.8f, 1.2f) * 0.35f * (d < 0 ? 1.f : 0.f) *
+                                            (std::min(std::min(std::fabs(border), std::fabs(cross)), std::fabs(letters)) < 3 ? 1.f : 0.f));
+        // Tufts of grass in front of its foot.
+        c.a = cover;
+        float tuft = stoneBottom - 6 - 22 * valueNoise(x / 3.f, 0.5f, 2109) * valueNoise(x / 25.f, 0.5f, 2110);
+        if (y > tuft && std::fabs(x - stoneX) < stoneHalfW + 16)
+            c = rgb(34, 42, 36, 1);
         return c;
     };
     return paintComposition(screenW, screenH, stone, noisyFlow(1.5708f, 0.1f, 80, 2102), layerStyle(2103));
@@ -115,25 +183,63 @@ Canvas paintGravestone()
 
 Canvas paintFlowers()
 {
-    // A bunch of red and pale flowers lying at the foot of the stone.
-    Composition flowers = [](float x, float y) {
-        Colour c = rgb(60, 80, 50, 0);
-        for (int i = 0; i < 11; ++i)
+    // A bunch of red roses and pale ones tied with a ribbon, laid at the foot
+    // of the stone, leaves among them.
+    struct Bloom { Point at; float radius; bool red; };
+    std::vector<Bloom> blooms;
+    Dice dice{2201};
+    for (int i = 0; i < 13; ++i)
+        blooms.push_back({{dice.range(510, 640), dice.range(568, 606)}, dice.range(9, 14), i % 4 != 1});
+    const Point tie{664, 628}, stemEnd{720, 652};
+    Composition flowers = [=](float x, float y) {
+        Colour c = rgb(52, 70, 44, 0);
+        // Stems gathered to the ribbon, then on to their cut ends.
+        for (size_t i = 0; i < blooms.size(); ++i)
         {
-            float stemEnd = 640 + 12 * hashUnit(i, 2201);
-            Point head{520.f + i * 15 + 10 * hashUnit(i, 2202), 585.f + 18 * hashUnit(i, 2203)};
-            float stem = sdSegment(x, y, head, {640.f + 6 * i, stemEnd}, 2);
-            if (stem < 0)
-                c = rgb(60, 84, 48, 1);
-            float bloom = sdCircle(x, y, head.x, head.y, 9 + 3 * hashUnit(i, 2204));
-            if (bloom < 0)
+            float stem = std::min(sdSegment(x, y, blooms[i].at, tie, 1.6f),
+                                  sdSegment(x, y, tie, {stemEnd.x + 6 * (i % 4), stemEnd.y + 3 * (i % 3)}, 1.6f));
+            if (stem < 0.8f)
             {
-                bool red = i % 3 != 1;
-                float petals = 0.5f + 0.5f * std::sin(std::atan2(y - head.y, x - head.x) * 5 + i);
-                Colour bloomColour = red ? mix(rgb(110, 16, 24), rgb(190, 40, 44), petals) : mix(rgb(200, 190, 180), rgb(240, 232, 222), petals);
-                c = bloomColour;
-                c.a = fill(bloom, 2);
+                c = mix(rgb(44, 64, 36), rgb(80, 104, 58), hashUnit(uint32_t(i), 2202));
+                c.a = fill(stem, 1.5f);
             }
+        }
+        // Leaves: pointed ellipses along the stems.
+        for (int k = 0; k < 9; ++k)
+        {
+            Point p{540 + k * 16.f, 598 + 14 * hashUnit(k, 2203)};
+            float angle = 0.5f + 0.8f * (hashUnit(k, 2204) - 0.5f);
+            float u = (x - p.x) * std::cos(angle) + (y - p.y) * std::sin(angle);
+            float v = -(x - p.x) * std::sin(angle) + (y - p.y) * std::cos(angle);
+            float leaf = length(u / 12, v / (4.5f * (1 - std::min(1.f, std::fabs(u) / 13)) + 0.5f)) - 1;
+            if (leaf < 0.2f)
+            {
+                c = mix(rgb(40, 62, 36), rgb(92, 118, 66), clamp01(0.5f - v / 6));
+                c.a = fill(leaf * 4, 1.5f);
+            }
+        }
+        // The blooms: cupped petals spiralling in to a dark heart.
+        for (const Bloom& b : blooms)
+        {
+            float r = length(x - b.at.x, y - b.at.y);
+            if (r > b.radius + 2)
+                continue;
+            float angle = std::atan2(y - b.at.y, x - b.at.x);
+            float petals = 0.5f + 0.5f * std::sin(angle * 3 + r * 0.9f);
+            float edge = r - b.radius * (0.88f + 0.12f * std::sin(angle * 5 + b.at.x));
+            Colour deep = b.red ? rgb(96, 12, 22) : rgb(170, 160, 150), bright = b.red ? rgb(196, 42, 48) : rgb(240, 232, 220);
+            Colour bloom = mix(deep, bright, petals * smoothstep(0, b.radius, r) + 0.3f * smoothstep(b.at.x + b.radius, b.at.x - b.radius, x));
+            bloom.a = fill(edge, 1.5f);
+            blendOver(c, bloom, 1);
+        }
+        // The ribbon round the stems, the one deep red.
+        float ribbon = std::min(sdSegment(x, y, {tie.x - 4, tie.y - 9}, {tie.x + 4, tie.y + 9}, 3.5f),
+                                std::min(sdSegment(x, y, tie, {tie.x + 18, tie.y + 22}, 2.2f), sdSegment(x, y, tie, {tie.x + 4, tie.y + 28}, 2.2f)));
+        if (ribbon < 1)
+        {
+            Colour band = rgb(132, 18, 28);
+            band.a = fill(ribbon, 1.5f);
+            blendOver(c, band, 1);
         }
         return c;
     };
@@ -142,18 +248,43 @@ Canvas paintFlowers()
 
 Canvas paintCandleGlow()
 {
-    // A candle in a small lantern right of the stone, and its warm halo.
-    Composition glow = [](float x, float y) {
-        float halo = std::exp(-length(x - 760, (y - 540) * 1.1f) / 110.f);
-        Colour c = rgb(255, 190, 110, halo * 0.55f);
-        float candle = sdBox(x, y, 760, 585, 9, 26);
-        if (candle < 0)
-            c = mix(rgb(230, 214, 180), rgb(180, 160, 130), smoothstep(752, 768, x));
-        float flame = sdEllipse(x, y, 760, 548, 5, 11);
-        if (flame < 1)
-            c = mix(c, rgb(255, 244, 200), fill(flame, 2));
-        if (candle < 0 || flame < 0)
-            c.a = 1;
+    // A candle in a small lantern right of the stone, and its warm light
+    // on the stone's edge, the grass and the air.
+    const float cx = 760, flameY = 540;
+    Composition glow = [=](float x, float y) {
+        float halo = std::exp(-length(x - cx, (y - flameY) * 1.15f) / 120.f);
+        float core = std::exp(-length(x - cx, (y - flameY) * 0.8f) / 22.f);
+        Colour c = mix(rgb(255, 176, 96), rgb(255, 226, 170), core);
+        c.a = clamp01(halo * 0.5f + core * 0.5f);
+        // The lantern: a dark iron cap and base, glass sides between.
+        float glass = sdBox(x, y, cx, 566, 24, 38);
+        float cap = std::min(sdBox(x, y, cx, 522, 28, 5), sdCircle(x, y, cx, 512, 7));
+        float base = sdBox(x, y, cx, 608, 28, 6);
+        float posts = std::min(sdBox(x, y, cx - 24, 566, 2.5f, 38), sdBox(x, y, cx + 24, 566, 2.5f, 38));
+        float iron = std::min(std::min(cap, base), posts);
+        if (glass < 0)
+            blendOver(c, rgb(255, 214, 150, 0.25f), 1);
+        // The candle itself, lit from its flame, and the flame.
+        float candle = sdBox(x, y, cx, 584, 8, 20);
+        if (candle < 0.5f)
+        {
+            Colour wax = mix(rgb(240, 226, 196), rgb(176, 150, 118), smoothstep(584 - 20, 604, y));
+            wax.a = fill(candle, 1);
+            blendOver(c, wax, 1);
+        }
+        float flame = sdEllipse(x, y, cx, flameY + 2 * std::sin((y - flameY) * 0.3f), 4.5f, 12);
+        if (flame < 1.5f)
+        {
+            Colour fire = mix(rgb(255, 250, 226), rgb(255, 178, 80), smoothstep(flameY - 4, flameY - 12, y));
+            fire.a = fill(flame, 1.5f);
+            blendOver(c, fire, 1);
+        }
+        if (iron < 1)
+        {
+            Colour metal = mix(rgb(30, 26, 24), rgb(150, 110, 70), smoothstep(cx + 10, cx - 20, x) * 0.6f);
+            metal.a = fill(iron, 1.2f);
+            blendOver(c, metal, 1);
+        }
         return c;
     };
     return paintComposition(screenW, screenH, glow, noisyFlow(-1.5708f, 0.2f, 60, 2301), layerStyle(2302));
@@ -161,26 +292,34 @@ Canvas paintCandleGlow()
 
 Canvas paintPetals()
 {
-    // Petals blown from left to right across the whole picture.
+    // Petals blown from left to right across the whole picture, larger and
+    // sharper the nearer they are, a few falling through the candle's light.
     struct Petal { float x, y, angle, size; bool red; };
     std::vector<Petal> petals;
     Dice dice{2401};
-    for (int i = 0; i < 70; ++i)
-        petals.push_back({dice.range(0, 1280), dice.range(0, 700), dice.range(0, 3.14f), dice.range(4, 9), dice.unit() < 0.7f});
+    for (int i = 0; i < 90; ++i)
+    {
+        float near = dice.unit();
+        petals.push_back({dice.range(0, 1280), dice.range(0, 700), dice.range(0, 3.14f), 4 + near * near * 9, dice.unit() < 0.7f});
+    }
     Composition wind = [=](float x, float y) {
         Colour c = rgb(170, 40, 50, 0);
         for (const Petal& p : petals)
         {
             float dx = x - p.x, dy = y - p.y;
-            if (std::fabs(dx) > 12 || std::fabs(dy) > 12)
+            if (std::fabs(dx) > 16 || std::fabs(dy) > 16)
                 continue;
             float u = dx * std::cos(p.angle) + dy * std::sin(p.angle);
             float v = -dx * std::sin(p.angle) + dy * std::cos(p.angle);
-            float d = length(u / p.size, v / (p.size * 0.5f)) - 1;
+            // A cupped petal: a rounded end, a pointed one, a curled edge.
+            float width = p.size * (0.55f - 0.2f * clamp01(u / p.size));
+            float d = length(u / p.size, v / width) - 1;
             if (d < 0.3f)
             {
-                c = p.red ? mix(rgb(150, 24, 34), rgb(214, 80, 84), clamp01(0.5f - v / p.size)) : rgb(232, 214, 206);
-                c.a = fill(d * p.size * 0.5f, 1.5f) * 0.9f;
+                float curl = clamp01(0.5f - v / width);
+                Colour petal = p.red ? mix(rgb(120, 16, 28), rgb(210, 70, 76), curl) : mix(rgb(190, 176, 170), rgb(244, 230, 222), curl);
+                petal.a = fill(d * width, 1.2f) * 0.92f;
+                blendOver(c, petal, 1);
             }
         }
         return c;
