@@ -21,7 +21,7 @@ namespace
 {
 // Coarse steps keep the runs short; the show's timing scales with the step.
 const int testFps = 4;
-const int wholeShowFps = 2;
+const int wholeShowFps = 1;
 
 std::string frameName(long frame)
 {
@@ -168,7 +168,7 @@ TEST(CaptureWholeShow, TimelineIsTheScenesOwnAndTheVideoAndSheetFollowIt)
     EXPECT_EQ(probeStream(video, "a:0", "codec_name"), "aac");
     EXPECT_NEAR(std::atof(probeStream(video, "a:0", "duration").c_str()), double(frames) / wholeShowFps, 0.05);
 
-    // The music sounds from the frame in which scene 0 started it: one frame is 0.5 s here.
+    // The music sounds from the frame in which scene 0 started it: one frame is a whole second here.
     // The MP3 is decoded as the player's decoder does, without the encoder's padding.
     const std::string music = scratch.path + "/music.wav";
     ASSERT_EQ(runProcess({"ffmpeg", "-v", "error", "-nostdin", "-i", std::string(SHOW_DIR) + "/angel6.mp3",

@@ -1,0 +1,144 @@
+// The bench: its JSON holds every figure, consistent with itself and with
+// the show's files; its table and plot are written; mistakes fail cleanly.
+#include "support/json_value.h"
+#include "support/show_test.h"
+#include "support/tool_test.h"
+
+#include "assets/catalogue.h"
+#include "scenes/scene.h"
+
+#include <SFML/Graphics/Image.hpp>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace
+{
+std::string readFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// Width times height times four of a PNG, read from its header.
+std::uint64_t pngTextureBytes(const std::string& path)
+{
+    std::string header = readFile(path).substr(0, 24);
+    if (header.size() < 24)
+        return 0;
+    auto bigEndian = [&](int at) {
+        return (std::uint64_t(std::uint8_t(header[at])) << 24) | (std::uint64_t(std::uint8_t(header[at + 1])) << 16) |
+               (std::uint64_t(std::uint8_t(header[at + 2])) << 8) | std::uint64_t(std::uint8_t(header[at + 3]));
+    };
+    return bigEndian(16) * bigEndian(20) * 4;
+}
+
+double numberAt(const JsonValue& object, const std::string& key)
+{
+    const JsonValue* value = object.find(key);
+    EXPECT_TRUE(value && value->kind == JsonValue::Number) << key;
+    return value && value->kind == JsonValue::Number ? value->number : -1;
+}
+}
+
+TEST(Bench, JsonHoldsEveryFigureAndThePlotAndTableAreWritten)
+{
+    ScratchDir scratch;
+    const std::string json = scratch.path + "/bench.json";
+    const std::string plot = scratch.path + "/frames.png";
+    ProcessResult bench = runTool("ostralis-bench", {"--fps", "1", "--floor-frames", "12", "--json", json,
+                                                     "--plot", plot});
+    ASSERT_EQ(bench.exitCode, 0) << bench.err;
+
+    JsonValue report;
+    std::string error;
+    ASSERT_TRUE(parseJson(readFile(json), report, error)) << error;
+    EXPECT_EQ(numberAt(report, "fps"), 1);
+
+    // Start-up: every step by name, and the first frame after all of them.
+    const JsonValue* startup = report.find("startup");
+    ASSERT_TRUE(startup);
+    const JsonValue* steps = startup->find("steps_ms");
+    ASSERT_TRUE(steps);
+    double stepsTotal = 0;
+    for (const char* step : {"window", "pictures", "distortion", "fonts", "shaders", "audio"})
+    {
+        double ms = numberAt(*steps, step);
+        EXPECT_GE(ms, 0) << step;
+        stepsTotal += ms;
+    }
+    EXPECT_GE(numberAt(*startup, "first_frame_ms"), stepsTotal);
+    EXPECT_GT(numberAt(*startup, "picture_decode_ms"), 0);
+
+    const JsonValue* floors = report.find("floors");
+    ASSERT_TRUE(floors);
+    EXPECT_GT(numberAt(*floors, "null_ms"), 0);
+    EXPECT_GT(numberAt(*floors, "copy_ms"), 0);
+
+    // One entry per scene, in order, each with its own frames.
+    const JsonValue* scenes = report.find("scenes");
+    ASSERT_TRUE(scenes && scenes->kind == JsonValue::Array);
+    ASSERT_EQ(scenes->items.size(), size_t(sceneCount));
+    for (int i = 0; i < sceneCount; ++i)
+    {
+        const JsonValue& scene = scenes->items[i];
+        EXPECT_EQ(numberAt(scene, "index"), i);
+        EXPECT_GE(numberAt(scene, "frames"), 1) << "scene " << i;
+        double median = numberAt(scene, "median_ms"), p99 = numberAt(scene, "p99_ms");
+        double slowest = numberAt(scene, "max_ms"), first = numberAt(scene, "first_ms");
+        EXPECT_GT(median, 0) << "scene " << i;
+        EXPECT_LE(median, p99) << "scene " << i;
+        EXPECT_LE(p99, slowest) << "scene " << i;
+        EXPECT_LE(first, slowest) << "scene " << i;
+    }
+
+    // Memory: the textures hold at least the pictures' own pixels.
+    const JsonValue* memory = report.find("memory");
+    ASSERT_TRUE(memory);
+    std::uint64_t pictureBytes = 0;
+    for (int i = 0; i < catalogueSize; ++i)
+        pictureBytes += pngTextureBytes(std::string(SHOW_DIR) + "/" + catalogueFile(i));
+    EXPECT_GT(pictureBytes, 0u);
+    EXPECT_GE(numberAt(*memory, "texture_bytes"), double(pictureBytes));
+    EXPECT_GT(numberAt(*memory, "peak_rss_bytes"), 0);
+
+    // The table: a row per scene; the plot: a picture of its own size.
+    int sceneRows = 0;
+    for (const std::string& line : splitLines(bench.out))
+    {
+        std::istringstream row(line);
+        int index = -1;
+        long frames = -1;
+        if (row >> index >> frames && index == sceneRows)
+            ++sceneRows;
+    }
+    EXPECT_EQ(sceneRows, sceneCount) << bench.out;
+    sf::Image plotImage;
+    ASSERT_TRUE(plotImage.loadFromFile(plot));
+    EXPECT_EQ(plotImage.getSize(), sf::Vector2u(1600, 600));
+    EXPECT_EQ(listDir(scratch.path), (std::vector<std::string>{"bench.json", "frames.png"}));
+}
+
+TEST(Bench, MistakesFailWithOneLineAndWriteNothing)
+{
+    ScratchDir scratch;
+    const std::vector<std::vector<std::string>> mistakes = {
+        {"--fps", "0"}, {"--json"}, {"--plot", scratch.path + "/plot.jpg"}, {"--frames", "3"}};
+    for (const std::vector<std::string>& args : mistakes)
+    {
+        ProcessResult bench = runTool("ostralis-bench", args);
+        EXPECT_EQ(bench.exitCode, 2) << args[0];
+        EXPECT_EQ(splitLines(bench.err).size(), 1u) << args[0] << ": " << bench.err;
+        EXPECT_EQ(bench.out, "") << args[0];
+    }
+
+    // An output that cannot be written is found before the show runs.
+    ProcessResult bench = runTool("ostralis-bench", {"--json", scratch.path + "/missing/bench.json"});
+    EXPECT_EQ(bench.exitCode, 1);
+    EXPECT_EQ(splitLines(bench.err).size(), 1u) << bench.err;
+    EXPECT_EQ(bench.out, "");
+    EXPECT_TRUE(listDir(scratch.path).empty());
+}
