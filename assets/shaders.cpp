@@ -3,6 +3,28 @@
 
 #include <SFML/System/Err.hpp>
 
+#include <filesystem>
+
+namespace
+{
+// SFML sizes a shader file by seeking to its end; a directory of that name
+// seems endless there and the read throws. Only files are handed over.
+bool loadShaderFiles(sf::Shader& shader, const char* vertexFile, const char* fragmentFile)
+{
+    for (const char* file : {vertexFile, fragmentFile})
+    {
+        std::error_code error;
+        std::filesystem::file_status status = std::filesystem::status(file, error);
+        if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        {
+            sf::err() << "Failed to open shader file \"" << file << "\": not a regular file" << std::endl;
+            return false;
+        }
+    }
+    return shader.loadFromFile(vertexFile, fragmentFile);
+}
+}
+
 void loadDistortionTexture()
 {
     distortionTexture.setRepeated(true);
@@ -13,7 +35,7 @@ void loadDistortionTexture()
 bool loadShaders()
 {
     // Heat haze over a distortion map; the only shader the show cannot do without.
-    if (!heatShader.loadFromFile("heat_shader.vs.txt", "heat_shader.fs.txt"))
+    if (!loadShaderFiles(heatShader, "heat_shader.vs.txt", "heat_shader.fs.txt"))
     {
         sf::err() << "Failed to load shader, exiting..." << std::endl;
         return false;
@@ -22,22 +44,22 @@ bool loadShaders()
     heatShader.setUniform("distortionMapTexture", distortionTexture);
 
     // Blur, grown from none by blur_radius.
-    blurShader.loadFromFile("vertex_shader.vs.txt", "blur_shader.fs.txt");
+    loadShaderFiles(blurShader, "vertex_shader.vs.txt", "blur_shader.fs.txt");
     blurShader.setUniform("texture", sf::Shader::CurrentTexture);
     blurShader.setUniform("blur_radius", 0.0f);
 
     // Water ripple, driven by time.
-    rippleShader.loadFromFile("vertex_shader.vs.txt", "ripple_shader.fs.txt");
+    loadShaderFiles(rippleShader, "vertex_shader.vs.txt", "ripple_shader.fs.txt");
     rippleShader.setUniform("texture", sf::Shader::CurrentTexture);
 
     // Shock wave from a centre point.
-    shockwaveShader.loadFromFile("vertex_shader.vs.txt", "shockwave_shader.fs.txt");
+    loadShaderFiles(shockwaveShader, "vertex_shader.vs.txt", "shockwave_shader.fs.txt");
     shockwaveShader.setUniform("texture", sf::Shader::CurrentTexture);
     shockwaveShader.setUniform("center", sf::Glsl::Vec2(0.5f, 0.5f));
     shockwaveShader.setUniform("shockParams", sf::Glsl::Vec3(10.0f, 0.8f, 0.1f));
 
     // Pixelation into blocks.
-    pixelationShader.loadFromFile("vertex_shader.vs.txt", "pixelation_shader.fs.txt");
+    loadShaderFiles(pixelationShader, "vertex_shader.vs.txt", "pixelation_shader.fs.txt");
     pixelationShader.setUniform("texture", sf::Shader::CurrentTexture);
     pixelationShader.setUniform("rt_w", 1280.0f);
     pixelationShader.setUniform("rt_h", 720.0f);
