@@ -44,39 +44,105 @@ Colour studioRoom(float x, float y, Colour wall, Colour floor, Colour light, flo
 Canvas paintStudioDusk()
 {
     Easel easel{640, 330, 92, 70};
+    const float floorLine = 560;
     Composition studio = [=](float x, float y) {
-        Colour c = studioRoom(x, y, rgb(78, 88, 110), rgb(92, 70, 54), rgb(214, 178, 132), 0.45f);
-        // A table at the right with jars of brushes.
-        float table = sdBox(x, y, 905, 520, 95, 6);
-        float tableLegs = std::min(sdBox(x, y, 825, 580, 5, 60), sdBox(x, y, 985, 580, 5, 60));
-        if (std::min(table, tableLegs) < 0)
-            c = rgb(70, 50, 38);
-        float jar = sdBox(x, y, 870, 490, 14, 24);
+        // The back wall, the floor boards running towards us, and a tall
+        // window on the left where the sky is going from rose to blue.
+        Colour c = y < floorLine ? mix(rgb(70, 80, 104), rgb(88, 92, 112), fractalNoise(x / 120.f, y / 120.f, 3, 611))
+                                 : mix(rgb(96, 72, 54), rgb(58, 44, 36), smoothstep(floorLine, 720, y));
+        if (y >= floorLine)
+        {
+            // Boards converge on a point above the easel.
+            float board = std::fmod(std::fabs((x - 640) / (y - 420) * 140) + 1000, 40.f);
+            c = mix(c, scaled(c, 0.7f), fill(std::fabs(board - 20) - 18.5f, 1.2f));
+        }
+        c = mix(c, rgb(46, 40, 46), smoothstep(floorLine - 10, floorLine, y) * smoothstep(floorLine + 6, floorLine, y));
+        float window = sdBox(x, y, 330, 300, 70, 130);
+        if (window < 0)
+        {
+            Colour sky = mix(rgb(74, 88, 128), rgb(214, 160, 128), smoothstep(170, 430, y));
+            sky = mix(sky, rgb(244, 206, 150), std::exp(-length(x - 300, y - 420) / 60.f) * 0.6f);
+            c = (std::fabs(x - 330) < 3 || std::fabs(y - 290) < 3) ? rgb(44, 38, 42) : sky;
+        }
+        else if (window < 10)
+            c = mix(rgb(110, 104, 112), rgb(54, 50, 58), smoothstep(320, 340, x));
+        // The window's warm light falls across the floor towards the easel
+        // and brightens the wall around it.
+        float beamX = x - 330 - (y - 430) * 1.25f;
+        float beam = smoothstep(80, 20, std::fabs(beamX - 60)) * smoothstep(floorLine - 10, floorLine + 30, y);
+        c = mix(c, rgb(220, 170, 120), beam * 0.4f + 0.25f * std::exp(-length(x - 330, y - 300) / 220.f));
+        // Canvases leaning against the wall on the right, their backs to us.
+        for (int k = 0; k < 3; ++k)
+        {
+            float lx = 910 + k * 26, top = 380 + k * 22;
+            float lean = (y - floorLine) * -0.12f;
+            float board = sdBox(x + lean, y, lx, (top + floorLine) / 2, 62 - k * 6, (floorLine - top) / 2);
+            if (board < 0)
+            {
+                c = mix(rgb(150, 130, 100), rgb(116, 98, 78), smoothstep(lx - 60, lx + 60, x));
+                float bars = std::min(std::fabs(board + 6) - 3, std::fabs(x + lean - lx) - 3);
+                c = mix(c, rgb(92, 70, 50), fill(bars, 1.5f));
+            }
+        }
+        // An empty chair in the shadow on the left, facing us, her red shawl
+        // left over its back.
+        float uprights = std::min(sdBox(x, y, 462, 478, 3.5f, 58), sdBox(x, y, 522, 478, 3.5f, 58));
+        float topRail = sdBox(x, y, 492, 424 - 4 * std::cos((x - 492) / 40), 34, 6);
+        float seatTop = std::max(std::max(532 - y, y - 548), std::fabs(x - 492) - 42 - (y - 532) * 0.5f);
+        float legs = std::min(std::min(sdBox(x, y, 447, 576, 3.5f, 28), sdBox(x, y, 538, 576, 3.5f, 28)),
+                              std::min(sdBox(x, y, 462, 564, 3, 20), sdBox(x, y, 522, 564, 3, 20)));
+        if (std::min(std::min(uprights, topRail), std::min(seatTop, legs)) < 0)
+            c = mix(rgb(58, 42, 34), rgb(104, 74, 52), smoothstep(530, 450, x) * (seatTop < 0 ? 1.2f : 1.f));
+        float hem = 468 + 8 * std::sin((x - 455) / 7.f) + 10 * smoothstep(470, 530, x);
+        float shawl = std::max(std::max(420 - y, y - hem), std::fabs(x - 494) - 36);
+        if (shawl < 0)
+        {
+            float folds = 0.5f + 0.5f * std::sin((x - 455) / 5.f + (y - 420) / 30.f);
+            c = mix(rgb(84, 16, 24), rgb(146, 36, 40), folds * smoothstep(530, 460, x) + 0.2f);
+        }
+        // A stool by the easel with the palette, and a jar of brushes.
+        float stool = std::min(sdBox(x, y, 790, 520, 36, 5), std::min(sdSegment(x, y, {765, 524}, {755, 600}, 3), sdSegment(x, y, {815, 524}, {825, 600}, 3)));
+        if (stool < 0)
+            c = rgb(76, 54, 40);
+        float palette = sdEllipse(x, y, 780, 510, 30, 7);
+        if (palette < 0)
+        {
+            c = rgb(168, 130, 90);
+            const Colour dabs[] = {rgb(214, 170, 80), rgb(236, 230, 214), rgb(150, 30, 34), rgb(64, 82, 124)};
+            for (int k = 0; k < 4; ++k)
+                if (sdCircle(x, y, 762.f + k * 12, 509, 3) < 0)
+                    c = dabs[k];
+        }
+        float jar = sdBox(x, y, 808, 500, 9, 14) - 2;
         if (jar < 0)
-            c = mix(rgb(120, 136, 140), rgb(170, 180, 176), smoothstep(858, 880, x));
+            c = mix(rgb(110, 126, 132), rgb(170, 180, 176), smoothstep(800, 814, x));
         for (int k = 0; k < 5; ++k)
-            if (sdSegment(x, y, {870.f + k * 3 - 6, 470}, {860.f + k * 7, 410.f + k * 4}, 1.5f) < 0)
-                c = rgb(110 + k * 12, 80, 50);
+            if (sdSegment(x, y, {804.f + k * 2, 488}, {796.f + k * 5, 452.f + k * 3}, 1.2f) < 0)
+                c = rgb(110 + k * 14, 80, 50);
         // The easel and its empty canvas catching the last light.
         if (easelWood(x, y, easel) < 0)
-            c = mix(rgb(96, 66, 40), rgb(150, 108, 66), smoothstep(easel.canvasX + 5, easel.canvasX - 10, x));
+            c = mix(rgb(86, 60, 38), rgb(150, 108, 66), smoothstep(easel.canvasX + 5, easel.canvasX - 10, x));
         float canvasEdge = sdBox(x, y, easel.canvasX, easel.canvasY, easel.canvasHalfW, easel.canvasHalfH);
         if (canvasEdge < 0)
         {
+            // Primed linen, lit from the window, a little darker at the right,
+            // a faint charcoal line where a head will be drawn.
             float lit = smoothstep(easel.canvasX + easel.canvasHalfW, easel.canvasX - easel.canvasHalfW, x);
-            c = mix(rgb(196, 186, 166), rgb(236, 226, 204), lit);
+            c = mix(rgb(176, 166, 150), rgb(236, 224, 200), lit);
             c = mix(c, rgb(150, 140, 124), smoothstep(-4, 0, canvasEdge) * 0.7f);
+            float oval = std::fabs(sdEllipse(x, y, easel.canvasX - 4, easel.canvasY - 10, 22, 28)) - 0.6f;
+            c = mix(c, rgb(120, 112, 104), fill(oval, 1.2f) * 0.35f * smoothstep(easel.canvasY + 20, easel.canvasY - 30, y));
         }
-        // A soft shadow of the easel on the floor to the right.
-        float shadow = sdSegment(x, y, {easel.canvasX, 620}, {easel.canvasX + 200, 690}, 14);
-        if (shadow < 0 && y > 560)
-            c = scaled(c, 0.8f);
+        // The easel's soft shadow on the floor, away from the window.
+        float shadow = sdSegment(x, y, {easel.canvasX, 610}, {easel.canvasX + 240, 700}, 18);
+        if (y > floorLine)
+            c = scaled(c, 1 - 0.25f * fill(shadow, 20));
         return c;
     };
     PaintStyle style;
     style.seed = 701;
     style.coarseBrush = 22;
-    style.fineBrush = 2;
+    style.fineBrush = 1.6f;
     style.passes = 6;
     style.vignette = 0.35f;
     FlowField flow = noisyFlow(-0.6f, 0.25f, 180, 702);
@@ -88,21 +154,32 @@ Canvas paintStudioCurtains()
     // Sheer curtains gathered at both sides of the view; only the middle
     // half of the picture is ever on screen, so they hang there.
     Composition curtains = [](float x, float y) {
-        float leftEdge = 470 + 18 * std::sin(y / 70.f) + 30 * smoothstep(200, 600, y);
-        float rightEdge = 810 - 18 * std::sin(y / 80.f + 1) - 30 * smoothstep(200, 600, y);
-        float inCurtain = std::max(fill(x - leftEdge, 14), fill(rightEdge - x, 14));
-        // Folds: light and shade running down the cloth.
-        float folds = 0.5f + 0.5f * std::sin(x / 14.f + 2 * fractalNoise(x / 60.f, y / 200.f, 2, 801));
-        Colour cloth = mix(rgb(206, 198, 184), rgb(246, 240, 228), folds);
-        float sheer = 0.45f + 0.35f * folds;
-        // A pelmet of dark wood across the top of the window.
-        float rail = fill(std::fabs(y - 196) - 6, 2) * smoothstep(300, 330, x) * smoothstep(980, 950, x);
+        // Each curtain hangs straight from the rod, is drawn in by a cord
+        // at the tie-back, and flares out again below it.
+        const float tieY = 470;
+        float pull = std::exp(-std::pow((y - tieY) / 160.f, 2)) * 45 - 20 * smoothstep(tieY, 720, y);
+        float leftEdge = 470 + 14 * std::sin(y / 60.f) - pull;
+        float rightEdge = 810 - 14 * std::sin(y / 70.f + 1) + pull;
+        float inCurtain = std::max(fill(x - leftEdge, 10), fill(rightEdge - x, 10));
+        // Folds of uneven width, gathered closer near the tie-back.
+        float gather = 1 + 0.6f * std::exp(-std::pow((y - tieY) / 90.f, 2));
+        float fromEdge = x < 640 ? leftEdge - x : x - rightEdge;
+        float phase = fromEdge / 17.f * gather + 4 * fractalNoise(x / 90.f, y / 260.f, 2, 801);
+        float folds = 0.5f + 0.5f * std::sin(phase);
+        folds = folds * folds * (3 - 2 * folds);
+        // The window's warm light through the cloth on the left, cooler on the right.
+        Colour lit = mix(rgb(248, 236, 214), rgb(226, 228, 236), smoothstep(300, 980, x));
+        Colour cloth = mix(scaled(lit, 0.87f), lit, folds);
+        float sheer = 0.5f + 0.35f * folds;
         Colour c = cloth;
         c.a = inCurtain * sheer;
+        // The tie-back cords in ochre, and the rod across the top.
+        float cord = std::min(sdEllipse(x, y, leftEdge - 40, tieY, 44, 5), sdEllipse(x, y, rightEdge + 40, tieY, 44, 5));
+        if (cord < 1 && inCurtain > 0.5f)
+            blendOver(c, rgb(180, 134, 70), fill(cord, 2));
+        float rail = fill(std::fabs(y - 196) - 6, 2) * smoothstep(300, 330, x) * smoothstep(980, 950, x);
         if (rail > 0)
-        {
-            blendOver(c, rgb(64, 48, 40), rail);
-        }
+            blendOver(c, mix(rgb(64, 48, 40), rgb(120, 90, 64), smoothstep(200, 191, y)), rail);
         return c;
     };
     PaintStyle style;
