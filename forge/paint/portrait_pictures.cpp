@@ -114,48 +114,63 @@ Canvas paintFrame()
 
 Canvas paintPortraitAndChair()
 {
-    // A light room: the finished portrait on its easel at the right, an
-    // empty chair beside it, morning light from the left.
-    Composition room = [](float x, float y) {
-        float floorLine = 590;
-        Colour c = y < floorLine ? mix(rgb(214, 206, 190), rgb(186, 178, 164), smoothstep(0, 1280, x))
-                                 : mix(rgb(166, 140, 112), rgb(130, 106, 84), smoothstep(floorLine, 720, y));
-        c = scaled(c, 0.94f + 0.1f * fractalNoise(x / 150.f, y / 150.f, 3, 1901));
-        // The chair: a back, a seat and four legs, turned a little.
-        float back = sdBox(x, y, 430, 420, 70, 90) - 6;
-        float backHole = sdBox(x, y, 430, 410, 52, 70);
-        float seat = sdBox(x, y, 440, 525, 92, 14) - 4;
-        float legs = std::min(std::min(sdBox(x, y, 360, 585, 7, 60), sdBox(x, y, 520, 585, 7, 60)),
-                              std::min(sdBox(x, y, 380, 570, 6, 45), sdBox(x, y, 505, 570, 6, 45)));
-        float chair = std::min(std::min(std::max(back, -backHole), seat), legs);
+    // A light room: the finished portrait on its easel at the right, the
+    // empty chair beside it with her shawl left on it, morning light from a
+    // window out of the picture on the left.
+    const float floorLine = 590, seatY = 500, chairX = 430;
+    const float portraitX = 915, portraitY = 360, innerHalfW = 105, innerHalfH = 140;
+    Composition room = [=](float x, float y) {
+        Colour c = y < floorLine ? mix(rgb(214, 206, 190), rgb(172, 166, 156), smoothstep(200, 1280, x))
+                                 : mix(rgb(166, 140, 112), rgb(124, 100, 80), smoothstep(floorLine, 720, y));
+        c = scaled(c, 0.95f + 0.08f * fractalNoise(x / 150.f, y / 150.f, 3, 1901));
+        // The window's light laid on the wall as a slanting pane, and on the floor.
+        float pane = sdBox(x - (y - 300) * 0.35f, y, 640, 330, 150, 190);
+        c = mix(c, rgb(248, 236, 210), fill(pane, 60) * 0.35f * (y < floorLine ? 1.f : 0.f));
+        c = mix(c, rgb(150, 144, 136), smoothstep(floorLine - 4, floorLine, y) * smoothstep(floorLine + 5, floorLine, y) * 0.6f);
+        // The chair's and the easel's shadows reaching to the right.
+        if (y > floorLine)
+        {
+            float shadows = std::min(sdEllipse(x, y, chairX + 110, 628, 150, 16), sdEllipse(x, y, portraitX + 120, 690, 170, 14));
+            c = scaled(c, 1 - 0.2f * fill(shadows, 24));
+        }
+        // The chair, turned a little: spindle back, seat, four legs.
+        float posts = std::min(sdBox(x, y, chairX - 48, seatY - 72, 4.5f, 76), sdBox(x, y, chairX + 48, seatY - 72, 4.5f, 76));
+        float topRail = sdBox(x, y, chairX, seatY - 138 - 6 * std::cos((x - chairX) / 36), 54, 9) - 2;
+        float midRail = sdBox(x, y, chairX, seatY - 70, 48, 3);
+        float spindles = 1e9f;
+        for (int k = -1; k <= 1; ++k)
+            spindles = std::min(spindles, sdBox(x, y, chairX + k * 20, seatY - 104, 2.5f - 0.3f * std::fabs(float(k)), 34));
+        float seat = std::max(std::max(seatY - y, y - (seatY + 18)), std::fabs(x - chairX - 6) - 56 - (y - seatY) * 0.6f);
+        float apron = sdBox(x, y, chairX + 6, seatY + 24, 64, 6);
+        float legs = std::min(std::min(sdBox(x, y, chairX - 52, seatY + 68, 5, 44), sdBox(x, y, chairX + 64, seatY + 68, 5, 44)),
+                              std::min(sdBox(x, y, chairX - 40, seatY + 58, 4, 36), sdBox(x, y, chairX + 48, seatY + 58, 4, 36)));
+        float chair = std::min(std::min(std::min(posts, topRail), std::min(midRail, spindles)), std::min(std::min(seat, apron), legs));
         if (chair < 0)
-            c = mix(rgb(92, 62, 40), rgb(140, 98, 62), smoothstep(480, 380, x));
-        // The chair's shadow on the floor to the right.
-        if (y > floorLine && sdEllipse(x, y, 540, 650, 160, 18) < 0)
-            c = scaled(c, 0.82f);
-        // The easel, then the framed portrait on it.
+        {
+            c = mix(rgb(84, 56, 36), rgb(150, 106, 68), smoothstep(chairX + 40, chairX - 50, x));
+            if (seat < 0)
+                c = scaled(c, 1.15f);
+        }
+        // Her red shawl over the top rail, hanging down the back on one side.
+        float hem = seatY - 80 + 10 * std::sin((x - chairX) / 8.f) - 40 * smoothstep(chairX - 10, chairX + 50, x);
+        float shawl = std::max(std::max(seatY - 150 - y, y - hem), std::fabs(x - chairX + 8) - 46);
+        if (shawl < 0)
+        {
+            float folds = 0.5f + 0.5f * std::sin((x - chairX) / 6.f + (y - seatY) / 25.f);
+            c = mix(rgb(90, 16, 24), rgb(164, 40, 44), folds * 0.6f + 0.4f * smoothstep(chairX + 40, chairX - 40, x));
+        }
+        // The easel, and the frame round the portrait.
         float easel = std::min(std::min(sdSegment(x, y, {900, 190}, {820, 690}, 6), sdSegment(x, y, {930, 190}, {1010, 690}, 6)),
                                sdSegment(x, y, {915, 160}, {915, 670}, 6));
         if (easel < 0)
-            c = rgb(110, 78, 50);
-        float frameBox = sdBox(x, y, 915, 360, 125, 160);
+            c = mix(rgb(96, 68, 44), rgb(140, 100, 64), smoothstep(925, 905, x));
+        float frameBox = sdBox(x, y, portraitX, portraitY, innerHalfW + 20, innerHalfH + 20);
         if (frameBox < 0)
         {
-            c = rgb(130, 96, 52);
-            float inner = sdBox(x, y, 915, 360, 105, 140);
-            if (inner < 0)
-            {
-                // The portrait within: the same sitter, finished.
-                const Sitter small{915, 318, 30, 38};
-                c = mix(rgb(44, 32, 26), rgb(70, 50, 38), std::exp(-length(x - 890, y - 290) / 90.f));
-                blendOver(c, sitterSkin(x, y, small), 1);
-                blendOver(c, sitterHair(x, y, small), 1);
-                blendOver(c, sitterDress(x, y, small, 62, 500), 1);
-            }
+            float depth = -frameBox / 20;
+            c = mix(rgb(110, 80, 44), rgb(206, 170, 100), 0.5f + 0.5f * std::sin(depth * 7) * smoothstep(portraitX + 120, portraitX - 120, x + y - portraitY));
         }
-        // Morning light falling across from the left.
-        float beam = smoothstep(200, 0, std::fabs((x - 520) - (y - 300) * 0.6f));
-        return mix(c, rgb(250, 240, 218), beam * 0.25f);
+        return c;
     };
     PaintStyle style;
     style.seed = 1903;
@@ -163,5 +178,30 @@ Canvas paintPortraitAndChair()
     style.fineBrush = 2.5f;
     style.passes = 5;
     style.vignette = 0.12f;
-    return paintComposition(screenW, screenH, room, noisyFlow(0.9f, 0.3f, 200, 1904), style);
+    Canvas canvas = paintComposition(screenW, screenH, room, noisyFlow(0.9f, 0.15f, 200, 1904), style);
+
+    // The portrait itself painted with a finer brush, as the painter would,
+    // then hung inside the frame.
+    const int w = int(innerHalfW * 2), h = int(innerHalfH * 2);
+    const float left = portraitX - innerHalfW, top = portraitY - innerHalfH;
+    const Sitter small{portraitX - left, 318 - top, 30, 38};
+    Composition finished = [=](float x, float y) {
+        Colour c = mix(rgb(40, 30, 26), rgb(78, 56, 42), std::exp(-length(x - small.x + 25, y - small.y + 20) / 90.f));
+        blendOver(c, sitterSkin(x, y, small), 1);
+        blendOver(c, sitterHair(x, y, small), 1);
+        blendOver(c, sitterDress(x, y, small, 64, float(h) - 2), 1);
+        // The frame's shadow along the top and left of the canvas.
+        float inset = std::min(x, y);
+        return scaled(c, 1 - 0.4f * smoothstep(10, 0, inset));
+    };
+    PaintStyle fine = portraitStyle(1905, true);
+    fine.coarseBrush = 8;
+    fine.fineBrush = 1.2f;
+    fine.surface = Surface::canvas;
+    fine.vignette = 0.25f;
+    Canvas portrait = paintComposition(w, h, finished, [=](float x, float y) { return sitterFlow(x, y, small); }, fine);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            at(canvas, int(left) + x, int(top) + y) = at(portrait, x, y);
+    return canvas;
 }
