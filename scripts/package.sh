@@ -30,9 +30,15 @@ cp "$show"/*.png "$show"/*_shader.*.txt "$show"/angel6.mp3 "$show"/KGYouWontBrin
 cp /usr/share/doc/fonts-comic-neue/copyright "$root/licences/Comic-Neue.txt"
 if [ -f LICENSE ]; then cp LICENSE "$root/licences/Ostralis.txt"; fi
 
-# The shared libraries the player needs, as Debian names their packages.
-packages=$(ldd "$build/ostralis" | awk '/=>/ {print $3}' | xargs -r dpkg -S 2>/dev/null |
-  cut -d: -f1 | sort -u | grep -v -E '^(libc6|libgcc-s1|libstdc\+\+6)$' | tr '\n' ' ')
+# The shared libraries the player links to directly, as Debian names their packages.
+packages=""
+for library in $(objdump -p "$build/ostralis" | awk '/NEEDED/ {print $2}'); do
+  path=$(ldd "$build/ostralis" | awk -v lib="$library" '$1 == lib {print $3}')
+  [ -n "$path" ] || continue
+  owner=$( (dpkg -S "$path" || dpkg -S "/usr$path" || dpkg -S "$(realpath "$path")") 2>/dev/null | head -n1 | cut -d: -f1) || true
+  case "$owner" in ""|libc6|libgcc-s1|libstdc++6) ;; *) packages="$packages $owner" ;; esac
+done
+packages=$(echo "$packages" | tr ' ' '\n' | sort -u | tr '\n' ' ' | sed 's/^ *//; s/ *$//')
 
 cat > "$root/README.txt" <<EOF
 Ostralis
@@ -51,9 +57,7 @@ The player reads its files from the directory it runs in, so start it from
 show/ as above. Escape ends the show early. Without a sound device it plays
 silently.
 
-It needs these Debian packages (Debian 12):
-
-    $packages
+It needs these Debian 12 packages:
 
     sudo apt-get install $packages
 
