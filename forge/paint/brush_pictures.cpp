@@ -5,6 +5,7 @@
 #include "paint/pictures.h"
 #include "paint/shapes.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -22,7 +23,7 @@ const Point strandPoints[74] = {
 
 // The brush's spine from the end of its handle (lower left) to the tip of
 // its bristles (upper right), inside the loop the glints trace.
-const Point handleEnd{520, 402}, bristleTip{692, 262};
+const Point handleEnd{512, 404}, bristleTip{697, 253};
 
 // The two strands hang from the top edge through the points where the glints
 // settle: the first down from (715, 8), the second up from (923, 294).
@@ -35,54 +36,125 @@ std::vector<Point> strandPath(int first, int last)
     points.insert(points.begin(), Point{points.front().x, -4});
     return smoothPath(points, 3);
 }
+
+// A lock of hair: single hairs beside the strand's path, drifting apart and
+// waving a little towards the loose end, some of them ending early. The
+// middle hair keeps to the path itself.
+std::vector<std::vector<Point>> lockHairs(const std::vector<Point>& path, int count, uint32_t seed)
+{
+    std::vector<std::vector<Point>> hairs(count);
+    float walked = 0;
+    for (size_t i = 0; i < path.size(); ++i)
+    {
+        size_t a = i > 0 ? i - 1 : 0, b = std::min(i + 1, path.size() - 1);
+        float dx = path[b].x - path[a].x, dy = path[b].y - path[a].y, n = std::max(length(dx, dy), 1e-3f);
+        if (i > 0)
+            walked += length(path[i].x - path[i - 1].x, path[i].y - path[i - 1].y);
+        for (int k = 0; k < count; ++k)
+        {
+            float lane = k - (count - 1) / 2.f;
+            float spread = lane * (1.2f + walked / 220.f) + (lane == 0 ? 0 : 1.4f * std::sin(walked / 26.f + k * 1.9f));
+            float endsAt = 1 - 0.12f * hashUnit(k, seed);
+            if (lane != 0 && i > path.size() * endsAt)
+                continue;
+            hairs[k].push_back({path[i].x - dy / n * spread, path[i].y + dx / n * spread});
+        }
+    }
+    return hairs;
+}
 }
 
 Canvas paintBrushOnPalette()
 {
     Composition still = [](float x, float y) {
-        // A dark table, the wooden palette on it, dabs of paint on the palette.
-        Colour c = mix(rgb(34, 28, 26), rgb(56, 44, 36), fractalNoise(x / 200.f, y / 30.f, 3, 2501));
+        // A dark table, the wooden palette on it lit from the upper left.
+        Colour c = mix(rgb(30, 25, 24), rgb(56, 44, 36), fractalNoise(x / 200.f, y / 30.f, 3, 2501));
+        c = mix(c, rgb(74, 60, 48), std::exp(-length(x - 420, y - 160) / 380.f) * 0.5f);
         float palette = sdEllipse(x, y, 640, 350, 360, 230) + 14 * (fractalNoise(x / 90.f, y / 90.f, 2, 2506) - 0.5f);
         float thumbHole = sdCircle(x, y, 392, 440, 26);
-        if (std::max(palette, -thumbHole) < 0)
+        float board = std::max(palette, -thumbHole);
+        // The palette's shadow on the table.
+        float dropped = std::max(sdEllipse(x - 14, y - 18, 640, 350, 360, 230), -sdCircle(x - 14, y - 18, 392, 440, 26));
+        c = scaled(c, 1 - 0.4f * fill(dropped, 30));
+        if (board < 0)
         {
-            c = mix(rgb(132, 98, 66), rgb(188, 150, 104), smoothstep(980, 360, x + 0.4f * y));
-            c = scaled(c, 0.9f + 0.15f * fractalNoise(x / 80.f, y / 8.f, 2, 2502));
-            // Old paint worn into the wood near its rim.
-            c = mix(c, rgb(120, 110, 96), smoothstep(-40, -5, palette) * 0.3f);
+            float grain = fractalNoise(x / 80.f + y / 300.f, y / 7.f, 3, 2502);
+            c = mix(rgb(126, 92, 60), rgb(190, 150, 104), smoothstep(980, 360, x + 0.4f * y));
+            c = scaled(c, 0.88f + 0.2f * grain);
+            // Old paint worn into the wood near its rim, and its bevelled edge.
+            c = mix(c, rgb(120, 110, 96), smoothstep(-40, -5, board) * 0.3f);
+            c = mix(c, rgb(222, 190, 140), fill(std::fabs(board + 3) - 1.5f, 2) * smoothstep(700, 400, x + y * 0.5f) * 0.6f);
         }
-        // The dabs: ochre, blue, white, umber, a grey green; the only red is on the brush.
+        // Mounds of paint with smears pulled from them by the knife: ochre,
+        // blue, white, umber, a grey green. The only red is on the brush.
         const Colour dabs[] = {rgb(214, 170, 80), rgb(64, 82, 124), rgb(236, 230, 214), rgb(104, 70, 44), rgb(110, 124, 104)};
         const Point places[] = {{430, 290}, {540, 212}, {720, 170}, {860, 250}, {870, 420}};
         for (int i = 0; i < 5; ++i)
         {
-            float d = sdCircle(x, y, places[i].x, places[i].y, 30 + 10 * fractalNoise(x / 14.f, y / 14.f, 2, 2503 + i));
-            if (d < 0)
-                c = mix(dabs[i], scaled(dabs[i], 1.2f), smoothstep(places[i].x + 20, places[i].x - 20, x + y - places[i].y));
+            float wobble = 10 * fractalNoise(x / 14.f, y / 14.f, 2, 2503 + i);
+            float mound = sdCircle(x, y, places[i].x, places[i].y, 24 + wobble);
+            Point smearEnd{places[i].x + 50 - 20.f * i, places[i].y + 46};
+            float smear = sdSegment(x, y, places[i], smearEnd, 12 + wobble * 0.5f);
+            float thin = segmentParam(x, y, places[i], smearEnd);
+            c = mix(c, scaled(dabs[i], 0.9f), fill(smear, 8) * (0.8f - 0.5f * thin));
+            if (mound < 0)
+            {
+                // Lit on the upper left, a glossy highlight, shade below.
+                float lit = smoothstep(places[i].y + 24, places[i].y - 24, y + 0.6f * (x - places[i].x));
+                c = mix(scaled(dabs[i], 0.72f), scaled(dabs[i], 1.15f), lit);
+                c = mix(c, rgb(250, 246, 236), fill(sdCircle(x, y, places[i].x - 9, places[i].y - 9, 4), 3) * 0.7f);
+            }
         }
         // The brush's soft shadow on the palette, below and to the right.
-        float shadow = sdSegment(x, y, {handleEnd.x + 6, handleEnd.y + 9}, {bristleTip.x + 6, bristleTip.y + 9}, 6);
-        c = scaled(c, 1 - 0.35f * fill(shadow, 8));
-        // The brush: a crimson lacquered handle, a brass ferrule, bristles
-        // loaded with red paint at their tip.
+        float shadow = sdSegment(x, y, {handleEnd.x + 7, handleEnd.y + 10}, {bristleTip.x + 7, bristleTip.y + 10}, 7);
+        c = scaled(c, 1 - 0.4f * fill(shadow, 10));
+        // The brush: a crimson lacquered handle, a crimped brass ferrule,
+        // a flat of bristles loaded with red paint at their tip.
         float s = segmentParam(x, y, handleEnd, bristleTip);
         float d = sdSegment(x, y, handleEnd, bristleTip, 0);
-        float halfWidth = s < 0.6f ? 4 + 1.5f * s / 0.6f : (s < 0.72f ? 6 : 7 * std::sqrt(std::max(0.f, 1 - (s - 0.72f) / 0.28f)) + 0.5f);
-        if (d < halfWidth)
+        const float ferruleStart = 0.55f, bristleStart = 0.68f;
+        // Half width along the brush: a tapered handle, the ferrule, the
+        // bristles swelling a little and closing to a point.
+        float halfWidth = 5.5f + 2.5f * smoothstep(0.f, 0.45f, s);
+        if (s >= ferruleStart && s < bristleStart)
+            halfWidth = 8;
+        else if (s >= bristleStart && s < 0.8f)
+            halfWidth = mix(8.f, 11.f, (s - bristleStart) / (0.8f - bristleStart));
+        else if (s >= 0.8f)
+            halfWidth = 2 + 9 * std::sqrt(std::max(0.f, 1 - (s - 0.8f) * (s - 0.8f) / 0.04f));
+        if (d < halfWidth + 0.5f)
         {
-            float round = std::sqrt(std::max(0.f, 1 - (d * d) / (halfWidth * halfWidth)));
+            float across = d / halfWidth;
+            float round = std::sqrt(std::max(0.f, 1 - across * across));
             // Which side of the spine: the upper left side faces the light.
             float side = (bristleTip.x - handleEnd.x) * (y - handleEnd.y) - (bristleTip.y - handleEnd.y) * (x - handleEnd.x);
-            float lit = side < 0 ? 0.75f + 0.35f * round : 0.55f + 0.45f * round;
-            Colour part = s < 0.6f ? rgb(176, 30, 38) : (s < 0.72f ? rgb(206, 178, 112) : mix(rgb(120, 86, 56), rgb(186, 30, 36), smoothstep(0.8f, 0.9f, s)));
-            c = scaled(part, lit);
+            float lit = side < 0 ? 0.7f + 0.4f * round : 0.45f + 0.45f * round;
+            Colour part;
+            if (s < ferruleStart)
+            {
+                part = rgb(168, 26, 36);
+                // A long highlight along the lacquer.
+                part = mix(part, rgb(246, 176, 170), (side < 0 ? 1.f : 0.f) * smoothstep(0.7f, 0.5f, std::fabs(across - 0.45f) * 3) * 0.5f);
+            }
+            else if (s < bristleStart)
+            {
+                float crimp = 0.5f + 0.5f * std::sin((s - ferruleStart) * 240);
+                part = scaled(mix(rgb(150, 120, 64), rgb(226, 196, 126), crimp * 0.6f + 0.4f * round), 1.f);
+            }
+            else
+            {
+                float bristles = valueNoise(d * (side < 0 ? -1 : 1) / 1.6f, s * 30, 2507);
+                part = mix(rgb(120, 86, 56), rgb(176, 134, 90), bristles);
+                part = mix(part, rgb(176, 26, 32), smoothstep(0.8f, 0.9f, s + 0.04f * bristles));
+            }
+            c = mix(c, scaled(part, lit), fill(d - halfWidth, 1.5f));
         }
         return c;
     };
     PaintStyle style;
     style.seed = 2504;
     style.coarseBrush = 24;
-    style.fineBrush = 2;
+    style.fineBrush = 1.6f;
     style.passes = 6;
     style.vignette = 0.45f;
     return paintComposition(screenW, screenH, still, noisyFlow(-0.65f, 0.2f, 200, 2505), style);
@@ -92,23 +164,36 @@ Canvas paintHangingStrands()
 {
     std::vector<Point> first = strandPath(0, 39);
     std::vector<Point> second = strandPath(73, 40);
+    std::vector<std::vector<Point>> hairs = lockHairs(first, 7, 2603);
+    for (const auto& hair : lockHairs(second, 7, 2604))
+        hairs.push_back(hair);
     Composition strands = [=](float x, float y) {
-        // Darkness with a shaft of light falling from the upper right.
+        // Darkness with a shaft of light falling from the upper right, dust
+        // drifting in it.
         float beam = smoothstep(260, 0, std::fabs((x - 820) + (y - 200) * 0.35f));
-        Colour c = mix(rgb(18, 20, 30), rgb(70, 70, 86), beam * smoothstep(720, 0, y));
+        Colour c = mix(rgb(16, 18, 28), rgb(66, 66, 84), beam * smoothstep(720, 0, y));
+        float mote = hashUnit(uint32_t(x / 3), uint32_t(y / 3), 2605);
+        c = mix(c, rgb(170, 160, 150), (mote > 0.9985f ? 0.6f : 0.f) * beam);
         float a1, a2;
         float d1 = sdPolyline(x, y, first, 0, &a1);
         float d2 = sdPolyline(x, y, second, 0, &a2);
-        float w1 = 4.5f - 1.5f * a1 / 420, w2 = 4.5f - 1.5f * a2 / 380;
-        float strand = std::max(fill(d1 - w1, 2), fill(d2 - w2, 2));
-        float sheen = 0.5f + 0.5f * std::sin((d1 < d2 ? a1 : a2) / 14.f);
-        Colour hair = mix(rgb(196, 132, 72), rgb(250, 216, 160), sheen);
-        return mix(c, hair, strand);
+        float d = std::min(d1, d2), along = d1 < d2 ? a1 : a2;
+        // A warm glow round each lock where the light catches it.
+        c = mix(c, rgb(150, 96, 52), std::exp(-d / 9.f) * 0.45f);
+        if (d > 14)
+            return c;
+        float hair = 0;
+        for (const auto& strand : hairs)
+            hair = std::max(hair, fill(sdPolyline(x, y, strand, 0.75f), 1.3f));
+        // Chestnut in shade, gold where the light runs along it.
+        float sheen = 0.5f + 0.5f * std::sin(along / 16.f + 2 * valueNoise(along / 40.f, d1 < d2 ? 1.f : 7.f, 2606));
+        Colour strandColour = mix(rgb(170, 104, 56), rgb(252, 220, 166), sheen);
+        return mix(c, strandColour, hair);
     };
     PaintStyle style;
     style.seed = 2601;
     style.coarseBrush = 26;
-    style.fineBrush = 2;
+    style.fineBrush = 1.5f;
     style.passes = 6;
     style.vignette = 0.4f;
     return paintComposition(screenW, screenH, strands, noisyFlow(1.3f, 0.25f, 200, 2602), style);
