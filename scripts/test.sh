@@ -6,6 +6,19 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh
 
+# Memory safety: the capture tool alone, built again with AddressSanitizer
+# and UndefinedBehaviorSanitizer into build-sanitize/. Only it and the
+# libraries it links are compiled (the /fast targets skip the forge); the
+# show's files are the ones build/ made. The memory test runs it.
+mkdir -p build-sanitize
+sanitize_log=build-sanitize/build.log
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOSTRALIS_SANITIZE=ON -DBUILD_TESTING=OFF \
+    > $sanitize_log 2>&1 || { cat $sanitize_log; exit 1; }
+for target in ostralis-show ostralis-tools ostralis-capture; do
+    make -C build-sanitize -j"$(nproc)" "$target/fast" >> $sanitize_log 2>&1 || { tail -n 60 $sanitize_log; exit 1; }
+done
+export OSTRALIS_REQUIRE_SANITIZED=1
+
 # A virtual screen of the show's size: Xvfb's default of 1280 x 1024 would
 # make the full-screen window switch to that mode. Without -noreset the
 # server resets whenever its last client leaves, and refuses the clients
