@@ -187,7 +187,7 @@ Canvas paintHangingStrands()
             hair = std::max(hair, fill(sdPolyline(x, y, strand, 0.75f), 1.3f));
         // Chestnut in shade, gold where the light runs along it.
         float sheen = 0.5f + 0.5f * std::sin(along / 16.f + 2 * valueNoise(along / 40.f, d1 < d2 ? 1.f : 7.f, 2606));
-        Colour strandColour = mix(rgb(170, 104, 56), rgb(252, 220, 166), sheen);
+        Colour strandColour = mix(rgb(210, 146, 86), rgb(252, 222, 170), sheen);
         return mix(c, strandColour, hair);
     };
     PaintStyle style;

@@ -169,14 +169,14 @@ Canvas paintStudioCurtains()
         folds = folds * folds * (3 - 2 * folds);
         // The window's warm light through the cloth on the left, cooler on the right.
         Colour lit = mix(rgb(248, 236, 214), rgb(226, 228, 236), smoothstep(300, 980, x));
-        Colour cloth = mix(scaled(lit, 0.87f), lit, folds);
+        Colour cloth = mix(scaled(lit, 0.9f), lit, folds);
         float sheer = 0.5f + 0.35f * folds;
         Colour c = cloth;
         c.a = inCurtain * sheer;
         // The tie-back cords in ochre, and the rod across the top.
         float cord = std::min(sdEllipse(x, y, leftEdge - 40, tieY, 44, 5), sdEllipse(x, y, rightEdge + 40, tieY, 44, 5));
         if (cord < 1 && inCurtain > 0.5f)
-            blendOver(c, rgb(180, 134, 70), fill(cord, 2));
+            blendOver(c, rgb(222, 194, 138), fill(cord, 2));
         float rail = fill(std::fabs(y - 196) - 6, 2) * smoothstep(300, 330, x) * smoothstep(980, 950, x);
         if (rail > 0)
             blendOver(c, mix(rgb(64, 48, 40), rgb(120, 90, 64), smoothstep(200, 191, y)), rail);
