@@ -104,16 +104,9 @@ TEST(CaptureFrames, FromToAndEveryWriteExactlyTheFramesAskedFor)
     EXPECT_EQ(listDir(exact.path), (std::vector<std::string>{frameName(2), frameName(3), frameName(4)}));
 }
 
-TEST(CaptureWholeShow, TimelineIsTheScenesOwnAndTheVideoAndSheetFollowIt)
+TEST(CaptureWholeShow, TimelineIsTheScenesOwnAndStandardOutputThePlayers)
 {
-    // One run of the whole show writes everything at once.
-    ScratchDir scratch;
-    const std::string video = scratch.path + "/show.mp4";
-    const std::string sheet = scratch.path + "/sheet.png";
-    ProcessResult capture = runTool("ostralis-capture",
-                                    {"--fps", std::to_string(wholeShowFps), "--video", video, "--timeline",
-                                     "--contact-sheet", sheet, "--sheet-every", "10", "--frames", scratch.path + "/frames",
-                                     "--from", "10", "--to", "10.1"});
+    ProcessResult capture = runTool("ostralis-capture", {"--fps", std::to_string(wholeShowFps), "--timeline"});
     ASSERT_EQ(capture.exitCode, 0) << capture.err;
     std::vector<TimelineEvent> timeline = parseTimeline(capture.out);
 
@@ -155,6 +148,24 @@ TEST(CaptureWholeShow, TimelineIsTheScenesOwnAndTheVideoAndSheetFollowIt)
     for (const std::string& line : splitLines(sceneLines.str()))
         expected.push_back(line);
     EXPECT_EQ(showLines(capture.out), expected);
+}
+
+TEST(CaptureWholeShow, VideoHasTheMusicFromTheFrameThatStartsItAndTheSheetShowsTheFrames)
+{
+    // One run of the whole show writes everything at once.
+    ScratchDir scratch;
+    const std::string video = scratch.path + "/show.mp4";
+    const std::string sheet = scratch.path + "/sheet.png";
+    ProcessResult capture = runTool("ostralis-capture",
+                                    {"--fps", std::to_string(wholeShowFps), "--video", video, "--timeline",
+                                     "--contact-sheet", sheet, "--sheet-every", "10", "--frames", scratch.path + "/frames",
+                                     "--from", "10", "--to", "10.1"});
+    ASSERT_EQ(capture.exitCode, 0) << capture.err;
+    std::vector<TimelineEvent> timeline = parseTimeline(capture.out);
+    const long frames = timelineFrame(timeline, "end");
+    const long musicFrame = timelineFrame(timeline, "music");
+    ASSERT_GT(frames, 0);
+    ASSERT_GT(musicFrame, 0);
 
     // Only the finished files remain, under their own names.
     EXPECT_EQ(listDir(scratch.path), (std::vector<std::string>{"frames", "sheet.png", "show.mp4"}));
