@@ -162,13 +162,15 @@ Colour sitterHair(float x, float y, const Sitter& s)
     float px = 1 / s.rx;
     // The mass: round over the crown, falling in long waves past the shoulders.
     float crown = length(u / 1.16f, (v + 0.12f) / 1.04f) - 1;
-    float fallWidth = 1.1f + 0.22f * smoothstep(0.1f, 1.4f, v) + 0.05f * std::sin(v * 5);
+    float fallWidth = 1.1f + 0.22f * smoothstep(0.1f, 1.4f, v) + 0.06f * std::sin(v * 6 + (u > 0 ? 1.f : 0.f)) +
+                      0.08f * (fractalNoise(u * 2, v * 4, 2, 1612) - 0.5f);
     float fall = std::max(std::fabs(u) - fallWidth, std::max(-0.3f - v, v - 1.85f));
     float mass = smoothUnion(crown, fall, 0.15f);
     // The face shows through an oval under the hairline, the neck below it.
     float parting = -0.18f;
-    float hairline = -0.56f + 0.1f * smoothstep(0, 0.7f, std::fabs(u - parting)) + 0.06f * std::fabs(u - parting);
-    float opening = std::max(length(u / 0.86f, (v - 0.22f) / 0.84f) - 1, hairline - v);
+    // Parted on her right: the hair sweeps low over the other temple.
+    float hairline = -0.6f + 0.05f * std::fabs(u - parting) + 0.3f * smoothstep(-0.1f, 0.9f, u) * smoothstep(-0.75f, -0.2f, v);
+    float opening = std::max(length(u / (u > 0 ? 0.8f : 0.88f), (v - 0.22f) / 0.84f) - 1, hairline - v);
     float neck = std::max(std::fabs(u) - 0.4f, 0.5f - v);
     float hole = std::min(opening, neck);
     float cover = std::min(fill(mass, px * 3), fill(-hole, px * 2.5f));

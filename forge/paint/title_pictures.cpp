@@ -81,6 +81,10 @@ Canvas paintTitleDawn()
         // Still water: the sky mirrored, darker, broken by faint ripples.
         float mirrorY = horizonY - (y - horizonY) * 0.8f;
         Colour water = scaled(dawnSky(std::max(mirrorY, 0.f)), 0.82f);
+        // The hills mirrored, broken up by the ripples.
+        float wobble = 6 * (valueNoise(x / 30.f, y / 2.f, 16) - 0.5f);
+        if (mirrorY + wobble > far)
+            water = mix(water, rgb(112, 116, 136), 0.4f);
         float ripple = valueNoise(x / 140.f, y / 3.f, 15);
         water = mix(water, rgb(170, 174, 186), smoothstep(0.6f, 0.9f, ripple) * 0.35f);
         float sunPath = std::exp(-std::fabs(x - 470) / 60.f) * smoothstep(720, horizonY, y);
@@ -122,53 +126,81 @@ Canvas paintTitleMist()
 
 Canvas paintTitleReeds()
 {
-    // Reeds rise from the bottom corners; a bare branch reaches in from the
-    // top right, away from the presenter line.
-    std::vector<std::vector<Point>> reeds;
-    Dice dice{301};
-    for (int i = 0; i < 46; ++i)
+    // Reeds rise from the bottom corners, nearer ones dark, farther ones
+    // paler in the mist, some with a bulrush head; a bare branch reaches in
+    // from the top right, away from the presenter line.
+    struct Reed
     {
-        bool left = i < 26;
-        float baseX = left ? dice.range(-20, 330) : dice.range(930, 1300);
-        float heightTop = dice.range(430, 640);
-        float lean = dice.range(-60, 60) + (left ? 30 : -30);
+        std::vector<Point> stem;
+        float width;
+        bool far, bulrush;
+    };
+    std::vector<Reed> reeds;
+    Dice dice{301};
+    for (int i = 0; i < 64; ++i)
+    {
+        bool left = i % 2 == 0;
+        bool far = i % 3 == 0;
+        float baseX = left ? dice.range(-20, 360) : dice.range(910, 1300);
+        float heightTop = far ? dice.range(520, 640) : dice.range(420, 620);
+        float lean = dice.range(-70, 70) + (left ? 30 : -30);
         std::vector<Point> stem;
         for (int k = 0; k <= 6; ++k)
         {
             float t = k / 6.f;
             stem.push_back({baseX + lean * t * t, 730 - (730 - heightTop) * t});
         }
-        reeds.push_back(smoothPath(stem, 4));
+        reeds.push_back({smoothPath(stem, 4), far ? dice.range(2.5f, 3.5f) : dice.range(3.5f, 6), far, dice.unit() < 0.25f});
     }
     std::vector<Point> branch = smoothPath({{1300, 40}, {1180, 70}, {1090, 120}, {1030, 190}, {990, 215}}, 6);
-    std::vector<Point> twig = smoothPath({{1120, 95}, {1090, 60}, {1060, 45}}, 5);
-    std::vector<Point> twig2 = smoothPath({{1040, 180}, {1010, 250}, {1000, 280}}, 5);
+    std::vector<std::vector<Point>> twigs = {
+        smoothPath({{1120, 95}, {1090, 60}, {1060, 45}}, 5), smoothPath({{1040, 180}, {1010, 250}, {1000, 280}}, 5),
+        smoothPath({{1200, 64}, {1170, 30}, {1150, 18}}, 5), smoothPath({{1070, 140}, {1040, 130}, {1015, 138}}, 5),
+        smoothPath({{1010, 250}, {985, 262}}, 3)};
     Composition reedsComp = [=](float x, float y) {
-        float d = 1e9f;
-        for (const auto& reed : reeds)
+        Colour c = rgb(30, 32, 40, 0);
+        for (const Reed& reed : reeds)
         {
-            if (x < reed.front().x - 120 || x > reed.front().x + 120)
+            if (x < reed.stem.front().x - 110 || x > reed.stem.front().x + 110 || y < reed.stem.back().y - 30)
                 continue;
             float along;
-            float r = sdPolyline(x, y, reed, 0, &along);
-            float thickness = 4.5f - along * 0.012f;
-            d = std::min(d, r - std::max(thickness, 0.8f));
+            float r = sdPolyline(x, y, reed.stem, 0, &along);
+            // A blade tapering to its tip; the dawn catches its left edge.
+            float thickness = std::max(reed.width * (1 - along / 320.f), 0.7f);
+            float cover = fill(r - thickness, 1.5f);
+            if (reed.bulrush)
+            {
+                float head = sdPolyline(x, y, reed.stem, 0) - 4.5f;
+                float headStart = 150;
+                if (along > headStart && along < headStart + 44)
+                    cover = std::max(cover, fill(head, 1.5f));
+            }
+            if (cover <= 0)
+                continue;
+            Colour ink = reed.far ? rgb(104, 108, 122, 0.75f) : mix(rgb(26, 28, 34), rgb(60, 54, 48), fractalNoise(x / 30.f, y / 30.f, 2, 304));
+            float rim = smoothstep(0, thickness, r) * (x < reed.stem[reed.stem.size() / 2].x ? 1.f : 0.f);
+            ink = mix(ink, rgb(150, 130, 110, ink.a), rim * 0.4f * (reed.far ? 0.f : 1.f));
+            // Nearer reeds lie over farther ones.
+            if (!reed.far || c.a < 0.5f)
+            {
+                Colour laid = ink;
+                laid.a = ink.a * cover;
+                blendOver(c, laid, 1);
+            }
         }
-        float db = sdPolyline(x, y, branch, 0);
-        d = std::min(d, db - std::max(2.f, 11 - 0.03f * (1300 - x)));
-        d = std::min(d, sdPolyline(x, y, twig, 2.5f));
-        d = std::min(d, sdPolyline(x, y, twig2, 2.5f));
-        // Soft dark foliage at the very bottom.
+        float d = sdPolyline(x, y, branch, 0) - std::max(2.f, 11 - 0.03f * (1300 - x));
+        for (const auto& twig : twigs)
+            d = std::min(d, sdPolyline(x, y, twig, 2.f));
+        blendOver(c, mix(rgb(30, 30, 36), rgb(64, 56, 50), fractalNoise(x / 20.f, y / 20.f, 2, 307)), fill(d, 2.f));
+        // Soft dark bank at the very bottom.
         float bank = 690 - 60 * fractalNoise(x / 90.f, 0.3f, 3, 303) + 120 * std::pow(std::fabs(x - 640) / 640, 2);
-        float cover = std::max(fill(d, 2.f), fill(bank - y, 10) * smoothstep(160, 520, std::fabs(x - 640)));
-        Colour c = mix(rgb(30, 32, 40), rgb(58, 52, 48), fractalNoise(x / 40.f, y / 40.f, 2, 304));
-        c.a = cover;
+        blendOver(c, rgb(36, 38, 40), fill(bank - y, 10) * smoothstep(160, 520, std::fabs(x - 640)));
         return c;
     };
     PaintStyle style;
     style.seed = 305;
     style.coarseBrush = 10;
-    style.fineBrush = 2.5f;
+    style.fineBrush = 2;
     style.passes = 4;
     style.surface = Surface::none;
     style.vignette = 0;
