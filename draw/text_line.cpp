@@ -29,14 +29,17 @@ void drawTextLine(const TextLine& line, sf::RenderTarget& target)
     sf::Color color(static_cast<sf::Uint8>(line.red), static_cast<sf::Uint8>(line.green),
                     static_cast<sf::Uint8>(line.blue), alphaByte(line.alpha * 255.0f));
 
+    // The bold face goes in before the other fields: switched only after
+    // them, from the regular face every earlier caption left, SFML still
+    // drew the line in the regular face.
+    sharedText.setFont(boldFont);
     sharedText.setPosition(static_cast<float>(line.x), static_cast<float>(line.y));
     sharedText.setString(showString(line.text));
     sharedText.setCharacterSize(line.characterSize);
     sharedText.setFillColor(color);
 
-    // Drawn in the bold font even when fully transparent, then the shared
-    // text goes back to the regular font.
-    sharedText.setFont(boldFont);
+    // Drawn even when fully transparent, then the shared text goes back to
+    // the regular font.
     target.draw(sharedText, sf::RenderStates::Default);
     sharedText.setFont(textFont);
 }

@@ -119,6 +119,7 @@ void checkPoemTimeline(int scene, const char* backPicture, const char* frontPict
 void checkPoemEndsJustBelowBlack(int scene)
 {
     loadShowWithoutShaders();
+    useTinyRenderTexture();
     int previous = 0;
     int frames = 0;
     while (runSmallFrame(scene, sixtieth) == scene)

@@ -126,6 +126,9 @@ TEST(CaptionDraw, ShowsInItsColourAtItsPlaceInTheBoldFont)
     loadShowForTest();
     sf::RenderTexture& target = testTarget();
 
+    // As after any earlier caption, the shared text holds the regular font.
+    sharedText.setFont(textFont);
+
     // On black, an opaque red line lights up its own band and nothing below.
     target.clear(sf::Color::Black);
     drawTextLine(redLine("The burning pyre", 1.0f), target);

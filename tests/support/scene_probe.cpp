@@ -3,6 +3,7 @@
 
 #include "support/show_test.h"
 
+#include "assets/render_target.h"
 #include "assets/shaders.h"
 
 #include <algorithm>
@@ -67,4 +68,11 @@ void usePlainShaders()
             throw std::runtime_error("the plain shader did not compile");
         shader->setUniform("texture", sf::Shader::CurrentTexture);
     }
+}
+
+void useTinyRenderTexture()
+{
+    if (!renderTexture.create(32, 18))
+        throw std::runtime_error("the tiny off-screen target could not be made");
+    renderTextureSprite.setTexture(renderTexture.getTexture(), true);
 }

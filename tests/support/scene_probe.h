@@ -1,6 +1,6 @@
 #pragma once
 // Probes for the scene tests: standard output caught while a scene runs,
-// the strongest red in a part of a rendered frame, and plain shaders for
+// the strongest red in a part of a rendered frame, and cheap stand-ins for
 // runs that test timing rather than looks.
 #include <SFML/Graphics/Image.hpp>
 #include <iostream>
@@ -37,3 +37,8 @@ int redPixelCount(const sf::Image& image, unsigned left, unsigned top, unsigned 
 // untouched: a software renderer takes seconds per frame for the real blur.
 // They accept the same uniforms. loadShaders() brings the real ones back.
 void usePlainShaders();
+
+// Makes the off-screen target tiny, for long runs that only count frames and
+// read state: what scenes draw into it then costs next to nothing. The
+// sprite that shows it is fitted to it.
+void useTinyRenderTexture();
