@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -152,6 +153,14 @@ TEST(ForgePictures, FramesAndStampsLeaveTheirMiddleOpen)
     // The portrait's colour layers fill the head where the sketch lands.
     EXPECT_GT(coveredFraction(shown("S3-2.png"), 0.9f, 596, 190, 657, 282), 0.95f);
     EXPECT_GT(coveredFraction(shown("S3-23.png"), 0.9f, 560, 360, 690, 400), 0.9f);
+    // The light leak drifts across the sketch: its own edges never show.
+    const Picture& leak = shown("S2-2.png");
+    float edge = 0;
+    for (int x = 0; x < leak.width; ++x)
+        edge = std::max({edge, leak.at(x, 0).a, leak.at(x, leak.height - 1).a});
+    for (int y = 0; y < leak.height; ++y)
+        edge = std::max({edge, leak.at(0, y).a, leak.at(leak.width - 1, y).a});
+    EXPECT_LT(edge, 0.01f) << "the light leak's edge shows as it drifts";
     // Stamps: centred on (8, 8), transparent at the corners.
     for (const char* name : {"pencilsprite.png", "glint.png"})
     {

@@ -25,11 +25,15 @@ Canvas paintSketchPaper()
 
 Canvas paintLightLeak()
 {
-    // A warm cloud of light, soft-edged and uneven, on its upper left.
+    // A warm cloud of light, soft-edged and uneven, on its upper left. It
+    // drifts across the screen, so it must fade out well before the
+    // picture's own edges, or they would show as straight lines.
     Composition leak = [](float x, float y) {
-        float d = length((x - 330) / 1.3f, y - 250);
+        float d = length((x - 400) / 1.3f, y - 320);
         float wobble = fractalNoise(x / 160.f, y / 160.f, 3, 1101);
-        float strength = std::exp(-std::pow(d / (230 + 120 * wobble), 2)) * 0.4f;
+        float strength = std::exp(-std::pow(d / (200 + 110 * wobble), 2)) * 0.42f;
+        float border = std::min(std::min(x, y), std::min(screenW - x, screenH - y));
+        strength *= smoothstep(0, 180, border);
         Colour c = mix(rgb(214, 150, 86), rgb(238, 196, 130), wobble);
         c.a = strength;
         return c;
