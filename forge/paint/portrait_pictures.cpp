@@ -43,13 +43,15 @@ Canvas paintUnderpainting()
         float glow = std::exp(-length(x - sitter.x + 60, y - sitter.y + 20) / 300.f);
         Colour c = mix(rgb(24, 18, 15), rgb(58, 40, 30), glow);
         c = mix(c, rgb(40, 28, 22), fractalNoise(x / 90.f, y / 90.f, 3, 1401) * 0.6f);
-        // The figure blocked in with thin burnt sienna, and its contour drawn
-        // in a darker umber line.
-        float figure = std::max(std::max(sitterSkin(x, y, sitter).a, sitterHair(x, y, sitter).a),
-                                sitterDress(x, y, sitter, bustHalfWidth, bustBottom).a);
-        c = mix(c, rgb(92, 56, 36), figure * 0.7f);
-        float contour = figure * (1 - figure) * 4;
-        c = mix(c, rgb(34, 20, 14), contour * 0.5f);
+        // The figure blocked in with thin burnt sienna, loosely: the head and
+        // shoulders warm, the hair a darker wash, the head's contour drawn
+        // in umber.
+        float head = sitterSkin(x, y, sitter).a;
+        float hair = sitterHair(x, y, sitter).a * (0.6f + 0.4f * fractalNoise(x / 12.f, y / 30.f, 2, 1405));
+        float dress = sitterDress(x, y, sitter, bustHalfWidth, bustBottom).a;
+        c = mix(c, rgb(74, 44, 30), hair * 0.45f);
+        c = mix(c, rgb(96, 58, 38), std::max(head, dress) * 0.55f);
+        c = mix(c, rgb(34, 20, 14), head * (1 - head) * 2);
         return c;
     };
     // Broad crossing strokes on the ground, rounder ones on the figure.
