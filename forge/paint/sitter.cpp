@@ -149,9 +149,15 @@ Colour sitterSkin(float x, float y, const Sitter& s)
     c = mix(c, rgb(160, 108, 90), blob(u, v, 0.02f, 0.7f, 0.16f, 0.04f) * 0.45f);
     c = mix(c, rgb(236, 196, 164), blob(u, v, -0.06f, 0.84f, 0.16f, 0.06f) * 0.35f);   // chin
 
-    // The jaw casts its shadow on the neck.
+    // The hair shades the temples and the far cheek; the jaw casts its
+    // shadow on the neck, which stays a step darker than the face.
+    float temples = blob(u, v, -0.85f, -0.25f, 0.22f, 0.45f) + blob(u, v, 0.8f, -0.1f, 0.3f, 0.6f);
+    c = mix(c, rgb(112, 74, 66), clamp01(temples) * 0.45f);
     if (head > 0 && neck < 0.02f)
-        c = mix(c, rgb(112, 74, 66), smoothstep(1.3f, 0.95f, v) * 0.7f);
+    {
+        c = scaled(c, 0.86f);
+        c = mix(c, rgb(104, 68, 62), smoothstep(1.3f, 0.95f, v) * 0.75f);
+    }
     c.a = cover;
     return c;
 }
