@@ -190,6 +190,67 @@ TEST(ForgePictures, FramesAndStampsLeaveTheirMiddleOpen)
     EXPECT_LT(seam, inside * 2 + 2);
 }
 
+namespace
+{
+// Mean of a box of a composited frame, as luminance and as redness (how
+// much of its red the green lacks: lips and roses high, skin lower).
+float boxLuminance(const std::vector<Rgba>& frame, int left, int top, int right, int bottom)
+{
+    return relativeLuminance(meanIn(frame, left, top, right, bottom));
+}
+
+float boxRedness(const std::vector<Rgba>& frame, int left, int top, int right, int bottom)
+{
+    Rgba c = meanIn(frame, left, top, right, bottom);
+    return c.r > 0 ? 1 - std::max(c.g, c.b) / c.r : 0;
+}
+}
+
+// The finished portrait shows her face: the eyes darker than the cheeks,
+// the lips redder than the skin around them, and neither hair nor dress
+// laid over the face or the throat.
+TEST(ForgePictures, ThePortraitShowsAFace)
+{
+    std::vector<Rgba> portrait = blackFrame();
+    for (const char* layer : {"S3-1.png", "S3-2.png", "S3-22.png", "S3-23.png", "S3-3.png"})
+        drawLayer(portrait, shown(layer), 0);
+    float cheeks = boxLuminance(portrait, 594, 250, 606, 258) + boxLuminance(portrait, 646, 250, 658, 258);
+    float eyes = boxLuminance(portrait, 598, 229, 611, 236) + boxLuminance(portrait, 641, 229, 654, 236);
+    EXPECT_LT(eyes, cheeks * 0.75f) << "no eyes to be seen";
+    EXPECT_GT(boxRedness(portrait, 616, 274, 636, 282), boxRedness(portrait, 614, 288, 638, 296) + 0.08f) << "no lips";
+    // The head is lit from the upper left: the far cheek is in shade.
+    EXPECT_GT(boxLuminance(portrait, 588, 240, 600, 260), boxLuminance(portrait, 660, 240, 672, 260));
+    for (Point p : {Point{626, 210}, Point{626, 250}, Point{626, 298}})
+    {
+        EXPECT_LT(shown("S3-22.png").at(int(p.x), int(p.y)).a, 0.1f) << "hair over the face at " << p.y;
+        EXPECT_LT(shown("S3-23.png").at(int(p.x), int(p.y)).a, 0.1f) << "dress over the face at " << p.y;
+    }
+}
+
+// Each later layer of the grave shows where it is laid: the flowers at the
+// foot of the stone, the candle's light beside it, the petals all over.
+TEST(ForgePictures, GraveLayersEachAddTheirPart)
+{
+    std::vector<Rgba> grave = blackFrame();
+    drawLayer(grave, shown("S4-1.png"), 0);
+    drawLayer(grave, shown("S4-4.png"), 0);
+    std::vector<Rgba> stoneOnly = grave;
+    // The stone stands out from the hill behind it.
+    EXPECT_GT(boxLuminance(grave, 540, 420, 660, 540), boxLuminance(grave, 300, 480, 420, 600) * 1.5f);
+    drawLayer(grave, shown("S4-21.png"), 0);
+    EXPECT_GT(boxRedness(grave, 500, 560, 660, 610), boxRedness(stoneOnly, 500, 560, 660, 610) + 0.1f) << "no flowers";
+    std::vector<Rgba> flowers = grave;
+    drawLayer(grave, shown("S4-22.png"), 0);
+    EXPECT_GT(boxLuminance(grave, 700, 480, 820, 620), boxLuminance(flowers, 700, 480, 820, 620) * 1.5f) << "no candle light";
+    // Petals fall in every quarter of the picture.
+    const Picture& petals = shown("S4-23.png");
+    for (int quarter = 0; quarter < 4; ++quarter)
+    {
+        int left = (quarter % 2) * 640, top = (quarter / 2) * 360;
+        EXPECT_GT(coveredFraction(petals, 0.5f, left, top, left + 640, top + 360), 0.001f) << "quarter " << quarter;
+    }
+}
+
 // The zoomed pictures hold detail at their centre, where scene 2 starts at 3x.
 TEST(ForgePictures, ZoomedPicturesHaveDetailAtTheirCentre)
 {

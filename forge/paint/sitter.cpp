@@ -139,11 +139,11 @@ Colour sitterSkin(float x, float y, const Sitter& s)
         float taper = smoothstep(1.15f, 0.6f, std::fabs(m));
         float parting = 0.56f - 0.02f * m * m;
         float bow = 0.5f + 0.02f * std::fabs(std::sin(m * 3.1416f));
-        float upperLip = std::min(fill(v - bow - 0.012f * m * m, px * 1.5f), fill(parting - v, px)) * taper;
-        c = mix(c, rgb(160, 76, 74), upperLip * 0.85f);
-        float lowerLip = std::min(fill(v - parting, px), fill(parting + 0.075f * (1 - 0.7f * m * m) - v, px * 2)) * taper;
-        Colour lipLit = mix(rgb(178, 86, 82), rgb(214, 132, 120), blob(u, v, -0.06f, parting + 0.03f, 0.12f, 0.03f));
-        c = mix(c, lipLit, lowerLip * 0.85f);
+        float upperLip = std::min(fill(bow + 0.012f * m * m - v, px * 1.5f), fill(v - parting, px)) * taper;
+        c = mix(c, rgb(148, 54, 58), upperLip * 0.95f);
+        float lowerLip = std::min(fill(parting - v, px), fill(v - parting - 0.075f * (1 - 0.7f * m * m), px * 2)) * taper;
+        Colour lipLit = mix(rgb(176, 66, 66), rgb(214, 118, 108), blob(u, v, -0.06f, parting + 0.03f, 0.12f, 0.03f));
+        c = mix(c, lipLit, lowerLip * 0.95f);
         c = mix(c, rgb(80, 34, 36), fill(std::fabs(v - parting) - 0.008f, px * 1.3f) * smoothstep(1.1f, 0.8f, std::fabs(m)));
     }
     c = mix(c, rgb(160, 108, 90), blob(u, v, 0.02f, 0.7f, 0.16f, 0.04f) * 0.45f);
