@@ -74,7 +74,8 @@ class BadMusicFile : public testing::TestWithParam<BadMusic> {};
 
 TEST_P(BadMusicFile, TheWholeShowPlaysQuietly)
 {
-    std::string show = makeShowCopy();
+    ShowCopy copy;
+    const std::string& show = copy.path;
     putBadMusic(show, GetParam());
     std::string scratch = scratchDirectory("bad-music-" + badMusicName(GetParam()));
     std::string config = writeWaveDriverConfig(scratch + "/wave.conf", scratch + "/heard.wav");
@@ -102,7 +103,8 @@ INSTANTIATE_TEST_SUITE_P(EachKind, BadMusicFile,
 // The cut-off track still plays its first part: the recording is not silent.
 TEST(TruncatedMusic, PlaysWhatIsThere)
 {
-    std::string show = makeShowCopy();
+    ShowCopy copy;
+    const std::string& show = copy.path;
     putBadMusic(show, BadMusic::Truncated);
     std::string scratch = scratchDirectory("truncated-music-heard");
     std::string config = writeWaveDriverConfig(scratch + "/wave.conf", scratch + "/heard.wav");

@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <stdexcept>
 
 const std::vector<std::string> pictureFiles = {
@@ -223,4 +224,13 @@ std::vector<std::string> sceneLinesThrough(const std::string& lastLine)
             break;
     }
     return lines;
+}
+
+ShowCopy::ShowCopy() : path(makeShowCopy()) {}
+
+ShowCopy::~ShowCopy()
+{
+    // The copy holds links and the test's own files; the links' targets stay.
+    std::error_code error;
+    std::filesystem::remove_all(path, error);
 }

@@ -78,3 +78,11 @@ std::vector<std::string> errorLinesOfTheShow(const std::string& err);
 
 // The scene lines a run printed up to and including the given one.
 std::vector<std::string> sceneLinesThrough(const std::string& lastLine);
+
+// A show copy (see makeShowCopy) that is removed again when the test ends.
+struct ShowCopy
+{
+    ShowCopy();
+    ~ShowCopy();
+    std::string path;
+};
