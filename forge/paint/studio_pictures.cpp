@@ -174,7 +174,7 @@ Canvas paintStudioCurtains()
         Colour c = cloth;
         c.a = inCurtain * sheer;
         // The tie-back cords in ochre, and the rod across the top.
-        float cord = std::min(sdEllipse(x, y, leftEdge - 40, tieY, 44, 5), sdEllipse(x, y, rightEdge + 40, tieY, 44, 5));
+        float cord = std::min(sdEllipse(x, y, leftEdge - 40, tieY, 44, 3), sdEllipse(x, y, rightEdge + 40, tieY, 44, 3));
         if (cord < 1 && inCurtain > 0.5f)
             blendOver(c, rgb(222, 194, 138), fill(cord, 2));
         float rail = fill(std::fabs(y - 196) - 6, 2) * smoothstep(300, 330, x) * smoothstep(980, 950, x);
@@ -202,13 +202,25 @@ Canvas paintStudioNight()
         // Moonlight through a tall window on the far right, and its panes
         // laid slanting across the floor.
         float window = sdBox(x, y, 1150, 250, 70, 150);
+        // The wall round the window takes a little of the moonlight.
+        c = mix(c, rgb(70, 80, 110), std::exp(-std::max(window, 0.f) / 60.f) * 0.35f);
         if (window < 0)
         {
-            c = mix(rgb(70, 86, 120), rgb(132, 146, 178), smoothstep(400, 100, y));
-            c = mix(c, rgb(196, 204, 220), std::exp(-length(x - 1180, y - 170) / 30.f));   // the moon
-            if (std::fabs(x - 1150) < 4 || std::fabs(y - 250) < 4)
-                c = rgb(20, 22, 30);
+            // Night sky: deep at the top, paler low down, thin clouds across
+            // the moon and its halo.
+            c = mix(rgb(40, 52, 86), rgb(112, 126, 160), smoothstep(110, 400, y));
+            float moon = length(x - 1180, y - 170);
+            c = mix(c, rgb(150, 160, 190), std::exp(-moon / 45.f) * 0.7f);
+            c = mix(c, rgb(226, 230, 236), fill(moon - 14, 2));
+            float cloud = fractalNoise(x / 60.f, y / 14.f, 3, 908);
+            c = mix(c, rgb(84, 92, 118), smoothstep(0.55f, 0.75f, cloud) * 0.6f);
+            // Mullions and the frame's inner edge, dark against the sky.
+            if (std::fabs(x - 1150) < 4 || std::fabs(y - 250) < 4 || window > -5)
+                c = rgb(18, 20, 28);
         }
+        // The sill catches the light.
+        if (sdBox(x, y, 1150, 404, 80, 4) < 0)
+            c = rgb(86, 94, 120);
         float fx = x + (y - 560) * 1.1f, fy = y;
         if (fy > 570 && std::fabs(fx - 1040) < 130 - (fy - 570) * 0.2f)
         {
