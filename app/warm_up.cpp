@@ -74,8 +74,10 @@ void warmUpShow(sf::RenderTarget& window)
         drawSmall(target, picture(use.file), use.shader);
     }
     renderTexture.display();
-    drawSmall(window, renderTextureSprite, &blurShader);
     drawSmall(window, renderTextureSprite);
+    // The scenes that blur the off-screen picture give it mipmaps first.
+    renderTexture.generateMipmap();
+    drawSmall(window, renderTextureSprite, &blurShader);
     blurShader.setUniform("blur_radius", 0.0f);
 
     // Every glyph the show writes, at every size it writes them.

@@ -2,10 +2,18 @@
 // once at start-up and kept until the process ends.
 #include "assets/catalogue.h"
 
+#include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/Texture.hpp>
+#include <SFML/System/Err.hpp>
+
+#include <atomic>
+#include <condition_variable>
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <mutex>
+#include <streambuf>
+#include <thread>
 
 namespace
 {
@@ -51,6 +59,10 @@ const CatalogueEntry catalogue[catalogueSize] = {
 
 sf::Sprite* catalogueSprites[catalogueSize] = {};
 
+// The pictures the blur samples directly: with mipmaps a wide blur reads
+// coarse levels and needs only a few taps.
+const char* const blurredPictures[] = {"S1-1.png", "S5-2.png", "SF2.png"};
+
 // Stands in for a picture that failed to load: without a texture it draws nothing.
 sf::Sprite blankSprite;
 
@@ -75,25 +87,98 @@ bool pictureSizeAcceptable(const std::string& file)
     unsigned width = bigEndian(16), height = bigEndian(20);
     return width <= maxPictureSide && height <= maxPictureSide;
 }
+
+// Decodes a picture file into pixels; false (and nothing shown) on failure.
+bool decodePicture(const std::string& file, sf::Image& image)
+{
+    return pictureSizeAcceptable(file) && image.loadFromFile(file);
 }
 
-sf::Sprite* loadSprite(const std::string& file, float originX, float originY, float posX, float posY)
+// Uploads decoded pixels into a new heap sprite, or returns null.
+sf::Sprite* makeSprite(const sf::Image& image, const std::string& file, float originX, float originY, float posX,
+                       float posY)
 {
     sf::Texture* texture = new sf::Texture;
-    if (!pictureSizeAcceptable(file) || !texture->loadFromFile(file, sf::IntRect()))
+    if (!texture->loadFromImage(image, sf::IntRect()))
     {
-        std::cout << "error loading texture " << file << std::endl;
         delete texture;
         return nullptr;
     }
 
     // Pictures are scaled, rotated and blurred: smooth them so they do not alias.
     texture->setSmooth(true);
+    for (const char* blurred : blurredPictures)
+        if (file == blurred)
+            texture->generateMipmap();
 
     sf::Sprite* sprite = new sf::Sprite;
     sprite->setTexture(*texture, false);
     sprite->setOrigin(originX, originY);
     sprite->setPosition(posX, posY);
+    return sprite;
+}
+
+// The catalogue's pictures on their way from file to texture: decoded by
+// whichever thread takes them first, uploaded in catalogue order.
+struct DecodeQueue
+{
+    sf::Image images[catalogueSize];
+    bool decoded[catalogueSize] = {};
+    bool done[catalogueSize] = {};
+    std::atomic<int> next{0};
+    int uploaded = 0; // pictures already made into textures
+    std::mutex lock;
+    std::condition_variable finished;
+};
+
+// How far decoding may run ahead of the uploads: each decoded picture waiting
+// is a few megabytes held twice.
+const int decodeAhead = 2;
+
+// Takes the next picture nobody has claimed and decodes it; false when none is left.
+bool decodeNextPicture(DecodeQueue& queue)
+{
+    int i = queue.next++;
+    if (i >= catalogueSize)
+        return false;
+    bool decoded = decodePicture(catalogue[i].file, queue.images[i]);
+    std::lock_guard<std::mutex> hold(queue.lock);
+    queue.decoded[i] = decoded;
+    queue.done[i] = true;
+    queue.finished.notify_all();
+    return true;
+}
+
+// A stream buffer that drops whatever is written to it, from any thread.
+struct DiscardedText : std::streambuf
+{
+    int overflow(int c) override { return traits_type::not_eof(c); }
+};
+
+// Waits until picture i is decoded, decoding others meanwhile.
+void awaitPicture(DecodeQueue& queue, int i)
+{
+    for (;;)
+    {
+        {
+            std::lock_guard<std::mutex> hold(queue.lock);
+            if (queue.done[i])
+                return;
+        }
+        if (!decodeNextPicture(queue))
+            break;
+    }
+    std::unique_lock<std::mutex> hold(queue.lock);
+    queue.finished.wait(hold, [&] { return queue.done[i]; });
+}
+}
+
+sf::Sprite* loadSprite(const std::string& file, float originX, float originY, float posX, float posY)
+{
+    sf::Image image;
+    sf::Sprite* sprite = decodePicture(file, image) ? makeSprite(image, file, originX, originY, posX, posY) : nullptr;
+    if (!sprite)
+        std::cout << "error loading texture " << file << std::endl;
     return sprite;
 }
 
@@ -104,11 +189,47 @@ sf::Sprite* loadSprite(const std::string& file)
 
 void loadCatalogue()
 {
+    // Decoding is most of the start-up: a helper thread decodes beside this
+    // one, while textures are made here, where the GL context is, in order.
+    // Two decoders would interleave the image loader's complaints, so this
+    // pass is quiet; a picture that fails in it is loaded again below, the
+    // plain way, with its messages in catalogue order.
+    DiscardedText quiet;
+    std::streambuf* loaderMessages = sf::err().rdbuf(&quiet);
+    DecodeQueue queue;
+    std::thread helper([&queue] {
+        for (;;)
+        {
+            {
+                std::unique_lock<std::mutex> hold(queue.lock);
+                queue.finished.wait(hold, [&] { return queue.next < queue.uploaded + decodeAhead; });
+            }
+            if (!decodeNextPicture(queue))
+                break;
+        }
+    });
     for (int i = 0; i < catalogueSize; ++i)
     {
+        awaitPicture(queue, i);
         const CatalogueEntry& entry = catalogue[i];
-        catalogueSprites[i] = loadSprite(entry.file, entry.originX, entry.originY, entry.posX, entry.posY);
+        catalogueSprites[i] = queue.decoded[i] ? makeSprite(queue.images[i], entry.file, entry.originX,
+                                                            entry.originY, entry.posX, entry.posY)
+                                               : nullptr;
+        // The pixels are on the texture now; free them as we go.
+        queue.images[i] = sf::Image();
+        std::lock_guard<std::mutex> hold(queue.lock);
+        queue.uploaded = i + 1;
+        queue.finished.notify_all();
     }
+    helper.join();
+    sf::err().rdbuf(loaderMessages);
+
+    for (int i = 0; i < catalogueSize; ++i)
+        if (!catalogueSprites[i])
+        {
+            const CatalogueEntry& entry = catalogue[i];
+            catalogueSprites[i] = loadSprite(entry.file, entry.originX, entry.originY, entry.posX, entry.posY);
+        }
 }
 
 const char* catalogueFile(int i)

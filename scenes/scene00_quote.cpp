@@ -99,7 +99,7 @@ int runScene0(sf::RenderTarget& target)
     sf::Sprite& black = picture("black.png");
     setSpriteAlpha(black, overlayAlpha);
     target.draw(sharedText, sf::RenderStates::Default);
-    target.draw(black, sf::RenderStates::Default);
+    drawOverlay(target, black);
 
     return sceneResult;
 }

@@ -124,13 +124,14 @@ int runScene1(sf::RenderTarget& target)
     setSpriteAlpha(logo, logoAlpha);
     renderTexture.draw(sharedText, sf::RenderStates::Default);
     renderTexture.display();
+    renderTexture.generateMipmap(); // the blur reads coarse levels for a wide radius
 
     // The blurred picture, the sharp title above it, the overlay on top.
     target.draw(renderTextureSprite, sf::RenderStates(&blurShader));
     target.draw(logo, sf::RenderStates::Default);
     sf::Sprite& black = picture("black.png");
     setSpriteAlpha(black, overlayAlpha);
-    target.draw(black, sf::RenderStates::Default);
+    drawOverlay(target, black);
 
     return sceneResult;
 }

@@ -100,7 +100,7 @@ int runScene2(sf::RenderTarget& target)
     target.draw(renderTextureSprite, sf::RenderStates::Default);
     sf::Sprite& black = picture("black.png");
     setSpriteAlpha(black, overlayAlpha);
-    target.draw(black, sf::RenderStates::Default);
+    drawOverlay(target, black);
 
     return sceneResult;
 }

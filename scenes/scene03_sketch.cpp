@@ -160,11 +160,12 @@ int runScene3(sf::RenderTarget& target)
     renderTexture.draw(picture("S2-1.png"), sf::RenderStates::Default);
     renderTexture.draw(light, sf::RenderStates::Default);
     renderTexture.display();
+    renderTexture.generateMipmap(); // the blur reads coarse levels for a wide radius
     target.draw(renderTextureSprite, sf::RenderStates(&blurShader));
     drawTweenGroup(stampGroup, target);
     sf::Sprite& black = picture("black.png");
     setSpriteAlpha(black, overlayAlpha);
-    target.draw(black, sf::RenderStates::Default);
+    drawOverlay(target, black);
 
     return sceneResult;
 }

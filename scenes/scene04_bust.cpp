@@ -127,6 +127,7 @@ int runScene4(sf::RenderTarget& target)
     renderTexture.draw(picture("S2-1.png"), sf::RenderStates::Default);
     renderTexture.draw(picture("S2-2.png"), sf::RenderStates::Default);
     renderTexture.display();
+    renderTexture.generateMipmap(); // the blur reads coarse levels for a wide radius
     target.draw(renderTextureSprite, sf::RenderStates(&blurShader));
 
     // The canvas, the sharp stamps above it, then skin, hair and clothes,

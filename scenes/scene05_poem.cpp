@@ -129,6 +129,7 @@ int runScene5(sf::RenderTarget& target)
     renderTexture.draw(picture("S3-1.png"), sf::RenderStates(&rippleShader));
     renderTexture.draw(picture("title3.png"), sf::RenderStates::Default);
     renderTexture.display();
+    renderTexture.generateMipmap(); // the blur reads coarse levels for a wide radius
     target.draw(renderTextureSprite, sf::RenderStates(&blurShader));
 
     // The poem stays sharp, under the black overlay.
@@ -136,7 +137,7 @@ int runScene5(sf::RenderTarget& target)
         drawTextLine(line, target);
     sf::Sprite& black = picture("black.png");
     setSpriteAlpha(black, overlayAlpha);
-    target.draw(black, sf::RenderStates::Default);
+    drawOverlay(target, black);
 
     return sceneResult;
 }

@@ -103,7 +103,7 @@ int runScene6(sf::RenderTarget& target)
     target.draw(layer1, sf::RenderStates::Default);
 
     setSpriteAlpha(black, overlayAlpha);
-    target.draw(black, sf::RenderStates::Default);
+    drawOverlay(target, black);
 
     return sceneResult;
 }

@@ -131,6 +131,7 @@ int runScene7(sf::RenderTarget& target)
     renderTexture.draw(picture("S2-1.png"), sf::RenderStates(&rippleShader));
     renderTexture.draw(picture("S1-2.png"), sf::RenderStates::Default);
     renderTexture.display();
+    renderTexture.generateMipmap(); // the blur reads coarse levels for a wide radius
     target.draw(renderTextureSprite, sf::RenderStates(&blurShader));
 
     // The poem stays sharp, under the black overlay.
@@ -138,7 +139,7 @@ int runScene7(sf::RenderTarget& target)
         drawTextLine(line, target);
     sf::Sprite& black = picture("black.png");
     setSpriteAlpha(black, overlayAlpha);
-    target.draw(black, sf::RenderStates::Default);
+    drawOverlay(target, black);
 
     return sceneResult;
 }

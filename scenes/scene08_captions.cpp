@@ -119,7 +119,7 @@ int runScene8(sf::RenderTarget& target)
     drawTextLine(secondCaption, target);
     sf::Sprite& black = picture("black.png");
     setSpriteAlpha(black, overlayAlpha);
-    target.draw(black, sf::RenderStates::Default);
+    drawOverlay(target, black);
 
     return sceneResult;
 }

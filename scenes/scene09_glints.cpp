@@ -173,7 +173,7 @@ int runScene9(sf::RenderTarget& target)
     drawTweenGroup(glintGroup, target);
     sf::Sprite& black = picture("black.png");
     setSpriteAlpha(black, overlayAlpha);
-    target.draw(black, sf::RenderStates::Default);
+    drawOverlay(target, black);
 
     return sceneResult;
 }

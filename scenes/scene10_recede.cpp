@@ -85,10 +85,10 @@ int runScene10(sf::RenderTarget& target)
     drawTextLine(caption, target);
     sf::Sprite& black = picture("black.png");
     setSpriteAlpha(black, blackOverlayAlpha);
-    target.draw(black, sf::RenderStates::Default);
+    drawOverlay(target, black);
     sf::Sprite& white = picture("white.png");
     setSpriteAlpha(white, whiteOverlayAlpha);
-    target.draw(white, sf::RenderStates::Default);
+    drawOverlay(target, white);
 
     return sceneResult;
 }

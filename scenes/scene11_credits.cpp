@@ -73,10 +73,10 @@ int runScene11(sf::RenderTarget& target)
     target.draw(picture("credz.png"), sf::RenderStates::Default);
     sf::Sprite& black = picture("black.png");
     setSpriteAlpha(black, blackOverlayAlpha);
-    target.draw(black, sf::RenderStates::Default);
+    drawOverlay(target, black);
     sf::Sprite& white = picture("white.png");
     setSpriteAlpha(white, whiteOverlayAlpha);
-    target.draw(white, sf::RenderStates::Default);
+    drawOverlay(target, white);
 
     return sceneResult;
 }
