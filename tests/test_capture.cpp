@@ -204,6 +204,25 @@ TEST(CaptureWholeShow, VideoHasTheMusicFromTheFrameThatStartsItAndTheSheetShowsT
     EXPECT_NEAR(thumb.b, full.b, 3);
 }
 
+// Alone, without a video that reads back every frame, the sheet still gets
+// a thumbnail for every few seconds of the show.
+TEST(CaptureWholeShow, TheSheetAloneHoldsAThumbnailEveryFewSeconds)
+{
+    ScratchDir scratch;
+    const std::string sheet = scratch.path + "/sheet.png";
+    ProcessResult capture = runTool("ostralis-capture", {"--fps", std::to_string(wholeShowFps), "--timeline",
+                                                        "--contact-sheet", sheet, "--sheet-every", "20"},
+                                     {{"GALLIUM_NOOP", "true"}}); // only the sheet's layout is looked at
+    ASSERT_EQ(capture.exitCode, 0) << capture.err;
+    const long frames = timelineFrame(parseTimeline(capture.out), "end");
+    ASSERT_GT(frames, 0);
+    unsigned thumbnails = unsigned((frames - 1) / (20 * wholeShowFps) + 1);
+    sf::Image sheetImage;
+    ASSERT_TRUE(sheetImage.loadFromFile(sheet));
+    EXPECT_GE(sheetImage.getSize().x, 6u * 256);
+    EXPECT_GE(sheetImage.getSize().y, (thumbnails + 5) / 6 * 144);
+}
+
 TEST(CaptureErrors, BadOptionsFailWithOneLineBeforeTheShowStarts)
 {
     const std::vector<std::vector<std::string>> mistakes = {

@@ -31,7 +31,10 @@ long thumbnailFrame(const ContactSheet& sheet, long n)
 
 bool wantsThumbnail(const ContactSheet& sheet, long frame)
 {
-    return frame == thumbnailFrame(sheet, long(sheet.thumbnails.size()));
+    // Decided by the frame number alone: frames are read back some frames
+    // after they are drawn, so the thumbnails taken so far lag behind.
+    long nearest = std::lround(frame / (sheet.everySeconds * sheet.fps));
+    return frame == thumbnailFrame(sheet, nearest);
 }
 
 void addThumbnail(ContactSheet& sheet, long frame, int scene, const std::uint8_t* pixels,

@@ -28,7 +28,7 @@ struct ContactSheet
 // The frame of the n-th thumbnail: the one shown at n * everySeconds.
 long thumbnailFrame(const ContactSheet& sheet, long n);
 
-// True when this frame is the next thumbnail to take.
+// True when this frame is one of the sheet's thumbnails.
 bool wantsThumbnail(const ContactSheet& sheet, long frame);
 
 // Shrinks a frame (RGBA, rows from the top) into the next thumbnail.
