@@ -4,6 +4,7 @@
 // use. It changes nothing that the scenes can see.
 #include "app/startup.h"
 
+#include "assets/blur.h"
 #include "assets/catalogue.h"
 #include "assets/fonts.h"
 #include "assets/render_target.h"
@@ -26,9 +27,13 @@ struct ShaderUse
 };
 
 const ShaderUse shaderUses[] = {
-    {&blurShader, "S1-1.png", true},
     {&rippleShader, "S3-1.png", true},
     {&rippleShader, "S2-1.png", true},
+};
+
+// The pictures drawn through the blur, and where.
+const ShaderUse blurUses[] = {
+    {&blurShader, "S1-1.png", true},
     {&blurShader, "S5-2.png", false},
     {&blurShader, "SF2.png", false},
 };
@@ -52,8 +57,33 @@ void drawSmall(sf::RenderTarget& target, sf::Sprite& sprite, sf::Shader* shader 
 {
     sf::Vector2f keptScale = sprite.getScale();
     sprite.setScale(warmUpScale, warmUpScale);
-    target.draw(sprite, sf::RenderStates(shader));
+    if (shader == &blurShader)
+        drawBlurred(target, sprite);
+    else
+        target.draw(sprite, sf::RenderStates(shader));
     sprite.setScale(keptScale);
+}
+
+// Blurs every picture the scenes blur, at every resolution the blur takes.
+// Only the stretched draw is shrunk; each reduced-size pass is drawn whole.
+void warmUpBlur(sf::RenderTarget& window)
+{
+    for (float radius = 0.003f;; radius *= 2.0f)
+    {
+        setBlurRadius(radius);
+        for (const ShaderUse& use : blurUses)
+        {
+            sf::RenderTarget& target = use.offScreen ? static_cast<sf::RenderTarget&>(renderTexture) : window;
+            drawSmall(target, picture(use.file), use.shader);
+        }
+        // The scenes that blur the off-screen picture give it mipmaps first.
+        renderTexture.display();
+        renderTexture.generateMipmap();
+        drawSmall(window, renderTextureSprite, &blurShader);
+        if (blurHalvings(radius) == maxBlurHalvings)
+            break;
+    }
+    setBlurRadius(0.0f);
 }
 }
 
@@ -64,9 +94,7 @@ void warmUpShow(sf::RenderTarget& window)
         if (sf::Sprite* sprite = catalogueSprite(i))
             drawSmall(renderTexture, *sprite);
 
-    // Each shader with the textures and targets the scenes use it with, at a
-    // radius that takes the blur's full path.
-    blurShader.setUniform("blur_radius", 0.05f);
+    // Each shader with the textures and targets the scenes use it with.
     rippleShader.setUniform("time", 0.0f);
     for (const ShaderUse& use : shaderUses)
     {
@@ -75,10 +103,7 @@ void warmUpShow(sf::RenderTarget& window)
     }
     renderTexture.display();
     drawSmall(window, renderTextureSprite);
-    // The scenes that blur the off-screen picture give it mipmaps first.
-    renderTexture.generateMipmap();
-    drawSmall(window, renderTextureSprite, &blurShader);
-    blurShader.setUniform("blur_radius", 0.0f);
+    warmUpBlur(window);
 
     // Every glyph the show writes, at every size it writes them.
     sf::Text text(showCharacters(), boldFont);

@@ -5,6 +5,7 @@
 // defined, so the display is checked first: without one the program says so
 // in one line and ends with -1 before any GL object exists.
 #include "app/display_check.h"
+#include "assets/blur.h"
 #include "assets/render_target.h"
 #include "assets/shaders.h"
 
@@ -36,3 +37,6 @@ sf::Texture distortionTexture;
 
 sf::RenderTexture renderTexture;
 sf::Sprite renderTextureSprite;
+
+// The blur's reduced-size targets, one per number of halvings.
+sf::RenderTexture blurTargets[maxBlurHalvings + 1];

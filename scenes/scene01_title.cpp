@@ -6,10 +6,10 @@
 // image and the overlay stay sharp on the window.
 #include "scenes/scene.h"
 
+#include "assets/blur.h"
 #include "assets/catalogue.h"
 #include "assets/fonts.h"
 #include "assets/render_target.h"
-#include "assets/shaders.h"
 
 #include <iostream>
 
@@ -115,7 +115,7 @@ int runScene1(sf::RenderTarget& target)
     // The three layers and the line into the off-screen target.
     sf::Sprite& middleLayer = picture("title2.png");
     middleLayer.setPosition(layerX, 0.0f);
-    blurShader.setUniform("blur_radius", blurTime / 100.0f);
+    setBlurRadius(blurTime / 100.0f);
     renderTexture.draw(picture("title1.png"), sf::RenderStates::Default);
     renderTexture.draw(middleLayer, sf::RenderStates::Default);
     renderTexture.draw(picture("title3.png"), sf::RenderStates::Default);
@@ -127,7 +127,7 @@ int runScene1(sf::RenderTarget& target)
     renderTexture.generateMipmap(); // the blur reads coarse levels for a wide radius
 
     // The blurred picture, the sharp title above it, the overlay on top.
-    target.draw(renderTextureSprite, sf::RenderStates(&blurShader));
+    drawBlurred(target, renderTextureSprite);
     target.draw(logo, sf::RenderStates::Default);
     sf::Sprite& black = picture("black.png");
     setSpriteAlpha(black, overlayAlpha);

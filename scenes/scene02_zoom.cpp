@@ -6,9 +6,9 @@
 // the back one through the blur.
 #include "scenes/scene.h"
 
+#include "assets/blur.h"
 #include "assets/catalogue.h"
 #include "assets/render_target.h"
-#include "assets/shaders.h"
 
 #include <iostream>
 
@@ -80,7 +80,7 @@ int runScene2(sf::RenderTarget& target)
 
     // Blur and scales are applied first and changed afterwards, so each
     // frame shows the values the previous one ended with.
-    blurShader.setUniform("blur_radius", blurTime / 500.0f);
+    setBlurRadius(blurTime / 500.0f);
     blurTime += frameDelta;
     sf::Sprite& backLayer = picture("S1-1.png");
     sf::Sprite& frontLayer = picture("S1-2.png");
@@ -92,7 +92,7 @@ int runScene2(sf::RenderTarget& target)
         backScale = smallestBackScale;
 
     // The blurred back layer and the sharp front one, off-screen.
-    renderTexture.draw(backLayer, sf::RenderStates(&blurShader));
+    drawBlurred(renderTexture, backLayer);
     renderTexture.draw(frontLayer, sf::RenderStates::Default);
     renderTexture.display();
 

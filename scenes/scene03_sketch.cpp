@@ -7,9 +7,9 @@
 // Scene 4 takes the same stamps over from here.
 #include "scenes/scene.h"
 
+#include "assets/blur.h"
 #include "assets/catalogue.h"
 #include "assets/render_target.h"
-#include "assets/shaders.h"
 #include "draw/tween.h"
 #include "scenes/outlines.h"
 
@@ -147,7 +147,7 @@ int runScene3(sf::RenderTarget& target)
         }
     }
 
-    blurShader.setUniform("blur_radius", static_cast<float>(effectTime / 100.0));
+    setBlurRadius(static_cast<float>(effectTime / 100.0));
     updateTweenGroup(stampGroup);
 
     // The light drifts down and to the right in every phase.
@@ -161,7 +161,7 @@ int runScene3(sf::RenderTarget& target)
     renderTexture.draw(light, sf::RenderStates::Default);
     renderTexture.display();
     renderTexture.generateMipmap(); // the blur reads coarse levels for a wide radius
-    target.draw(renderTextureSprite, sf::RenderStates(&blurShader));
+    drawBlurred(target, renderTextureSprite);
     drawTweenGroup(stampGroup, target);
     sf::Sprite& black = picture("black.png");
     setSpriteAlpha(black, overlayAlpha);

@@ -7,9 +7,9 @@
 // frame. After a short hold the scene hands over to scene 5.
 #include "scenes/scene.h"
 
+#include "assets/blur.h"
 #include "assets/catalogue.h"
 #include "assets/render_target.h"
-#include "assets/shaders.h"
 #include "draw/tween.h"
 #include "scenes/outlines.h"
 
@@ -53,7 +53,7 @@ int runScene4(sf::RenderTarget& target)
 {
     // The blur keeps growing, from the first call on.
     effectTime += frameDelta;
-    blurShader.setUniform("blur_radius", static_cast<float>(effectTime / 100.0));
+    setBlurRadius(static_cast<float>(effectTime / 100.0));
 
     // The stamps are not fresh any more: each sets off from where it stands.
     if (sceneFirstEntry)
@@ -128,7 +128,7 @@ int runScene4(sf::RenderTarget& target)
     renderTexture.draw(picture("S2-2.png"), sf::RenderStates::Default);
     renderTexture.display();
     renderTexture.generateMipmap(); // the blur reads coarse levels for a wide radius
-    target.draw(renderTextureSprite, sf::RenderStates(&blurShader));
+    drawBlurred(target, renderTextureSprite);
 
     // The canvas, the sharp stamps above it, then skin, hair and clothes,
     // and the frame on top of everything. No overlay in this scene.

@@ -3,6 +3,7 @@
 // same order, and the picture fades to black.
 #include "scenes/scene.h"
 
+#include "assets/blur.h"
 #include "assets/catalogue.h"
 #include "assets/render_target.h"
 #include "assets/shaders.h"
@@ -123,14 +124,14 @@ int runScene5(sf::RenderTarget& target)
 
     // The ripple and the blur grow very slowly.
     rippleShader.setUniform("time", static_cast<float>(rippleTime * 20.0));
-    blurShader.setUniform("blur_radius", static_cast<float>(effectTime / 250.0));
+    setBlurRadius(static_cast<float>(effectTime / 250.0));
 
     // The rippled picture with its unrippled title, blurred as a whole.
     renderTexture.draw(picture("S3-1.png"), sf::RenderStates(&rippleShader));
     renderTexture.draw(picture("title3.png"), sf::RenderStates::Default);
     renderTexture.display();
     renderTexture.generateMipmap(); // the blur reads coarse levels for a wide radius
-    target.draw(renderTextureSprite, sf::RenderStates(&blurShader));
+    drawBlurred(target, renderTextureSprite);
 
     // The poem stays sharp, under the black overlay.
     for (const TextLine& line : poemLines)

@@ -4,6 +4,7 @@
 // fades to black.
 #include "scenes/scene.h"
 
+#include "assets/blur.h"
 #include "assets/catalogue.h"
 #include "assets/render_target.h"
 #include "assets/shaders.h"
@@ -124,7 +125,7 @@ int runScene7(sf::RenderTarget& target)
 
     // The ripple and the blur grow very slowly.
     rippleShader.setUniform("time", static_cast<float>(rippleTime * 20.0));
-    blurShader.setUniform("blur_radius", static_cast<float>(effectTime / 250.0));
+    setBlurRadius(static_cast<float>(effectTime / 250.0));
 
     // The rippled back layer with the front layer unrippled on top, at the
     // scale scene 2 left it, blurred as a whole.
@@ -132,7 +133,7 @@ int runScene7(sf::RenderTarget& target)
     renderTexture.draw(picture("S1-2.png"), sf::RenderStates::Default);
     renderTexture.display();
     renderTexture.generateMipmap(); // the blur reads coarse levels for a wide radius
-    target.draw(renderTextureSprite, sf::RenderStates(&blurShader));
+    drawBlurred(target, renderTextureSprite);
 
     // The poem stays sharp, under the black overlay.
     for (const TextLine& line : poemLines)

@@ -3,8 +3,8 @@
 // fades to black. The fade's values are written out frame by frame.
 #include "scenes/scene.h"
 
+#include "assets/blur.h"
 #include "assets/catalogue.h"
-#include "assets/shaders.h"
 #include "draw/text_line.h"
 
 #include <iostream>
@@ -110,11 +110,11 @@ int runScene8(sf::RenderTarget& target)
     updateTextLine(firstCaption);
     updateTextLine(secondCaption);
 
-    blurShader.setUniform("blur_radius", static_cast<float>(blurAmount / 100.0));
+    setBlurRadius(static_cast<float>(blurAmount / 100.0));
 
     // The sharp picture with its blurring top layer, the captions, the black.
     target.draw(picture("S5-1.png"), sf::RenderStates::Default);
-    target.draw(picture("S5-2.png"), sf::RenderStates(&blurShader));
+    drawBlurred(target, picture("S5-2.png"));
     drawTextLine(firstCaption, target);
     drawTextLine(secondCaption, target);
     sf::Sprite& black = picture("black.png");

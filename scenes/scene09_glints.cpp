@@ -5,9 +5,9 @@
 #include "scenes/glint_outlines.h"
 #include "scenes/scene.h"
 
+#include "assets/blur.h"
 #include "assets/catalogue.h"
 #include "assets/render_target.h"
-#include "assets/shaders.h"
 
 #include <cstdlib>
 #include <iostream>
@@ -160,10 +160,10 @@ int runScene9(sf::RenderTarget& target)
         break;
     }
 
-    blurShader.setUniform("blur_radius", static_cast<float>(blurAmount / 85.0));
+    setBlurRadius(static_cast<float>(blurAmount / 85.0));
 
     // The blurred back picture, the front one through renderTexture over it.
-    target.draw(picture("SF2.png"), sf::RenderStates(&blurShader));
+    drawBlurred(target, picture("SF2.png"));
     renderTexture.draw(picture("SF1.png"), sf::RenderStates::Default);
     renderTexture.display();
     setSpriteAlpha(renderTextureSprite, pictureAlpha);

@@ -1,9 +1,11 @@
 // The show's fast paths give the pictures the slow ones would: pictures
 // decoded on two threads land in their own sprites with their messages in
 // order, a skipped clear overlay changes no pixel, and the mipmapped blur is
-// smooth where a few taps without mipmaps would be grainy.
+// smooth where a few taps without mipmaps would be grainy, and a blur drawn
+// at reduced resolution is the picture the full-size blur draws.
 #include "support/show_test.h"
 
+#include "assets/blur.h"
 #include "assets/catalogue.h"
 #include "assets/shaders.h"
 #include "scenes/scene.h"
@@ -13,6 +15,7 @@
 #include <SFML/System/Err.hpp>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <iostream>
@@ -158,4 +161,111 @@ TEST(Blur, AWideBlurOverMipmapsIsASmoothRampAndWithoutThemIsGrainy)
     double grainySteps = rowRoughness(grainy, 360, 540, 740);
     EXPECT_LT(smoothSteps, 6.0);
     EXPECT_GT(grainySteps, 1.5 * smoothSteps);
+}
+
+namespace
+{
+// The mean and the largest difference of two images, over every channel.
+struct Difference
+{
+    double mean = 0;
+    int largest = 0;
+};
+
+Difference difference(const sf::Image& a, const sf::Image& b)
+{
+    Difference d;
+    const sf::Uint8* p = a.getPixelsPtr();
+    const sf::Uint8* q = b.getPixelsPtr();
+    std::size_t bytes = std::size_t(a.getSize().x) * a.getSize().y * 4;
+    for (std::size_t i = 0; i < bytes; ++i)
+    {
+        int step = std::abs(int(p[i]) - int(q[i]));
+        d.mean += step;
+        d.largest = std::max(d.largest, step);
+    }
+    d.mean /= double(bytes);
+    return d;
+}
+
+// A picture with hard edges of every kind: a step, a bright square, thin bars.
+sf::Image testPattern()
+{
+    sf::Image image;
+    image.create(1280, 720, sf::Color(20, 30, 60));
+    for (unsigned y = 0; y < 720; ++y)
+        for (unsigned x = 0; x < 1280; ++x)
+        {
+            if (x >= 640)
+                image.setPixel(x, y, sf::Color(230, 200, 120));
+            if (x > 200 && x < 400 && y > 200 && y < 400)
+                image.setPixel(x, y, sf::Color::White);
+            if (y > 500 && (x / 8) % 2 == 0)
+                image.setPixel(x, y, sf::Color(200, 40, 40));
+        }
+    return image;
+}
+}
+
+TEST(Blur, AtReducedResolutionItDrawsWhatTheFullSizeBlurDraws)
+{
+    loadShowForTest();
+    sf::Texture texture;
+    ASSERT_TRUE(texture.loadFromImage(testPattern()));
+    texture.setSmooth(true);
+    ASSERT_TRUE(texture.generateMipmap());
+    sf::RenderTexture& target = testTarget();
+
+    auto render = [&](const sf::Sprite& sprite, bool reduced) {
+        target.clear(sf::Color::Black);
+        if (reduced)
+            drawBlurred(target, sprite);
+        else
+            target.draw(sprite, sf::RenderStates(&blurShader));
+        target.display();
+        return target.getTexture().copyToImage();
+    };
+
+    // Radii from a few pixels to the widest the show uses, on a sprite as it
+    // stands and on one zoomed, moved and faded as the scenes draw them.
+    sf::Sprite still(texture);
+    sf::Sprite moved(texture);
+    moved.setOrigin(640, 360);
+    moved.setPosition(600, 380);
+    moved.setScale(1.3f, 1.3f);
+    moved.setColor(sf::Color(255, 255, 255, 160));
+    for (float radius : {0.006f, 0.02f, 0.05f, 0.1f})
+        for (const sf::Sprite* sprite : {&still, &moved})
+        {
+            SCOPED_TRACE("radius " + std::to_string(radius));
+            setBlurRadius(radius);
+            ASSERT_GT(blurHalvings(radius), 0);
+            Difference d = difference(render(*sprite, false), render(*sprite, true));
+            EXPECT_LT(d.mean, 2.5);
+            EXPECT_LT(d.largest, 48);
+        }
+
+    // No radius: exactly the picture drawn plainly.
+    setBlurRadius(0.0f);
+    target.clear(sf::Color::Black);
+    target.draw(moved);
+    target.display();
+    sf::Image plain = target.getTexture().copyToImage();
+    Difference none = difference(plain, render(moved, true));
+    EXPECT_EQ(none.largest, 0);
+}
+
+TEST(Blur, HalvingsFollowTheTapSpacing)
+{
+    // Each doubling of the radius halves the picture once more, up to the limit.
+    EXPECT_EQ(blurHalvings(0.0f), 0);
+    EXPECT_EQ(blurHalvings(-1.0f), 0);
+    EXPECT_EQ(blurHalvings(0.003f), 0);
+    int previous = 0;
+    for (float radius = 0.006f; radius < 0.1f; radius *= 2.0f)
+    {
+        EXPECT_EQ(blurHalvings(radius), previous + 1) << radius;
+        previous = blurHalvings(radius);
+    }
+    EXPECT_EQ(blurHalvings(10.0f), maxBlurHalvings);
 }

@@ -1,0 +1,98 @@
+// The reduced-resolution blur. The blur's taps read a mipmap level as coarse
+// as the gap between them, so its result holds no detail finer than that
+// level: drawing it at that level's resolution and stretching it with
+// bilinear filtering gives the same picture for far fewer fragments.
+#include "assets/blur.h"
+
+#include "assets/shaders.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace
+{
+float currentRadius = 0.0f;
+
+// The same figures as the shader's: its tap count and picture width.
+const float shaderTaps = 12.0f;
+const float shaderPictureWidth = 1280.0f;
+
+// Makes the target for `halvings` the given size, if it is not already.
+sf::RenderTexture* blurTarget(int halvings, unsigned width, unsigned height)
+{
+    sf::RenderTexture& target = blurTargets[halvings];
+    if (target.getSize() != sf::Vector2u(width, height))
+    {
+        if (!target.create(width, height))
+            return nullptr;
+        target.setSmooth(true);
+    }
+    return &target;
+}
+}
+
+void setBlurRadius(float radius)
+{
+    currentRadius = radius;
+    blurShader.setUniform("blur_radius", radius);
+}
+
+float blurRadius()
+{
+    return currentRadius;
+}
+
+int blurHalvings(float radius)
+{
+    // The shader's own mipmap level for this radius, rounded down.
+    float spacing = radius * shaderPictureWidth * 1.8f / std::sqrt(shaderTaps);
+    if (!(spacing > 0.0f))
+        return 0;
+    float level = std::log2(spacing) - 0.5f;
+    return std::clamp(static_cast<int>(std::floor(level)), 0, maxBlurHalvings);
+}
+
+void drawBlurred(sf::RenderTarget& target, const sf::Sprite& sprite)
+{
+    // No radius: the picture as it is, without a pass through the shader.
+    if (!(currentRadius > 0.0f))
+    {
+        target.draw(sprite);
+        return;
+    }
+
+    // A narrow blur, or a sprite without a texture: the shader at full size.
+    int halvings = blurHalvings(currentRadius);
+    const sf::Texture* texture = sprite.getTexture();
+    sf::IntRect rect = sprite.getTextureRect();
+    if (halvings == 0 || !texture || rect.width <= 0 || rect.height <= 0)
+    {
+        target.draw(sprite, sf::RenderStates(&blurShader));
+        return;
+    }
+
+    // Blur the sprite's picture, untinted and unblended, into a small target.
+    unsigned width = std::max(1u, static_cast<unsigned>(rect.width) >> halvings);
+    unsigned height = std::max(1u, static_cast<unsigned>(rect.height) >> halvings);
+    sf::RenderTexture* small = blurTarget(halvings, width, height);
+    if (!small)
+    {
+        target.draw(sprite, sf::RenderStates(&blurShader));
+        return;
+    }
+    sf::Sprite source(*texture, rect);
+    source.setScale(static_cast<float>(width) / rect.width, static_cast<float>(height) / rect.height);
+    sf::RenderStates copy(sf::BlendNone);
+    copy.shader = &blurShader;
+    small->clear(sf::Color::Transparent);
+    small->draw(source, copy);
+    small->display();
+
+    // Stretch it back over the sprite's place, tinted and blended as the sprite.
+    sf::Sprite stretched(small->getTexture());
+    stretched.setColor(sprite.getColor());
+    sf::RenderStates states;
+    states.transform = sprite.getTransform();
+    states.transform.scale(static_cast<float>(rect.width) / width, static_cast<float>(rect.height) / height);
+    target.draw(stretched, states);
+}

@@ -1,0 +1,26 @@
+#pragma once
+// The blur as the scenes draw it: blurShader with its radius, drawn at the
+// coarsest resolution that its taps can tell apart, then stretched back over
+// the sprite's place, so that a wide blur costs a fraction of a full-screen
+// pass of its taps.
+#include <SFML/Graphics/RenderTarget.hpp>
+#include <SFML/Graphics/RenderTexture.hpp>
+#include <SFML/Graphics/Sprite.hpp>
+
+// The blur's radius as a fraction of the picture's width, for the draws that
+// follow (0 leaves pictures untouched). Sets blurShader's "blur_radius".
+void setBlurRadius(float radius);
+float blurRadius();
+
+// How many times a picture is halved before it is blurred at this radius:
+// the tap spacing's mipmap level, whole, at most maxBlurHalvings.
+const int maxBlurHalvings = 5;
+int blurHalvings(float radius);
+
+// The reduced-size targets, one per number of halvings (index 0 unused),
+// each sized on its first use.
+extern sf::RenderTexture blurTargets[maxBlurHalvings + 1];
+
+// Draws a sprite through the blur at the current radius, with the sprite's
+// own transform and colour, blended as a plain draw is.
+void drawBlurred(sf::RenderTarget& target, const sf::Sprite& sprite);
