@@ -59,9 +59,9 @@ inline void setSpriteAlpha(sf::Sprite& sprite, float alpha)
     sprite.setColor(sf::Color(255, 255, 255, alphaByte(alpha)));
 }
 
-// Draws a full-screen overlay, or nothing when it is fully transparent: a
-// clear overlay would leave every pixel as it was, at the cost of a whole
-// screen of blending.
+// Draws a full-screen overlay or fading layer, or nothing when it is fully
+// transparent: a clear one would leave every pixel as it was, at the cost of
+// a whole screen of blending.
 inline void drawOverlay(sf::RenderTarget& target, const sf::Sprite& overlay)
 {
     if (overlay.getColor().a != 0)

@@ -134,7 +134,7 @@ int runScene4(sf::RenderTarget& target)
     // and the frame on top of everything. No overlay in this scene.
     sf::Sprite& canvas = picture("S3-1.png");
     setSpriteAlpha(canvas, canvasAlpha);
-    target.draw(canvas, sf::RenderStates::Default);
+    drawOverlay(target, canvas);
     drawTweenGroup(stampGroup, target);
     sf::Sprite& skin = picture("S3-2.png");
     sf::Sprite& hair = picture("S3-22.png");
@@ -144,10 +144,10 @@ int runScene4(sf::RenderTarget& target)
     setSpriteAlpha(hair, hairAlpha);
     setSpriteAlpha(clothes, clothesAlpha);
     setSpriteAlpha(frame, frameAlpha);
-    target.draw(skin, sf::RenderStates::Default);
-    target.draw(hair, sf::RenderStates::Default);
-    target.draw(clothes, sf::RenderStates::Default);
-    target.draw(frame, sf::RenderStates::Default);
+    drawOverlay(target, skin);
+    drawOverlay(target, hair);
+    drawOverlay(target, clothes);
+    drawOverlay(target, frame);
 
     return sceneResult;
 }

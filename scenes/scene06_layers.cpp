@@ -94,13 +94,13 @@ int runScene6(sf::RenderTarget& target)
     setSpriteAlpha(layer3, layerAlpha3);
     setSpriteAlpha(layer4, layerAlpha4);
     target.draw(picture("S4-4.png"), sf::RenderStates::Default);
-    target.draw(layer2, sf::RenderStates::Default);
-    target.draw(layer3, sf::RenderStates::Default);
-    target.draw(layer4, sf::RenderStates::Default);
+    drawOverlay(target, layer2);
+    drawOverlay(target, layer3);
+    drawOverlay(target, layer4);
 
     // The first layer lies above the later ones although it comes in first.
     setSpriteAlpha(layer1, layerAlpha1);
-    target.draw(layer1, sf::RenderStates::Default);
+    drawOverlay(target, layer1);
 
     setSpriteAlpha(black, overlayAlpha);
     drawOverlay(target, black);
