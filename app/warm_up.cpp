@@ -68,7 +68,7 @@ void drawSmall(sf::RenderTarget& target, sf::Sprite& sprite, sf::Shader* shader 
 // Only the stretched draw is shrunk; each reduced-size pass is drawn whole.
 void warmUpBlur(sf::RenderTarget& window)
 {
-    for (float radius = 0.003f;; radius *= 2.0f)
+    for (float radius = 0.0015f;; radius *= 2.0f)
     {
         setBlurRadius(radius);
         for (const ShaderUse& use : blurUses)

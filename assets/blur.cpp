@@ -37,19 +37,16 @@ void setBlurRadius(float radius)
     blurShader.setUniform("blur_radius", radius);
 }
 
-float blurRadius()
-{
-    return currentRadius;
-}
-
 int blurHalvings(float radius)
 {
-    // The shader's own mipmap level for this radius, rounded down.
+    // The shader's own mipmap level for this radius, to the nearest whole
+    // halving: the small target's pixels are then no wider than the gap
+    // between taps, and below level 0.5 the picture keeps its own pixels.
     float spacing = radius * shaderPictureWidth * 1.8f / std::sqrt(shaderTaps);
     if (!(spacing > 0.0f))
         return 0;
     float level = std::log2(spacing) - 0.5f;
-    return std::clamp(static_cast<int>(std::floor(level)), 0, maxBlurHalvings);
+    return std::clamp(static_cast<int>(std::floor(level + 0.5f)), 0, maxBlurHalvings);
 }
 
 void drawBlurred(sf::RenderTarget& target, const sf::Sprite& sprite)
@@ -61,30 +58,27 @@ void drawBlurred(sf::RenderTarget& target, const sf::Sprite& sprite)
         return;
     }
 
-    // A narrow blur, or a sprite without a texture: the shader at full size.
+    // A narrow blur, a sprite without a texture, or no small target to be
+    // had: the shader at full size.
     int halvings = blurHalvings(currentRadius);
     const sf::Texture* texture = sprite.getTexture();
     sf::IntRect rect = sprite.getTextureRect();
-    if (halvings == 0 || !texture || rect.width <= 0 || rect.height <= 0)
-    {
-        target.draw(sprite, sf::RenderStates(&blurShader));
-        return;
-    }
-
-    // Blur the sprite's picture, untinted and unblended, into a small target.
-    unsigned width = std::max(1u, static_cast<unsigned>(rect.width) >> halvings);
-    unsigned height = std::max(1u, static_cast<unsigned>(rect.height) >> halvings);
-    sf::RenderTexture* small = blurTarget(halvings, width, height);
+    bool reducible = halvings > 0 && texture && rect.width > 0 && rect.height > 0;
+    unsigned width = reducible ? std::max(1u, static_cast<unsigned>(rect.width) >> halvings) : 0;
+    unsigned height = reducible ? std::max(1u, static_cast<unsigned>(rect.height) >> halvings) : 0;
+    sf::RenderTexture* small = reducible ? blurTarget(halvings, width, height) : nullptr;
     if (!small)
     {
         target.draw(sprite, sf::RenderStates(&blurShader));
         return;
     }
+
+    // Blur the sprite's picture, untinted and unblended, into the small target;
+    // the unblended pass writes every pixel, so it needs no clearing first.
     sf::Sprite source(*texture, rect);
     source.setScale(static_cast<float>(width) / rect.width, static_cast<float>(height) / rect.height);
     sf::RenderStates copy(sf::BlendNone);
     copy.shader = &blurShader;
-    small->clear(sf::Color::Transparent);
     small->draw(source, copy);
     small->display();
 

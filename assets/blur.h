@@ -10,10 +10,9 @@
 // The blur's radius as a fraction of the picture's width, for the draws that
 // follow (0 leaves pictures untouched). Sets blurShader's "blur_radius".
 void setBlurRadius(float radius);
-float blurRadius();
 
 // How many times a picture is halved before it is blurred at this radius:
-// the tap spacing's mipmap level, whole, at most maxBlurHalvings.
+// the tap spacing's mipmap level to the nearest whole, at most maxBlurHalvings.
 const int maxBlurHalvings = 5;
 int blurHalvings(float radius);
 

@@ -234,7 +234,7 @@ TEST(Blur, AtReducedResolutionItDrawsWhatTheFullSizeBlurDraws)
     moved.setPosition(600, 380);
     moved.setScale(1.3f, 1.3f);
     moved.setColor(sf::Color(255, 255, 255, 160));
-    for (float radius : {0.006f, 0.02f, 0.05f, 0.1f})
+    for (float radius : {0.0035f, 0.006f, 0.02f, 0.05f, 0.1f})
         for (const sf::Sprite* sprite : {&still, &moved})
         {
             SCOPED_TRACE("radius " + std::to_string(radius));
@@ -260,9 +260,10 @@ TEST(Blur, HalvingsFollowTheTapSpacing)
     // Each doubling of the radius halves the picture once more, up to the limit.
     EXPECT_EQ(blurHalvings(0.0f), 0);
     EXPECT_EQ(blurHalvings(-1.0f), 0);
+    // Taps under two pixels apart: the blur stays full size.
     EXPECT_EQ(blurHalvings(0.003f), 0);
     int previous = 0;
-    for (float radius = 0.006f; radius < 0.1f; radius *= 2.0f)
+    for (float radius = 0.0035f; radius < 0.1f; radius *= 2.0f)
     {
         EXPECT_EQ(blurHalvings(radius), previous + 1) << radius;
         previous = blurHalvings(radius);
