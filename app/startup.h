@@ -15,8 +15,9 @@ void loadShowData();
 bool loadShowShaders();
 
 // Draws everything the scenes will draw once, out of sight, so that no
-// scene's first frame stalls (steps between start-up and the clock).
-void warmUpShow(sf::RenderTarget& window);
+// scene's first frame stalls (steps between start-up and the clock). The
+// window is left black, shown once.
+void warmUpShow(sf::RenderWindow& window);
 
 // Releases the records of both tween groups (the first step of shutdown).
 void releaseShowGroups();

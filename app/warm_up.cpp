@@ -38,8 +38,8 @@ const ShaderUse blurUses[] = {
     {&blurShader, "SF2.png", false},
 };
 
-// Warm-up draws are shrunk to a few pixels: what is compiled and uploaded
-// depends on the state and the texture, not on how much is covered.
+// Warm-up draws cover a few pixels: what is compiled and uploaded depends on
+// the state, the texture and the shape's size, not on how much is covered.
 const float warmUpScale = 1.0f / 32.0f;
 
 // Every character the show writes: printable ASCII and the Swedish letters.
@@ -52,20 +52,39 @@ sf::String showCharacters()
     return showString(bytes);
 }
 
-// Draws a sprite shrunk, with or without a shader, leaving its scale as it was.
-void drawSmall(sf::RenderTarget& target, sf::Sprite& sprite, sf::Shader* shader = nullptr)
+// How much of a full-size warm-up draw is left on the target.
+const float warmUpCorner = 8.0f;
+
+// Draws a sprite through the blur, a shader or plainly.
+void drawWith(sf::RenderTarget& target, const sf::Sprite& sprite, sf::Shader* shader)
 {
-    sf::Vector2f keptScale = sprite.getScale();
-    sprite.setScale(warmUpScale, warmUpScale);
     if (shader == &blurShader)
         drawBlurred(target, sprite);
     else
         target.draw(sprite, sf::RenderStates(shader));
+}
+
+// Draws a sprite twice, with or without a shader, leaving it as it was: shrunk
+// to a few pixels, and at full size with all but a corner off the target. The
+// driver builds its drawing code apart for small and for large shapes.
+void drawOutOfSight(sf::RenderTarget& target, sf::Sprite& sprite, sf::Shader* shader = nullptr)
+{
+    sf::Vector2f keptScale = sprite.getScale();
+    sprite.setScale(warmUpScale, warmUpScale);
+    drawWith(target, sprite, shader);
     sprite.setScale(keptScale);
+
+    sf::Sprite corner(sprite);
+    corner.setScale(1.0f, 1.0f);
+    corner.setRotation(0.0f);
+    corner.setOrigin(0.0f, 0.0f);
+    sf::Vector2f size = target.getView().getSize();
+    corner.setPosition(size.x - warmUpCorner, size.y - warmUpCorner);
+    drawWith(target, corner, shader);
 }
 
 // Blurs every picture the scenes blur, at every resolution the blur takes.
-// Only the stretched draw is shrunk; each reduced-size pass is drawn whole.
+// Only the stretched draw is kept out of sight; each reduced-size pass is drawn whole.
 void warmUpBlur(sf::RenderTarget& window)
 {
     for (float radius = 0.0015f;; radius *= 2.0f)
@@ -74,35 +93,46 @@ void warmUpBlur(sf::RenderTarget& window)
         for (const ShaderUse& use : blurUses)
         {
             sf::RenderTarget& target = use.offScreen ? static_cast<sf::RenderTarget&>(renderTexture) : window;
-            drawSmall(target, picture(use.file), use.shader);
+            drawOutOfSight(target, picture(use.file), use.shader);
         }
         // The scenes that blur the off-screen picture give it mipmaps first.
         renderTexture.display();
         renderTexture.generateMipmap();
-        drawSmall(window, renderTextureSprite, &blurShader);
+        drawOutOfSight(window, renderTextureSprite, &blurShader);
         if (blurHalvings(radius) == maxBlurHalvings)
             break;
     }
+    // With no radius the off-screen picture is drawn plainly, with its mipmaps
+    // and after a display has set them aside (they are kept, unused): each is
+    // a texture state of its own.
     setBlurRadius(0.0f);
+    drawOutOfSight(window, renderTextureSprite);
+    renderTexture.display();
+    drawOutOfSight(window, renderTextureSprite);
 }
 }
 
-void warmUpShow(sf::RenderTarget& window)
+void warmUpShow(sf::RenderWindow& window)
 {
-    // Every picture once, as the scenes first draw it.
+    // Every picture once on each target, as the scenes first draw it: the
+    // window's pixels are laid out unlike the off-screen target's, and the
+    // driver builds its drawing code for each layout.
     for (int i = 0; i < catalogueSize; ++i)
         if (sf::Sprite* sprite = catalogueSprite(i))
-            drawSmall(renderTexture, *sprite);
+        {
+            drawOutOfSight(renderTexture, *sprite);
+            drawOutOfSight(window, *sprite);
+        }
 
     // Each shader with the textures and targets the scenes use it with.
     rippleShader.setUniform("time", 0.0f);
     for (const ShaderUse& use : shaderUses)
     {
         sf::RenderTarget& target = use.offScreen ? static_cast<sf::RenderTarget&>(renderTexture) : window;
-        drawSmall(target, picture(use.file), use.shader);
+        drawOutOfSight(target, picture(use.file), use.shader);
     }
     renderTexture.display();
-    drawSmall(window, renderTextureSprite);
+    drawOutOfSight(window, renderTextureSprite);
     warmUpBlur(window);
 
     // Every glyph the show writes, at every size it writes them.
@@ -114,8 +144,12 @@ void warmUpShow(sf::RenderTarget& window)
         window.draw(text);
     }
 
-    // Leave both targets black; the first frame draws over them.
+    // Leave both targets black; the first frame draws over them. The window
+    // is shown once, black: its first showing sets up the way to the screen,
+    // which costs more than a whole frame.
     renderTexture.clear(sf::Color::Black);
     renderTexture.display();
+    window.clear(sf::Color::Black);
+    window.display();
     window.clear(sf::Color::Black);
 }

@@ -2,11 +2,14 @@
 // decoded on two threads land in their own sprites with their messages in
 // order, a skipped clear overlay changes no pixel, and the mipmapped blur is
 // smooth where a few taps without mipmaps would be grainy, and a blur drawn
-// at reduced resolution is the picture the full-size blur draws.
+// at reduced resolution is the picture the full-size blur draws, and the
+// warm-up leaves nothing behind that a scene could see.
 #include "support/show_test.h"
 
+#include "app/startup.h"
 #include "assets/blur.h"
 #include "assets/catalogue.h"
+#include "assets/render_target.h"
 #include "assets/shaders.h"
 #include "scenes/scene.h"
 
@@ -269,4 +272,71 @@ TEST(Blur, HalvingsFollowTheTapSpacing)
         previous = blurHalvings(radius);
     }
     EXPECT_EQ(blurHalvings(10.0f), maxBlurHalvings);
+}
+
+namespace
+{
+// What a scene may rely on in a sprite it did not set itself.
+struct SpriteState
+{
+    sf::Vector2f position, scale, origin;
+    float rotation;
+    sf::Color color;
+    sf::IntRect rect;
+};
+
+SpriteState stateOf(const sf::Sprite& sprite)
+{
+    return {sprite.getPosition(), sprite.getScale(), sprite.getOrigin(), sprite.getRotation(), sprite.getColor(),
+            sprite.getTextureRect()};
+}
+
+bool operator==(const SpriteState& a, const SpriteState& b)
+{
+    return a.position == b.position && a.scale == b.scale && a.origin == b.origin && a.rotation == b.rotation &&
+           a.color == b.color && a.rect == b.rect;
+}
+
+// The largest channel value of an image, alpha left out.
+int brightest(const sf::Image& image)
+{
+    const sf::Uint8* p = image.getPixelsPtr();
+    int most = 0;
+    for (std::size_t i = 0; i < std::size_t(image.getSize().x) * image.getSize().y * 4; ++i)
+        if (i % 4 != 3)
+            most = std::max(most, int(p[i]));
+    return most;
+}
+}
+
+TEST(WarmUp, LeavesEveryPictureAsItWasAndBothTargetsBlack)
+{
+    loadShowForTest();
+    sf::RenderWindow window;
+    openShowWindow(window);
+
+    // A sprite placed, turned and faded as a scene leaves it.
+    sf::Sprite& placed = picture("S5-2.png");
+    placed.setPosition(40.0f, -12.0f);
+    placed.setScale(1.25f, 0.5f);
+    placed.setRotation(7.0f);
+    placed.setColor(sf::Color(255, 255, 255, 90));
+
+    std::vector<SpriteState> before;
+    for (int i = 0; i < catalogueSize; ++i)
+        before.push_back(catalogueSprite(i) ? stateOf(*catalogueSprite(i)) : SpriteState{});
+    SpriteState offScreenBefore = stateOf(renderTextureSprite);
+
+    warmUpShow(window);
+
+    for (int i = 0; i < catalogueSize; ++i)
+        EXPECT_TRUE(!catalogueSprite(i) || stateOf(*catalogueSprite(i)) == before[i]) << catalogueFile(i);
+    EXPECT_TRUE(stateOf(renderTextureSprite) == offScreenBefore);
+
+    // Nothing drawn while warming up is left on either target.
+    EXPECT_EQ(brightest(renderTexture.getTexture().copyToImage()), 0);
+    sf::Texture windowPicture;
+    ASSERT_TRUE(windowPicture.create(1280, 720));
+    windowPicture.update(window);
+    EXPECT_EQ(brightest(windowPicture.copyToImage()), 0);
 }
