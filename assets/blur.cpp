@@ -35,6 +35,7 @@ void setBlurRadius(float radius)
 {
     currentRadius = radius;
     blurShader.setUniform("blur_radius", radius);
+    narrowBlurShader.setUniform("blur_radius", radius);
 }
 
 int blurHalvings(float radius)
@@ -59,8 +60,10 @@ void drawBlurred(sf::RenderTarget& target, const sf::Sprite& sprite)
     }
 
     // A narrow blur, a sprite without a texture, or no small target to be
-    // had: the shader at full size.
+    // had: the shader at full size, with half the taps for a narrow radius.
     int halvings = blurHalvings(currentRadius);
+    bool narrow = halvings == 0 && narrowBlurShader.getNativeHandle() != 0;
+    sf::RenderStates fullSize(narrow ? &narrowBlurShader : &blurShader);
     const sf::Texture* texture = sprite.getTexture();
     sf::IntRect rect = sprite.getTextureRect();
     bool reducible = halvings > 0 && texture && rect.width > 0 && rect.height > 0;
@@ -69,7 +72,7 @@ void drawBlurred(sf::RenderTarget& target, const sf::Sprite& sprite)
     sf::RenderTexture* small = reducible ? blurTarget(halvings, width, height) : nullptr;
     if (!small)
     {
-        target.draw(sprite, sf::RenderStates(&blurShader));
+        target.draw(sprite, fullSize);
         return;
     }
 

@@ -30,6 +30,7 @@ const DisplayCheck displayCheck;
 
 sf::Shader heatShader;
 sf::Shader blurShader;
+sf::Shader narrowBlurShader;
 sf::Shader rippleShader;
 sf::Shader shockwaveShader;
 sf::Shader pixelationShader;

@@ -4,6 +4,8 @@
 #include <SFML/System/Err.hpp>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 namespace
 {
@@ -22,6 +24,33 @@ bool loadShaderFiles(sf::Shader& shader, const char* vertexFile, const char* fra
         }
     }
     return shader.loadFromFile(vertexFile, fragmentFile);
+}
+
+// A file's whole text, or nothing when it cannot be read.
+std::string fileText(const char* file)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return in ? text.str() : std::string();
+}
+
+// The blur's source with NARROW_BLUR defined, loaded only when the blur itself
+// loaded, and quietly: the blur has already said what is wrong with its file.
+void loadNarrowBlur()
+{
+    if (blurShader.getNativeHandle() == 0)
+        return;
+    std::string vertex = fileText("vertex_shader.vs.txt");
+    std::string fragment = fileText("blur_shader.fs.txt");
+    if (vertex.empty() || fragment.empty())
+        return;
+    std::ostringstream discarded;
+    std::streambuf* messages = sf::err().rdbuf(discarded.rdbuf());
+    narrowBlurShader.loadFromMemory(vertex, "#define NARROW_BLUR\n" + fragment);
+    sf::err().rdbuf(messages);
+    narrowBlurShader.setUniform("texture", sf::Shader::CurrentTexture);
+    narrowBlurShader.setUniform("blur_radius", 0.0f);
 }
 }
 
@@ -47,6 +76,7 @@ bool loadShaders()
     loadShaderFiles(blurShader, "vertex_shader.vs.txt", "blur_shader.fs.txt");
     blurShader.setUniform("texture", sf::Shader::CurrentTexture);
     blurShader.setUniform("blur_radius", 0.0f);
+    loadNarrowBlur();
 
     // Water ripple, driven by time.
     loadShaderFiles(rippleShader, "vertex_shader.vs.txt", "ripple_shader.fs.txt");

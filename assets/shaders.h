@@ -5,6 +5,7 @@
 
 extern sf::Shader heatShader;
 extern sf::Shader blurShader;
+extern sf::Shader narrowBlurShader; // the blur's source built for narrow radii
 extern sf::Shader rippleShader;
 extern sf::Shader shockwaveShader;
 extern sf::Shader pixelationShader;

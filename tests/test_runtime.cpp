@@ -100,7 +100,8 @@ TEST(Shaders, AllCompileAndTakeTheirUniformsWithoutAComplaint)
     loadDistortionTexture();
     StreamCapture err(sf::err());
     ASSERT_TRUE(loadShaders());
-    for (sf::Shader* shader : {&heatShader, &blurShader, &rippleShader, &shockwaveShader, &pixelationShader})
+    for (sf::Shader* shader :
+         {&heatShader, &blurShader, &narrowBlurShader, &rippleShader, &shockwaveShader, &pixelationShader})
         EXPECT_NE(shader->getNativeHandle(), 0u);
 
     // The uniforms the scenes change.

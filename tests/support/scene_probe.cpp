@@ -62,7 +62,7 @@ void usePlainShaders()
         "    float keep = step(-1.0e30, blur_radius + time);\n"
         "    gl_FragColor = gl_Color * texture2D(texture, gl_TexCoord[0].xy) * keep;\n"
         "}\n";
-    for (sf::Shader* shader : {&blurShader, &rippleShader})
+    for (sf::Shader* shader : {&blurShader, &narrowBlurShader, &rippleShader})
     {
         if (!shader->loadFromMemory(plain, sf::Shader::Fragment))
             throw std::runtime_error("the plain shader did not compile");
