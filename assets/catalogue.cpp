@@ -58,6 +58,7 @@ const CatalogueEntry catalogue[catalogueSize] = {
 };
 
 sf::Sprite* catalogueSprites[catalogueSize] = {};
+bool catalogueOpaque[catalogueSize] = {};
 
 // The pictures the blur samples directly: with mipmaps a wide blur reads
 // coarse levels and needs only a few taps.
@@ -94,6 +95,19 @@ bool decodePicture(const std::string& file, sf::Image& image)
     return pictureSizeAcceptable(file) && image.loadFromFile(file);
 }
 
+// Whether no pixel of an image lets anything through.
+bool everyPixelOpaque(const sf::Image& image)
+{
+    const sf::Uint8* pixels = image.getPixelsPtr();
+    std::size_t bytes = std::size_t(image.getSize().x) * image.getSize().y * 4;
+    if (!pixels || bytes == 0)
+        return false;
+    for (std::size_t alpha = 3; alpha < bytes; alpha += 4)
+        if (pixels[alpha] != 255)
+            return false;
+    return true;
+}
+
 // Uploads decoded pixels into a new heap sprite, or returns null.
 sf::Sprite* makeSprite(const sf::Image& image, const std::string& file, float originX, float originY, float posX,
                        float posY)
@@ -124,6 +138,7 @@ struct DecodeQueue
 {
     sf::Image images[catalogueSize];
     bool decoded[catalogueSize] = {};
+    bool opaque[catalogueSize] = {};
     bool done[catalogueSize] = {};
     std::atomic<int> next{0};
     int uploaded = 0; // pictures already made into textures
@@ -142,8 +157,10 @@ bool decodeNextPicture(DecodeQueue& queue)
     if (i >= catalogueSize)
         return false;
     bool decoded = decodePicture(catalogue[i].file, queue.images[i]);
+    bool opaque = decoded && everyPixelOpaque(queue.images[i]);
     std::lock_guard<std::mutex> hold(queue.lock);
     queue.decoded[i] = decoded;
+    queue.opaque[i] = opaque;
     queue.done[i] = true;
     queue.finished.notify_all();
     return true;
@@ -215,6 +232,7 @@ void loadCatalogue()
         catalogueSprites[i] = queue.decoded[i] ? makeSprite(queue.images[i], entry.file, entry.originX,
                                                             entry.originY, entry.posX, entry.posY)
                                                : nullptr;
+        catalogueOpaque[i] = catalogueSprites[i] && queue.opaque[i];
         // The pixels are on the texture now; free them as we go.
         queue.images[i] = sf::Image();
         std::lock_guard<std::mutex> hold(queue.lock);
@@ -240,6 +258,14 @@ const char* catalogueFile(int i)
 sf::Sprite* catalogueSprite(int i)
 {
     return catalogueSprites[i];
+}
+
+bool pictureOpaque(const char* file)
+{
+    for (int i = 0; i < catalogueSize; ++i)
+        if (std::strcmp(catalogue[i].file, file) == 0)
+            return catalogueOpaque[i];
+    return false;
 }
 
 sf::Sprite& picture(const char* file)

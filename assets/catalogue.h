@@ -20,6 +20,10 @@ const char* catalogueFile(int i);
 // The sprite of a catalogue entry, null when its file failed to load.
 sf::Sprite* catalogueSprite(int i);
 
+// Whether every pixel of the picture with this file name is opaque; false
+// for one that failed to load.
+bool pictureOpaque(const char* file);
+
 // The sprite of the picture with this file name. A picture that failed to
 // load (or was never loaded) gives a blank sprite without a texture, which
 // draws nothing, so a missing file never breaks a scene.

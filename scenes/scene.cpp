@@ -1,6 +1,8 @@
 // The scene contract's shared values, the dispatch table and the fades.
 #include "scenes/scene.h"
 
+#include "assets/catalogue.h"
+
 #include <algorithm>
 
 float frameDelta = 0.0f;
@@ -39,4 +41,21 @@ float fadeOutAlpha(float timer, float length)
 {
     double alpha = static_cast<double>(timer) * 255.0 / length;
     return static_cast<float>(std::min(alpha, 255.0));
+}
+
+bool coversTarget(const sf::Sprite& sprite, const sf::RenderTarget& target)
+{
+    const sf::View& view = target.getView();
+    if (sprite.getColor().a != 255 || sprite.getRotation() != 0.0f || view.getRotation() != 0.0f)
+        return false;
+    sf::FloatRect covered = sprite.getGlobalBounds();
+    sf::Vector2f size = view.getSize();
+    sf::Vector2f topLeft = view.getCenter() - size / 2.0f;
+    return covered.left <= topLeft.x && covered.top <= topLeft.y &&
+           covered.left + covered.width >= topLeft.x + size.x && covered.top + covered.height >= topLeft.y + size.y;
+}
+
+bool hidesTarget(const char* file, const sf::RenderTarget& target)
+{
+    return pictureOpaque(file) && coversTarget(picture(file), target);
 }

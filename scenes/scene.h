@@ -67,3 +67,12 @@ inline void drawOverlay(sf::RenderTarget& target, const sf::Sprite& overlay)
     if (overlay.getColor().a != 0)
         target.draw(overlay, sf::RenderStates::Default);
 }
+
+// Whether a sprite, drawn now, would cover the target's whole view at full
+// strength and unturned.
+bool coversTarget(const sf::Sprite& sprite, const sf::RenderTarget& target);
+
+// Whether the picture with this file name, drawn now, would hide everything
+// drawn before it on the target: opaque in every pixel and covering it.
+// What it hides need not be drawn.
+bool hidesTarget(const char* file, const sf::RenderTarget& target);

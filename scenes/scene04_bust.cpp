@@ -123,17 +123,21 @@ int runScene4(sf::RenderTarget& target)
     }
     updateTweenGroup(stampGroup);
 
-    // The backdrop as scene 3 left it, through the blur.
-    renderTexture.draw(picture("S2-1.png"), sf::RenderStates::Default);
-    renderTexture.draw(picture("S2-2.png"), sf::RenderStates::Default);
-    renderTexture.display();
-    renderTexture.generateMipmap(); // the blur reads coarse levels for a wide radius
-    drawBlurred(target, renderTextureSprite);
+    // The backdrop as scene 3 left it, through the blur, until the canvas
+    // has faded in over it and hides it.
+    sf::Sprite& canvas = picture("S3-1.png");
+    setSpriteAlpha(canvas, canvasAlpha);
+    if (!hidesTarget("S3-1.png", target))
+    {
+        renderTexture.draw(picture("S2-1.png"), sf::RenderStates::Default);
+        renderTexture.draw(picture("S2-2.png"), sf::RenderStates::Default);
+        renderTexture.display();
+        renderTexture.generateMipmap(); // the blur reads coarse levels for a wide radius
+        drawBlurred(target, renderTextureSprite);
+    }
 
     // The canvas, the sharp stamps above it, then skin, hair and clothes,
     // and the frame on top of everything. No overlay in this scene.
-    sf::Sprite& canvas = picture("S3-1.png");
-    setSpriteAlpha(canvas, canvasAlpha);
     drawOverlay(target, canvas);
     drawTweenGroup(stampGroup, target);
     sf::Sprite& skin = picture("S3-2.png");

@@ -163,10 +163,13 @@ int runScene9(sf::RenderTarget& target)
     setBlurRadius(static_cast<float>(blurAmount / 85.0));
 
     // The blurred back picture, the front one through renderTexture over it.
-    drawBlurred(target, picture("SF2.png"));
+    // Until the front one starts to fade it hides the back one, which is
+    // then not drawn.
+    setSpriteAlpha(renderTextureSprite, pictureAlpha);
+    if (!hidesTarget("SF1.png", renderTexture) || !coversTarget(renderTextureSprite, target))
+        drawBlurred(target, picture("SF2.png"));
     renderTexture.draw(picture("SF1.png"), sf::RenderStates::Default);
     renderTexture.display();
-    setSpriteAlpha(renderTextureSprite, pictureAlpha);
     target.draw(renderTextureSprite, sf::RenderStates::Default);
 
     // The glints, then the black overlay.

@@ -1,6 +1,7 @@
 // The show's fast paths give the pictures the slow ones would: pictures
 // decoded on two threads land in their own sprites with their messages in
-// order, a skipped clear overlay changes no pixel, and the mipmapped blur is
+// order, a skipped clear overlay changes no pixel, nor does skipping what an
+// opaque picture hides, and the mipmapped blur is
 // smooth where a few taps without mipmaps would be grainy, and a blur drawn
 // at reduced resolution is the picture the full-size blur draws, and the
 // warm-up leaves nothing behind that a scene could see.
@@ -122,6 +123,56 @@ TEST(Overlays, AClearOverlayIsSkippedWithoutChangingAPixelAndAFaintOneIsDrawn)
     sf::Image darkened = target.getTexture().copyToImage();
     EXPECT_LT(meanColor(darkened, 0, 0, 1280, 720).r + 10, meanColor(skipped, 0, 0, 1280, 720).r);
     setSpriteAlpha(black, 0.0f);
+}
+
+TEST(Overlays, AnOpaquePictureAtFullStrengthHidesWhatIsUnderItAndNothingElseDoes)
+{
+    loadShowForTest();
+    sf::RenderTexture& target = testTarget();
+    EXPECT_TRUE(pictureOpaque("S3-1.png"));
+    EXPECT_FALSE(pictureOpaque("S3-2.png")); // a layer with clear parts
+    EXPECT_FALSE(pictureOpaque("no-such-picture.png"));
+
+    // The canvas as the bust scene draws it once it has faded in...
+    sf::Sprite& canvas = picture("S3-1.png");
+    sf::Sprite& layer = picture("S3-2.png");
+    const sf::Color canvasColor = canvas.getColor(), layerColor = layer.getColor();
+    setSpriteAlpha(canvas, 255.0f);
+    EXPECT_TRUE(hidesTarget("S3-1.png", target));
+
+    // ...and anything short of that.
+    setSpriteAlpha(canvas, 254.0f);
+    EXPECT_FALSE(hidesTarget("S3-1.png", target));
+    setSpriteAlpha(canvas, 255.0f);
+    canvas.setPosition(1.0f, 0.0f);
+    EXPECT_FALSE(hidesTarget("S3-1.png", target));
+    canvas.setPosition(0.0f, 0.0f);
+    canvas.setScale(0.99f, 0.99f);
+    EXPECT_FALSE(hidesTarget("S3-1.png", target));
+    canvas.setScale(1.0f, 1.0f);
+    canvas.setRotation(1.0f);
+    EXPECT_FALSE(hidesTarget("S3-1.png", target));
+    canvas.setRotation(0.0f);
+    setSpriteAlpha(layer, 255.0f);
+    EXPECT_FALSE(hidesTarget("S3-2.png", target));
+    layer.setColor(layerColor);
+
+    // Where it hides the target, what was under it leaves no trace.
+    auto drawn = [&](bool withBackdrop) {
+        target.clear(sf::Color::Black);
+        if (withBackdrop)
+        {
+            target.draw(picture("S2-1.png"));
+            target.draw(picture("S2-2.png"));
+        }
+        target.draw(canvas);
+        target.display();
+        return target.getTexture().copyToImage();
+    };
+    sf::Image over = drawn(true);
+    sf::Image alone = drawn(false);
+    EXPECT_EQ(std::memcmp(over.getPixelsPtr(), alone.getPixelsPtr(), 1280 * 720 * 4), 0);
+    canvas.setColor(canvasColor);
 }
 
 TEST(Blur, AWideBlurOverMipmapsIsASmoothRampAndWithoutThemIsGrainy)
