@@ -8,7 +8,8 @@
 #include <SFML/Graphics/Sprite.hpp>
 
 // The blur's radius as a fraction of the picture's width, for the draws that
-// follow (0 leaves pictures untouched). Sets blurShader's "blur_radius".
+// follow (0 leaves pictures untouched). Sets "blur_radius" in both the blur
+// and the narrow blur.
 void setBlurRadius(float radius);
 
 // How many times a picture is halved before it is blurred at this radius:
