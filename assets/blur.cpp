@@ -1,5 +1,5 @@
-// The reduced-resolution blur. The blur's taps read a mipmap level as coarse
-// as the gap between them, so its result holds no detail finer than that
+// The reduced-resolution blur. The blur's taps read the mipmap level nearest
+// to the gap between them, so its result holds no detail finer than that
 // level: drawing it at that level's resolution and stretching it with
 // bilinear filtering gives the same picture for far fewer fragments.
 #include "assets/blur.h"
@@ -40,14 +40,20 @@ void setBlurRadius(float radius)
 
 int blurHalvings(float radius)
 {
-    // The shader's own mipmap level for this radius, to the nearest whole
-    // halving: the small target's pixels are then no wider than the gap
-    // between taps, and below level 0.5 the picture keeps its own pixels.
+    // The shader's own mipmap level for this radius, worked out as it does:
+    // the small target's pixels are then no wider than the gap between taps,
+    // and below level 1 the picture keeps its own pixels.
     float spacing = radius * shaderPictureWidth * 1.8f / std::sqrt(shaderTaps);
     if (!(spacing > 0.0f))
         return 0;
-    float level = std::log2(spacing) - 0.5f;
-    return std::clamp(static_cast<int>(std::floor(level + 0.5f)), 0, maxBlurHalvings);
+    return std::clamp(static_cast<int>(std::floor(std::log2(spacing))), 0, maxBlurHalvings);
+}
+
+void generateBlurLevels(sf::RenderTexture& target)
+{
+    // Only a blur wide enough to be halved reads the coarse levels.
+    if (blurHalvings(currentRadius) > 0)
+        target.generateMipmap();
 }
 
 void drawBlurred(sf::RenderTarget& target, const sf::Sprite& sprite)

@@ -21,6 +21,10 @@ int blurHalvings(float radius);
 // each sized on its first use.
 extern sf::RenderTexture blurTargets[maxBlurHalvings + 1];
 
+// Builds the target's mipmaps after its display() when the blur at the
+// current radius reads them; a narrow blur reads only the picture itself.
+void generateBlurLevels(sf::RenderTexture& target);
+
 // Draws a sprite through the blur at the current radius, with the sprite's
 // own transform and colour, blended as a plain draw is.
 void drawBlurred(sf::RenderTarget& target, const sf::Sprite& sprite);

@@ -124,7 +124,7 @@ int runScene1(sf::RenderTarget& target)
     setSpriteAlpha(logo, logoAlpha);
     renderTexture.draw(sharedText, sf::RenderStates::Default);
     renderTexture.display();
-    renderTexture.generateMipmap(); // the blur reads coarse levels for a wide radius
+    generateBlurLevels(renderTexture); // a wide blur reads coarse levels
 
     // The blurred picture, the sharp title above it, the overlay on top.
     drawBlurred(target, renderTextureSprite);

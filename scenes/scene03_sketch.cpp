@@ -160,7 +160,7 @@ int runScene3(sf::RenderTarget& target)
     renderTexture.draw(picture("S2-1.png"), sf::RenderStates::Default);
     renderTexture.draw(light, sf::RenderStates::Default);
     renderTexture.display();
-    renderTexture.generateMipmap(); // the blur reads coarse levels for a wide radius
+    generateBlurLevels(renderTexture); // a wide blur reads coarse levels
     drawBlurred(target, renderTextureSprite);
     drawTweenGroup(stampGroup, target);
     sf::Sprite& black = picture("black.png");

@@ -132,7 +132,7 @@ int runScene4(sf::RenderTarget& target)
         renderTexture.draw(picture("S2-1.png"), sf::RenderStates::Default);
         renderTexture.draw(picture("S2-2.png"), sf::RenderStates::Default);
         renderTexture.display();
-        renderTexture.generateMipmap(); // the blur reads coarse levels for a wide radius
+        generateBlurLevels(renderTexture); // a wide blur reads coarse levels
         drawBlurred(target, renderTextureSprite);
     }
 

@@ -130,7 +130,7 @@ int runScene5(sf::RenderTarget& target)
     renderTexture.draw(picture("S3-1.png"), sf::RenderStates(&rippleShader));
     renderTexture.draw(picture("title3.png"), sf::RenderStates::Default);
     renderTexture.display();
-    renderTexture.generateMipmap(); // the blur reads coarse levels for a wide radius
+    generateBlurLevels(renderTexture); // a wide blur reads coarse levels
     drawBlurred(target, renderTextureSprite);
 
     // The poem stays sharp, under the black overlay.

@@ -132,7 +132,7 @@ int runScene7(sf::RenderTarget& target)
     renderTexture.draw(picture("S2-1.png"), sf::RenderStates(&rippleShader));
     renderTexture.draw(picture("S1-2.png"), sf::RenderStates::Default);
     renderTexture.display();
-    renderTexture.generateMipmap(); // the blur reads coarse levels for a wide radius
+    generateBlurLevels(renderTexture); // a wide blur reads coarse levels
     drawBlurred(target, renderTextureSprite);
 
     // The poem stays sharp, under the black overlay.
