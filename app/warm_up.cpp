@@ -95,9 +95,10 @@ void warmUpBlur(sf::RenderTarget& window)
             sf::RenderTarget& target = use.offScreen ? static_cast<sf::RenderTarget&>(renderTexture) : window;
             drawOutOfSight(target, picture(use.file), use.shader);
         }
-        // The scenes that blur the off-screen picture give it mipmaps first.
+        // The scenes that blur the off-screen picture build its coarse levels
+        // first when the blur reads them; a narrow blur reads it without.
         renderTexture.display();
-        renderTexture.generateMipmap();
+        generateBlurLevels(renderTexture);
         drawOutOfSight(window, renderTextureSprite, &blurShader);
         if (blurHalvings(radius) == maxBlurHalvings)
             break;
@@ -114,6 +115,13 @@ void warmUpBlur(sf::RenderTarget& window)
 
 void warmUpShow(sf::RenderWindow& window)
 {
+    // Once built, the off-screen picture's coarse levels stay allocated, and
+    // the driver's code for reading the picture differs with and without
+    // them: build them first, as they will be for the whole show.
+    renderTexture.clear();
+    renderTexture.display();
+    renderTexture.generateMipmap();
+
     // Every picture once on each target, as the scenes first draw it: the
     // window's pixels are laid out unlike the off-screen target's, and the
     // driver builds its drawing code for each layout.
