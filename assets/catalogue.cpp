@@ -6,6 +6,7 @@
 #include <SFML/Graphics/Texture.hpp>
 #include <SFML/System/Err.hpp>
 
+#include <algorithm>
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
@@ -14,6 +15,7 @@
 #include <mutex>
 #include <streambuf>
 #include <thread>
+#include <vector>
 
 namespace
 {
@@ -59,10 +61,23 @@ const CatalogueEntry catalogue[catalogueSize] = {
 
 sf::Sprite* catalogueSprites[catalogueSize] = {};
 bool catalogueOpaque[catalogueSize] = {};
+std::vector<sf::IntRect> catalogueParts[catalogueSize]; // empty: drawn whole
 
 // The pictures the blur samples directly: with mipmaps a wide blur reads
 // coarse levels and needs only a few taps.
 const char* const blurredPictures[] = {"S1-1.png", "S5-2.png", "SF2.png"};
+
+bool blurredPicture(const std::string& file)
+{
+    return std::find(std::begin(blurredPictures), std::end(blurredPictures), file) != std::end(blurredPictures);
+}
+
+// Pictures are cut into blocks of this side to find their clear parts.
+const int partBlock = 32;
+
+// Below this share of the picture, drawing only its visible parts pays for
+// the extra triangles.
+const double sparseShare = 0.85;
 
 // Stands in for a picture that failed to load: without a texture it draws nothing.
 sf::Sprite blankSprite;
@@ -108,6 +123,47 @@ bool everyPixelOpaque(const sf::Image& image)
     return true;
 }
 
+// Whether any pixel in the rectangle [x0, x1) x [y0, y1), clipped to the
+// image, lets some colour through.
+bool anyColour(const sf::Image& image, int x0, int y0, int x1, int y1)
+{
+    int width = static_cast<int>(image.getSize().x), height = static_cast<int>(image.getSize().y);
+    const sf::Uint8* pixels = image.getPixelsPtr();
+    for (int y = std::max(y0, 0); y < std::min(y1, height); ++y)
+        for (int x = std::max(x0, 0); x < std::min(x1, width); ++x)
+            if (pixels[(std::size_t(y) * width + x) * 4 + 3] != 0)
+                return true;
+    return false;
+}
+
+// The picture's visible parts: runs of blocks along each row of blocks that
+// hold a pixel with some colour, or one within a pixel of them (a smoothed
+// draw reads a texel's neighbours). Nothing when they are most of it.
+std::vector<sf::IntRect> visibleParts(const sf::Image& image)
+{
+    std::vector<sf::IntRect> parts;
+    int width = static_cast<int>(image.getSize().x), height = static_cast<int>(image.getSize().y);
+    long long covered = 0;
+    for (int top = 0; top < height; top += partBlock)
+    {
+        int bottom = std::min(top + partBlock, height);
+        for (int left = 0; left < width; left += partBlock)
+        {
+            int right = std::min(left + partBlock, width);
+            if (!anyColour(image, left - 1, top - 1, right + 1, bottom + 1))
+                continue;
+            if (!parts.empty() && parts.back().top == top && parts.back().left + parts.back().width == left)
+                parts.back().width = right - parts.back().left;
+            else
+                parts.emplace_back(left, top, right - left, bottom - top);
+            covered += (right - left) * (bottom - top);
+        }
+    }
+    if (covered >= sparseShare * width * height)
+        parts.clear();
+    return parts;
+}
+
 // Uploads decoded pixels into a new heap sprite, or returns null.
 sf::Sprite* makeSprite(const sf::Image& image, const std::string& file, float originX, float originY, float posX,
                        float posY)
@@ -121,9 +177,8 @@ sf::Sprite* makeSprite(const sf::Image& image, const std::string& file, float or
 
     // Pictures are scaled, rotated and blurred: smooth them so they do not alias.
     texture->setSmooth(true);
-    for (const char* blurred : blurredPictures)
-        if (file == blurred)
-            texture->generateMipmap();
+    if (blurredPicture(file))
+        texture->generateMipmap();
 
     sf::Sprite* sprite = new sf::Sprite;
     sprite->setTexture(*texture, false);
@@ -139,6 +194,7 @@ struct DecodeQueue
     sf::Image images[catalogueSize];
     bool decoded[catalogueSize] = {};
     bool opaque[catalogueSize] = {};
+    std::vector<sf::IntRect> parts[catalogueSize];
     bool done[catalogueSize] = {};
     std::atomic<int> next{0};
     int uploaded = 0; // pictures already made into textures
@@ -158,9 +214,14 @@ bool decodeNextPicture(DecodeQueue& queue)
         return false;
     bool decoded = decodePicture(catalogue[i].file, queue.images[i]);
     bool opaque = decoded && everyPixelOpaque(queue.images[i]);
+    // A mipmapped picture drawn small reads far beyond a texel's neighbours.
+    std::vector<sf::IntRect> parts;
+    if (decoded && !opaque && !blurredPicture(catalogue[i].file))
+        parts = visibleParts(queue.images[i]);
     std::lock_guard<std::mutex> hold(queue.lock);
     queue.decoded[i] = decoded;
     queue.opaque[i] = opaque;
+    queue.parts[i] = std::move(parts);
     queue.done[i] = true;
     queue.finished.notify_all();
     return true;
@@ -233,6 +294,8 @@ void loadCatalogue()
                                                             entry.originY, entry.posX, entry.posY)
                                                : nullptr;
         catalogueOpaque[i] = catalogueSprites[i] && queue.opaque[i];
+        if (catalogueSprites[i])
+            catalogueParts[i] = std::move(queue.parts[i]);
         // The pixels are on the texture now; free them as we go.
         queue.images[i] = sf::Image();
         std::lock_guard<std::mutex> hold(queue.lock);
@@ -266,6 +329,16 @@ bool pictureOpaque(const char* file)
         if (std::strcmp(catalogue[i].file, file) == 0)
             return catalogueOpaque[i];
     return false;
+}
+
+const std::vector<sf::IntRect>* pictureVisibleParts(const sf::Texture* texture)
+{
+    if (!texture)
+        return nullptr;
+    for (int i = 0; i < catalogueSize; ++i)
+        if (catalogueSprites[i] && catalogueSprites[i]->getTexture() == texture)
+            return catalogueParts[i].empty() ? nullptr : &catalogueParts[i];
+    return nullptr;
 }
 
 sf::Sprite& picture(const char* file)

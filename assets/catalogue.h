@@ -2,7 +2,9 @@
 // The pictures of the show: 28 sprites loaded at start-up, each with a
 // texture of its own, named by their file names and never released.
 #include <SFML/Graphics/Sprite.hpp>
+#include <SFML/Graphics/Rect.hpp>
 #include <string>
+#include <vector>
 
 const int catalogueSize = 28;
 
@@ -23,6 +25,12 @@ sf::Sprite* catalogueSprite(int i);
 // Whether every pixel of the picture with this file name is opaque; false
 // for one that failed to load.
 bool pictureOpaque(const char* file);
+
+// The parts of a catalogue picture worth drawing: rectangles of its pixels
+// that together hold every pixel with some colour and every pixel a smoothed
+// draw reads beside them. Null when the picture is best drawn whole (mostly
+// visible, mipmapped, or not a catalogue picture).
+const std::vector<sf::IntRect>* pictureVisibleParts(const sf::Texture* texture);
 
 // The sprite of the picture with this file name. A picture that failed to
 // load (or was never loaded) gives a blank sprite without a texture, which

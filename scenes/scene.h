@@ -59,13 +59,18 @@ inline void setSpriteAlpha(sf::Sprite& sprite, float alpha)
     sprite.setColor(sf::Color(255, 255, 255, alphaByte(alpha)));
 }
 
+// Draws a picture's sprite plainly, as target.draw(sprite) does; a picture
+// that is only moved is drawn in the parts that hold some colour, since
+// blending a clear pixel leaves the pixel under it as it was.
+void drawPicture(sf::RenderTarget& target, const sf::Sprite& sprite);
+
 // Draws a full-screen overlay or fading layer, or nothing when it is fully
 // transparent: a clear one would leave every pixel as it was, at the cost of
 // a whole screen of blending.
 inline void drawOverlay(sf::RenderTarget& target, const sf::Sprite& overlay)
 {
     if (overlay.getColor().a != 0)
-        target.draw(overlay, sf::RenderStates::Default);
+        drawPicture(target, overlay);
 }
 
 // Whether a sprite, drawn now, would cover the target's whole view at full

@@ -117,8 +117,8 @@ int runScene1(sf::RenderTarget& target)
     middleLayer.setPosition(layerX, 0.0f);
     setBlurRadius(blurTime / 100.0f);
     renderTexture.draw(picture("title1.png"), sf::RenderStates::Default);
-    renderTexture.draw(middleLayer, sf::RenderStates::Default);
-    renderTexture.draw(picture("title3.png"), sf::RenderStates::Default);
+    drawPicture(renderTexture, middleLayer);
+    drawPicture(renderTexture, picture("title3.png"));
     sharedText.setFillColor(sf::Color(0, 0, 0, alphaByte(textAlpha)));
     sf::Sprite& logo = picture("ostralis.png");
     setSpriteAlpha(logo, logoAlpha);

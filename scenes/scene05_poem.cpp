@@ -128,7 +128,7 @@ int runScene5(sf::RenderTarget& target)
 
     // The rippled picture with its unrippled title, blurred as a whole.
     renderTexture.draw(picture("S3-1.png"), sf::RenderStates(&rippleShader));
-    renderTexture.draw(picture("title3.png"), sf::RenderStates::Default);
+    drawPicture(renderTexture, picture("title3.png"));
     renderTexture.display();
     generateBlurLevels(renderTexture); // a wide blur reads coarse levels
     drawBlurred(target, renderTextureSprite);

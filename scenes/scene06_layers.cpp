@@ -93,7 +93,7 @@ int runScene6(sf::RenderTarget& target)
     setSpriteAlpha(layer2, layerAlpha2);
     setSpriteAlpha(layer3, layerAlpha3);
     setSpriteAlpha(layer4, layerAlpha4);
-    target.draw(picture("S4-4.png"), sf::RenderStates::Default);
+    drawPicture(target, picture("S4-4.png"));
     drawOverlay(target, layer2);
     drawOverlay(target, layer3);
     drawOverlay(target, layer4);

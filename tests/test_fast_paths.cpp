@@ -1,7 +1,7 @@
 // The show's fast paths give the pictures the slow ones would: pictures
 // decoded on two threads land in their own sprites with their messages in
 // order, a skipped clear overlay changes no pixel, nor does skipping what an
-// opaque picture hides, and the mipmapped blur is
+// opaque picture hides or a picture's clear parts, and the mipmapped blur is
 // smooth where a few taps without mipmaps would be grainy, and a blur drawn
 // at reduced resolution is the picture the full-size blur draws, and the
 // warm-up leaves nothing behind that a scene could see.
@@ -173,6 +173,58 @@ TEST(Overlays, AnOpaquePictureAtFullStrengthHidesWhatIsUnderItAndNothingElseDoes
     sf::Image alone = drawn(false);
     EXPECT_EQ(std::memcmp(over.getPixelsPtr(), alone.getPixelsPtr(), 1280 * 720 * 4), 0);
     canvas.setColor(canvasColor);
+}
+
+TEST(Overlays, APictureDrawnOnlyWhereItHoldsColourLeavesThePixelsADrawOfItAllWould)
+{
+    loadShowForTest();
+    sf::RenderTexture& target = testTarget();
+
+    // The layered pictures have clear parts worth leaving out; opaque and
+    // mipmapped ones are drawn whole.
+    for (const char* layer : {"S3-2.png", "S4-21.png", "S4-23.png", "S4-4.png", "title2.png", "title3.png"})
+    {
+        const std::vector<sf::IntRect>* parts = pictureVisibleParts(picture(layer).getTexture());
+        ASSERT_NE(parts, nullptr) << layer;
+        long long area = 0;
+        for (const sf::IntRect& part : *parts)
+            area += static_cast<long long>(part.width) * part.height;
+        sf::Vector2u size = picture(layer).getTexture()->getSize();
+        EXPECT_LT(area, 0.85 * size.x * size.y) << layer;
+    }
+    EXPECT_EQ(pictureVisibleParts(picture("S4-1.png").getTexture()), nullptr);
+    EXPECT_EQ(pictureVisibleParts(picture("S5-2.png").getTexture()), nullptr);
+
+    // Every picture over a busy one, as it stands, moved by a fraction of a
+    // pixel and faded, and zoomed and turned: the same pixels either way.
+    sf::Sprite& backdrop = picture("S3-1.png");
+    auto drawn = [&](const sf::Sprite& sprite, bool inParts) {
+        target.clear(sf::Color::Black);
+        target.draw(backdrop);
+        if (inParts)
+            drawPicture(target, sprite);
+        else
+            target.draw(sprite);
+        target.display();
+        return target.getTexture().copyToImage();
+    };
+    for (int i = 0; i < catalogueSize; ++i)
+    {
+        sf::Sprite* sprite = catalogueSprite(i);
+        ASSERT_NE(sprite, nullptr);
+        sf::Sprite still(*sprite), moved(*sprite), turned(*sprite);
+        moved.move(-37.3f, 12.6f);
+        moved.setColor(sf::Color(255, 255, 255, 160));
+        turned.setScale(1.37f, 0.8f);
+        turned.setRotation(7.0f);
+        for (const sf::Sprite* shown : {&still, &moved, &turned})
+        {
+            sf::Image whole = drawn(*shown, false);
+            sf::Image inParts = drawn(*shown, true);
+            EXPECT_EQ(std::memcmp(whole.getPixelsPtr(), inParts.getPixelsPtr(), 1280 * 720 * 4), 0)
+                << catalogueFile(i);
+        }
+    }
 }
 
 TEST(Blur, AWideBlurOverMipmapsIsASmoothRampAndWithoutThemIsGrainy)
