@@ -9,6 +9,7 @@
 #include "assets/fonts.h"
 #include "assets/render_target.h"
 #include "assets/shaders.h"
+#include "scenes/scene.h"
 
 #include <SFML/Graphics/Text.hpp>
 
@@ -83,6 +84,27 @@ void drawOutOfSight(sf::RenderTarget& target, sf::Sprite& sprite, sf::Shader* sh
     drawWith(target, corner, shader);
 }
 
+// Draws on the half-size canvas what the scenes draw there: each picture
+// whole, plainly and by its visible parts, the rippled ones, and the text.
+// The canvas is cleared after each blur, so nothing of this is seen.
+void warmUpCanvas(sf::RenderTexture& canvas)
+{
+    for (int i = 0; i < catalogueSize; ++i)
+        if (sf::Sprite* sprite = catalogueSprite(i))
+        {
+            canvas.draw(*sprite);
+            drawPicture(canvas, *sprite);
+        }
+    for (const ShaderUse& use : shaderUses)
+        canvas.draw(picture(use.file), sf::RenderStates(use.shader));
+    sf::Text text(showCharacters(), boldFont);
+    for (unsigned size : captionSizes)
+    {
+        text.setCharacterSize(size);
+        canvas.draw(text);
+    }
+}
+
 // Blurs every picture the scenes blur, at every resolution the blur takes.
 // Only the stretched draw is kept out of sight; each reduced-size pass is drawn whole.
 void warmUpBlur(sf::RenderTarget& window)
@@ -100,6 +122,16 @@ void warmUpBlur(sf::RenderTarget& window)
         renderTexture.display();
         generateBlurLevels(renderTexture);
         drawOutOfSight(window, renderTextureSprite, &blurShader);
+        // Once the blur is halved, the scenes draw the picture they blur as a
+        // whole on the half-size canvas instead, some of it through the ripple.
+        sf::RenderTexture& canvas = blurCanvas();
+        if (&canvas != &renderTexture)
+        {
+            if (blurHalvings(radius) == 1)
+                warmUpCanvas(canvas);
+            drawBlurredCanvas(window);
+            canvas.clear(sf::Color::Black);
+        }
         if (blurHalvings(radius) == maxBlurHalvings)
             break;
     }

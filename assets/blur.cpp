@@ -4,6 +4,7 @@
 // bilinear filtering gives the same picture for far fewer fragments.
 #include "assets/blur.h"
 
+#include "assets/render_target.h"
 #include "assets/shaders.h"
 
 #include <algorithm>
@@ -12,6 +13,11 @@
 namespace
 {
 float currentRadius = 0.0f;
+
+// The sprite that shows the half-size canvas over the whole screen, and how
+// many times the canvas handed out last is halved (0: the off-screen target).
+sf::Sprite halfCanvasSprite;
+int canvasHalvings = 0;
 
 // The same figures as the shader's: its tap count and picture width.
 const float shaderTaps = 12.0f;
@@ -56,7 +62,12 @@ void generateBlurLevels(sf::RenderTexture& target)
         target.generateMipmap();
 }
 
-void drawBlurred(sf::RenderTarget& target, const sf::Sprite& sprite)
+namespace
+{
+// Draws a sprite through the blur at the current radius, for a sprite whose
+// picture is already halved `sourceHalvings` times against the size it is
+// drawn at: its taps read that many levels less.
+void drawBlurredFrom(sf::RenderTarget& target, const sf::Sprite& sprite, int sourceHalvings)
 {
     // No radius: the picture as it is, without a pass through the shader.
     if (!(currentRadius > 0.0f))
@@ -69,12 +80,14 @@ void drawBlurred(sf::RenderTarget& target, const sf::Sprite& sprite)
     // had: the shader at full size, with half the taps for a narrow radius.
     int halvings = blurHalvings(currentRadius);
     bool narrow = halvings == 0 && narrowBlurShader.getNativeHandle() != 0;
+    blurShader.setUniform("source_halvings", static_cast<float>(sourceHalvings));
     sf::RenderStates fullSize(narrow ? &narrowBlurShader : &blurShader);
     const sf::Texture* texture = sprite.getTexture();
     sf::IntRect rect = sprite.getTextureRect();
-    bool reducible = halvings > 0 && texture && rect.width > 0 && rect.height > 0;
-    unsigned width = reducible ? std::max(1u, static_cast<unsigned>(rect.width) >> halvings) : 0;
-    unsigned height = reducible ? std::max(1u, static_cast<unsigned>(rect.height) >> halvings) : 0;
+    int reduce = halvings - sourceHalvings;
+    bool reducible = halvings > 0 && reduce >= 0 && texture && rect.width > 0 && rect.height > 0;
+    unsigned width = reducible ? std::max(1u, static_cast<unsigned>(rect.width) >> reduce) : 0;
+    unsigned height = reducible ? std::max(1u, static_cast<unsigned>(rect.height) >> reduce) : 0;
     sf::RenderTexture* small = reducible ? blurTarget(halvings, width, height) : nullptr;
     if (!small)
     {
@@ -98,4 +111,50 @@ void drawBlurred(sf::RenderTarget& target, const sf::Sprite& sprite)
     states.transform = sprite.getTransform();
     states.transform.scale(static_cast<float>(rect.width) / width, static_cast<float>(rect.height) / height);
     target.draw(stretched, states);
+}
+}
+
+void drawBlurred(sf::RenderTarget& target, const sf::Sprite& sprite)
+{
+    drawBlurredFrom(target, sprite, 0);
+}
+
+sf::RenderTexture& blurCanvas()
+{
+    // Halved once, the canvas's own pixels are the off-screen picture's first
+    // coarse level: a two-by-two average, which a smoothed draw at half size
+    // samples too.
+    canvasHalvings = 0;
+    if (blurHalvings(currentRadius) == 0)
+        return renderTexture;
+    sf::Vector2u halfSize(screenWidth / 2, screenHeight / 2);
+    if (halfCanvas.getSize() != halfSize)
+    {
+        if (!halfCanvas.create(halfSize.x, halfSize.y))
+            return renderTexture;
+        halfCanvas.setSmooth(true);
+        // Its coarse levels, once built, stay allocated, and the driver reads
+        // the canvas with other code then: allocate them from the start.
+        halfCanvas.clear(sf::Color::Black);
+        halfCanvas.display();
+        halfCanvas.generateMipmap();
+        // Until the canvas's context is made current again, the driver may
+        // go on drawing into the storage it had before the levels were built.
+        halfCanvas.setActive(false);
+        halfCanvas.setView(sf::View(sf::FloatRect(0.0f, 0.0f, screenWidth, screenHeight)));
+        halfCanvasSprite.setTexture(halfCanvas.getTexture(), true);
+        halfCanvasSprite.setScale(2.0f, 2.0f);
+    }
+    canvasHalvings = 1;
+    return halfCanvas;
+}
+
+void drawBlurredCanvas(sf::RenderTarget& target)
+{
+    sf::RenderTexture& canvas = canvasHalvings > 0 ? halfCanvas : renderTexture;
+    canvas.display();
+    // Only a blur that reads beyond the canvas's own pixels needs its coarse levels.
+    if (blurHalvings(currentRadius) > canvasHalvings)
+        canvas.generateMipmap();
+    drawBlurredFrom(target, canvasHalvings > 0 ? halfCanvasSprite : renderTextureSprite, canvasHalvings);
 }

@@ -21,6 +21,9 @@ int blurHalvings(float radius);
 // each sized on its first use.
 extern sf::RenderTexture blurTargets[maxBlurHalvings + 1];
 
+// The half-size canvas that blurCanvas() hands out, made on its first use.
+extern sf::RenderTexture halfCanvas;
+
 // Builds the target's mipmaps after its display() when the blur at the
 // current radius reads them; a narrow blur reads only the picture itself.
 void generateBlurLevels(sf::RenderTexture& target);
@@ -28,3 +31,14 @@ void generateBlurLevels(sf::RenderTexture& target);
 // Draws a sprite through the blur at the current radius, with the sprite's
 // own transform and colour, blended as a plain draw is.
 void drawBlurred(sf::RenderTarget& target, const sf::Sprite& sprite);
+
+// The canvas for a screen-sized picture that is blurred as a whole, drawn
+// through its 1280 x 720 view: the off-screen target, or, once the blur at the
+// current radius is halved, a target of half its size, whose own pixels then
+// stand for the off-screen target's first coarse level. Ask for it after
+// setBlurRadius, draw the picture on it, then show it with drawBlurredCanvas.
+sf::RenderTexture& blurCanvas();
+
+// Shows what was drawn on blurCanvas() through the blur onto the target,
+// building the canvas's coarse levels first when the blur reads them.
+void drawBlurredCanvas(sf::RenderTarget& target);

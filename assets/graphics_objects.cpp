@@ -39,5 +39,7 @@ sf::Texture distortionTexture;
 sf::RenderTexture renderTexture;
 sf::Sprite renderTextureSprite;
 
-// The blur's reduced-size targets, one per number of halvings.
+// The blur's reduced-size targets, one per number of halvings, and the
+// half-size canvas a whole screen is drawn on before a halved blur.
 sf::RenderTexture blurTargets[maxBlurHalvings + 1];
+sf::RenderTexture halfCanvas;

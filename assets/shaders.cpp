@@ -76,6 +76,7 @@ bool loadShaders()
     loadShaderFiles(blurShader, "vertex_shader.vs.txt", "blur_shader.fs.txt");
     blurShader.setUniform("texture", sf::Shader::CurrentTexture);
     blurShader.setUniform("blur_radius", 0.0f);
+    blurShader.setUniform("source_halvings", 0.0f);
     loadNarrowBlur();
 
     // Water ripple, driven by time.

@@ -9,7 +9,6 @@
 #include "assets/blur.h"
 #include "assets/catalogue.h"
 #include "assets/fonts.h"
-#include "assets/render_target.h"
 
 #include <iostream>
 
@@ -116,18 +115,17 @@ int runScene1(sf::RenderTarget& target)
     sf::Sprite& middleLayer = picture("title2.png");
     middleLayer.setPosition(layerX, 0.0f);
     setBlurRadius(blurTime / 100.0f);
-    renderTexture.draw(picture("title1.png"), sf::RenderStates::Default);
-    drawPicture(renderTexture, middleLayer);
-    drawPicture(renderTexture, picture("title3.png"));
+    sf::RenderTexture& canvas = blurCanvas();
+    canvas.draw(picture("title1.png"), sf::RenderStates::Default);
+    drawPicture(canvas, middleLayer);
+    drawPicture(canvas, picture("title3.png"));
     sharedText.setFillColor(sf::Color(0, 0, 0, alphaByte(textAlpha)));
     sf::Sprite& logo = picture("ostralis.png");
     setSpriteAlpha(logo, logoAlpha);
-    renderTexture.draw(sharedText, sf::RenderStates::Default);
-    renderTexture.display();
-    generateBlurLevels(renderTexture); // a wide blur reads coarse levels
+    canvas.draw(sharedText, sf::RenderStates::Default);
 
     // The blurred picture, the sharp title above it, the overlay on top.
-    drawBlurred(target, renderTextureSprite);
+    drawBlurredCanvas(target);
     target.draw(logo, sf::RenderStates::Default);
     sf::Sprite& black = picture("black.png");
     setSpriteAlpha(black, overlayAlpha);

@@ -9,7 +9,6 @@
 
 #include "assets/blur.h"
 #include "assets/catalogue.h"
-#include "assets/render_target.h"
 #include "draw/tween.h"
 #include "scenes/outlines.h"
 
@@ -157,11 +156,10 @@ int runScene3(sf::RenderTarget& target)
     light.setPosition(driftX, driftY);
 
     // The backdrop through the blur, the sharp stamps, the overlay.
-    renderTexture.draw(picture("S2-1.png"), sf::RenderStates::Default);
-    renderTexture.draw(light, sf::RenderStates::Default);
-    renderTexture.display();
-    generateBlurLevels(renderTexture); // a wide blur reads coarse levels
-    drawBlurred(target, renderTextureSprite);
+    sf::RenderTexture& canvas = blurCanvas();
+    canvas.draw(picture("S2-1.png"), sf::RenderStates::Default);
+    canvas.draw(light, sf::RenderStates::Default);
+    drawBlurredCanvas(target);
     drawTweenGroup(stampGroup, target);
     sf::Sprite& black = picture("black.png");
     setSpriteAlpha(black, overlayAlpha);

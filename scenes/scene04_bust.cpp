@@ -9,7 +9,6 @@
 
 #include "assets/blur.h"
 #include "assets/catalogue.h"
-#include "assets/render_target.h"
 #include "draw/tween.h"
 #include "scenes/outlines.h"
 
@@ -129,11 +128,10 @@ int runScene4(sf::RenderTarget& target)
     setSpriteAlpha(canvas, canvasAlpha);
     if (!hidesTarget("S3-1.png", target))
     {
-        renderTexture.draw(picture("S2-1.png"), sf::RenderStates::Default);
-        renderTexture.draw(picture("S2-2.png"), sf::RenderStates::Default);
-        renderTexture.display();
-        generateBlurLevels(renderTexture); // a wide blur reads coarse levels
-        drawBlurred(target, renderTextureSprite);
+        sf::RenderTexture& backdrop = blurCanvas();
+        backdrop.draw(picture("S2-1.png"), sf::RenderStates::Default);
+        backdrop.draw(picture("S2-2.png"), sf::RenderStates::Default);
+        drawBlurredCanvas(target);
     }
 
     // The canvas, the sharp stamps above it, then skin, hair and clothes,

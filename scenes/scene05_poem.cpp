@@ -5,7 +5,6 @@
 
 #include "assets/blur.h"
 #include "assets/catalogue.h"
-#include "assets/render_target.h"
 #include "assets/shaders.h"
 #include "draw/text_line.h"
 
@@ -127,11 +126,10 @@ int runScene5(sf::RenderTarget& target)
     setBlurRadius(static_cast<float>(effectTime / 250.0));
 
     // The rippled picture with its unrippled title, blurred as a whole.
-    renderTexture.draw(picture("S3-1.png"), sf::RenderStates(&rippleShader));
-    drawPicture(renderTexture, picture("title3.png"));
-    renderTexture.display();
-    generateBlurLevels(renderTexture); // a wide blur reads coarse levels
-    drawBlurred(target, renderTextureSprite);
+    sf::RenderTexture& canvas = blurCanvas();
+    canvas.draw(picture("S3-1.png"), sf::RenderStates(&rippleShader));
+    drawPicture(canvas, picture("title3.png"));
+    drawBlurredCanvas(target);
 
     // The poem stays sharp, under the black overlay.
     for (const TextLine& line : poemLines)

@@ -6,7 +6,6 @@
 
 #include "assets/blur.h"
 #include "assets/catalogue.h"
-#include "assets/render_target.h"
 #include "assets/shaders.h"
 #include "draw/text_line.h"
 
@@ -129,11 +128,10 @@ int runScene7(sf::RenderTarget& target)
 
     // The rippled back layer with the front layer unrippled on top, at the
     // scale scene 2 left it, blurred as a whole.
-    renderTexture.draw(picture("S2-1.png"), sf::RenderStates(&rippleShader));
-    renderTexture.draw(picture("S1-2.png"), sf::RenderStates::Default);
-    renderTexture.display();
-    generateBlurLevels(renderTexture); // a wide blur reads coarse levels
-    drawBlurred(target, renderTextureSprite);
+    sf::RenderTexture& canvas = blurCanvas();
+    canvas.draw(picture("S2-1.png"), sf::RenderStates(&rippleShader));
+    canvas.draw(picture("S1-2.png"), sf::RenderStates::Default);
+    drawBlurredCanvas(target);
 
     // The poem stays sharp, under the black overlay.
     for (const TextLine& line : poemLines)

@@ -3,8 +3,9 @@
 // order, a skipped clear overlay changes no pixel, nor does skipping what an
 // opaque picture hides or a picture's clear parts, and the mipmapped blur is
 // smooth where a few taps without mipmaps would be grainy, and a blur drawn
-// at reduced resolution is the picture the full-size blur draws, and the
-// warm-up leaves nothing behind that a scene could see.
+// at reduced resolution is the picture the full-size blur draws, as is one
+// drawn from the half-size canvas, and the warm-up leaves nothing behind that
+// a scene could see.
 #include "support/show_test.h"
 
 #include "app/startup.h"
@@ -419,6 +420,78 @@ TEST(Blur, AWideBlurGetsTheCoarseLevelsItReadsAndANarrowOneDoesWithoutThem)
     setBlurRadius(0.0f);
 }
 
+TEST(Blur, APictureBlurredFromTheHalfSizeCanvasIsTheOneBlurredFromTheOffScreenTarget)
+{
+    loadShowForTest();
+    sf::Texture texture;
+    ASSERT_TRUE(texture.loadFromImage(testPattern()));
+    texture.setSmooth(true);
+    sf::RenderTexture& target = testTarget();
+
+    // A picture laid out as a scene lays its blurred picture out: hard edges
+    // placed as they are and zoomed, a rippled painting, a sparse layer.
+    sf::Sprite pattern(texture);
+    sf::Sprite zoomed(texture);
+    zoomed.setOrigin(640, 360);
+    zoomed.setPosition(610, 370);
+    zoomed.setScale(1.3f, 1.3f);
+    zoomed.setColor(sf::Color(255, 255, 255, 150));
+    rippleShader.setUniform("time", 3.0f);
+    auto layOut = [&](sf::RenderTexture& canvas) {
+        canvas.draw(pattern, sf::RenderStates::Default);
+        canvas.draw(zoomed, sf::RenderStates::Default);
+        sf::Sprite& painting = picture("S3-1.png");
+        sf::Color kept = painting.getColor();
+        painting.setColor(sf::Color(255, 255, 255, 110));
+        canvas.draw(painting, sf::RenderStates(&rippleShader));
+        painting.setColor(kept);
+        drawPicture(canvas, picture("title3.png"));
+    };
+
+    // The same picture on the full-size off-screen target with all its levels.
+    auto fromOffScreen = [&]() {
+        layOut(renderTexture);
+        renderTexture.display();
+        EXPECT_TRUE(renderTexture.generateMipmap());
+        target.clear(sf::Color::Black);
+        drawBlurred(target, renderTextureSprite);
+        target.display();
+        return target.getTexture().copyToImage();
+    };
+    auto fromCanvas = [&]() {
+        layOut(blurCanvas());
+        target.clear(sf::Color::Black);
+        drawBlurredCanvas(target);
+        target.display();
+        return target.getTexture().copyToImage();
+    };
+
+    // Too narrow to be halved, or none at all: the canvas is the target itself.
+    for (float radius : {0.0f, 0.002f})
+    {
+        SCOPED_TRACE("radius " + std::to_string(radius));
+        setBlurRadius(radius);
+        EXPECT_EQ(&blurCanvas(), &renderTexture);
+        EXPECT_EQ(difference(fromOffScreen(), fromCanvas()).largest, 0);
+    }
+
+    // Halved once and more: the canvas's pixels stand in for the first level,
+    // and the blur reads one level less of it.
+    for (float radius : {0.0035f, 0.005f, 0.008f, 0.02f, 0.05f, 0.1f})
+    {
+        SCOPED_TRACE("radius " + std::to_string(radius));
+        setBlurRadius(radius);
+        ASSERT_GT(blurHalvings(radius), 0);
+        EXPECT_EQ(blurCanvas().getSize(), sf::Vector2u(640, 360));
+        // The canvas first: what is drawn on it right after it is made counts too.
+        sf::Image fromHalfSize = fromCanvas();
+        Difference d = difference(fromOffScreen(), fromHalfSize);
+        EXPECT_LT(d.mean, 0.4);
+        EXPECT_LT(d.largest, 12);
+    }
+    setBlurRadius(0.0f);
+}
+
 TEST(Blur, HalvingsFollowTheTapSpacing)
 {
     // Each doubling of the radius halves the picture once more, up to the limit.
@@ -496,6 +569,11 @@ TEST(WarmUp, LeavesEveryPictureAsItWasAndBothTargetsBlack)
 
     // Nothing drawn while warming up is left on either target.
     EXPECT_EQ(brightest(renderTexture.getTexture().copyToImage()), 0);
+    setBlurRadius(0.01f);
+    sf::RenderTexture& canvas = blurCanvas();
+    setBlurRadius(0.0f);
+    ASSERT_NE(&canvas, &renderTexture);
+    EXPECT_EQ(brightest(canvas.getTexture().copyToImage()), 0);
     sf::Texture windowPicture;
     ASSERT_TRUE(windowPicture.create(1280, 720));
     windowPicture.update(window);

@@ -7,6 +7,7 @@
 
 #include "app/display_check.h"
 #include "app/startup.h"
+#include "assets/blur.h"
 #include "assets/catalogue.h"
 #include "assets/fonts.h"
 #include "assets/render_target.h"
@@ -178,7 +179,8 @@ std::uint64_t textureBytes(const sf::Texture& texture)
 }
 
 // Every texture the show holds: the pictures, the distortion map, the
-// off-screen target and the glyph pages of both fonts at the caption sizes.
+// off-screen target, the blur's targets and canvas, and the glyph pages of
+// both fonts at the caption sizes.
 std::uint64_t showTextureBytes()
 {
     std::uint64_t bytes = 0;
@@ -188,6 +190,9 @@ std::uint64_t showTextureBytes()
                 bytes += textureBytes(*sprite->getTexture());
     bytes += textureBytes(distortionTexture);
     bytes += textureBytes(renderTexture.getTexture());
+    bytes += textureBytes(halfCanvas.getTexture());
+    for (const sf::RenderTexture& small : blurTargets)
+        bytes += textureBytes(small.getTexture());
     for (unsigned size : captionSizes)
         bytes += textureBytes(textFont.getTexture(size)) + textureBytes(boldFont.getTexture(size));
     return bytes;
