@@ -106,7 +106,8 @@ void warmUpCanvas(sf::RenderTexture& canvas)
 }
 
 // Blurs every picture the scenes blur, at every resolution the blur takes.
-// Only the stretched draw is kept out of sight; each reduced-size pass is drawn whole.
+// A reduced-size pass covers only what shows, so each picture is also
+// blurred once whole, where the targets are cleared before the show starts.
 void warmUpBlur(sf::RenderTarget& window)
 {
     for (float radius = 0.0015f;; radius *= 2.0f)
@@ -116,6 +117,7 @@ void warmUpBlur(sf::RenderTarget& window)
         {
             sf::RenderTarget& target = use.offScreen ? static_cast<sf::RenderTarget&>(renderTexture) : window;
             drawOutOfSight(target, picture(use.file), use.shader);
+            drawBlurred(target, picture(use.file));
         }
         // The scenes that blur the off-screen picture build its coarse levels
         // first when the blur reads them; a narrow blur reads it without.

@@ -23,6 +23,33 @@ int canvasHalvings = 0;
 const float shaderTaps = 12.0f;
 const float shaderPictureWidth = 1280.0f;
 
+// The smoothed draw that stretches a small target reads a pixel's neighbours:
+// the part of it that is blurred reaches this far beyond what shows.
+const int shownRim = 2;
+
+// The part of a small target of the given size that shows on the target when
+// drawn with `toTarget`, with its rim; all of it under a turned view or one
+// that does not fill the target.
+sf::IntRect shownPart(const sf::RenderTarget& target, const sf::Transform& toTarget, unsigned width, unsigned height)
+{
+    const sf::View& view = target.getView();
+    sf::IntRect whole(0, 0, static_cast<int>(width), static_cast<int>(height));
+    if (view.getRotation() != 0.0f || view.getViewport() != sf::FloatRect(0.0f, 0.0f, 1.0f, 1.0f))
+        return whole;
+    sf::FloatRect seen(view.getCenter() - view.getSize() / 2.0f, view.getSize());
+    sf::FloatRect local = toTarget.getInverse().transformRect(seen);
+    // Clamped as floats: a picture zoomed far in maps the target to huge figures.
+    auto across = [&](float x) { return static_cast<int>(std::clamp(x, 0.0f, static_cast<float>(width))); };
+    auto down = [&](float y) { return static_cast<int>(std::clamp(y, 0.0f, static_cast<float>(height))); };
+    int left = across(std::floor(local.left) - shownRim);
+    int top = down(std::floor(local.top) - shownRim);
+    int right = across(std::ceil(local.left + local.width) + shownRim);
+    int bottom = down(std::ceil(local.top + local.height) + shownRim);
+    if (right <= left || bottom <= top)
+        return sf::IntRect();
+    return sf::IntRect(left, top, right - left, bottom - top);
+}
+
 // Makes the target for `halvings` the given size, if it is not already.
 sf::RenderTexture* blurTarget(int halvings, unsigned width, unsigned height)
 {
@@ -95,21 +122,37 @@ void drawBlurredFrom(sf::RenderTarget& target, const sf::Sprite& sprite, int sou
         return;
     }
 
-    // Blur the sprite's picture, untinted and unblended, into the small target;
-    // the unblended pass writes every pixel, so it needs no clearing first.
-    sf::Sprite source(*texture, rect);
-    source.setScale(static_cast<float>(width) / rect.width, static_cast<float>(height) / rect.height);
-    sf::RenderStates copy(sf::BlendNone);
-    copy.shader = &blurShader;
-    small->draw(source, copy);
-    small->display();
-
-    // Stretch it back over the sprite's place, tinted and blended as the sprite.
-    sf::Sprite stretched(small->getTexture());
-    stretched.setColor(sprite.getColor());
+    // Only the part of the small target that shows once stretched over the
+    // sprite's place is blurred: a zoomed picture is mostly off the target.
+    sf::Vector2f texel(static_cast<float>(rect.width) / width, static_cast<float>(rect.height) / height);
     sf::RenderStates states;
     states.transform = sprite.getTransform();
-    states.transform.scale(static_cast<float>(rect.width) / width, static_cast<float>(rect.height) / height);
+    states.transform.scale(texel);
+    sf::IntRect part = shownPart(target, states.transform, width, height);
+    if (part.width <= 0 || part.height <= 0)
+        return;
+
+    // Blur that part of the sprite's picture, untinted and unblended, into the
+    // small target; the unblended pass writes every pixel of it, so it needs no
+    // clearing first.
+    float left = part.left, top = part.top, right = part.left + part.width, bottom = part.top + part.height;
+    sf::Vector2f origin(rect.left, rect.top);
+    const sf::Vertex quad[] = {
+        sf::Vertex({left, top}, origin + sf::Vector2f(left * texel.x, top * texel.y)),
+        sf::Vertex({left, bottom}, origin + sf::Vector2f(left * texel.x, bottom * texel.y)),
+        sf::Vertex({right, top}, origin + sf::Vector2f(right * texel.x, top * texel.y)),
+        sf::Vertex({right, bottom}, origin + sf::Vector2f(right * texel.x, bottom * texel.y)),
+    };
+    sf::RenderStates copy(sf::BlendNone);
+    copy.shader = &blurShader;
+    copy.texture = texture;
+    small->draw(quad, 4, sf::TriangleStrip, copy);
+    small->display();
+
+    // Stretch it back over its place, tinted and blended as the sprite.
+    sf::Sprite stretched(small->getTexture(), part);
+    stretched.setPosition(left, top);
+    stretched.setColor(sprite.getColor());
     target.draw(stretched, states);
 }
 }

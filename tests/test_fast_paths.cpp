@@ -383,6 +383,64 @@ TEST(Blur, AtReducedResolutionItDrawsWhatTheFullSizeBlurDraws)
     setBlurRadius(0.0f);
 }
 
+TEST(Blur, AZoomedPictureIsBlurredOnlyWhereItShowsAndNothingLeftFromEarlierBlursShows)
+{
+    loadShowForTest();
+    sf::Texture texture;
+    ASSERT_TRUE(texture.loadFromImage(testPattern()));
+    texture.setSmooth(true);
+    ASSERT_TRUE(texture.generateMipmap());
+    sf::Image whiteImage;
+    whiteImage.create(1280, 720, sf::Color::White);
+    sf::Texture white;
+    ASSERT_TRUE(white.loadFromImage(whiteImage));
+    sf::RenderTexture& target = testTarget();
+
+    // Zoomed about the centre as the studio starts, zoomed with an edge on
+    // the screen, turned, and moved wholly off the screen.
+    sf::Sprite centred(texture), edge(texture), turned(texture), gone(texture);
+    for (sf::Sprite* sprite : {&centred, &edge, &turned, &gone})
+        sprite->setOrigin(640, 360);
+    centred.setPosition(640, 360);
+    centred.setScale(3.0f, 3.0f);
+    edge.setPosition(1000, 300);
+    edge.setScale(1.75f, 1.75f);
+    turned.setPosition(600, 400);
+    turned.setScale(2.0f, 2.0f);
+    turned.setRotation(10.0f);
+    gone.setPosition(-2000, 360);
+
+    // Each blurred after a whole white picture, and after a whole black one,
+    // has filled the small target: what shows must not depend on it.
+    auto after = [&](const sf::Texture& earlier, const sf::Sprite& sprite) {
+        target.clear(sf::Color::Black);
+        drawBlurred(target, sf::Sprite(earlier));
+        target.clear(sf::Color::Black);
+        drawBlurred(target, sprite);
+        target.display();
+        return target.getTexture().copyToImage();
+    };
+    sf::Texture black;
+    whiteImage.create(1280, 720, sf::Color::Black);
+    ASSERT_TRUE(black.loadFromImage(whiteImage));
+    const sf::Sprite* placements[] = {&centred, &edge, &turned, &gone};
+    for (float radius : {0.0035f, 0.006f, 0.02f, 0.05f})
+        for (int i = 0; i < 4; ++i)
+        {
+            SCOPED_TRACE("radius " + std::to_string(radius) + ", placement " + std::to_string(i));
+            setBlurRadius(radius);
+            sf::Image afterWhite = after(white, *placements[i]);
+            EXPECT_EQ(difference(afterWhite, after(black, *placements[i])).largest, 0);
+
+            // And it is still the picture the full-size blur draws.
+            target.clear(sf::Color::Black);
+            target.draw(*placements[i], sf::RenderStates(&blurShader));
+            target.display();
+            EXPECT_LT(difference(target.getTexture().copyToImage(), afterWhite).mean, 2.5);
+        }
+    setBlurRadius(0.0f);
+}
+
 TEST(Blur, AWideBlurGetsTheCoarseLevelsItReadsAndANarrowOneDoesWithoutThem)
 {
     loadShowForTest();
