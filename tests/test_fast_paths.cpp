@@ -312,15 +312,30 @@ sf::Image testPattern()
         }
     return image;
 }
+
+// A texture of one colour, or of the hard-edged pattern, smoothed and with
+// its coarse levels as the show's blurred pictures have them.
+bool solidTexture(sf::Texture& texture, sf::Color colour)
+{
+    sf::Image image;
+    image.create(1280, 720, colour);
+    return texture.loadFromImage(image);
+}
+
+bool patternTexture(sf::Texture& texture)
+{
+    if (!texture.loadFromImage(testPattern()))
+        return false;
+    texture.setSmooth(true);
+    return texture.generateMipmap();
+}
 }
 
 TEST(Blur, AtReducedResolutionItDrawsWhatTheFullSizeBlurDraws)
 {
     loadShowForTest();
     sf::Texture texture;
-    ASSERT_TRUE(texture.loadFromImage(testPattern()));
-    texture.setSmooth(true);
-    ASSERT_TRUE(texture.generateMipmap());
+    ASSERT_TRUE(patternTexture(texture));
     sf::RenderTexture& target = testTarget();
 
     auto render = [&](const sf::Sprite& sprite, bool reduced) {
@@ -387,13 +402,10 @@ TEST(Blur, AZoomedPictureIsBlurredOnlyWhereItShowsAndNothingLeftFromEarlierBlurs
 {
     loadShowForTest();
     sf::Texture texture;
-    ASSERT_TRUE(texture.loadFromImage(testPattern()));
-    texture.setSmooth(true);
-    ASSERT_TRUE(texture.generateMipmap());
-    sf::Image whiteImage;
-    whiteImage.create(1280, 720, sf::Color::White);
-    sf::Texture white;
-    ASSERT_TRUE(white.loadFromImage(whiteImage));
+    ASSERT_TRUE(patternTexture(texture));
+    sf::Texture white, black;
+    ASSERT_TRUE(solidTexture(white, sf::Color::White));
+    ASSERT_TRUE(solidTexture(black, sf::Color::Black));
     sf::RenderTexture& target = testTarget();
 
     // Zoomed about the centre as the studio starts, zoomed with an edge on
@@ -420,9 +432,6 @@ TEST(Blur, AZoomedPictureIsBlurredOnlyWhereItShowsAndNothingLeftFromEarlierBlurs
         target.display();
         return target.getTexture().copyToImage();
     };
-    sf::Texture black;
-    whiteImage.create(1280, 720, sf::Color::Black);
-    ASSERT_TRUE(black.loadFromImage(whiteImage));
     const sf::Sprite* placements[] = {&centred, &edge, &turned, &gone};
     for (float radius : {0.0035f, 0.006f, 0.02f, 0.05f})
         for (int i = 0; i < 4; ++i)
@@ -482,8 +491,7 @@ TEST(Blur, APictureBlurredFromTheHalfSizeCanvasIsTheOneBlurredFromTheOffScreenTa
 {
     loadShowForTest();
     sf::Texture texture;
-    ASSERT_TRUE(texture.loadFromImage(testPattern()));
-    texture.setSmooth(true);
+    ASSERT_TRUE(patternTexture(texture));
     sf::RenderTexture& target = testTarget();
 
     // A picture laid out as a scene lays its blurred picture out: hard edges
