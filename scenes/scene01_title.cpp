@@ -2,7 +2,7 @@
 // black, the middle one drifting slowly left, with "Tollmere Crew presents"
 // written over them in black. The line then gives way to the title image,
 // the picture behind it starts to blur, and all fades to black. The layers
-// and the line go through the off-screen target and the blur; the title
+// and the line go through the blur's canvas and the blur; the title
 // image and the overlay stay sharp on the window.
 #include "scenes/scene.h"
 
@@ -111,7 +111,7 @@ int runScene1(sf::RenderTarget& target)
         break;
     }
 
-    // The three layers and the line into the off-screen target.
+    // The three layers and the line onto the blur's canvas.
     sf::Sprite& middleLayer = picture("title2.png");
     middleLayer.setPosition(layerX, 0.0f);
     setBlurRadius(blurTime / 100.0f);
