@@ -107,7 +107,8 @@ void warmUpCanvas(sf::RenderTexture& canvas)
 
 // Blurs every picture the scenes blur, at every resolution the blur takes.
 // A reduced-size pass covers only what shows, so each picture is also
-// blurred once whole, where the targets are cleared before the show starts.
+// blurred once whole at each halving, where the targets are cleared before
+// the show starts.
 void warmUpBlur(sf::RenderTarget& window)
 {
     for (float radius = 0.0015f;; radius *= 2.0f)
@@ -117,7 +118,8 @@ void warmUpBlur(sf::RenderTarget& window)
         {
             sf::RenderTarget& target = use.offScreen ? static_cast<sf::RenderTarget&>(renderTexture) : window;
             drawOutOfSight(target, picture(use.file), use.shader);
-            drawBlurred(target, picture(use.file));
+            if (blurHalvings(radius) > 0)
+                drawBlurred(target, picture(use.file));
         }
         // The scenes that blur the off-screen picture build its coarse levels
         // first when the blur reads them; a narrow blur reads it without.

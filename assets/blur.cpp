@@ -194,10 +194,13 @@ sf::RenderTexture& blurCanvas()
 
 void drawBlurredCanvas(sf::RenderTarget& target)
 {
-    sf::RenderTexture& canvas = canvasHalvings > 0 ? halfCanvas : renderTexture;
+    bool halved = canvasHalvings > 0;
+    sf::RenderTexture& canvas = halved ? halfCanvas : renderTexture;
     canvas.display();
     // Only a blur that reads beyond the canvas's own pixels needs its coarse levels.
     if (blurHalvings(currentRadius) > canvasHalvings)
         canvas.generateMipmap();
-    drawBlurredFrom(target, canvasHalvings > 0 ? halfCanvasSprite : renderTextureSprite, canvasHalvings);
+    drawBlurredFrom(target, halved ? halfCanvasSprite : renderTextureSprite, canvasHalvings);
+    // The shader used on its own reads the levels of the picture it is given.
+    blurShader.setUniform("source_halvings", 0.0f);
 }

@@ -329,6 +329,18 @@ bool patternTexture(sf::Texture& texture)
     texture.setSmooth(true);
     return texture.generateMipmap();
 }
+
+// A sprite of the texture about its centre, moved, zoomed and faded as the
+// scenes draw their layers.
+sf::Sprite zoomedSprite(const sf::Texture& texture, sf::Vector2f place, float scale, sf::Uint8 alpha)
+{
+    sf::Sprite sprite(texture);
+    sprite.setOrigin(640, 360);
+    sprite.setPosition(place);
+    sprite.setScale(scale, scale);
+    sprite.setColor(sf::Color(255, 255, 255, alpha));
+    return sprite;
+}
 }
 
 TEST(Blur, AtReducedResolutionItDrawsWhatTheFullSizeBlurDraws)
@@ -351,11 +363,7 @@ TEST(Blur, AtReducedResolutionItDrawsWhatTheFullSizeBlurDraws)
     // Radii from a few pixels to the widest the show uses, on a sprite as it
     // stands and on one zoomed, moved and faded as the scenes draw them.
     sf::Sprite still(texture);
-    sf::Sprite moved(texture);
-    moved.setOrigin(640, 360);
-    moved.setPosition(600, 380);
-    moved.setScale(1.3f, 1.3f);
-    moved.setColor(sf::Color(255, 255, 255, 160));
+    sf::Sprite moved = zoomedSprite(texture, {600, 380}, 1.3f, 160);
     for (float radius : {0.0035f, 0.006f, 0.02f, 0.05f, 0.1f})
         for (const sf::Sprite* sprite : {&still, &moved})
         {
@@ -497,11 +505,7 @@ TEST(Blur, APictureBlurredFromTheHalfSizeCanvasIsTheOneBlurredFromTheOffScreenTa
     // A picture laid out as a scene lays its blurred picture out: hard edges
     // placed as they are and zoomed, a rippled painting, a sparse layer.
     sf::Sprite pattern(texture);
-    sf::Sprite zoomed(texture);
-    zoomed.setOrigin(640, 360);
-    zoomed.setPosition(610, 370);
-    zoomed.setScale(1.3f, 1.3f);
-    zoomed.setColor(sf::Color(255, 255, 255, 150));
+    sf::Sprite zoomed = zoomedSprite(texture, {610, 370}, 1.3f, 150);
     rippleShader.setUniform("time", 3.0f);
     auto layOut = [&](sf::RenderTexture& canvas) {
         canvas.draw(pattern, sf::RenderStates::Default);
