@@ -83,7 +83,7 @@ ProcessResult runCapture(const std::string& showDir, int fps, bool timeline, boo
         argv.push_back("--timeline");
     std::map<std::string, std::string> env;
     if (!drawn)
-        env["GALLIUM_NOOP"] = "true";
+        addUndrawnDriver(env);
     return runProcess(argv, env, "/tmp", 600);
 }
 
@@ -166,7 +166,7 @@ WatchedPlayer startPlayer(const std::string& showDir, double clockScale,
 {
     std::map<std::string, std::string> playerEnv = env;
     if (!drawn)
-        playerEnv["GALLIUM_NOOP"] = "true";
+        addUndrawnDriver(playerEnv);
     if (clockScale > 1.0)
     {
         playerEnv["LD_PRELOAD"] = clockScalePath;

@@ -63,6 +63,19 @@ sf::Image testFrame()
     return testTarget().getTexture().copyToImage();
 }
 
+void addUndrawnDriver(std::map<std::string, std::string>& env)
+{
+    env["GALLIUM_NOOP"] = "true";
+    env["GALLIUM_THREAD"] = "false";
+}
+
+std::map<std::string, std::string> undrawnDriver()
+{
+    std::map<std::string, std::string> env;
+    addUndrawnDriver(env);
+    return env;
+}
+
 namespace
 {
 // Reads what is there on a pipe; false once it is closed.

@@ -28,6 +28,14 @@ int runSceneToEnd(int sceneIndex, float delta, int maxFrames = 100000);
 // The test target's current picture.
 sf::Image testFrame();
 
+// The environment under which a program plays the show without drawing it,
+// for tests that look only at its output, timing or files: Mesa's no-op
+// driver, unthreaded. Threaded, that driver takes the vertex arrays an
+// off-screen target draws from for buffers of its own and writes into the
+// memory just past the target.
+void addUndrawnDriver(std::map<std::string, std::string>& env);
+std::map<std::string, std::string> undrawnDriver();
+
 struct ProcessResult
 {
     int exitCode = -1;     // the exit status, or 128 + signal
