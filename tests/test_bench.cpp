@@ -103,7 +103,10 @@ TEST(Bench, JsonHoldsEveryFigureAndThePlotAndTableAreWritten)
         pictureBytes += pngTextureBytes(std::string(SHOW_DIR) + "/" + catalogueFile(i));
     EXPECT_GT(pictureBytes, 0u);
     EXPECT_GE(numberAt(*memory, "texture_bytes"), double(pictureBytes));
-    EXPECT_GT(numberAt(*memory, "peak_rss_bytes"), 0);
+    // The peak is the show's own: the pictures are resident on top of what the
+    // window alone holds (the software driver keeps textures in main memory).
+    EXPECT_GT(numberAt(*memory, "window_rss_bytes"), 0);
+    EXPECT_GT(numberAt(*memory, "peak_rss_bytes"), numberAt(*memory, "window_rss_bytes") + double(pictureBytes) / 2);
 
     // The table: a row per scene; the plot: a picture of its own size.
     int sceneRows = 0;

@@ -41,7 +41,8 @@ struct BenchResults
     std::vector<double> frameMs;   // every frame of the show, in order
     std::vector<int> frameScene;   // the scene of each
 
-    std::uint64_t peakRssBytes = 0;
+    std::uint64_t windowRssBytes = 0;  // resident once the window is open: the GL driver and libraries
+    std::uint64_t peakRssBytes = 0;    // the show's peak, before the bench decodes the pictures again
     std::uint64_t textureBytes = 0;
 };
 
