@@ -12,6 +12,7 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <mutex>
 #include <streambuf>
 #include <thread>
@@ -191,7 +192,7 @@ sf::Sprite* makeSprite(const sf::Image& image, const std::string& file, float or
 // whichever thread takes them first, uploaded in catalogue order.
 struct DecodeQueue
 {
-    sf::Image images[catalogueSize];
+    std::unique_ptr<sf::Image> images[catalogueSize]; // freed once uploaded
     bool decoded[catalogueSize] = {};
     bool opaque[catalogueSize] = {};
     std::vector<sf::IntRect> parts[catalogueSize];
@@ -212,12 +213,14 @@ bool decodeNextPicture(DecodeQueue& queue)
     int i = queue.next++;
     if (i >= catalogueSize)
         return false;
-    bool decoded = decodePicture(catalogue[i].file, queue.images[i]);
-    bool opaque = decoded && everyPixelOpaque(queue.images[i]);
+    queue.images[i] = std::make_unique<sf::Image>();
+    sf::Image& image = *queue.images[i];
+    bool decoded = decodePicture(catalogue[i].file, image);
+    bool opaque = decoded && everyPixelOpaque(image);
     // A mipmapped picture drawn small reads far beyond a texel's neighbours.
     std::vector<sf::IntRect> parts;
     if (decoded && !opaque && !blurredPicture(catalogue[i].file))
-        parts = visibleParts(queue.images[i]);
+        parts = visibleParts(image);
     std::lock_guard<std::mutex> hold(queue.lock);
     queue.decoded[i] = decoded;
     queue.opaque[i] = opaque;
@@ -290,14 +293,15 @@ void loadCatalogue()
     {
         awaitPicture(queue, i);
         const CatalogueEntry& entry = catalogue[i];
-        catalogueSprites[i] = queue.decoded[i] ? makeSprite(queue.images[i], entry.file, entry.originX,
+        catalogueSprites[i] = queue.decoded[i] ? makeSprite(*queue.images[i], entry.file, entry.originX,
                                                             entry.originY, entry.posX, entry.posY)
                                                : nullptr;
         catalogueOpaque[i] = catalogueSprites[i] && queue.opaque[i];
         if (catalogueSprites[i])
             catalogueParts[i] = std::move(queue.parts[i]);
-        // The pixels are on the texture now; free them as we go.
-        queue.images[i] = sf::Image();
+        // The pixels are on the texture now; free them as we go (assigning an
+        // empty image would keep their memory).
+        queue.images[i].reset();
         std::lock_guard<std::mutex> hold(queue.lock);
         queue.uploaded = i + 1;
         queue.finished.notify_all();
