@@ -4,6 +4,7 @@
 #include "assets/catalogue.h"
 #include "assets/fonts.h"
 #include "assets/shaders.h"
+#include "tools/tool_common.h"
 
 #include <SFML/Graphics/Shader.hpp>
 #include <SFML/Graphics/Texture.hpp>
@@ -12,7 +13,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -28,17 +28,6 @@ struct StreamCapture
     explicit StreamCapture(std::ostream& s) : stream(s), saved(s.rdbuf(text.rdbuf())) {}
     ~StreamCapture() { stream.rdbuf(saved); }
 };
-
-// The most this process has held in memory so far.
-std::uint64_t peakResidentBytes()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.compare(0, 6, "VmHWM:") == 0)
-            return std::strtoull(line.c_str() + 6, nullptr, 10) * 1024;
-    return 0;
-}
 
 const char* const shaderFiles[] = {
     "vertex_shader.vs.txt",  "heat_shader.vs.txt",      "heat_shader.fs.txt",        "blur_shader.fs.txt",
