@@ -4,6 +4,7 @@
 // bilinear filtering gives the same picture for far fewer fragments.
 #include "assets/blur.h"
 
+#include "assets/catalogue.h"
 #include "assets/render_target.h"
 #include "assets/shaders.h"
 
@@ -99,16 +100,24 @@ void drawBlurredFrom(sf::RenderTarget& target, const sf::Sprite& sprite, int sou
     // No radius: the picture as it is, without a pass through the shader.
     if (!(currentRadius > 0.0f))
     {
-        target.draw(sprite);
+        drawPicture(target, sprite);
         return;
     }
 
-    // A narrow blur, a sprite without a texture, or no small target to be
-    // had: the shader at full size, with half the taps for a narrow radius.
+    // A narrow blur reads only a few pixels around each: a layer is blurred
+    // where it holds colour, with half the taps.
     int halvings = blurHalvings(currentRadius);
     bool narrow = halvings == 0 && narrowBlurShader.getNativeHandle() != 0;
+    if (narrow)
+    {
+        drawPicture(target, sprite, &narrowBlurShader);
+        return;
+    }
+
+    // A sprite without a texture, or no small target to be had: the shader
+    // at full size.
     blurShader.setUniform("source_halvings", static_cast<float>(sourceHalvings));
-    sf::RenderStates fullSize(narrow ? &narrowBlurShader : &blurShader);
+    sf::RenderStates fullSize(&blurShader);
     const sf::Texture* texture = sprite.getTexture();
     sf::IntRect rect = sprite.getTextureRect();
     int reduce = halvings - sourceHalvings;

@@ -1,9 +1,11 @@
 // The picture catalogue: 28 sprites, each with a texture of its own, loaded
-// once at start-up and kept until the process ends.
+// once at start-up and kept until the process ends, and drawn where they
+// hold colour.
 #include "assets/catalogue.h"
 
 #include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/Texture.hpp>
+#include <SFML/Graphics/Vertex.hpp>
 #include <SFML/System/Err.hpp>
 
 #include <algorithm>
@@ -76,6 +78,10 @@ bool blurredPicture(const std::string& file)
 // Pictures are cut into blocks of this side to find their clear parts.
 const int partBlock = 32;
 
+// How far around a pixel a draw of it reads: a smoothed draw reads a texel's
+// neighbours, and the narrow blur's taps reach under four pixels out.
+const int partMargin = 5;
+
 // Below this share of the picture, drawing only its visible parts pays for
 // the extra triangles.
 const double sparseShare = 0.85;
@@ -138,8 +144,8 @@ bool anyColour(const sf::Image& image, int x0, int y0, int x1, int y1)
 }
 
 // The picture's visible parts: runs of blocks along each row of blocks that
-// hold a pixel with some colour, or one within a pixel of them (a smoothed
-// draw reads a texel's neighbours). Nothing when they are most of it.
+// hold a pixel with some colour, or one within partMargin of them. Nothing
+// when they are most of it.
 std::vector<sf::IntRect> visibleParts(const sf::Image& image)
 {
     std::vector<sf::IntRect> parts;
@@ -151,7 +157,7 @@ std::vector<sf::IntRect> visibleParts(const sf::Image& image)
         for (int left = 0; left < width; left += partBlock)
         {
             int right = std::min(left + partBlock, width);
-            if (!anyColour(image, left - 1, top - 1, right + 1, bottom + 1))
+            if (!anyColour(image, left - partMargin, top - partMargin, right + partMargin, bottom + partMargin))
                 continue;
             if (!parts.empty() && parts.back().top == top && parts.back().left + parts.back().width == left)
                 parts.back().width = right - parts.back().left;
@@ -217,9 +223,8 @@ bool decodeNextPicture(DecodeQueue& queue)
     sf::Image& image = *queue.images[i];
     bool decoded = decodePicture(catalogue[i].file, image);
     bool opaque = decoded && everyPixelOpaque(image);
-    // A mipmapped picture drawn small reads far beyond a texel's neighbours.
     std::vector<sf::IntRect> parts;
-    if (decoded && !opaque && !blurredPicture(catalogue[i].file))
+    if (decoded && !opaque)
         parts = visibleParts(image);
     std::lock_guard<std::mutex> hold(queue.lock);
     queue.decoded[i] = decoded;
@@ -343,6 +348,63 @@ const std::vector<sf::IntRect>* pictureVisibleParts(const sf::Texture* texture)
         if (catalogueSprites[i] && catalogueSprites[i]->getTexture() == texture)
             return catalogueParts[i].empty() ? nullptr : &catalogueParts[i];
     return nullptr;
+}
+
+namespace
+{
+// Whether a catalogue picture's texture has mipmaps.
+bool pictureMipmapped(const sf::Texture* texture)
+{
+    for (int i = 0; i < catalogueSize; ++i)
+        if (catalogueSprites[i] && catalogueSprites[i]->getTexture() == texture)
+            return blurredPicture(catalogue[i].file);
+    return false;
+}
+
+// Whether the target's view shows its world pixel for pixel.
+bool viewAtTargetSize(const sf::RenderTarget& target)
+{
+    const sf::View& view = target.getView();
+    return view.getRotation() == 0.0f && view.getViewport() == sf::FloatRect(0.0f, 0.0f, 1.0f, 1.0f) &&
+           view.getSize() == sf::Vector2f(target.getSize());
+}
+}
+
+void drawPicture(sf::RenderTarget& target, const sf::Sprite& sprite, const sf::Shader* shader)
+{
+    // A picture that is mostly visible, only partly shown, or scaled or
+    // turned is drawn whole: the parts' shared edges meet exactly only when
+    // the picture is merely moved. So is a mipmapped one drawn through a
+    // view that shrinks it, which reads its coarse levels.
+    const sf::Texture* texture = sprite.getTexture();
+    const std::vector<sf::IntRect>* parts = pictureVisibleParts(texture);
+    sf::Vector2i size(texture ? sf::Vector2i(texture->getSize()) : sf::Vector2i());
+    const float* matrix = sprite.getTransform().getMatrix();
+    bool moved = matrix[0] == 1.0f && matrix[1] == 0.0f && matrix[4] == 0.0f && matrix[5] == 1.0f;
+    bool ownSize = !pictureMipmapped(texture) || viewAtTargetSize(target);
+    if (!parts || !moved || !ownSize || sprite.getTextureRect() != sf::IntRect(0, 0, size.x, size.y))
+    {
+        target.draw(sprite, sf::RenderStates(shader));
+        return;
+    }
+
+    // Two triangles for each part, placed and tinted as the sprite.
+    static std::vector<sf::Vertex> vertices;
+    vertices.clear();
+    sf::Color colour = sprite.getColor();
+    for (const sf::IntRect& part : *parts)
+    {
+        sf::Vector2f topLeft(part.left, part.top);
+        sf::Vector2f bottomRight(part.left + part.width, part.top + part.height);
+        sf::Vector2f topRight(bottomRight.x, topLeft.y);
+        sf::Vector2f bottomLeft(topLeft.x, bottomRight.y);
+        for (sf::Vector2f corner : {topLeft, topRight, bottomLeft, bottomLeft, topRight, bottomRight})
+            vertices.emplace_back(corner, colour, corner);
+    }
+    sf::RenderStates states(sprite.getTransform());
+    states.texture = texture;
+    states.shader = shader;
+    target.draw(vertices.data(), vertices.size(), sf::Triangles, states);
 }
 
 sf::Sprite& picture(const char* file)

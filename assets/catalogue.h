@@ -1,8 +1,11 @@
 #pragma once
 // The pictures of the show: 28 sprites loaded at start-up, each with a
-// texture of its own, named by their file names and never released.
+// texture of its own, named by their file names and never released, and
+// the draw that leaves out their clear parts.
 #include <SFML/Graphics/Sprite.hpp>
 #include <SFML/Graphics/Rect.hpp>
+#include <SFML/Graphics/RenderTarget.hpp>
+#include <SFML/Graphics/Shader.hpp>
 #include <string>
 #include <vector>
 
@@ -27,10 +30,16 @@ sf::Sprite* catalogueSprite(int i);
 bool pictureOpaque(const char* file);
 
 // The parts of a catalogue picture worth drawing: rectangles of its pixels
-// that together hold every pixel with some colour and every pixel a smoothed
-// draw reads beside them. Null when the picture is best drawn whole (mostly
-// visible, mipmapped, or not a catalogue picture).
+// that together hold every pixel with some colour and every pixel that a
+// smoothed draw or the narrow blur reads around them. Null when the picture
+// is best drawn whole (mostly visible, or not a catalogue picture).
 const std::vector<sf::IntRect>* pictureVisibleParts(const sf::Texture* texture);
+
+// Draws a picture's sprite as target.draw(sprite, shader) does, the shader
+// being none or the narrow blur; a picture that is only moved is drawn in
+// its visible parts, since blending a clear pixel leaves the pixel under it
+// as it was.
+void drawPicture(sf::RenderTarget& target, const sf::Sprite& sprite, const sf::Shader* shader = nullptr);
 
 // The sprite of the picture with this file name. A picture that failed to
 // load (or was never loaded) gives a blank sprite without a texture, which

@@ -3,11 +3,7 @@
 
 #include "assets/catalogue.h"
 
-#include <SFML/Graphics/Texture.hpp>
-#include <SFML/Graphics/Vertex.hpp>
-
 #include <algorithm>
-#include <vector>
 
 float frameDelta = 0.0f;
 
@@ -45,40 +41,6 @@ float fadeOutAlpha(float timer, float length)
 {
     double alpha = static_cast<double>(timer) * 255.0 / length;
     return static_cast<float>(std::min(alpha, 255.0));
-}
-
-void drawPicture(sf::RenderTarget& target, const sf::Sprite& sprite)
-{
-    // A picture that is mostly visible, only partly shown, or scaled or
-    // turned is drawn whole: the parts' shared edges meet exactly only when
-    // the picture is merely moved.
-    const sf::Texture* texture = sprite.getTexture();
-    const std::vector<sf::IntRect>* parts = pictureVisibleParts(texture);
-    sf::Vector2i size(texture ? sf::Vector2i(texture->getSize()) : sf::Vector2i());
-    const float* matrix = sprite.getTransform().getMatrix();
-    bool moved = matrix[0] == 1.0f && matrix[1] == 0.0f && matrix[4] == 0.0f && matrix[5] == 1.0f;
-    if (!parts || !moved || sprite.getTextureRect() != sf::IntRect(0, 0, size.x, size.y))
-    {
-        target.draw(sprite, sf::RenderStates::Default);
-        return;
-    }
-
-    // Two triangles for each part, placed and tinted as the sprite.
-    static std::vector<sf::Vertex> vertices;
-    vertices.clear();
-    sf::Color colour = sprite.getColor();
-    for (const sf::IntRect& part : *parts)
-    {
-        sf::Vector2f topLeft(part.left, part.top);
-        sf::Vector2f bottomRight(part.left + part.width, part.top + part.height);
-        sf::Vector2f topRight(bottomRight.x, topLeft.y);
-        sf::Vector2f bottomLeft(topLeft.x, bottomRight.y);
-        for (sf::Vector2f corner : {topLeft, topRight, bottomLeft, bottomLeft, topRight, bottomRight})
-            vertices.emplace_back(corner, colour, corner);
-    }
-    sf::RenderStates states(sprite.getTransform());
-    states.texture = texture;
-    target.draw(vertices.data(), vertices.size(), sf::Triangles, states);
 }
 
 bool coversTarget(const sf::Sprite& sprite, const sf::RenderTarget& target)

@@ -1,6 +1,8 @@
 #pragma once
 // What every scene shares: the frame's time step, the timing constants, the
 // effect clock, the twelve scene routines and the fades they all use.
+#include "assets/catalogue.h"
+
 #include <SFML/Graphics/RenderTarget.hpp>
 #include <SFML/Graphics/Sprite.hpp>
 #include <SFML/Config.hpp>
@@ -58,11 +60,6 @@ inline void setSpriteAlpha(sf::Sprite& sprite, float alpha)
 {
     sprite.setColor(sf::Color(255, 255, 255, alphaByte(alpha)));
 }
-
-// Draws a picture's sprite plainly, as target.draw(sprite) does; a picture
-// that is only moved is drawn in the parts that hold some colour, since
-// blending a clear pixel leaves the pixel under it as it was.
-void drawPicture(sf::RenderTarget& target, const sf::Sprite& sprite);
 
 // Draws a full-screen overlay or fading layer, or nothing when it is fully
 // transparent: a clear one would leave every pixel as it was, at the cost of
