@@ -340,25 +340,22 @@ bool pictureOpaque(const char* file)
     return false;
 }
 
-const std::vector<sf::IntRect>* pictureVisibleParts(const sf::Texture* texture)
-{
-    if (!texture)
-        return nullptr;
-    for (int i = 0; i < catalogueSize; ++i)
-        if (catalogueSprites[i] && catalogueSprites[i]->getTexture() == texture)
-            return catalogueParts[i].empty() ? nullptr : &catalogueParts[i];
-    return nullptr;
-}
-
 namespace
 {
-// Whether a catalogue picture's texture has mipmaps.
-bool pictureMipmapped(const sf::Texture* texture)
+// The catalogue entry whose sprite has this texture, or -1.
+int textureIndex(const sf::Texture* texture)
 {
-    for (int i = 0; i < catalogueSize; ++i)
-        if (catalogueSprites[i] && catalogueSprites[i]->getTexture() == texture)
-            return blurredPicture(catalogue[i].file);
-    return false;
+    if (texture)
+        for (int i = 0; i < catalogueSize; ++i)
+            if (catalogueSprites[i] && catalogueSprites[i]->getTexture() == texture)
+                return i;
+    return -1;
+}
+
+// The visible parts of catalogue entry i, null for none or for an entry drawn whole.
+const std::vector<sf::IntRect>* partsOf(int i)
+{
+    return i >= 0 && !catalogueParts[i].empty() ? &catalogueParts[i] : nullptr;
 }
 
 // Whether the target's view shows its world pixel for pixel.
@@ -370,6 +367,11 @@ bool viewAtTargetSize(const sf::RenderTarget& target)
 }
 }
 
+const std::vector<sf::IntRect>* pictureVisibleParts(const sf::Texture* texture)
+{
+    return partsOf(textureIndex(texture));
+}
+
 void drawPicture(sf::RenderTarget& target, const sf::Sprite& sprite, const sf::Shader* shader)
 {
     // A picture that is mostly visible, only partly shown, or scaled or
@@ -377,12 +379,13 @@ void drawPicture(sf::RenderTarget& target, const sf::Sprite& sprite, const sf::S
     // the picture is merely moved. So is a mipmapped one drawn through a
     // view that shrinks it, which reads its coarse levels.
     const sf::Texture* texture = sprite.getTexture();
-    const std::vector<sf::IntRect>* parts = pictureVisibleParts(texture);
+    int index = textureIndex(texture);
+    const std::vector<sf::IntRect>* parts = partsOf(index);
     sf::Vector2i size(texture ? sf::Vector2i(texture->getSize()) : sf::Vector2i());
     const float* matrix = sprite.getTransform().getMatrix();
     bool moved = matrix[0] == 1.0f && matrix[1] == 0.0f && matrix[4] == 0.0f && matrix[5] == 1.0f;
-    bool ownSize = !pictureMipmapped(texture) || viewAtTargetSize(target);
-    if (!parts || !moved || !ownSize || sprite.getTextureRect() != sf::IntRect(0, 0, size.x, size.y))
+    if (!parts || !moved || sprite.getTextureRect() != sf::IntRect(0, 0, size.x, size.y) ||
+        (blurredPicture(catalogue[index].file) && !viewAtTargetSize(target)))
     {
         target.draw(sprite, sf::RenderStates(shader));
         return;
