@@ -56,13 +56,16 @@ sf::String showCharacters()
 // How much of a full-size warm-up draw is left on the target.
 const float warmUpCorner = 8.0f;
 
-// Draws a sprite through the blur, a shader or plainly.
+// Draws a sprite through the blur, a shader, or plainly both as a sprite and
+// as the catalogue draws it (in parts, or as a quad of its one colour).
 void drawWith(sf::RenderTarget& target, const sf::Sprite& sprite, sf::Shader* shader)
 {
     if (shader == &blurShader)
         drawBlurred(target, sprite);
     else
         target.draw(sprite, sf::RenderStates(shader));
+    if (!shader)
+        drawPicture(target, sprite);
 }
 
 // Draws a sprite twice, with or without a shader, leaving it as it was: shrunk

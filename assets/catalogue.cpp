@@ -65,6 +65,8 @@ const CatalogueEntry catalogue[catalogueSize] = {
 sf::Sprite* catalogueSprites[catalogueSize] = {};
 bool catalogueOpaque[catalogueSize] = {};
 std::vector<sf::IntRect> catalogueParts[catalogueSize]; // empty: drawn whole
+bool catalogueSolid[catalogueSize] = {};                 // one pure colour throughout
+sf::Color catalogueColour[catalogueSize];                // that colour
 
 // The pictures the blur samples directly: with mipmaps a wide blur reads
 // coarse levels and needs only a few taps.
@@ -127,6 +129,24 @@ bool everyPixelOpaque(const sf::Image& image)
     for (std::size_t alpha = 3; alpha < bytes; alpha += 4)
         if (pixels[alpha] != 255)
             return false;
+    return true;
+}
+
+// Whether every pixel of an image is one colour whose channels are each
+// nothing or full, and which: tinting such a colour is exact in any arithmetic.
+bool pureSolidColour(const sf::Image& image, sf::Color& colour)
+{
+    const sf::Uint8* pixels = image.getPixelsPtr();
+    std::size_t bytes = std::size_t(image.getSize().x) * image.getSize().y * 4;
+    if (!pixels || bytes == 0)
+        return false;
+    for (std::size_t channel = 0; channel < 4; ++channel)
+        if (pixels[channel] != 0 && pixels[channel] != 255)
+            return false;
+    for (std::size_t at = 4; at < bytes; at += 4)
+        if (std::memcmp(pixels + at, pixels, 4) != 0)
+            return false;
+    colour = sf::Color(pixels[0], pixels[1], pixels[2], pixels[3]);
     return true;
 }
 
@@ -201,6 +221,8 @@ struct DecodeQueue
     std::unique_ptr<sf::Image> images[catalogueSize]; // freed once uploaded
     bool decoded[catalogueSize] = {};
     bool opaque[catalogueSize] = {};
+    bool solid[catalogueSize] = {};
+    sf::Color colour[catalogueSize];
     std::vector<sf::IntRect> parts[catalogueSize];
     bool done[catalogueSize] = {};
     std::atomic<int> next{0};
@@ -223,12 +245,16 @@ bool decodeNextPicture(DecodeQueue& queue)
     sf::Image& image = *queue.images[i];
     bool decoded = decodePicture(catalogue[i].file, image);
     bool opaque = decoded && everyPixelOpaque(image);
+    sf::Color colour;
+    bool solid = opaque && pureSolidColour(image, colour);
     std::vector<sf::IntRect> parts;
     if (decoded && !opaque)
         parts = visibleParts(image);
     std::lock_guard<std::mutex> hold(queue.lock);
     queue.decoded[i] = decoded;
     queue.opaque[i] = opaque;
+    queue.solid[i] = solid;
+    queue.colour[i] = colour;
     queue.parts[i] = std::move(parts);
     queue.done[i] = true;
     queue.finished.notify_all();
@@ -302,6 +328,8 @@ void loadCatalogue()
                                                             entry.originY, entry.posX, entry.posY)
                                                : nullptr;
         catalogueOpaque[i] = catalogueSprites[i] && queue.opaque[i];
+        catalogueSolid[i] = catalogueSprites[i] && queue.solid[i];
+        catalogueColour[i] = queue.colour[i];
         if (catalogueSprites[i])
             catalogueParts[i] = std::move(queue.parts[i]);
         // The pixels are on the texture now; free them as we go (assigning an
@@ -374,12 +402,31 @@ const std::vector<sf::IntRect>* pictureVisibleParts(const sf::Texture* texture)
 
 void drawPicture(sf::RenderTarget& target, const sf::Sprite& sprite, const sf::Shader* shader)
 {
+    const sf::Texture* texture = sprite.getTexture();
+    int index = textureIndex(texture);
+
+    // A picture of one colour is that colour wherever it is drawn: the
+    // overlays that fade the scenes in and out are plain quads of it, tinted
+    // as the sprite, the same pixels without reading a screenful of texture.
+    if (index >= 0 && catalogueSolid[index] && !shader)
+    {
+        sf::FloatRect bounds = sprite.getLocalBounds();
+        sf::Color colour = catalogueColour[index] * sprite.getColor();
+        // The corners in the sprite's own order, so that its edges fall on the same pixels.
+        const sf::Vertex quad[] = {
+            sf::Vertex({0.0f, 0.0f}, colour),
+            sf::Vertex({0.0f, bounds.height}, colour),
+            sf::Vertex({bounds.width, 0.0f}, colour),
+            sf::Vertex({bounds.width, bounds.height}, colour),
+        };
+        target.draw(quad, 4, sf::TriangleStrip, sf::RenderStates(sprite.getTransform()));
+        return;
+    }
+
     // A picture that is mostly visible, only partly shown, or scaled or
     // turned is drawn whole: the parts' shared edges meet exactly only when
     // the picture is merely moved. So is a mipmapped one drawn through a
     // view that shrinks it, which reads its coarse levels.
-    const sf::Texture* texture = sprite.getTexture();
-    int index = textureIndex(texture);
     const std::vector<sf::IntRect>* parts = partsOf(index);
     sf::Vector2i size(texture ? sf::Vector2i(texture->getSize()) : sf::Vector2i());
     const float* matrix = sprite.getTransform().getMatrix();

@@ -226,6 +226,19 @@ TEST(Overlays, APictureDrawnOnlyWhereItHoldsColourLeavesThePixelsADrawOfItAllWou
                 << catalogueFile(i);
         }
     }
+
+    // The overlays, drawn as quads of their one colour, at every strength a
+    // fade passes through.
+    for (const char* overlay : {"black.png", "white.png"})
+        for (int alpha = 1; alpha < 255; alpha += 3)
+        {
+            sf::Sprite faded(picture(overlay));
+            faded.setColor(sf::Color(255, 255, 255, static_cast<sf::Uint8>(alpha)));
+            sf::Image whole = drawn(faded, false);
+            sf::Image asQuad = drawn(faded, true);
+            EXPECT_EQ(std::memcmp(whole.getPixelsPtr(), asQuad.getPixelsPtr(), 1280 * 720 * 4), 0)
+                << overlay << " at alpha " << alpha;
+        }
 }
 
 TEST(Blur, AWideBlurOverMipmapsIsASmoothRampAndWithoutThemIsGrainy)
