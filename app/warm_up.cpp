@@ -110,8 +110,9 @@ void warmUpCanvas(sf::RenderTexture& canvas)
 
 // Blurs every picture the scenes blur, at every resolution the blur takes.
 // A reduced-size pass covers only what shows, so each picture is also
-// blurred once whole at each halving, where the targets are cleared before
-// the show starts.
+// blurred once whole at each halving, and once magnified, as the zoom opens,
+// at the narrow radius, which then works at the picture's own size. The
+// targets are cleared before the show starts.
 void warmUpBlur(sf::RenderTarget& window)
 {
     for (float radius = 0.0015f;; radius *= 2.0f)
@@ -121,8 +122,10 @@ void warmUpBlur(sf::RenderTarget& window)
         {
             sf::RenderTarget& target = use.offScreen ? static_cast<sf::RenderTarget&>(renderTexture) : window;
             drawOutOfSight(target, picture(use.file), use.shader);
-            if (blurHalvings(radius) > 0)
-                drawBlurred(target, picture(use.file));
+            sf::Sprite blurred(picture(use.file));
+            if (blurHalvings(radius) == 0)
+                blurred.setScale(3.0f, 3.0f);
+            drawBlurred(target, blurred);
         }
         // The scenes that blur the off-screen picture build its coarse levels
         // first when the blur reads them; a narrow blur reads it without.

@@ -51,6 +51,23 @@ sf::IntRect shownPart(const sf::RenderTarget& target, const sf::Transform& toTar
     return sf::IntRect(left, top, right - left, bottom - top);
 }
 
+// Magnified at least this much, a picture's narrow blur costs less worked out
+// at the picture's own resolution and stretched than over every pixel it covers.
+const float narrowStretchMagnification = 1.5f;
+
+// How many target pixels a texel of the sprite's picture spans at least,
+// along either of its axes, through the sprite's transform and the view.
+float magnification(const sf::RenderTarget& target, const sf::Sprite& sprite)
+{
+    const sf::View& view = target.getView();
+    float perUnitX = target.getSize().x * view.getViewport().width / view.getSize().x;
+    float perUnitY = target.getSize().y * view.getViewport().height / view.getSize().y;
+    const float* matrix = sprite.getTransform().getMatrix();
+    float across = std::hypot(matrix[0] * perUnitX, matrix[1] * perUnitY);
+    float down = std::hypot(matrix[4] * perUnitX, matrix[5] * perUnitY);
+    return std::min(across, down);
+}
+
 // Makes the target for `halvings` the given size, if it is not already.
 sf::RenderTexture* blurTarget(int halvings, unsigned width, unsigned height)
 {
@@ -104,11 +121,12 @@ void drawBlurredFrom(sf::RenderTarget& target, const sf::Sprite& sprite, int sou
         return;
     }
 
-    // A narrow blur reads only a few pixels around each: a layer is blurred
-    // where it holds colour, with half the taps.
+    // A narrow blur reads only a few pixels around each, with half the taps:
+    // a layer is blurred where it holds colour, and a magnified picture at its
+    // own resolution, in a small target of its size, as a wide blur is below.
     int halvings = blurHalvings(currentRadius);
     bool narrow = halvings == 0 && narrowBlurShader.getNativeHandle() != 0;
-    if (narrow)
+    if (narrow && magnification(target, sprite) < narrowStretchMagnification)
     {
         drawPicture(target, sprite, &narrowBlurShader);
         return;
@@ -116,12 +134,13 @@ void drawBlurredFrom(sf::RenderTarget& target, const sf::Sprite& sprite, int sou
 
     // A sprite without a texture, or no small target to be had: the shader
     // at full size.
+    sf::Shader& shader = narrow ? narrowBlurShader : blurShader;
     blurShader.setUniform("source_halvings", static_cast<float>(sourceHalvings));
-    sf::RenderStates fullSize(&blurShader);
+    sf::RenderStates fullSize(&shader);
     const sf::Texture* texture = sprite.getTexture();
     sf::IntRect rect = sprite.getTextureRect();
     int reduce = halvings - sourceHalvings;
-    bool reducible = halvings > 0 && reduce >= 0 && texture && rect.width > 0 && rect.height > 0;
+    bool reducible = (halvings > 0 || narrow) && reduce >= 0 && texture && rect.width > 0 && rect.height > 0;
     unsigned width = reducible ? std::max(1u, static_cast<unsigned>(rect.width) >> reduce) : 0;
     unsigned height = reducible ? std::max(1u, static_cast<unsigned>(rect.height) >> reduce) : 0;
     sf::RenderTexture* small = reducible ? blurTarget(halvings, width, height) : nullptr;
@@ -153,7 +172,7 @@ void drawBlurredFrom(sf::RenderTarget& target, const sf::Sprite& sprite, int sou
         sf::Vertex({right, bottom}, origin + sf::Vector2f(right * texel.x, bottom * texel.y)),
     };
     sf::RenderStates copy(sf::BlendNone);
-    copy.shader = &blurShader;
+    copy.shader = &shader;
     copy.texture = texture;
     small->draw(quad, 4, sf::TriangleStrip, copy);
     small->display();

@@ -17,8 +17,9 @@ void setBlurRadius(float radius);
 const int maxBlurHalvings = 5;
 int blurHalvings(float radius);
 
-// The reduced-size targets, one per number of halvings (index 0 unused),
-// each sized on its first use.
+// The reduced-size targets, one per number of halvings, each sized on its
+// first use; index 0 holds a magnified picture's narrow blur, at the
+// picture's own size.
 extern sf::RenderTexture blurTargets[maxBlurHalvings + 1];
 
 // The half-size canvas that blurCanvas() hands out, made on its first use.

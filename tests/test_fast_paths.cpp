@@ -399,22 +399,27 @@ TEST(Blur, AtReducedResolutionItDrawsWhatTheFullSizeBlurDraws)
     Difference none = difference(plain, render(moved, true));
     EXPECT_EQ(none.largest, 0);
 
-    // Narrow radii, drawn at full size with half the taps: still the full
+    // Narrow radii, with half the taps, drawn at full size, or at the
+    // picture's own size and stretched where it is magnified: still the full
     // blur's picture, and still a blur.
-    target.clear(sf::Color::Black);
-    target.draw(still);
-    target.display();
-    sf::Image sharp = target.getTexture().copyToImage();
-    for (float radius : {0.001f, 0.0025f})
+    sf::Sprite magnified = zoomedSprite(texture, {620, 350}, 3.0f, 200);
+    for (const sf::Sprite* sprite : {&still, &magnified})
     {
-        SCOPED_TRACE("radius " + std::to_string(radius));
-        setBlurRadius(radius);
-        ASSERT_EQ(blurHalvings(radius), 0);
-        sf::Image narrow = render(still, true);
-        Difference d = difference(render(still, false), narrow);
-        EXPECT_LT(d.mean, 1.0);
-        EXPECT_LT(d.largest, 48);
-        EXPECT_GT(difference(sharp, narrow).largest, 40);
+        target.clear(sf::Color::Black);
+        target.draw(*sprite);
+        target.display();
+        sf::Image sharp = target.getTexture().copyToImage();
+        for (float radius : {0.001f, 0.0025f})
+        {
+            SCOPED_TRACE("radius " + std::to_string(radius) + (sprite == &still ? ", still" : ", magnified"));
+            setBlurRadius(radius);
+            ASSERT_EQ(blurHalvings(radius), 0);
+            sf::Image narrow = render(*sprite, true);
+            Difference d = difference(render(*sprite, false), narrow);
+            EXPECT_LT(d.mean, 1.0);
+            EXPECT_LT(d.largest, 48);
+            EXPECT_GT(difference(sharp, narrow).largest, 40);
+        }
     }
     setBlurRadius(0.0f);
 }
