@@ -134,14 +134,12 @@ void warmUpBlur(sf::RenderTarget& window)
         drawOutOfSight(window, renderTextureSprite, &blurShader);
         // Once the blur is halved, the scenes draw the picture they blur as a
         // whole on the half-size canvas instead, some of it through the ripple.
+        // Either canvas is shown over the window unblended.
         sf::RenderTexture& canvas = blurCanvas();
-        if (&canvas != &renderTexture)
-        {
-            if (blurHalvings(radius) == 1)
-                warmUpCanvas(canvas);
-            drawBlurredCanvas(window);
-            canvas.clear(sf::Color::Black);
-        }
+        if (&canvas != &renderTexture && blurHalvings(radius) == 1)
+            warmUpCanvas(canvas);
+        drawBlurredCanvas(window);
+        canvas.clear(sf::Color::Black);
         if (blurHalvings(radius) == maxBlurHalvings)
             break;
     }
@@ -152,6 +150,8 @@ void warmUpBlur(sf::RenderTarget& window)
     drawOutOfSight(window, renderTextureSprite);
     renderTexture.display();
     drawOutOfSight(window, renderTextureSprite);
+    blurCanvas();
+    drawBlurredCanvas(window);
 }
 }
 

@@ -111,13 +111,21 @@ namespace
 {
 // Draws a sprite through the blur at the current radius, for a sprite whose
 // picture is already halved `sourceHalvings` times against the size it is
-// drawn at: its taps read that many levels less.
-void drawBlurredFrom(sf::RenderTarget& target, const sf::Sprite& sprite, int sourceHalvings)
+// drawn at: its taps read that many levels less. An opaque sprite, untinted,
+// replaces what it covers outright, as blending it would: the driver then
+// need not read the target's pixels back.
+void drawBlurredFrom(sf::RenderTarget& target, const sf::Sprite& sprite, int sourceHalvings, bool opaque)
 {
+    bool replaces = opaque && sprite.getColor() == sf::Color::White;
+    sf::RenderStates shown(replaces ? sf::BlendNone : sf::BlendAlpha);
+
     // No radius: the picture as it is, without a pass through the shader.
     if (!(currentRadius > 0.0f))
     {
-        drawPicture(target, sprite);
+        if (replaces)
+            target.draw(sprite, shown);
+        else
+            drawPicture(target, sprite);
         return;
     }
 
@@ -128,7 +136,11 @@ void drawBlurredFrom(sf::RenderTarget& target, const sf::Sprite& sprite, int sou
     bool narrow = halvings == 0 && narrowBlurShader.getNativeHandle() != 0;
     if (narrow && magnification(target, sprite) < narrowStretchMagnification)
     {
-        drawPicture(target, sprite, &narrowBlurShader);
+        shown.shader = &narrowBlurShader;
+        if (replaces)
+            target.draw(sprite, shown);
+        else
+            drawPicture(target, sprite, &narrowBlurShader);
         return;
     }
 
@@ -136,7 +148,7 @@ void drawBlurredFrom(sf::RenderTarget& target, const sf::Sprite& sprite, int sou
     // at full size.
     sf::Shader& shader = narrow ? narrowBlurShader : blurShader;
     blurShader.setUniform("source_halvings", static_cast<float>(sourceHalvings));
-    sf::RenderStates fullSize(&shader);
+    sf::RenderStates fullSize(shown.blendMode, sf::Transform(), nullptr, &shader);
     const sf::Texture* texture = sprite.getTexture();
     sf::IntRect rect = sprite.getTextureRect();
     int reduce = halvings - sourceHalvings;
@@ -153,7 +165,7 @@ void drawBlurredFrom(sf::RenderTarget& target, const sf::Sprite& sprite, int sou
     // Only the part of the small target that shows once stretched over the
     // sprite's place is blurred: a zoomed picture is mostly off the target.
     sf::Vector2f texel(static_cast<float>(rect.width) / width, static_cast<float>(rect.height) / height);
-    sf::RenderStates states;
+    sf::RenderStates states(shown.blendMode);
     states.transform = sprite.getTransform();
     states.transform.scale(texel);
     sf::IntRect part = shownPart(target, states.transform, width, height);
@@ -177,7 +189,8 @@ void drawBlurredFrom(sf::RenderTarget& target, const sf::Sprite& sprite, int sou
     small->draw(quad, 4, sf::TriangleStrip, copy);
     small->display();
 
-    // Stretch it back over its place, tinted and blended as the sprite.
+    // Stretch it back over its place, tinted and blended as the sprite, or
+    // replacing what is there.
     sf::Sprite stretched(small->getTexture(), part);
     stretched.setPosition(left, top);
     stretched.setColor(sprite.getColor());
@@ -187,7 +200,7 @@ void drawBlurredFrom(sf::RenderTarget& target, const sf::Sprite& sprite, int sou
 
 void drawBlurred(sf::RenderTarget& target, const sf::Sprite& sprite)
 {
-    drawBlurredFrom(target, sprite, 0);
+    drawBlurredFrom(target, sprite, 0, false);
 }
 
 sf::RenderTexture& blurCanvas()
@@ -228,7 +241,8 @@ void drawBlurredCanvas(sf::RenderTarget& target)
     // Only a blur that reads beyond the canvas's own pixels needs its coarse levels.
     if (blurHalvings(currentRadius) > canvasHalvings)
         canvas.generateMipmap();
-    drawBlurredFrom(target, halved ? halfCanvasSprite : renderTextureSprite, canvasHalvings);
+    // The canvas is opaque: it starts black and is only ever blended onto.
+    drawBlurredFrom(target, halved ? halfCanvasSprite : renderTextureSprite, canvasHalvings, true);
     // The shader used on its own reads the levels of the picture it is given.
     blurShader.setUniform("source_halvings", 0.0f);
 }

@@ -41,5 +41,7 @@ void drawBlurred(sf::RenderTarget& target, const sf::Sprite& sprite);
 sf::RenderTexture& blurCanvas();
 
 // Shows what was drawn on blurCanvas() through the blur onto the target,
-// building the canvas's coarse levels first when the blur reads them.
+// building the canvas's coarse levels first when the blur reads them. The
+// canvas is opaque (it starts black and is only blended onto), so it
+// replaces what is under it without blending.
 void drawBlurredCanvas(sf::RenderTarget& target);

@@ -9,4 +9,9 @@ void createRenderTarget()
     renderTexture.setSmooth(true);
     renderTextureSprite.setTexture(renderTexture.getTexture(), false);
     renderTextureSprite.setPosition(0, 0);
+
+    // Opaque black from the start: the scenes only ever blend onto it, so it
+    // stays opaque, and the blur may draw it over the window unblended.
+    renderTexture.clear(sf::Color::Black);
+    renderTexture.display();
 }

@@ -554,7 +554,8 @@ TEST(Blur, APictureBlurredFromTheHalfSizeCanvasIsTheOneBlurredFromTheOffScreenTa
     sf::RenderTexture& target = testTarget();
 
     // A picture laid out as a scene lays its blurred picture out: hard edges
-    // placed as they are and zoomed, a rippled painting, a sparse layer.
+    // placed as they are and zoomed, a rippled painting, a sparse layer. The
+    // canvas, opaque, hides the picture it is shown over, drawn blended or not.
     sf::Sprite pattern(texture);
     sf::Sprite zoomed = zoomedSprite(texture, {610, 370}, 1.3f, 150);
     rippleShader.setUniform("time", 3.0f);
@@ -575,6 +576,7 @@ TEST(Blur, APictureBlurredFromTheHalfSizeCanvasIsTheOneBlurredFromTheOffScreenTa
         renderTexture.display();
         EXPECT_TRUE(renderTexture.generateMipmap());
         target.clear(sf::Color::Black);
+        target.draw(picture("S2-1.png"));
         drawBlurred(target, renderTextureSprite);
         target.display();
         return target.getTexture().copyToImage();
@@ -582,6 +584,7 @@ TEST(Blur, APictureBlurredFromTheHalfSizeCanvasIsTheOneBlurredFromTheOffScreenTa
     auto fromCanvas = [&]() {
         layOut(blurCanvas());
         target.clear(sf::Color::Black);
+        target.draw(picture("S2-1.png"));
         drawBlurredCanvas(target);
         target.display();
         return target.getTexture().copyToImage();
@@ -609,6 +612,44 @@ TEST(Blur, APictureBlurredFromTheHalfSizeCanvasIsTheOneBlurredFromTheOffScreenTa
         Difference d = difference(fromOffScreen(), fromHalfSize);
         EXPECT_LT(d.mean, 0.4);
         EXPECT_LT(d.largest, 12);
+    }
+    setBlurRadius(0.0f);
+}
+
+TEST(Blur, TheCanvasStartsOpaqueBlackSoThatItHidesWhatItIsShownOver)
+{
+    loadShowForTest();
+    sf::RenderTexture& target = testTarget();
+    auto shown = [&](bool onCanvas) {
+        target.clear(sf::Color::Black);
+        if (onCanvas)
+        {
+            target.draw(picture("S2-1.png"));
+            drawPicture(blurCanvas(), picture("title3.png"));
+            drawBlurredCanvas(target);
+        }
+        else
+            drawPicture(target, picture("title3.png"));
+        target.display();
+        return target.getTexture().copyToImage();
+    };
+
+    // A newly made off-screen target with only a sparse layer on it: the
+    // layer over black, whether the canvas is shown as it is or blurred.
+    for (float radius : {0.0f, 0.002f})
+    {
+        SCOPED_TRACE("radius " + std::to_string(radius));
+        createRenderTarget();
+        setBlurRadius(radius);
+        sf::Image canvas = shown(true);
+        setBlurRadius(0.0f);
+        if (radius > 0.0f)
+        {
+            // The blur softens the layer; what matters is that nothing of the picture under it shows.
+            EXPECT_LT(difference(shown(false), canvas).mean, 1.0);
+        }
+        else
+            EXPECT_EQ(difference(shown(false), canvas).largest, 0);
     }
     setBlurRadius(0.0f);
 }
