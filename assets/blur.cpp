@@ -118,14 +118,20 @@ void drawBlurredFrom(sf::RenderTarget& target, const sf::Sprite& sprite, int sou
 {
     bool replaces = opaque && sprite.getColor() == sf::Color::White;
     sf::RenderStates shown(replaces ? sf::BlendNone : sf::BlendAlpha);
+    // The sprite at full size through the shader, if any: a catalogue picture
+    // in its visible parts, unless it replaces what it covers.
+    auto drawAtFullSize = [&](const sf::Shader* shader) {
+        shown.shader = shader;
+        if (replaces)
+            target.draw(sprite, shown);
+        else
+            drawPicture(target, sprite, shader);
+    };
 
     // No radius: the picture as it is, without a pass through the shader.
     if (!(currentRadius > 0.0f))
     {
-        if (replaces)
-            target.draw(sprite, shown);
-        else
-            drawPicture(target, sprite);
+        drawAtFullSize(nullptr);
         return;
     }
 
@@ -136,11 +142,7 @@ void drawBlurredFrom(sf::RenderTarget& target, const sf::Sprite& sprite, int sou
     bool narrow = halvings == 0 && narrowBlurShader.getNativeHandle() != 0;
     if (narrow && magnification(target, sprite) < narrowStretchMagnification)
     {
-        shown.shader = &narrowBlurShader;
-        if (replaces)
-            target.draw(sprite, shown);
-        else
-            drawPicture(target, sprite, &narrowBlurShader);
+        drawAtFullSize(&narrowBlurShader);
         return;
     }
 

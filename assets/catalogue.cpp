@@ -65,8 +65,9 @@ const CatalogueEntry catalogue[catalogueSize] = {
 sf::Sprite* catalogueSprites[catalogueSize] = {};
 bool catalogueOpaque[catalogueSize] = {};
 std::vector<sf::IntRect> catalogueParts[catalogueSize]; // empty: drawn whole
-bool catalogueSolid[catalogueSize] = {};                 // one pure colour throughout
-sf::Color catalogueColour[catalogueSize];                // that colour
+// Set as each picture loads: the one pure colour it has throughout, clear for
+// any other picture (a picture of one colour is opaque).
+sf::Color catalogueColour[catalogueSize];
 
 // The pictures the blur samples directly: with mipmaps a wide blur reads
 // coarse levels and needs only a few taps.
@@ -132,22 +133,22 @@ bool everyPixelOpaque(const sf::Image& image)
     return true;
 }
 
-// Whether every pixel of an image is one colour whose channels are each
-// nothing or full, and which: tinting such a colour is exact in any arithmetic.
-bool pureSolidColour(const sf::Image& image, sf::Color& colour)
+// The one colour of an image whose every pixel is that colour, with channels
+// each nothing or full (tinting such a colour is exact in any arithmetic);
+// clear for any other image.
+sf::Color pureSolidColour(const sf::Image& image)
 {
     const sf::Uint8* pixels = image.getPixelsPtr();
     std::size_t bytes = std::size_t(image.getSize().x) * image.getSize().y * 4;
     if (!pixels || bytes == 0)
-        return false;
+        return sf::Color::Transparent;
     for (std::size_t channel = 0; channel < 4; ++channel)
         if (pixels[channel] != 0 && pixels[channel] != 255)
-            return false;
+            return sf::Color::Transparent;
     for (std::size_t at = 4; at < bytes; at += 4)
         if (std::memcmp(pixels + at, pixels, 4) != 0)
-            return false;
-    colour = sf::Color(pixels[0], pixels[1], pixels[2], pixels[3]);
-    return true;
+            return sf::Color::Transparent;
+    return sf::Color(pixels[0], pixels[1], pixels[2], pixels[3]);
 }
 
 // Whether any pixel in the rectangle [x0, x1) x [y0, y1), clipped to the
@@ -221,8 +222,7 @@ struct DecodeQueue
     std::unique_ptr<sf::Image> images[catalogueSize]; // freed once uploaded
     bool decoded[catalogueSize] = {};
     bool opaque[catalogueSize] = {};
-    bool solid[catalogueSize] = {};
-    sf::Color colour[catalogueSize];
+    sf::Color colour[catalogueSize]; // clear: not of one colour
     std::vector<sf::IntRect> parts[catalogueSize];
     bool done[catalogueSize] = {};
     std::atomic<int> next{0};
@@ -245,15 +245,13 @@ bool decodeNextPicture(DecodeQueue& queue)
     sf::Image& image = *queue.images[i];
     bool decoded = decodePicture(catalogue[i].file, image);
     bool opaque = decoded && everyPixelOpaque(image);
-    sf::Color colour;
-    bool solid = opaque && pureSolidColour(image, colour);
+    sf::Color colour = opaque ? pureSolidColour(image) : sf::Color::Transparent;
     std::vector<sf::IntRect> parts;
     if (decoded && !opaque)
         parts = visibleParts(image);
     std::lock_guard<std::mutex> hold(queue.lock);
     queue.decoded[i] = decoded;
     queue.opaque[i] = opaque;
-    queue.solid[i] = solid;
     queue.colour[i] = colour;
     queue.parts[i] = std::move(parts);
     queue.done[i] = true;
@@ -328,8 +326,7 @@ void loadCatalogue()
                                                             entry.originY, entry.posX, entry.posY)
                                                : nullptr;
         catalogueOpaque[i] = catalogueSprites[i] && queue.opaque[i];
-        catalogueSolid[i] = catalogueSprites[i] && queue.solid[i];
-        catalogueColour[i] = queue.colour[i];
+        catalogueColour[i] = catalogueSprites[i] ? queue.colour[i] : sf::Color::Transparent;
         if (catalogueSprites[i])
             catalogueParts[i] = std::move(queue.parts[i]);
         // The pixels are on the texture now; free them as we go (assigning an
@@ -408,7 +405,7 @@ void drawPicture(sf::RenderTarget& target, const sf::Sprite& sprite, const sf::S
     // A picture of one colour is that colour wherever it is drawn: the
     // overlays that fade the scenes in and out are plain quads of it, tinted
     // as the sprite, the same pixels without reading a screenful of texture.
-    if (index >= 0 && catalogueSolid[index] && !shader)
+    if (index >= 0 && catalogueColour[index].a != 0 && !shader)
     {
         sf::FloatRect bounds = sprite.getLocalBounds();
         sf::Color colour = catalogueColour[index] * sprite.getColor();
