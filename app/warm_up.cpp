@@ -145,8 +145,14 @@ void warmUpBlur(sf::RenderTarget& window)
     }
     // With no radius the off-screen picture is drawn plainly, with its mipmaps
     // and after a display has set them aside (they are kept, unused): each is
-    // a texture state of its own.
+    // a texture state of its own. So is each blurred picture, drawn through
+    // the blur with its own levels set aside.
     setBlurRadius(0.0f);
+    for (const ShaderUse& use : blurUses)
+    {
+        sf::RenderTarget& target = use.offScreen ? static_cast<sf::RenderTarget&>(renderTexture) : window;
+        drawOutOfSight(target, picture(use.file), use.shader);
+    }
     drawOutOfSight(window, renderTextureSprite);
     renderTexture.display();
     drawOutOfSight(window, renderTextureSprite);

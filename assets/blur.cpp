@@ -8,6 +8,8 @@
 #include "assets/render_target.h"
 #include "assets/shaders.h"
 
+#include <SFML/OpenGL.hpp>
+
 #include <algorithm>
 #include <cmath>
 
@@ -109,6 +111,50 @@ void generateBlurLevels(sf::RenderTexture& target)
 
 namespace
 {
+// The texture's smoothing without mipmaps, for a filter that reads them.
+GLint filterWithoutLevels(GLint filter)
+{
+    if (filter == GL_LINEAR_MIPMAP_LINEAR || filter == GL_LINEAR_MIPMAP_NEAREST)
+        return GL_LINEAR;
+    if (filter == GL_NEAREST_MIPMAP_LINEAR || filter == GL_NEAREST_MIPMAP_NEAREST)
+        return GL_NEAREST;
+    return filter;
+}
+
+// Sets the texture's minifying filter to what `choose` makes of the one it
+// has, and returns that one. The bound texture is left as it was: the drawing
+// code keeps track of it.
+template <typename Choose>
+GLint changeMinFilter(const sf::Texture& texture, Choose choose)
+{
+    GLint bound = 0, filter = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    glBindTexture(GL_TEXTURE_2D, texture.getNativeHandle());
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
+    GLint chosen = choose(filter);
+    if (chosen != filter)
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, chosen);
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+    return filter;
+}
+
+// Runs a draw onto `target` that reads only the texture's own pixels, with its
+// coarse levels set aside meanwhile: the driver samples a mipmapped picture
+// far more cheaply without them, and the pixels are the same.
+template <typename Draw>
+void drawWithoutLevels(sf::RenderTarget& target, const sf::Texture* texture, Draw draw)
+{
+    if (!texture)
+    {
+        draw();
+        return;
+    }
+    target.setActive(true);
+    GLint filter = changeMinFilter(*texture, filterWithoutLevels);
+    draw();
+    changeMinFilter(*texture, [filter](GLint) { return filter; });
+}
+
 // Draws a sprite through the blur at the current radius, for a sprite whose
 // picture is already halved `sourceHalvings` times against the size it is
 // drawn at: its taps read that many levels less. An opaque sprite, untinted,
@@ -120,12 +166,20 @@ void drawBlurredFrom(sf::RenderTarget& target, const sf::Sprite& sprite, int sou
     sf::RenderStates shown(replaces ? sf::BlendNone : sf::BlendAlpha);
     // The sprite at full size through the shader, if any: a catalogue picture
     // in its visible parts, unless it replaces what it covers.
+    // Neither the narrow blur nor a picture drawn no smaller than it is reads
+    // the coarse levels.
     auto drawAtFullSize = [&](const sf::Shader* shader) {
         shown.shader = shader;
-        if (replaces)
-            target.draw(sprite, shown);
+        auto drawn = [&] {
+            if (replaces)
+                target.draw(sprite, shown);
+            else
+                drawPicture(target, sprite, shader);
+        };
+        if (shader || magnification(target, sprite) >= 1.0f)
+            drawWithoutLevels(target, sprite.getTexture(), drawn);
         else
-            drawPicture(target, sprite, shader);
+            drawn();
     };
 
     // No radius: the picture as it is, without a pass through the shader.
@@ -188,7 +242,10 @@ void drawBlurredFrom(sf::RenderTarget& target, const sf::Sprite& sprite, int sou
     sf::RenderStates copy(sf::BlendNone);
     copy.shader = &shader;
     copy.texture = texture;
-    small->draw(quad, 4, sf::TriangleStrip, copy);
+    if (narrow)
+        drawWithoutLevels(*small, texture, [&] { small->draw(quad, 4, sf::TriangleStrip, copy); });
+    else
+        small->draw(quad, 4, sf::TriangleStrip, copy);
     small->display();
 
     // Stretch it back over its place, tinted and blended as the sprite, or
@@ -202,7 +259,7 @@ void drawBlurredFrom(sf::RenderTarget& target, const sf::Sprite& sprite, int sou
 
 void drawBlurred(sf::RenderTarget& target, const sf::Sprite& sprite)
 {
-    drawBlurredFrom(target, sprite, 0, false);
+    drawBlurredFrom(target, sprite, 0, textureOpaque(sprite.getTexture()));
 }
 
 sf::RenderTexture& blurCanvas()

@@ -30,7 +30,8 @@ extern sf::RenderTexture halfCanvas;
 void generateBlurLevels(sf::RenderTexture& target);
 
 // Draws a sprite through the blur at the current radius, with the sprite's
-// own transform and colour, blended as a plain draw is.
+// own transform and colour, blended as a plain draw is. An opaque picture,
+// untinted, replaces what it covers instead, which gives the same pixels.
 void drawBlurred(sf::RenderTarget& target, const sf::Sprite& sprite);
 
 // The canvas for a screen-sized picture that is blurred as a whole, drawn

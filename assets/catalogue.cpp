@@ -392,6 +392,12 @@ bool viewAtTargetSize(const sf::RenderTarget& target)
 }
 }
 
+bool textureOpaque(const sf::Texture* texture)
+{
+    int index = textureIndex(texture);
+    return index >= 0 && catalogueOpaque[index];
+}
+
 const std::vector<sf::IntRect>* pictureVisibleParts(const sf::Texture* texture)
 {
     return partsOf(textureIndex(texture));

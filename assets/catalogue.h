@@ -29,6 +29,9 @@ sf::Sprite* catalogueSprite(int i);
 // for one that failed to load.
 bool pictureOpaque(const char* file);
 
+// Whether the texture is a catalogue picture's whose every pixel is opaque.
+bool textureOpaque(const sf::Texture* texture);
+
 // The parts of a catalogue picture worth drawing: rectangles of its pixels
 // that together hold every pixel with some colour and every pixel that a
 // smoothed draw or the narrow blur reads around them. Null when the picture

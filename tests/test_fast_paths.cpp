@@ -681,6 +681,57 @@ TEST(Blur, APictureBlurredFromTheHalfSizeCanvasIsTheOneBlurredFromTheOffScreenTa
     setBlurRadius(0.0f);
 }
 
+// An opaque picture, untinted, replaces what it covers instead of blending,
+// and reads its own pixels with its coarse levels set aside: neither changes
+// a pixel, a wide blur that follows still reads the levels, and so does the
+// picture drawn shrunk.
+TEST(Blur, AnOpaquePictureDrawsThePixelsBlendingWouldAndItsWideBlurStillReadsItsLevels)
+{
+    loadShowForTest();
+    sf::RenderTexture& target = testTarget();
+    const sf::Texture* picturesOwn = picture("SF2.png").getTexture();
+    ASSERT_NE(picturesOwn, nullptr);
+
+    auto drawn = [&](const sf::Sprite& sprite) {
+        target.clear(sf::Color::Black);
+        target.draw(picture("S3-1.png"));
+        drawBlurred(target, sprite);
+        target.display();
+        return target.getTexture().copyToImage();
+    };
+    sf::Sprite asItIs(*picturesOwn);
+    sf::Sprite faded(*picturesOwn);
+    faded.setColor(sf::Color(255, 255, 255, 150));
+    sf::Sprite magnified = zoomedSprite(*picturesOwn, {640, 360}, 3.0f, 255);
+    for (sf::Sprite* sprite : {&asItIs, &faded, &magnified})
+        for (float radius : {0.0f, 0.002f, 0.01f, 0.002f, 0.03f, 0.0f})
+        {
+            SCOPED_TRACE("radius " + std::to_string(radius) + ", tint alpha " +
+                         std::to_string(sprite->getColor().a) + ", scale " + std::to_string(sprite->getScale().x));
+            setBlurRadius(radius);
+            sf::Image shown = drawn(*sprite);
+            // The same pixels in a texture of no picture, blended, mipmapped
+            // afresh: its levels as they were made, whatever came before.
+            sf::Texture fresh(*picturesOwn);
+            fresh.setSmooth(true);
+            ASSERT_TRUE(fresh.generateMipmap());
+            sprite->setTexture(fresh);
+            sf::Image blended = drawn(*sprite);
+            sprite->setTexture(*picturesOwn);
+            EXPECT_EQ(difference(shown, blended).largest, 0);
+        }
+
+    // Shown smaller than it is, with no radius, it reads its levels as a plain draw does.
+    setBlurRadius(0.0f);
+    sf::Sprite shrunk = zoomedSprite(*picturesOwn, {640, 360}, 0.4f, 255);
+    sf::Image shown = drawn(shrunk);
+    target.clear(sf::Color::Black);
+    target.draw(picture("S3-1.png"));
+    target.draw(shrunk);
+    target.display();
+    EXPECT_EQ(difference(shown, target.getTexture().copyToImage()).largest, 0);
+}
+
 TEST(Blur, TheCanvasStartsOpaqueBlackSoThatItHidesWhatItIsShownOver)
 {
     loadShowForTest();
