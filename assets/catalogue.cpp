@@ -231,9 +231,12 @@ struct DecodeQueue
     std::condition_variable finished;
 };
 
-// How far decoding may run ahead of the uploads: each decoded picture waiting
-// is a few megabytes held twice.
-const int decodeAhead = 2;
+// How far decoding may run ahead of the uploads. The first mipmapped picture
+// holds the uploads up while the driver builds its mipmap code, for about as
+// long as a dozen decodes take, and a helper held closer sits idle meanwhile.
+// Each picture waiting holds its pixels, 3.5 MB for a full screen: eight keep
+// the helper busy for most of that time at a few megabytes more at the peak.
+const int decodeAhead = 8;
 
 // Takes the next picture nobody has claimed and decodes it; false when none is left.
 bool decodeNextPicture(DecodeQueue& queue)
