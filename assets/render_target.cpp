@@ -15,3 +15,9 @@ void createRenderTarget()
     renderTexture.clear(sf::Color::Black);
     renderTexture.display();
 }
+
+void drawRenderTexture(sf::RenderTarget& target)
+{
+    bool untinted = renderTextureSprite.getColor() == sf::Color::White;
+    target.draw(renderTextureSprite, untinted ? sf::BlendNone : sf::BlendAlpha);
+}

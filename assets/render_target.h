@@ -12,3 +12,8 @@ extern sf::Sprite renderTextureSprite;
 
 // Creates renderTexture (no depth buffer) and attaches it to the sprite.
 void createRenderTarget();
+
+// Shows the off-screen picture on the target through renderTextureSprite, as
+// a plain draw of the sprite does. The picture is opaque, so untinted it
+// replaces what is under it, without reading it back to blend.
+void drawRenderTexture(sf::RenderTarget& target);

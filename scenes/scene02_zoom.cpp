@@ -97,7 +97,7 @@ int runScene2(sf::RenderTarget& target)
     renderTexture.display();
 
     // The picture, then the overlay.
-    target.draw(renderTextureSprite, sf::RenderStates::Default);
+    drawRenderTexture(target);
     sf::Sprite& black = picture("black.png");
     setSpriteAlpha(black, overlayAlpha);
     drawOverlay(target, black);

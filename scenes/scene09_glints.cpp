@@ -170,7 +170,7 @@ int runScene9(sf::RenderTarget& target)
         drawBlurred(target, picture("SF2.png"));
     renderTexture.draw(picture("SF1.png"), sf::RenderStates::Default);
     renderTexture.display();
-    target.draw(renderTextureSprite, sf::RenderStates::Default);
+    drawRenderTexture(target);
 
     // The glints, then the black overlay.
     drawTweenGroup(glintGroup, target);

@@ -768,6 +768,28 @@ TEST(Blur, TheCanvasStartsOpaqueBlackSoThatItHidesWhatItIsShownOver)
             EXPECT_EQ(difference(shown(false), canvas).largest, 0);
     }
     setBlurRadius(0.0f);
+
+    // Shown plainly, the off-screen picture hides what is under it untinted
+    // and lets it through faded, as a blended draw does.
+    renderTexture.clear(sf::Color::Black);
+    drawPicture(renderTexture, picture("title3.png"));
+    renderTexture.display();
+    for (float alpha : {255.0f, 140.0f})
+    {
+        setSpriteAlpha(renderTextureSprite, alpha);
+        auto over = [&](bool blended) {
+            target.clear(sf::Color::Black);
+            target.draw(picture("S2-1.png"));
+            if (blended)
+                target.draw(renderTextureSprite);
+            else
+                drawRenderTexture(target);
+            target.display();
+            return target.getTexture().copyToImage();
+        };
+        EXPECT_EQ(difference(over(true), over(false)).largest, 0) << "alpha " << alpha;
+    }
+    setSpriteAlpha(renderTextureSprite, 255.0f);
 }
 
 TEST(Blur, HalvingsFollowTheTapSpacing)

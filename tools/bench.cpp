@@ -375,11 +375,12 @@ int main(int argc, char** argv)
         copySprite.setTexture(*catalogueSprite(copyIndex)->getTexture(), true);
         results.copyPicture = catalogueFile(copyIndex);
     }
+    // The off-screen picture is opaque: shown as the scenes show it, unblended.
     sf::Sprite targetSprite(renderTexture.getTexture());
     results.copyMs = measureFloor(window, options.floorFrames, [&] {
         renderTexture.draw(copySprite);
         renderTexture.display();
-        window.draw(targetSprite);
+        window.draw(targetSprite, sf::BlendNone);
     });
     // The show's memory, before the decoding below holds every picture again.
     results.peakRssBytes = peakResidentBytes();
