@@ -56,12 +56,15 @@ sf::String showCharacters()
 // How much of a full-size warm-up draw is left on the target.
 const float warmUpCorner = 8.0f;
 
-// Draws a sprite through the blur, a shader, or plainly both as a sprite and
-// as the catalogue draws it (in parts, or as a quad of its one colour).
+// Draws a sprite through the blur or the ripple as the scenes do, through
+// another shader, or plainly both as a sprite and as the catalogue draws it
+// (in parts, or as a quad of its one colour).
 void drawWith(sf::RenderTarget& target, const sf::Sprite& sprite, sf::Shader* shader)
 {
     if (shader == &blurShader)
         drawBlurred(target, sprite);
+    else if (shader == &rippleShader)
+        drawRippled(target, sprite);
     else
         target.draw(sprite, sf::RenderStates(shader));
     if (!shader)
@@ -99,7 +102,7 @@ void warmUpCanvas(sf::RenderTexture& canvas)
             drawPicture(canvas, *sprite);
         }
     for (const ShaderUse& use : shaderUses)
-        canvas.draw(picture(use.file), sf::RenderStates(use.shader));
+        drawWith(canvas, picture(use.file), use.shader);
     sf::Text text(showCharacters(), boldFont);
     for (unsigned size : captionSizes)
     {

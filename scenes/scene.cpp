@@ -2,6 +2,7 @@
 #include "scenes/scene.h"
 
 #include "assets/catalogue.h"
+#include "assets/shaders.h"
 
 #include <algorithm>
 
@@ -58,4 +59,12 @@ bool coversTarget(const sf::Sprite& sprite, const sf::RenderTarget& target)
 bool hidesTarget(const char* file, const sf::RenderTarget& target)
 {
     return pictureOpaque(file) && coversTarget(picture(file), target);
+}
+
+void drawRippled(sf::RenderTarget& target, const sf::Sprite& picture)
+{
+    sf::RenderStates rippled(&rippleShader);
+    if (textureOpaque(picture.getTexture()) && picture.getColor() == sf::Color::White)
+        rippled.blendMode = sf::BlendNone;
+    target.draw(picture, rippled);
 }

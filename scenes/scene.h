@@ -78,3 +78,8 @@ bool coversTarget(const sf::Sprite& sprite, const sf::RenderTarget& target);
 // drawn before it on the target: opaque in every pixel and covering it.
 // What it hides need not be drawn.
 bool hidesTarget(const char* file, const sf::RenderTarget& target);
+
+// Draws a picture through the ripple shader, which only bends where each
+// pixel reads the picture from. An opaque picture, untinted, replaces what it
+// covers: the same pixels as blending it, without reading the target back.
+void drawRippled(sf::RenderTarget& target, const sf::Sprite& picture);

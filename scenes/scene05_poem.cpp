@@ -127,7 +127,7 @@ int runScene5(sf::RenderTarget& target)
 
     // The rippled picture with its unrippled title, blurred as a whole.
     sf::RenderTexture& canvas = blurCanvas();
-    canvas.draw(picture("S3-1.png"), sf::RenderStates(&rippleShader));
+    drawRippled(canvas, picture("S3-1.png"));
     drawPicture(canvas, picture("title3.png"));
     drawBlurredCanvas(target);
 

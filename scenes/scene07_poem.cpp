@@ -129,7 +129,7 @@ int runScene7(sf::RenderTarget& target)
     // The rippled back layer with the front layer unrippled on top, at the
     // scale scene 2 left it, blurred as a whole.
     sf::RenderTexture& canvas = blurCanvas();
-    canvas.draw(picture("S2-1.png"), sf::RenderStates(&rippleShader));
+    drawRippled(canvas, picture("S2-1.png"));
     canvas.draw(picture("S1-2.png"), sf::RenderStates::Default);
     drawBlurredCanvas(target);
 

@@ -185,6 +185,29 @@ TEST(Overlays, AnOpaquePictureAtFullStrengthHidesWhatIsUnderItAndNothingElseDoes
     sf::Image over = drawn(true);
     sf::Image alone = drawn(false);
     EXPECT_EQ(std::memcmp(over.getPixelsPtr(), alone.getPixelsPtr(), 1280 * 720 * 4), 0);
+
+    // Through the ripple the opaque picture replaces what is under it, and a
+    // layer or a faded picture lets it through, each as a blended draw would.
+    rippleShader.setUniform("time", 0.7f);
+    auto rippled = [&](const sf::Sprite& sprite, bool blended) {
+        target.clear(sf::Color::Black);
+        target.draw(picture("S2-1.png"));
+        if (blended)
+            target.draw(sprite, sf::RenderStates(&rippleShader));
+        else
+            drawRippled(target, sprite);
+        target.display();
+        return target.getTexture().copyToImage();
+    };
+    sf::Sprite faded(canvas);
+    setSpriteAlpha(faded, 150.0f);
+    for (const sf::Sprite* sprite : {&canvas, &faded, &layer})
+    {
+        sf::Image blended = rippled(*sprite, true);
+        sf::Image shown = rippled(*sprite, false);
+        EXPECT_EQ(std::memcmp(blended.getPixelsPtr(), shown.getPixelsPtr(), 1280 * 720 * 4), 0)
+            << "tint alpha " << int(sprite->getColor().a) << (sprite == &layer ? ", layer" : "");
+    }
     canvas.setColor(canvasColor);
 }
 
