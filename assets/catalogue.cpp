@@ -411,6 +411,11 @@ void drawPicture(sf::RenderTarget& target, const sf::Sprite& sprite, const sf::S
     const sf::Texture* texture = sprite.getTexture();
     int index = textureIndex(texture);
 
+    // An opaque picture at full strength replaces what it covers: the same
+    // pixels as blending it, without reading the target back.
+    sf::BlendMode blending = index >= 0 && catalogueOpaque[index] && sprite.getColor().a == 255 ? sf::BlendNone
+                                                                                                 : sf::BlendAlpha;
+
     // A picture of one colour is that colour wherever it is drawn: the
     // overlays that fade the scenes in and out are plain quads of it, tinted
     // as the sprite, the same pixels without reading a screenful of texture.
@@ -425,7 +430,7 @@ void drawPicture(sf::RenderTarget& target, const sf::Sprite& sprite, const sf::S
             sf::Vertex({bounds.width, 0.0f}, colour),
             sf::Vertex({bounds.width, bounds.height}, colour),
         };
-        target.draw(quad, 4, sf::TriangleStrip, sf::RenderStates(sprite.getTransform()));
+        target.draw(quad, 4, sf::TriangleStrip, sf::RenderStates(blending, sprite.getTransform(), nullptr, nullptr));
         return;
     }
 
@@ -440,7 +445,7 @@ void drawPicture(sf::RenderTarget& target, const sf::Sprite& sprite, const sf::S
     if (!parts || !moved || sprite.getTextureRect() != sf::IntRect(0, 0, size.x, size.y) ||
         (blurredPicture(catalogue[index].file) && !viewAtTargetSize(target)))
     {
-        target.draw(sprite, sf::RenderStates(shader));
+        target.draw(sprite, sf::RenderStates(blending, sf::Transform(), nullptr, shader));
         return;
     }
 

@@ -41,8 +41,8 @@ const std::vector<sf::IntRect>* pictureVisibleParts(const sf::Texture* texture);
 // Draws a picture's sprite as target.draw(sprite, shader) does, the shader
 // being none or the narrow blur; a picture that is only moved is drawn in
 // its visible parts, since blending a clear pixel leaves the pixel under it
-// as it was, and one of a single pure colour (black, white) unshaded is
-// drawn as a quad of that colour.
+// as it was, one of a single pure colour (black, white) unshaded is drawn as
+// a quad of that colour, and an opaque one at full strength unblended.
 void drawPicture(sf::RenderTarget& target, const sf::Sprite& sprite, const sf::Shader* shader = nullptr);
 
 // The sprite of the picture with this file name. A picture that failed to

@@ -116,7 +116,7 @@ int runScene1(sf::RenderTarget& target)
     middleLayer.setPosition(layerX, 0.0f);
     setBlurRadius(blurTime / 100.0f);
     sf::RenderTexture& canvas = blurCanvas();
-    canvas.draw(picture("title1.png"), sf::RenderStates::Default);
+    drawPicture(canvas, picture("title1.png"));
     drawPicture(canvas, middleLayer);
     drawPicture(canvas, picture("title3.png"));
     sharedText.setFillColor(sf::Color(0, 0, 0, alphaByte(textAlpha)));

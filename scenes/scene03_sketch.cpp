@@ -157,7 +157,7 @@ int runScene3(sf::RenderTarget& target)
 
     // The backdrop through the blur, the sharp stamps, the overlay.
     sf::RenderTexture& canvas = blurCanvas();
-    canvas.draw(picture("S2-1.png"), sf::RenderStates::Default);
+    drawPicture(canvas, picture("S2-1.png"));
     canvas.draw(light, sf::RenderStates::Default);
     drawBlurredCanvas(target);
     drawTweenGroup(stampGroup, target);

@@ -129,8 +129,8 @@ int runScene4(sf::RenderTarget& target)
     if (!hidesTarget("S3-1.png", target))
     {
         sf::RenderTexture& backdrop = blurCanvas();
-        backdrop.draw(picture("S2-1.png"), sf::RenderStates::Default);
-        backdrop.draw(picture("S2-2.png"), sf::RenderStates::Default);
+        drawPicture(backdrop, picture("S2-1.png"));
+        drawPicture(backdrop, picture("S2-2.png"));
         drawBlurredCanvas(target);
     }
 

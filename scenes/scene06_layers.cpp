@@ -89,7 +89,7 @@ int runScene6(sf::RenderTarget& target)
     sf::Sprite& black = picture("black.png");
 
     // The base picture, then the three later layers over its second image.
-    target.draw(picture("S4-1.png"), sf::RenderStates::Default);
+    drawPicture(target, picture("S4-1.png"));
     setSpriteAlpha(layer2, layerAlpha2);
     setSpriteAlpha(layer3, layerAlpha3);
     setSpriteAlpha(layer4, layerAlpha4);

@@ -130,7 +130,7 @@ int runScene7(sf::RenderTarget& target)
     // scale scene 2 left it, blurred as a whole.
     sf::RenderTexture& canvas = blurCanvas();
     drawRippled(canvas, picture("S2-1.png"));
-    canvas.draw(picture("S1-2.png"), sf::RenderStates::Default);
+    drawPicture(canvas, picture("S1-2.png"));
     drawBlurredCanvas(target);
 
     // The poem stays sharp, under the black overlay.

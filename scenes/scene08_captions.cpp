@@ -113,7 +113,7 @@ int runScene8(sf::RenderTarget& target)
     setBlurRadius(static_cast<float>(blurAmount / 100.0));
 
     // The sharp picture with its blurring top layer, the captions, the black.
-    target.draw(picture("S5-1.png"), sf::RenderStates::Default);
+    drawPicture(target, picture("S5-1.png"));
     drawBlurred(target, picture("S5-2.png"));
     drawTextLine(firstCaption, target);
     drawTextLine(secondCaption, target);

@@ -168,7 +168,7 @@ int runScene9(sf::RenderTarget& target)
     setSpriteAlpha(renderTextureSprite, pictureAlpha);
     if (!hidesTarget("SF1.png", renderTexture) || !coversTarget(renderTextureSprite, target))
         drawBlurred(target, picture("SF2.png"));
-    renderTexture.draw(picture("SF1.png"), sf::RenderStates::Default);
+    drawPicture(renderTexture, picture("SF1.png"));
     renderTexture.display();
     drawRenderTexture(target);
 

@@ -70,7 +70,7 @@ int runScene11(sf::RenderTarget& target)
     sceneTimer += frameDelta;
 
     // The credits, then black under white.
-    target.draw(picture("credz.png"), sf::RenderStates::Default);
+    drawPicture(target, picture("credz.png"));
     sf::Sprite& black = picture("black.png");
     setSpriteAlpha(black, blackOverlayAlpha);
     drawOverlay(target, black);

@@ -232,7 +232,8 @@ TEST(Overlays, APictureDrawnOnlyWhereItHoldsColourLeavesThePixelsADrawOfItAllWou
     EXPECT_EQ(pictureVisibleParts(picture("S4-1.png").getTexture()), nullptr);
 
     // Every picture over a busy one, as it stands, moved by a fraction of a
-    // pixel and faded, and zoomed and turned: the same pixels either way.
+    // pixel and faded, and zoomed and turned: the same pixels either way,
+    // an opaque one at full strength drawn unblended included.
     sf::Sprite& backdrop = picture("S3-1.png");
     auto drawn = [&](const sf::Sprite& sprite, bool inParts) {
         target.clear(sf::Color::Black);
