@@ -58,7 +58,9 @@ const float warmUpCorner = 8.0f;
 
 // Draws a sprite through the blur or the ripple as the scenes do, through
 // another shader, or plainly both as a sprite and as the catalogue draws it
-// (in parts, or as a quad of its one colour).
+// (in parts, or as a quad of its one colour). The catalogue's draw goes at
+// full strength and faded: an opaque picture at full strength replaces what
+// it covers, faded it is blended, and the driver builds its code for each.
 void drawWith(sf::RenderTarget& target, const sf::Sprite& sprite, sf::Shader* shader)
 {
     if (shader == &blurShader)
@@ -67,8 +69,14 @@ void drawWith(sf::RenderTarget& target, const sf::Sprite& sprite, sf::Shader* sh
         drawRippled(target, sprite);
     else
         target.draw(sprite, sf::RenderStates(shader));
-    if (!shader)
-        drawPicture(target, sprite);
+    if (shader)
+        return;
+    sf::Sprite shown(sprite);
+    for (sf::Uint8 strength : {255, 128})
+    {
+        shown.setColor(sf::Color(255, 255, 255, strength));
+        drawPicture(target, shown);
+    }
 }
 
 // Draws a sprite twice, with or without a shader, leaving it as it was: shrunk
@@ -97,10 +105,7 @@ void warmUpCanvas(sf::RenderTexture& canvas)
 {
     for (int i = 0; i < catalogueSize; ++i)
         if (sf::Sprite* sprite = catalogueSprite(i))
-        {
-            canvas.draw(*sprite);
-            drawPicture(canvas, *sprite);
-        }
+            drawWith(canvas, *sprite, nullptr);
     for (const ShaderUse& use : shaderUses)
         drawWith(canvas, picture(use.file), use.shader);
     sf::Text text(showCharacters(), boldFont);
