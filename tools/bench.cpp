@@ -375,10 +375,11 @@ int main(int argc, char** argv)
         copySprite.setTexture(*catalogueSprite(copyIndex)->getTexture(), true);
         results.copyPicture = catalogueFile(copyIndex);
     }
-    // The off-screen picture is opaque: shown as the scenes show it, unblended.
+    // The picture is opaque, and so is the off-screen target: both are drawn
+    // unblended, as the scenes draw them.
     sf::Sprite targetSprite(renderTexture.getTexture());
     results.copyMs = measureFloor(window, options.floorFrames, [&] {
-        renderTexture.draw(copySprite);
+        renderTexture.draw(copySprite, sf::BlendNone);
         renderTexture.display();
         window.draw(targetSprite, sf::BlendNone);
     });
