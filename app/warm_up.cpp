@@ -39,6 +39,12 @@ const ShaderUse blurUses[] = {
     {&blurShader, "SF2.png", false},
 };
 
+// The target a shader use draws on: the off-screen target or the window.
+sf::RenderTarget& targetOf(const ShaderUse& use, sf::RenderTarget& window)
+{
+    return use.offScreen ? static_cast<sf::RenderTarget&>(renderTexture) : window;
+}
+
 // Warm-up draws cover a few pixels: what is compiled and uploaded depends on
 // the state, the texture and the shape's size, not on how much is covered.
 const float warmUpScale = 1.0f / 32.0f;
@@ -128,7 +134,7 @@ void warmUpBlur(sf::RenderTarget& window)
         setBlurRadius(radius);
         for (const ShaderUse& use : blurUses)
         {
-            sf::RenderTarget& target = use.offScreen ? static_cast<sf::RenderTarget&>(renderTexture) : window;
+            sf::RenderTarget& target = targetOf(use, window);
             drawOutOfSight(target, picture(use.file), use.shader);
             sf::Sprite blurred(picture(use.file));
             if (blurHalvings(radius) == 0)
@@ -158,7 +164,7 @@ void warmUpBlur(sf::RenderTarget& window)
     setBlurRadius(0.0f);
     for (const ShaderUse& use : blurUses)
     {
-        sf::RenderTarget& target = use.offScreen ? static_cast<sf::RenderTarget&>(renderTexture) : window;
+        sf::RenderTarget& target = targetOf(use, window);
         drawOutOfSight(target, picture(use.file), use.shader);
     }
     drawOutOfSight(window, renderTextureSprite);
@@ -192,7 +198,7 @@ void warmUpShow(sf::RenderWindow& window)
     rippleShader.setUniform("time", 0.0f);
     for (const ShaderUse& use : shaderUses)
     {
-        sf::RenderTarget& target = use.offScreen ? static_cast<sf::RenderTarget&>(renderTexture) : window;
+        sf::RenderTarget& target = targetOf(use, window);
         drawOutOfSight(target, picture(use.file), use.shader);
     }
     renderTexture.display();

@@ -165,9 +165,8 @@ void drawBlurredFrom(sf::RenderTarget& target, const sf::Sprite& sprite, int sou
     bool replaces = opaque && sprite.getColor() == sf::Color::White;
     sf::RenderStates shown(replaces ? sf::BlendNone : sf::BlendAlpha);
     // The sprite at full size through the shader, if any: a catalogue picture
-    // in its visible parts, unless it replaces what it covers.
-    // Neither the narrow blur nor a picture drawn no smaller than it is reads
-    // the coarse levels.
+    // in its visible parts, unless it replaces what it covers. Neither the
+    // narrow blur nor a picture drawn no smaller than it is reads its levels.
     auto drawAtFullSize = [&](const sf::Shader* shader) {
         shown.shader = shader;
         auto drawn = [&] {
