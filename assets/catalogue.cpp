@@ -401,6 +401,11 @@ bool textureOpaque(const sf::Texture* texture)
     return index >= 0 && catalogueOpaque[index];
 }
 
+sf::BlendMode pictureBlendMode(const sf::Sprite& sprite)
+{
+    return textureOpaque(sprite.getTexture()) && sprite.getColor().a == 255 ? sf::BlendNone : sf::BlendAlpha;
+}
+
 const std::vector<sf::IntRect>* pictureVisibleParts(const sf::Texture* texture)
 {
     return partsOf(textureIndex(texture));
@@ -411,10 +416,7 @@ void drawPicture(sf::RenderTarget& target, const sf::Sprite& sprite, const sf::S
     const sf::Texture* texture = sprite.getTexture();
     int index = textureIndex(texture);
 
-    // An opaque picture at full strength replaces what it covers: the same
-    // pixels as blending it, without reading the target back.
-    sf::BlendMode blending = index >= 0 && catalogueOpaque[index] && sprite.getColor().a == 255 ? sf::BlendNone
-                                                                                                 : sf::BlendAlpha;
+    sf::BlendMode blending = pictureBlendMode(sprite);
 
     // A picture of one colour is that colour wherever it is drawn: the
     // overlays that fade the scenes in and out are plain quads of it, tinted

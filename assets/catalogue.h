@@ -32,6 +32,11 @@ bool pictureOpaque(const char* file);
 // Whether the texture is a catalogue picture's whose every pixel is opaque.
 bool textureOpaque(const sf::Texture* texture);
 
+// How a sprite's picture is blended where it is drawn: an opaque picture at
+// full strength replaces what it covers, the same pixels as blending it
+// without reading the target back; anything else is alpha-blended.
+sf::BlendMode pictureBlendMode(const sf::Sprite& sprite);
+
 // The parts of a catalogue picture worth drawing: rectangles of its pixels
 // that together hold every pixel with some colour and every pixel that a
 // smoothed draw or the narrow blur reads around them. Null when the picture

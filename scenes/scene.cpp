@@ -63,8 +63,5 @@ bool hidesTarget(const char* file, const sf::RenderTarget& target)
 
 void drawRippled(sf::RenderTarget& target, const sf::Sprite& picture)
 {
-    sf::RenderStates rippled(&rippleShader);
-    if (textureOpaque(picture.getTexture()) && picture.getColor() == sf::Color::White)
-        rippled.blendMode = sf::BlendNone;
-    target.draw(picture, rippled);
+    target.draw(picture, sf::RenderStates(pictureBlendMode(picture), sf::Transform(), nullptr, &rippleShader));
 }

@@ -80,6 +80,5 @@ bool coversTarget(const sf::Sprite& sprite, const sf::RenderTarget& target);
 bool hidesTarget(const char* file, const sf::RenderTarget& target);
 
 // Draws a picture through the ripple shader, which only bends where each
-// pixel reads the picture from. An opaque picture, untinted, replaces what it
-// covers: the same pixels as blending it, without reading the target back.
+// pixel reads the picture from, blended as the catalogue blends it.
 void drawRippled(sf::RenderTarget& target, const sf::Sprite& picture);
