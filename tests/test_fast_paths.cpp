@@ -50,6 +50,15 @@ double rowRoughness(const sf::Image& image, unsigned row, unsigned from, unsigne
     return total / double(to - from - 1);
 }
 
+// The widest radius the narrow blur takes, to a hundred-thousandth.
+float widestNarrowRadius()
+{
+    float widest = 0.001f;
+    while (blurHalvings(widest + 0.00001f) == 0)
+        widest += 0.00001f;
+    return widest;
+}
+
 // A hard edge: black on the left half of the screen, white on the right.
 sf::Image hardEdge()
 {
@@ -465,9 +474,7 @@ TEST(Blur, ANarrowBlurOfALayerInItsPartsSpreadsEveryRimAWholeOneWould)
 {
     loadShowForTest();
     sf::RenderTexture& target = testTarget();
-    float widest = 0.001f;
-    while (blurHalvings(widest + 0.00001f) == 0)
-        widest += 0.00001f;
+    float widest = widestNarrowRadius();
     setBlurRadius(widest);
     auto drawn = [&](const sf::Sprite& layer, bool inParts) {
         target.clear(sf::Color::Black);
@@ -498,9 +505,7 @@ TEST(Blur, ANarrowBlurRampsAcrossAHardEdgeAsAFineBlurDoesOnEveryRowAlike)
     ASSERT_TRUE(texture.loadFromImage(hardEdge()));
     texture.setSmooth(true);
     sf::RenderTexture& target = testTarget();
-    float widest = 0.001f;
-    while (blurHalvings(widest + 0.00001f) == 0)
-        widest += 0.00001f;
+    float widest = widestNarrowRadius();
     for (float radius : {0.0012f, widest})
     {
         SCOPED_TRACE("radius " + std::to_string(radius));
