@@ -176,6 +176,8 @@ TEST(CaptureWholeShow, VideoHasTheMusicFromTheFrameThatStartsItAndTheSheetShowsT
     EXPECT_EQ(probeStream(video, "v:0", "width"), "1280");
     EXPECT_EQ(probeStream(video, "v:0", "height"), "720");
     EXPECT_EQ(probeStream(video, "v:0", "nb_frames"), std::to_string(frames));
+    EXPECT_EQ(probeStream(video, "v:0", "color_space"), "bt709");
+    EXPECT_EQ(probeStream(video, "v:0", "color_range"), "tv");
     EXPECT_EQ(probeStream(video, "a:0", "codec_name"), "aac");
     EXPECT_NEAR(std::atof(probeStream(video, "a:0", "duration").c_str()), double(frames) / wholeShowFps, 0.05);
 
@@ -202,6 +204,30 @@ TEST(CaptureWholeShow, VideoHasTheMusicFromTheFrameThatStartsItAndTheSheetShowsT
     EXPECT_NEAR(thumb.r, full.r, 3);
     EXPECT_NEAR(thumb.g, full.g, 3);
     EXPECT_NEAR(thumb.b, full.b, 3);
+
+    // Decoded as its tags say, the video's frame at 10 s has the frame's colours, patch by patch.
+    const std::string decoded = scratch.path + "/decoded.png";
+    ASSERT_EQ(runProcess({"ffmpeg", "-v", "error", "-nostdin", "-i", video, "-vf",
+                          "select=eq(n\\," + std::to_string(10 * wholeShowFps) + ")", "-frames:v", "1", decoded})
+                  .exitCode, 0);
+    sf::Image fromVideo;
+    ASSERT_TRUE(fromVideo.loadFromFile(decoded));
+    ASSERT_EQ(fromVideo.getSize(), tenSeconds.getSize());
+    int worst = 0;
+    std::string worstPatch;
+    for (unsigned top = 0; top + 80 <= 720; top += 80)
+        for (unsigned left = 0; left + 80 <= 1280; left += 80)
+        {
+            sf::Color want = meanColor(tenSeconds, left, top, 80, 80);
+            sf::Color got = meanColor(fromVideo, left, top, 80, 80);
+            for (int off : {std::abs(got.r - want.r), std::abs(got.g - want.g), std::abs(got.b - want.b)})
+                if (off > worst)
+                {
+                    worst = off;
+                    worstPatch = std::to_string(left) + ", " + std::to_string(top);
+                }
+        }
+    EXPECT_LE(worst, 3) << "patch at " << worstPatch;
 }
 
 // Alone, without a video that reads back every frame, the sheet still gets
