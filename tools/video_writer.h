@@ -31,7 +31,7 @@ struct VideoWriter
     std::string failure;
 };
 
-// Starts ffmpeg writing an H.264 (yuv420p) MP4 of width x height RGBA frames
+// Starts ffmpeg writing an H.264 (yuv420p, BT.709) MP4 of width x height RGBA frames
 // at fps to outputPath. logPath collects ffmpeg's messages.
 bool startVideo(VideoWriter& video, const std::string& ffmpeg, const std::string& outputPath,
                 const std::string& logPath, unsigned width, unsigned height, int fps, std::string& error);
