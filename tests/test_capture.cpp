@@ -213,13 +213,15 @@ TEST(CaptureWholeShow, VideoHasTheMusicFromTheFrameThatStartsItAndTheSheetShowsT
     sf::Image fromVideo;
     ASSERT_TRUE(fromVideo.loadFromFile(decoded));
     ASSERT_EQ(fromVideo.getSize(), tenSeconds.getSize());
+    const unsigned patch = 80;
+    const sf::Vector2u frameSize = tenSeconds.getSize();
     int worst = 0;
     std::string worstPatch;
-    for (unsigned top = 0; top + 80 <= 720; top += 80)
-        for (unsigned left = 0; left + 80 <= 1280; left += 80)
+    for (unsigned top = 0; top + patch <= frameSize.y; top += patch)
+        for (unsigned left = 0; left + patch <= frameSize.x; left += patch)
         {
-            sf::Color want = meanColor(tenSeconds, left, top, 80, 80);
-            sf::Color got = meanColor(fromVideo, left, top, 80, 80);
+            sf::Color want = meanColor(tenSeconds, left, top, patch, patch);
+            sf::Color got = meanColor(fromVideo, left, top, patch, patch);
             for (int off : {std::abs(got.r - want.r), std::abs(got.g - want.g), std::abs(got.b - want.b)})
                 if (off > worst)
                 {
