@@ -3,22 +3,26 @@
 // hold colour.
 #include "assets/catalogue.h"
 
+#include "assets/picture_levels.h"
+
 #include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/Texture.hpp>
 #include <SFML/Graphics/Vertex.hpp>
 #include <SFML/System/Err.hpp>
+#include <SFML/Window/Context.hpp>
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <cstring>
 #include <fstream>
 #include <iostream>
-#include <memory>
-#include <mutex>
 #include <streambuf>
 #include <thread>
 #include <vector>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace
 {
@@ -76,6 +80,12 @@ const char* const blurredPictures[] = {"S1-1.png", "S5-2.png", "SF2.png"};
 bool blurredPicture(const std::string& file)
 {
     return std::find(std::begin(blurredPictures), std::end(blurredPictures), file) != std::end(blurredPictures);
+}
+
+// The coarse levels a picture's texture gets: none unless the blur reads it.
+std::vector<PictureLevel> levelsFor(const std::string& file, const sf::Image& image)
+{
+    return blurredPicture(file) ? halvedLevels(image) : std::vector<PictureLevel>();
 }
 
 // Pictures are cut into blocks of this side to find their clear parts.
@@ -192,9 +202,18 @@ std::vector<sf::IntRect> visibleParts(const sf::Image& image)
     return parts;
 }
 
-// Uploads decoded pixels into a new heap sprite, or returns null.
-sf::Sprite* makeSprite(const sf::Image& image, const std::string& file, float originX, float originY, float posX,
-                       float posY)
+// Gives a texture its coarse levels, if it has any: the ones halved here,
+// or the driver's own if it will not take them.
+void giveLevels(sf::Texture& texture, const std::vector<PictureLevel>& levels)
+{
+    if (!levels.empty() && !setTextureLevels(texture, levels))
+        texture.generateMipmap();
+}
+
+// Uploads decoded pixels, with their coarse levels if given any, into a new
+// heap sprite, or returns null.
+sf::Sprite* makeSprite(const sf::Image& image, const std::vector<PictureLevel>& levels, float originX, float originY,
+                       float posX, float posY)
 {
     sf::Texture* texture = new sf::Texture;
     if (!texture->loadFromImage(image, sf::IntRect()))
@@ -205,8 +224,7 @@ sf::Sprite* makeSprite(const sf::Image& image, const std::string& file, float or
 
     // Pictures are scaled, rotated and blurred: smooth them so they do not alias.
     texture->setSmooth(true);
-    if (blurredPicture(file))
-        texture->generateMipmap();
+    giveLevels(*texture, levels);
 
     sf::Sprite* sprite = new sf::Sprite;
     sprite->setTexture(*texture, false);
@@ -215,81 +233,48 @@ sf::Sprite* makeSprite(const sf::Image& image, const std::string& file, float or
     return sprite;
 }
 
-// The catalogue's pictures on their way from file to texture: decoded by
-// whichever thread takes them first, uploaded in catalogue order.
-struct DecodeQueue
-{
-    std::unique_ptr<sf::Image> images[catalogueSize]; // freed once uploaded
-    bool decoded[catalogueSize] = {};
-    bool opaque[catalogueSize] = {};
-    sf::Color colour[catalogueSize]; // clear: not of one colour
-    std::vector<sf::IntRect> parts[catalogueSize];
-    bool done[catalogueSize] = {};
-    std::atomic<int> next{0};
-    int uploaded = 0; // pictures already made into textures
-    std::mutex lock;
-    std::condition_variable finished;
-};
-
-// How far decoding may run ahead of the uploads. The first mipmapped picture
-// holds the uploads up while the driver builds its mipmap code, for about as
-// long as a dozen decodes take, and a helper held closer sits idle meanwhile.
-// Each picture waiting holds its pixels, 3.5 MB for a full screen: eight keep
-// the helper busy for most of that time at a few megabytes more at the peak.
-const int decodeAhead = 8;
-
-// Takes the next picture nobody has claimed and decodes it; false when none is left.
-bool decodeNextPicture(DecodeQueue& queue)
-{
-    int i = queue.next++;
-    if (i >= catalogueSize)
-        return false;
-    queue.images[i] = std::make_unique<sf::Image>();
-    sf::Image& image = *queue.images[i];
-    bool decoded = decodePicture(catalogue[i].file, image);
-    bool opaque = decoded && everyPixelOpaque(image);
-    sf::Color colour = opaque ? pureSolidColour(image) : sf::Color::Transparent;
-    std::vector<sf::IntRect> parts;
-    if (decoded && !opaque)
-        parts = visibleParts(image);
-    std::lock_guard<std::mutex> hold(queue.lock);
-    queue.decoded[i] = decoded;
-    queue.opaque[i] = opaque;
-    queue.colour[i] = colour;
-    queue.parts[i] = std::move(parts);
-    queue.done[i] = true;
-    queue.finished.notify_all();
-    return true;
-}
-
 // A stream buffer that drops whatever is written to it, from any thread.
 struct DiscardedText : std::streambuf
 {
     int overflow(int c) override { return traits_type::not_eof(c); }
 };
 
-// Waits until picture i is decoded, decoding others meanwhile.
-void awaitPicture(DecodeQueue& queue, int i)
+// Takes the pictures nobody has claimed yet, one at a time, and makes each
+// into its catalogue sprite, until none is left. A thread whose context does
+// not draw the show leaves each picture's coarse levels in `levelsLeft` for
+// the one that does: given in another context, they were seen to be read
+// stale after a change of filter.
+void loadUnclaimedPictures(std::atomic<int>& next, std::vector<PictureLevel>* levelsLeft)
 {
-    for (;;)
+    for (int i = next++; i < catalogueSize; i = next++)
     {
-        {
-            std::lock_guard<std::mutex> hold(queue.lock);
-            if (queue.done[i])
-                return;
-        }
-        if (!decodeNextPicture(queue))
-            break;
+        const CatalogueEntry& entry = catalogue[i];
+        sf::Image image;
+        if (!decodePicture(entry.file, image))
+            continue;
+        std::vector<PictureLevel> levels = levelsFor(entry.file, image);
+        const std::vector<PictureLevel> none;
+        sf::Sprite* sprite =
+            makeSprite(image, levelsLeft ? none : levels, entry.originX, entry.originY, entry.posX, entry.posY);
+        if (!sprite)
+            continue;
+        if (levelsLeft)
+            levelsLeft[i] = std::move(levels);
+        bool opaque = everyPixelOpaque(image);
+        catalogueSprites[i] = sprite;
+        catalogueOpaque[i] = opaque;
+        catalogueColour[i] = opaque ? pureSolidColour(image) : sf::Color::Transparent;
+        if (!opaque)
+            catalogueParts[i] = visibleParts(image);
     }
-    std::unique_lock<std::mutex> hold(queue.lock);
-    queue.finished.wait(hold, [&] { return queue.done[i]; });
 }
 }
 
 sf::Sprite* loadSprite(const std::string& file, float originX, float originY, float posX, float posY)
 {
     sf::Image image;
-    sf::Sprite* sprite = decodePicture(file, image) ? makeSprite(image, file, originX, originY, posX, posY) : nullptr;
+    sf::Sprite* sprite =
+        decodePicture(file, image) ? makeSprite(image, levelsFor(file, image), originX, originY, posX, posY) : nullptr;
     if (!sprite)
         std::cout << "error loading texture " << file << std::endl;
     return sprite;
@@ -302,45 +287,34 @@ sf::Sprite* loadSprite(const std::string& file)
 
 void loadCatalogue()
 {
-    // Decoding is most of the start-up: a helper thread decodes beside this
-    // one, while textures are made here, where the GL context is, in order.
-    // Two decoders would interleave the image loader's complaints, so this
-    // pass is quiet; a picture that fails in it is loaded again below, the
-    // plain way, with its messages in catalogue order.
+    // Decoding and uploading are most of the start-up: a helper thread with a
+    // GL context of its own loads pictures beside this one, each thread
+    // taking the next picture nobody has claimed. Two decoders would
+    // interleave the image loader's complaints, so this pass is quiet; a
+    // picture that fails in it is loaded again below, the plain way, with its
+    // messages in catalogue order.
     DiscardedText quiet;
     std::streambuf* loaderMessages = sf::err().rdbuf(&quiet);
-    DecodeQueue queue;
-    std::thread helper([&queue] {
-        for (;;)
-        {
-            {
-                std::unique_lock<std::mutex> hold(queue.lock);
-                queue.finished.wait(hold, [&] { return queue.next < queue.uploaded + decodeAhead; });
-            }
-            if (!decodeNextPicture(queue))
-                break;
-        }
+    std::atomic<int> next{0};
+    std::vector<PictureLevel> helperLevels[catalogueSize];
+    std::thread helper([&] {
+        // Without a context of its own the helper leaves the pictures to this thread.
+        sf::Context context;
+        if (context.setActive(true))
+            loadUnclaimedPictures(next, helperLevels);
     });
-    for (int i = 0; i < catalogueSize; ++i)
-    {
-        awaitPicture(queue, i);
-        const CatalogueEntry& entry = catalogue[i];
-        catalogueSprites[i] = queue.decoded[i] ? makeSprite(*queue.images[i], entry.file, entry.originX,
-                                                            entry.originY, entry.posX, entry.posY)
-                                               : nullptr;
-        catalogueOpaque[i] = catalogueSprites[i] && queue.opaque[i];
-        catalogueColour[i] = catalogueSprites[i] ? queue.colour[i] : sf::Color::Transparent;
-        if (catalogueSprites[i])
-            catalogueParts[i] = std::move(queue.parts[i]);
-        // The pixels are on the texture now; free them as we go (assigning an
-        // empty image would keep their memory).
-        queue.images[i].reset();
-        std::lock_guard<std::mutex> hold(queue.lock);
-        queue.uploaded = i + 1;
-        queue.finished.notify_all();
-    }
+    loadUnclaimedPictures(next, nullptr);
     helper.join();
+    // Each texture was made writable, in makeSprite; its sprite only shows it.
+    for (int i = 0; i < catalogueSize; ++i)
+        if (!helperLevels[i].empty())
+            giveLevels(const_cast<sf::Texture&>(*catalogueSprites[i]->getTexture()), helperLevels[i]);
     sf::err().rdbuf(loaderMessages);
+#ifdef __GLIBC__
+    // Every decoded picture is freed by now, in both threads' heaps: give
+    // their pages back rather than hold them through the show.
+    malloc_trim(0);
+#endif
 
     for (int i = 0; i < catalogueSize; ++i)
         if (!catalogueSprites[i])

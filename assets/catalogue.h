@@ -16,7 +16,8 @@ const int catalogueSize = 28;
 sf::Sprite* loadSprite(const std::string& file, float originX, float originY, float posX, float posY);
 sf::Sprite* loadSprite(const std::string& file);
 
-// Loads the 28 pictures in catalogue order.
+// Loads the 28 pictures, on two threads; the lines of any that fails are
+// written in catalogue order.
 void loadCatalogue();
 
 // The file name of catalogue entry i (0 to 27), in load order.

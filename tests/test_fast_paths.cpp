@@ -12,12 +12,14 @@
 #include "app/startup.h"
 #include "assets/blur.h"
 #include "assets/catalogue.h"
+#include "assets/picture_levels.h"
 #include "assets/render_target.h"
 #include "assets/shaders.h"
 #include "scenes/scene.h"
 
 #include <SFML/Graphics/RenderTexture.hpp>
 #include <SFML/Graphics/Shader.hpp>
+#include <SFML/OpenGL.hpp>
 #include <SFML/System/Err.hpp>
 #include <gtest/gtest.h>
 
@@ -25,6 +27,7 @@
 #include <cmath>
 #include <cstring>
 #include <iostream>
+#include <random>
 #include <sstream>
 #include <unistd.h>
 
@@ -601,6 +604,99 @@ TEST(Blur, AZoomedPictureIsBlurredOnlyWhereItShowsAndNothingLeftFromEarlierBlurs
             EXPECT_LT(difference(target.getTexture().copyToImage(), afterWhite).mean, 2.5);
         }
     setBlurRadius(0.0f);
+}
+
+namespace
+{
+// Level `level` of a texture as the driver holds it.
+std::vector<sf::Uint8> levelPixels(const sf::Texture& texture, int level, int& width, int& height)
+{
+    sf::Texture::bind(&texture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &height);
+    std::vector<sf::Uint8> pixels(std::size_t(width) * height * 4);
+    glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    sf::Texture::bind(nullptr);
+    return pixels;
+}
+
+// The largest channel difference between two textures' levels below their
+// own pixels, level by level, both chains as long as the driver's; -1 where
+// the sizes differ.
+std::vector<int> levelDifferences(const sf::Texture& ours, const sf::Texture& drivers)
+{
+    std::vector<int> largest;
+    for (int level = 1;; ++level)
+    {
+        int width = 0, height = 0, ourWidth = 0, ourHeight = 0;
+        std::vector<sf::Uint8> expected = levelPixels(drivers, level, width, height);
+        if (width == 0)
+            return largest;
+        std::vector<sf::Uint8> made = levelPixels(ours, level, ourWidth, ourHeight);
+        if (ourWidth != width || ourHeight != height)
+        {
+            largest.push_back(-1);
+            continue;
+        }
+        int worst = 0;
+        for (std::size_t i = 0; i < made.size(); ++i)
+            worst = std::max(worst, std::abs(int(made[i]) - int(expected[i])));
+        largest.push_back(worst);
+    }
+}
+}
+
+TEST(Blur, PicturesGetTheCoarseLevelsTheDriverWouldMakeAndReadThem)
+{
+    loadShowForTest();
+
+    // Noise with odd sides, and each picture the blur reads, its levels made
+    // our way and the driver's.
+    sf::Image noise;
+    noise.create(45, 23);
+    std::mt19937 random(7);
+    for (unsigned y = 0; y < 23; ++y)
+        for (unsigned x = 0; x < 45; ++x)
+            noise.setPixel(x, y, sf::Color(random() % 256, random() % 256, random() % 256, random() % 256));
+    std::vector<std::pair<std::string, sf::Image>> images = {{"noise", noise}};
+    for (const char* file : {"S1-1.png", "S5-2.png", "SF2.png"})
+    {
+        images.emplace_back(file, sf::Image());
+        ASSERT_TRUE(images.back().second.loadFromFile(file));
+    }
+    for (const auto& [name, image] : images)
+    {
+        SCOPED_TRACE(name);
+        sf::Texture ours, drivers;
+        ASSERT_TRUE(ours.loadFromImage(image));
+        ASSERT_TRUE(drivers.loadFromImage(image));
+        ours.setSmooth(true);
+        drivers.setSmooth(true);
+        ASSERT_TRUE(setTextureLevels(ours, halvedLevels(image)));
+        ASSERT_TRUE(drivers.generateMipmap());
+        std::vector<int> largest = levelDifferences(ours, drivers);
+        EXPECT_FALSE(largest.empty());
+        for (std::size_t level = 0; level < largest.size(); ++level)
+            EXPECT_TRUE(largest[level] >= 0 && largest[level] <= 1)
+                << "level " << level + 1 << " differs by " << largest[level];
+    }
+
+    // The catalogue's own textures of those pictures hold the levels and read them.
+    for (std::size_t i = 1; i < images.size(); ++i)
+    {
+        SCOPED_TRACE(images[i].first);
+        const sf::Texture& shown = *picture(images[i].first.c_str()).getTexture();
+        sf::Texture drivers;
+        ASSERT_TRUE(drivers.loadFromImage(images[i].second));
+        ASSERT_TRUE(drivers.generateMipmap());
+        for (int largest : levelDifferences(shown, drivers))
+            EXPECT_TRUE(largest >= 0 && largest <= 1) << largest;
+        GLint filter = 0;
+        sf::Texture::bind(&shown);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
+        sf::Texture::bind(nullptr);
+        EXPECT_EQ(filter, GL_LINEAR_MIPMAP_LINEAR);
+    }
 }
 
 TEST(Blur, AWideBlurGetsTheCoarseLevelsItReadsAndANarrowOneDoesWithoutThem)
