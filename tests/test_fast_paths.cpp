@@ -1,7 +1,8 @@
 // The show's fast paths give the pictures the slow ones would: pictures
 // decoded on two threads land in their own sprites with their messages in
 // order, a skipped clear overlay changes no pixel, nor does skipping what an
-// opaque picture hides or a picture's clear parts, and the mipmapped blur is
+// opaque picture hides or a picture's clear parts, the coarse levels halved
+// as the pictures decode are the driver's own, and the mipmapped blur is
 // smooth where a few taps without mipmaps would be grainy, the narrow blur
 // ramps across a hard edge as a fine blur does, and a blur drawn
 // at reduced resolution is the picture the full-size blur draws, as is one
