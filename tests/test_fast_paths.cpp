@@ -680,18 +680,15 @@ TEST(Blur, PicturesGetTheCoarseLevelsTheDriverWouldMakeAndReadThem)
         for (std::size_t level = 0; level < largest.size(); ++level)
             EXPECT_TRUE(largest[level] >= 0 && largest[level] <= 1)
                 << "level " << level + 1 << " differs by " << largest[level];
-    }
+        if (name == "noise")
+            continue;
 
-    // The catalogue's own textures of those pictures hold the levels and read them.
-    for (std::size_t i = 1; i < images.size(); ++i)
-    {
-        SCOPED_TRACE(images[i].first);
-        const sf::Texture& shown = *picture(images[i].first.c_str()).getTexture();
-        sf::Texture drivers;
-        ASSERT_TRUE(drivers.loadFromImage(images[i].second));
-        ASSERT_TRUE(drivers.generateMipmap());
-        for (int largest : levelDifferences(shown, drivers))
-            EXPECT_TRUE(largest >= 0 && largest <= 1) << largest;
+        // The catalogue's own texture of the picture holds the levels and reads them.
+        const sf::Texture* shownTexture = picture(name.c_str()).getTexture();
+        ASSERT_NE(shownTexture, nullptr);
+        const sf::Texture& shown = *shownTexture;
+        for (int shownLargest : levelDifferences(shown, drivers))
+            EXPECT_TRUE(shownLargest >= 0 && shownLargest <= 1) << "the catalogue's differs by " << shownLargest;
         GLint filter = 0;
         sf::Texture::bind(&shown);
         glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &filter);
