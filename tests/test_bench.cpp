@@ -93,6 +93,11 @@ TEST(Bench, JsonHoldsEveryFigureAndThePlotAndTableAreWritten)
         EXPECT_LE(median, p99) << "scene " << i;
         EXPECT_LE(p99, slowest) << "scene " << i;
         EXPECT_LE(first, slowest) << "scene " << i;
+        // Each scene is compared with the copy floor frames run among its own.
+        double copy = numberAt(scene, "copy_ms");
+        EXPECT_GT(copy, 0) << "scene " << i;
+        EXPECT_NEAR(numberAt(scene, "median_to_copy"), median / copy, 1e-3) << "scene " << i;
+        EXPECT_NEAR(numberAt(scene, "p99_to_copy"), p99 / copy, 1e-3) << "scene " << i;
     }
 
     // Memory: the textures hold at least the pictures' own pixels.

@@ -1,7 +1,10 @@
 // ostralis-bench: times the show's start-up step by step, every frame of the
 // show at a fixed step on the player's own window (each frame finished on
 // the GPU side before the clock is read), two floor frames to compare them
-// with, the PNG decoding alone, and the memory the show holds.
+// with, the PNG decoding alone, and the memory the show holds. A copy floor
+// frame follows each frame of the show, so that every scene is compared with
+// the floor as the machine ran while it played: on a shared host the floor
+// drifts by half within one run.
 #include "tools/bench_report.h"
 #include "tools/tool_common.h"
 
@@ -16,6 +19,7 @@
 #include "scenes/scene.h"
 
 #include <SFML/Graphics/Image.hpp>
+#include <SFML/Graphics/RenderTexture.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Graphics/Shader.hpp>
 #include <SFML/Graphics/Sprite.hpp>
@@ -34,7 +38,8 @@ const char* toolName = "ostralis-bench";
 
 const char* usageText =
     "usage: ostralis-bench [options]\n"
-    "Times the show's start-up, every frame of the show at a fixed step, and two floor frames.\n"
+    "Times the show's start-up, every frame of the show at a fixed step, and two floor frames;\n"
+    "a copy floor frame follows each frame of the show.\n"
     "  --fps N             frames per second of show time (1 to 240, default 60)\n"
     "  --json FILE         the figures as JSON\n"
     "  --plot FILE.png     frame time over the show, scene boundaries marked\n"
@@ -173,6 +178,17 @@ void timeStep(BenchResults& results, const char* name, const std::function<void(
     results.steps.push_back({name, millisecondsSince(start)});
 }
 
+// The copy floor's frame: a full-screen picture through an off-screen target
+// of the show's size. The target is the bench's own, so that the floor frames
+// run between the show's leave the show's target as the show left it. Picture
+// and target are opaque and drawn unblended, as the scenes draw them.
+struct CopyFloor
+{
+    sf::RenderTexture target;
+    sf::Sprite picture;
+    sf::Sprite shown;
+};
+
 std::uint64_t textureBytes(const sf::Texture& texture)
 {
     return std::uint64_t(texture.getSize().x) * texture.getSize().y * 4;
@@ -180,10 +196,11 @@ std::uint64_t textureBytes(const sf::Texture& texture)
 
 // Every texture the show holds: the pictures, the distortion map, the
 // off-screen target, the blur's targets and canvas, and the glyph pages of
-// both fonts at the caption sizes.
-std::uint64_t showTextureBytes()
+// both fonts at the caption sizes; and the copy floor's target, which is
+// resident beside them while the show runs.
+std::uint64_t residentTextureBytes(const CopyFloor& floor)
 {
-    std::uint64_t bytes = 0;
+    std::uint64_t bytes = textureBytes(floor.target.getTexture());
     for (int i = 0; i < catalogueSize; ++i)
         if (const sf::Sprite* sprite = catalogueSprite(i))
             if (sprite->getTexture())
@@ -210,19 +227,26 @@ double decodePictures()
     return millisecondsSince(start);
 }
 
+// One floor frame: cleared, drawn, presented and finished, in ms.
+double floorFrame(sf::RenderWindow& window, const std::function<void()>& draw)
+{
+    Clock::time_point start = Clock::now();
+    drainEvents(window);
+    window.clear(sf::Color(0, 0, 0, 255));
+    draw();
+    finishFrame(window);
+    return millisecondsSince(start);
+}
+
 // The median time of a floor frame, after a few frames to settle.
 double measureFloor(sf::RenderWindow& window, long frames, const std::function<void()>& draw)
 {
     std::vector<double> times;
     for (long frame = -floorWarmUpFrames; frame < frames; ++frame)
     {
-        Clock::time_point start = Clock::now();
-        drainEvents(window);
-        window.clear(sf::Color(0, 0, 0, 255));
-        draw();
-        finishFrame(window);
+        double ms = floorFrame(window, draw);
         if (frame >= 0)
-            times.push_back(millisecondsSince(start));
+            times.push_back(ms);
     }
     return medianOf(times);
 }
@@ -238,6 +262,24 @@ int fullScreenPicture()
             return i;
     }
     return -1;
+}
+
+// Gives the floor the catalogue's first full-screen picture, once loaded;
+// without one it copies only the target.
+void chooseCopyPicture(CopyFloor& floor, BenchResults& results)
+{
+    int index = fullScreenPicture();
+    if (index < 0)
+        return;
+    floor.picture.setTexture(*catalogueSprite(index)->getTexture(), true);
+    results.copyPicture = catalogueFile(index);
+}
+
+void drawCopyFloor(sf::RenderWindow& window, CopyFloor& floor)
+{
+    floor.target.draw(floor.picture, sf::BlendNone);
+    floor.target.display();
+    window.draw(floor.shown, sf::BlendNone);
 }
 
 bool writeTextFile(const std::string& path, const std::string& text, std::string& error)
@@ -308,6 +350,16 @@ int main(int argc, char** argv)
     const char* cacheSetting = std::getenv("MESA_SHADER_CACHE_DISABLE");
     results.shaderCacheDisabled = cacheSetting && std::string(cacheSetting) == "true";
 
+    // The copy floor's target, made before the show's start-up is timed.
+    CopyFloor copyFloor;
+    if (!copyFloor.target.create(screenWidth, screenHeight))
+    {
+        std::cout.rdbuf(tableOut);
+        toolError(toolName, "cannot create the copy floor's off-screen target");
+        return workFailure;
+    }
+    copyFloor.shown.setTexture(copyFloor.target.getTexture(), true);
+
     // Start-up, step by step, in the player's order.
     Clock::time_point startupBegins = Clock::now();
     sf::RenderWindow window;
@@ -333,10 +385,15 @@ int main(int argc, char** argv)
     // The player warms the show up before its clock starts; so does the bench.
     timeStep(results, "warm_up", [&] { warmUpShow(window); });
 
-    // The show, frame by frame, as the player runs it at a steady rate.
+    chooseCopyPicture(copyFloor, results);
+    auto drawCopy = [&] { drawCopyFloor(window, copyFloor); };
+
+    // The show, frame by frame, as the player runs it at a steady rate, each
+    // frame followed by a copy floor frame.
     const float step = float(1.0 / options.fps);
     const long frameLimit = long(longestShowSeconds * options.fps);
     std::vector<std::vector<double>> sceneTimes(sceneCount);
+    std::vector<std::vector<double>> sceneCopyTimes(sceneCount);
     int sceneIndex = 0;
     for (long frame = 0; sceneIndex != showEndIndex; ++frame)
     {
@@ -357,35 +414,28 @@ int main(int argc, char** argv)
         if (frame == 0)
             results.firstFrameMs = millisecondsSince(startupBegins);
 
+        double copyMs = floorFrame(window, drawCopy);
+
         if (shownScene >= 0 && shownScene < sceneCount)
+        {
             sceneTimes[shownScene].push_back(ms);
+            sceneCopyTimes[shownScene].push_back(copyMs);
+        }
         results.frameMs.push_back(ms);
+        results.frameCopyMs.push_back(copyMs);
         results.frameScene.push_back(shownScene);
     }
     for (int scene = 0; scene < sceneCount; ++scene)
-        results.scenes.push_back(sceneFigures(scene, sceneTimes[scene]));
+        results.scenes.push_back(sceneFigures(scene, sceneTimes[scene], sceneCopyTimes[scene]));
 
-    // After the show, so that they warm up nothing the show's first frames use.
+    // The floors on their own, after the show, so that they warm up nothing
+    // the show's first frames use.
     results.floorFrames = options.floorFrames;
     results.nullMs = measureFloor(window, options.floorFrames, [] {});
-    int copyIndex = fullScreenPicture();
-    sf::Sprite copySprite;
-    if (copyIndex >= 0)
-    {
-        copySprite.setTexture(*catalogueSprite(copyIndex)->getTexture(), true);
-        results.copyPicture = catalogueFile(copyIndex);
-    }
-    // The picture is opaque, and so is the off-screen target: both are drawn
-    // unblended, as the scenes draw them.
-    sf::Sprite targetSprite(renderTexture.getTexture());
-    results.copyMs = measureFloor(window, options.floorFrames, [&] {
-        renderTexture.draw(copySprite, sf::BlendNone);
-        renderTexture.display();
-        window.draw(targetSprite, sf::BlendNone);
-    });
+    results.copyMs = measureFloor(window, options.floorFrames, drawCopy);
     // The show's memory, before the decoding below holds every picture again.
     results.peakRssBytes = peakResidentBytes();
-    results.textureBytes = showTextureBytes();
+    results.textureBytes = residentTextureBytes(copyFloor);
     results.pictureDecodeMs = decodePictures();
     releaseShowGroups();
 

@@ -20,6 +20,7 @@ struct SceneFigures
     double medianMs = 0;
     double p99Ms = 0;
     double maxMs = 0;
+    double copyMs = 0;  // the median copy floor frame among the scene's own frames
 };
 
 struct BenchResults
@@ -33,12 +34,16 @@ struct BenchResults
     double pictureDecodeMs = 0;      // decoding the catalogue's PNG files alone
     std::string copyPicture;         // the picture the copy floor draws
 
-    double nullMs = 0;  // a frame that only clears and presents
-    double copyMs = 0;  // a frame that copies a full-screen picture through the off-screen target
+    // The floors measured on their own after the show: a frame that only
+    // clears and presents, and one that copies a full-screen picture through
+    // an off-screen target.
+    double nullMs = 0;
+    double copyMs = 0;
     long floorFrames = 0;
 
     std::vector<SceneFigures> scenes;
     std::vector<double> frameMs;   // every frame of the show, in order
+    std::vector<double> frameCopyMs;  // the copy floor frame that followed each
     std::vector<int> frameScene;   // the scene of each
 
     std::uint64_t windowRssBytes = 0;  // resident once the window is open: the GL driver and libraries
@@ -47,8 +52,9 @@ struct BenchResults
 };
 
 // Median (the mean of the two middle values for an even count), p99 by
-// nearest rank, and maximum of a scene's frame times; the first on its own.
-SceneFigures sceneFigures(int index, const std::vector<double>& frameMs);
+// nearest rank, and maximum of a scene's frame times; the first on its own;
+// and the median of the copy floor frames run among them.
+SceneFigures sceneFigures(int index, const std::vector<double>& frameMs, const std::vector<double>& copyMs);
 
 // The median of a list of times (0 for none).
 double medianOf(std::vector<double> values);
