@@ -246,6 +246,7 @@ struct DiscardedText : std::streambuf
 // stale after a change of filter.
 void loadUnclaimedPictures(std::atomic<int>& next, std::vector<PictureLevel>* levelsLeft)
 {
+    const std::vector<PictureLevel> none;
     for (int i = next++; i < catalogueSize; i = next++)
     {
         const CatalogueEntry& entry = catalogue[i];
@@ -253,7 +254,6 @@ void loadUnclaimedPictures(std::atomic<int>& next, std::vector<PictureLevel>* le
         if (!decodePicture(entry.file, image))
             continue;
         std::vector<PictureLevel> levels = levelsFor(entry.file, image);
-        const std::vector<PictureLevel> none;
         sf::Sprite* sprite =
             makeSprite(image, levelsLeft ? none : levels, entry.originX, entry.originY, entry.posX, entry.posY);
         if (!sprite)

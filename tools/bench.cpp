@@ -422,7 +422,6 @@ int main(int argc, char** argv)
             sceneCopyTimes[shownScene].push_back(copyMs);
         }
         results.frameMs.push_back(ms);
-        results.frameCopyMs.push_back(copyMs);
         results.frameScene.push_back(shownScene);
     }
     for (int scene = 0; scene < sceneCount; ++scene)

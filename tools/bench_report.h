@@ -43,7 +43,6 @@ struct BenchResults
 
     std::vector<SceneFigures> scenes;
     std::vector<double> frameMs;   // every frame of the show, in order
-    std::vector<double> frameCopyMs;  // the copy floor frame that followed each
     std::vector<int> frameScene;   // the scene of each
 
     std::uint64_t windowRssBytes = 0;  // resident once the window is open: the GL driver and libraries
