@@ -233,6 +233,29 @@ sf::Sprite* makeSprite(const sf::Image& image, const std::vector<PictureLevel>& 
     return sprite;
 }
 
+// Records catalogue entry i, loaded from these pixels: its sprite and what
+// drawPicture needs to know of the picture, whichever way it was loaded.
+void recordPicture(int i, sf::Sprite* sprite, const sf::Image& image)
+{
+    bool opaque = everyPixelOpaque(image);
+    catalogueSprites[i] = sprite;
+    catalogueOpaque[i] = opaque;
+    catalogueColour[i] = opaque ? pureSolidColour(image) : sf::Color::Transparent;
+    catalogueParts[i] = opaque ? std::vector<sf::IntRect>() : visibleParts(image);
+}
+
+// Decodes and uploads one picture into a new heap sprite, leaving its pixels
+// in `image`. On failure writes "error loading texture <file>" and returns null.
+sf::Sprite* loadPicture(const std::string& file, sf::Image& image, float originX, float originY, float posX,
+                        float posY)
+{
+    sf::Sprite* sprite =
+        decodePicture(file, image) ? makeSprite(image, levelsFor(file, image), originX, originY, posX, posY) : nullptr;
+    if (!sprite)
+        std::cout << "error loading texture " << file << std::endl;
+    return sprite;
+}
+
 // A stream buffer that drops whatever is written to it, from any thread.
 struct DiscardedText : std::streambuf
 {
@@ -260,12 +283,7 @@ void loadUnclaimedPictures(std::atomic<int>& next, std::vector<PictureLevel>* le
             continue;
         if (levelsLeft)
             levelsLeft[i] = std::move(levels);
-        bool opaque = everyPixelOpaque(image);
-        catalogueSprites[i] = sprite;
-        catalogueOpaque[i] = opaque;
-        catalogueColour[i] = opaque ? pureSolidColour(image) : sf::Color::Transparent;
-        if (!opaque)
-            catalogueParts[i] = visibleParts(image);
+        recordPicture(i, sprite, image);
     }
 }
 }
@@ -273,11 +291,7 @@ void loadUnclaimedPictures(std::atomic<int>& next, std::vector<PictureLevel>* le
 sf::Sprite* loadSprite(const std::string& file, float originX, float originY, float posX, float posY)
 {
     sf::Image image;
-    sf::Sprite* sprite =
-        decodePicture(file, image) ? makeSprite(image, levelsFor(file, image), originX, originY, posX, posY) : nullptr;
-    if (!sprite)
-        std::cout << "error loading texture " << file << std::endl;
-    return sprite;
+    return loadPicture(file, image, originX, originY, posX, posY);
 }
 
 sf::Sprite* loadSprite(const std::string& file)
@@ -316,11 +330,15 @@ void loadCatalogue()
     malloc_trim(0);
 #endif
 
+    // The second try records the same facts about a picture as the first.
     for (int i = 0; i < catalogueSize; ++i)
         if (!catalogueSprites[i])
         {
             const CatalogueEntry& entry = catalogue[i];
-            catalogueSprites[i] = loadSprite(entry.file, entry.originX, entry.originY, entry.posX, entry.posY);
+            sf::Image image;
+            sf::Sprite* sprite = loadPicture(entry.file, image, entry.originX, entry.originY, entry.posX, entry.posY);
+            if (sprite)
+                recordPicture(i, sprite, image);
         }
 }
 

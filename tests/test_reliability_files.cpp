@@ -4,11 +4,13 @@
 // The whole show runs in the capture tool at a coarse fixed step.
 #include "support/player_control.h"
 #include "support/reliability.h"
+#include "support/tool_test.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -367,4 +369,49 @@ TEST(HugePicture, IsRefusedBeforeDecoding)
     getrusage(RUSAGE_CHILDREN, &usage);
     const long mostKilobytes = 1000 * 1024;
     EXPECT_LT(usage.ru_maxrss, mostKilobytes) << "a huge picture was decoded";
+}
+
+// A picture that the two-thread loading pass cannot open, a passing read
+// error, is loaded again the plain way: it must then be drawn as it would
+// have been had the first try worked, not as a block of colour. The failer
+// refuses the file's first two openings, the size check's and the
+// decoder's, so the first try fails and the second finds the file readable.
+TEST(PassingReadError, APictureLoadedOnTheSecondTryIsDrawnAsOnTheFirst)
+{
+    const std::string failOpenPath = BUILD_DIR "/tests/libfail-open.so";
+    // The last seconds of the head-and-shoulders sketch (frames 48 to 65 at
+    // one a second), whose picture fades in over the stamps in layers.
+    const int sketchEndFrom = 60, sketchEndTo = 66;
+    auto framesOfSketchEnd = [&](const std::string& folder, const std::map<std::string, std::string>& env) {
+        return runProcess({capturePath, "--fps", std::to_string(coarseFps), "--show-dir", SHOW_DIR, "--frames", folder,
+                           "--from", std::to_string(sketchEndFrom), "--to", std::to_string(sketchEndTo)},
+                          env, SHOW_DIR, 600);
+    };
+
+    ScratchDir undisturbed, retried;
+    ProcessResult plain = framesOfSketchEnd(undisturbed.path, {});
+    ASSERT_EQ(plain.exitCode, 0) << plain.err;
+    ProcessResult failed = framesOfSketchEnd(
+        retried.path, {{"LD_PRELOAD", failOpenPath}, {"OSTRALIS_FAIL_OPEN", "S3-3.png"}, {"OSTRALIS_FAIL_OPEN_COUNT", "2"}});
+    ASSERT_EQ(failed.exitCode, 0) << failed.err;
+    EXPECT_EQ(failed.out, plain.out) << "the second try loaded the picture, silently";
+
+    // The failure happened, and the frames are the same pixels.
+    size_t refusals = 0;
+    for (const std::string& line : splitLines(failed.err))
+        refusals += line == "fail-open: refused opening S3-3.png";
+    ASSERT_EQ(refusals, 2u) << failed.err;
+    std::vector<std::string> frames = listDir(undisturbed.path);
+    ASSERT_FALSE(frames.empty());
+    ASSERT_EQ(listDir(retried.path), frames);
+    for (const std::string& frame : frames)
+    {
+        sf::Image expected, got;
+        ASSERT_TRUE(expected.loadFromFile(undisturbed.path + "/" + frame));
+        ASSERT_TRUE(got.loadFromFile(retried.path + "/" + frame));
+        ASSERT_EQ(got.getSize(), expected.getSize());
+        EXPECT_TRUE(std::equal(got.getPixelsPtr(), got.getPixelsPtr() + got.getSize().x * got.getSize().y * 4,
+                               expected.getPixelsPtr()))
+            << frame << " differs from the undisturbed run";
+    }
 }
