@@ -5,6 +5,13 @@
 
 bool displayAvailable()
 {
+    // Start-up loads pictures on two threads, each with a GL context on the
+    // one display connection: Xlib must lock it, which it does only when told
+    // so before anything else uses X.
+#if defined(__linux__)
+    XInitThreads();
+#endif
+
     Display* display = XOpenDisplay(nullptr);
     if (!display)
         return false;

@@ -11,10 +11,6 @@
 
 sf::Clock frameClock;
 
-namespace
-{
-// One frame: take the time step, drain the events, clear, run the scene,
-// present. Returns the scene index for the next frame.
 int playFrame(sf::RenderWindow& window, int sceneIndex, bool& quitRequested)
 {
     frameDelta = frameClock.restart().asSeconds();
@@ -36,7 +32,6 @@ int playFrame(sf::RenderWindow& window, int sceneIndex, bool& quitRequested)
         sceneIndex = dispatchScene(sceneIndex, window);
     window.display();
     return sceneIndex;
-}
 }
 
 int playShow()

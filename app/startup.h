@@ -2,6 +2,7 @@
 // The player's start-up and frame loop, in steps that the capture tool and
 // the bench can also run one by one.
 #include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/System/Clock.hpp>
 
 // Opens the show's window: 1280 x 720 full screen, vertical sync on, no cursor.
 void openShowWindow(sf::RenderWindow& window);
@@ -21,6 +22,17 @@ void warmUpShow(sf::RenderWindow& window);
 
 // Releases the records of both tween groups (the first step of shutdown).
 void releaseShowGroups();
+
+// The clock the frame loop takes each frame's time step from.
+extern sf::Clock frameClock;
+
+// One frame of the player's loop: takes the time step from frameClock,
+// drains the window's events (Escape, looked at only while an event is
+// taken, sets quitRequested; it and a close request close the window),
+// clears to black, runs the scene sceneIndex, or at the end index sets
+// quitRequested and draws nothing, and presents. Returns the scene index for
+// the next frame.
+int playFrame(sf::RenderWindow& window, int sceneIndex, bool& quitRequested);
 
 // The whole life of the player: start-up, frame loop, shutdown. Returns the
 // exit code, 0 after a normal end, -1 after a fatal start-up failure.

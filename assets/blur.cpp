@@ -91,6 +91,11 @@ void setBlurRadius(float radius)
     narrowBlurShader.setUniform("blur_radius", radius);
 }
 
+float blurRadius()
+{
+    return currentRadius;
+}
+
 int blurHalvings(float radius)
 {
     // The shader's own mipmap level for this radius, worked out as it does:
@@ -144,12 +149,13 @@ GLint changeMinFilter(const sf::Texture& texture, Choose choose)
 template <typename Draw>
 void drawWithoutLevels(sf::RenderTarget& target, const sf::Texture* texture, Draw draw)
 {
-    if (!texture)
+    // Without the target's context (a closed window) the filter is left
+    // alone: the draw itself then draws nothing.
+    if (!texture || !target.setActive(true))
     {
         draw();
         return;
     }
-    target.setActive(true);
     GLint filter = changeMinFilter(*texture, filterWithoutLevels);
     draw();
     changeMinFilter(*texture, [filter](GLint) { return filter; });

@@ -12,6 +12,9 @@
 // and the narrow blur.
 void setBlurRadius(float radius);
 
+// The radius last set, for reading only.
+float blurRadius();
+
 // How many times a picture is halved before it is blurred at this radius:
 // the tap spacing's mipmap level to the nearest whole, at most maxBlurHalvings.
 const int maxBlurHalvings = 5;

@@ -6,6 +6,7 @@
 #include "assets/picture_levels.h"
 
 #include <SFML/OpenGL.hpp>
+#include <SFML/Window/Context.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -92,6 +93,11 @@ std::vector<PictureLevel> halvedLevels(const sf::Image& image)
 
 bool setTextureLevels(sf::Texture& texture, const std::vector<PictureLevel>& levels)
 {
+    // The levels go to the texture through the context current on this
+    // thread: without one there is nothing to give them to.
+    if (sf::Context::getActiveContextId() == 0)
+        return false;
+
     // The drawing code keeps track of the bound texture: put it back after.
     GLint bound = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);

@@ -21,7 +21,7 @@ std::vector<PictureLevel> halvedLevels(const sf::Image& image);
 
 // Gives a smoothed texture made from that image these levels, to be read as
 // generateMipmap's would be. Returns false, the texture still read without
-// levels, when its storage is not the image's size or the driver refuses a
-// level. Needs the GL context the texture is drawn with; leaves the bound
-// texture as it was.
+// levels, when its storage is not the image's size, the driver refuses a
+// level or no GL context is current on this thread. Needs the GL context the
+// texture is drawn with; leaves the bound texture as it was.
 bool setTextureLevels(sf::Texture& texture, const std::vector<PictureLevel>& levels);
