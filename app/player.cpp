@@ -2,6 +2,8 @@
 // the last scene ends, Escape is pressed or the window is asked to close.
 #include "app/startup.h"
 
+#include "app/scaled_frame.h"
+
 #include "audio/audio.h"
 #include "scenes/scene.h"
 
@@ -25,11 +27,14 @@ int playFrame(sf::RenderWindow& window, int sceneIndex, bool& quitRequested)
             window.close();
     }
 
-    window.clear(sf::Color(0, 0, 0, 255));
+    // The scenes draw on the window, or on the frame scaled to fit it.
+    sf::RenderTarget& target = showFrameTarget(window);
+    target.clear(sf::Color(0, 0, 0, 255));
     if (sceneIndex == showEndIndex)
         quitRequested = true;
     else
-        sceneIndex = dispatchScene(sceneIndex, window);
+        sceneIndex = dispatchScene(sceneIndex, target);
+    presentShowFrame(window);
     window.display();
     return sceneIndex;
 }

@@ -9,14 +9,43 @@
 
 #include <SFML/Graphics/Shader.hpp>
 #include <iostream>
+#include <vector>
+
+namespace
+{
+// The screen's own mode, as one of its full-screen modes: the desktop's size
+// at the best depth offered for it.
+sf::VideoMode desktopFullscreenMode()
+{
+    sf::VideoMode desktop = sf::VideoMode::getDesktopMode();
+    const std::vector<sf::VideoMode>& modes = sf::VideoMode::getFullscreenModes();
+    for (const sf::VideoMode& mode : modes)
+        if (mode.width == desktop.width && mode.height == desktop.height)
+            return mode;
+    return modes.empty() ? desktop : modes.front();
+}
+}
 
 void openShowWindow(sf::RenderWindow& window)
 {
+    // 1280 x 720 where the screen offers it. Elsewhere the screen keeps its
+    // own mode and the picture is scaled to fit it (see scaled_frame.h).
+    sf::VideoMode mode(screenWidth, screenHeight, 32);
+    if (!mode.isValid())
+        mode = desktopFullscreenMode();
+
     // Depth 32, no stencil, 4x antialiasing, a plain 1.1 context.
     sf::ContextSettings settings(32, 0, 4, 1, 1, sf::ContextSettings::Default);
-    window.create(sf::VideoMode(1280, 720, 32), showString("Ostralis"), sf::Style::Fullscreen, settings);
+    window.create(mode, showString("Ostralis"), sf::Style::Fullscreen, settings);
     window.setVerticalSyncEnabled(true);
     window.setMouseCursorVisible(false);
+
+    // The window may also come out another size than asked for (a window
+    // manager, a desktop over two monitors).
+    sf::Vector2u size = window.getSize();
+    if (window.isOpen() && size != sf::Vector2u(screenWidth, screenHeight))
+        std::cerr << "ostralis: the screen is " << size.x << " x " << size.y
+                  << ", not 1280 x 720: the show is scaled to fit it" << std::endl;
 }
 
 void loadShowData()

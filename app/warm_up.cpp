@@ -4,6 +4,8 @@
 // use. It changes nothing that the scenes can see.
 #include "app/startup.h"
 
+#include "app/scaled_frame.h"
+
 #include "assets/blur.h"
 #include "assets/catalogue.h"
 #include "assets/fonts.h"
@@ -175,8 +177,12 @@ void warmUpBlur(sf::RenderTarget& window)
 }
 }
 
-void warmUpShow(sf::RenderWindow& window)
+void warmUpShow(sf::RenderWindow& showWindow)
 {
+    // Everything below is drawn where the scenes will draw: the window, or
+    // the frame that is scaled to fit it.
+    sf::RenderTarget& window = showFrameTarget(showWindow);
+
     // Once built, the off-screen picture's coarse levels stay allocated, and
     // the driver's code for reading the picture differs with and without
     // them: build them first, as they will be for the whole show.
@@ -220,6 +226,7 @@ void warmUpShow(sf::RenderWindow& window)
     renderTexture.clear(sf::Color::Black);
     renderTexture.display();
     window.clear(sf::Color::Black);
-    window.display();
+    presentShowFrame(showWindow);
+    showWindow.display();
     window.clear(sf::Color::Black);
 }

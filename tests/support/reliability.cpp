@@ -101,7 +101,7 @@ namespace
 // Starts Xvfb on a display number of its own choice; returns the number
 // ("" if it did not come up). Its output goes nowhere: a closed pipe would
 // end it at its first warning.
-std::string startVirtualServer(int& serverPid)
+std::string startVirtualServer(int& serverPid, const std::string& screen)
 {
     int numberPipe[2];
     if (pipe(numberPipe) != 0)
@@ -116,7 +116,7 @@ std::string startVirtualServer(int& serverPid)
         dup2(nowhere, 2);
         close(numberPipe[0]);
         std::string fd = std::to_string(numberPipe[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x720x24", "-nolisten", "tcp",
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen.c_str(), "-nolisten", "tcp",
                "-noreset", static_cast<char*>(nullptr));
         _exit(127);
     }
@@ -131,13 +131,13 @@ std::string startVirtualServer(int& serverPid)
 }
 }
 
-PrivateDisplay::PrivateDisplay()
+PrivateDisplay::PrivateDisplay(const std::string& screen)
 {
     // Servers starting at the same moment may race for a number: try again.
     std::string number;
     for (int attempt = 0; attempt < 5 && number.empty(); ++attempt)
     {
-        number = startVirtualServer(serverPid);
+        number = startVirtualServer(serverPid, screen);
         if (number.empty() && serverPid > 0)
         {
             kill(serverPid, SIGKILL);

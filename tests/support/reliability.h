@@ -43,11 +43,12 @@ ProcessResult runCapture(const std::string& showDir, int fps, bool timeline = fa
 // Lines of standard error that are not the capture tool's own progress lines.
 std::vector<std::string> foreignErrorLines(const std::string& err);
 
-// A virtual X display of the show's size for one test alone, so that keys it
-// presses reach no other test's window; DISPLAY points at it while it lives.
+// A virtual X display of the show's size (or of the given screen, "WxHxD")
+// for one test alone, so that keys it presses reach no other test's window;
+// DISPLAY points at it while it lives.
 struct PrivateDisplay
 {
-    PrivateDisplay();
+    explicit PrivateDisplay(const std::string& screen = "1280x720x24");
     ~PrivateDisplay();
     int serverPid = -1;
     std::string name;
