@@ -10,6 +10,7 @@ packages=(
   googletest libgtest-dev
   xvfb xauth x11-utils xdotool glslang-tools libgl1-mesa-dri mesa-utils
   fonts-comic-neue ffmpeg sox
+  patchelf debootstrap
 )
 
 missing=()
