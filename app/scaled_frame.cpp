@@ -9,7 +9,13 @@
 
 namespace
 {
-sf::RenderTexture scaledFrame;
+// Made on first use only: a GL object built before main would open the
+// display before the show has checked that there is one.
+sf::RenderTexture& scaledFrame()
+{
+    static sf::RenderTexture frame;
+    return frame;
+}
 bool frameTried = false;
 bool frameMade = false;
 
@@ -27,21 +33,21 @@ sf::RenderTarget& showFrameTarget(sf::RenderWindow& window)
     {
         // The window's own settings: 4x antialiasing, no depth or stencil needed.
         frameTried = true;
-        frameMade = scaledFrame.create(screenWidth, screenHeight, sf::ContextSettings(0, 0, 4));
+        frameMade = scaledFrame().create(screenWidth, screenHeight, sf::ContextSettings(0, 0, 4));
         if (frameMade)
-            scaledFrame.setSmooth(true);
+            scaledFrame().setSmooth(true);
         else
             std::cerr << "ostralis: cannot make the 1280 x 720 frame; drawing on the window unscaled" << std::endl;
     }
     if (!frameMade)
         return window;
-    return scaledFrame;
+    return scaledFrame();
 }
 
 void presentShowFrame(sf::RenderWindow& window)
 {
     if (!window.isOpen() || &showFrameTarget(window) == &window)
         return;
-    scaledFrame.display();
-    drawLetterboxed(window, scaledFrame.getTexture());
+    scaledFrame().display();
+    drawLetterboxed(window, scaledFrame().getTexture());
 }
