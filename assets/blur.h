@@ -23,10 +23,10 @@ int blurHalvings(float radius);
 // The reduced-size targets, one per number of halvings, each sized on its
 // first use; index 0 holds a magnified picture's narrow blur, at the
 // picture's own size.
-extern sf::RenderTexture blurTargets[maxBlurHalvings + 1];
+extern sf::RenderTexture (&blurTargets)[maxBlurHalvings + 1];
 
 // The half-size canvas that blurCanvas() hands out, made on its first use.
-extern sf::RenderTexture halfCanvas;
+extern sf::RenderTexture& halfCanvas;
 
 // Builds the target's mipmaps after its display() when the blur at the
 // current radius reads them; a narrow blur reads only the picture itself.

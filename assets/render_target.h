@@ -7,8 +7,8 @@
 const unsigned screenWidth = 1280;
 const unsigned screenHeight = 720;
 
-extern sf::RenderTexture renderTexture;
-extern sf::Sprite renderTextureSprite;
+extern sf::RenderTexture& renderTexture;
+extern sf::Sprite& renderTextureSprite;
 
 // Creates renderTexture (no depth buffer) and attaches it to the sprite.
 void createRenderTarget();

@@ -3,15 +3,15 @@
 #include <SFML/Graphics/Shader.hpp>
 #include <SFML/Graphics/Texture.hpp>
 
-extern sf::Shader heatShader;
-extern sf::Shader blurShader;
-extern sf::Shader narrowBlurShader; // the blur's source built for narrow radii
-extern sf::Shader rippleShader;
-extern sf::Shader shockwaveShader;
-extern sf::Shader pixelationShader;
+extern sf::Shader& heatShader;
+extern sf::Shader& blurShader;
+extern sf::Shader& narrowBlurShader; // the blur's source built for narrow radii
+extern sf::Shader& rippleShader;
+extern sf::Shader& shockwaveShader;
+extern sf::Shader& pixelationShader;
 
 // "heatmap.png", repeated and smoothed, handed to the heat shader.
-extern sf::Texture distortionTexture;
+extern sf::Texture& distortionTexture;
 
 // Prepares distortionTexture and loads "heatmap.png" into it (result ignored).
 void loadDistortionTexture();

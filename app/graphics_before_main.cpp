@@ -1,0 +1,26 @@
+// The player's GL objects, built before main as they always were: the
+// display is checked first, and without one the program says so in one line
+// and ends with -1 before any GL object exists. The tools leave this file
+// out and build the objects themselves once their options are read.
+#include "app/display_check.h"
+#include "assets/graphics_objects.h"
+
+#include <cstdlib>
+#include <iostream>
+
+namespace
+{
+struct GraphicsBeforeMain
+{
+    GraphicsBeforeMain()
+    {
+        if (!displayAvailable())
+        {
+            std::cerr << "ostralis: no display can be opened; set DISPLAY to a running X server" << std::endl;
+            std::exit(-1);
+        }
+        createGraphicsObjects();
+    }
+};
+const GraphicsBeforeMain graphicsBeforeMain;
+}
