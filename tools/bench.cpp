@@ -6,12 +6,14 @@
 // the floor as the machine ran while it played: on a shared host the floor
 // drifts by half within one run.
 #include "tools/bench_report.h"
+#include "tools/options.h"
 #include "tools/tool_common.h"
 
 #include "app/display_check.h"
 #include "app/startup.h"
 #include "assets/blur.h"
 #include "assets/catalogue.h"
+#include "assets/graphics_objects.h"
 #include "assets/fonts.h"
 #include "assets/render_target.h"
 #include "assets/shaders.h"
@@ -35,17 +37,6 @@
 namespace
 {
 const char* toolName = "ostralis-bench";
-
-const char* usageText =
-    "usage: ostralis-bench [options]\n"
-    "Times the show's start-up, every frame of the show at a fixed step, and two floor frames;\n"
-    "a copy floor frame follows each frame of the show.\n"
-    "  --fps N             frames per second of show time (1 to 240, default 60)\n"
-    "  --json FILE         the figures as JSON\n"
-    "  --plot FILE.png     frame time over the show, scene boundaries marked\n"
-    "  --floor-frames N    frames measured for each floor (default 240)\n"
-    "  --show-dir DIR      the show's files (default: show/ beside this program)\n"
-    "It opens the player's window: it needs an X display (Xvfb where there is none).\n";
 
 const int usageFailure = 2;
 const int workFailure = 1;
@@ -75,82 +66,33 @@ double millisecondsSince(Clock::time_point start)
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-bool parseWhole(const std::string& text, long& value)
+// Reads the options: the run's end status when it ends here, else -1.
+int parseOptions(int argc, char** argv, Options& options)
 {
-    char* end = nullptr;
-    value = std::strtol(text.c_str(), &end, 10);
-    return !text.empty() && end && *end == '\0';
-}
-
-bool parseOptions(int argc, char** argv, Options& options, std::string& error)
-{
-    for (int i = 1; i < argc; ++i)
-    {
-        std::string name = argv[i], value;
-        bool hasValue = false;
-        size_t equals = name.find('=');
-        if (name.compare(0, 2, "--") == 0 && equals != std::string::npos)
-        {
-            value = name.substr(equals + 1);
-            name = name.substr(0, equals);
-            hasValue = true;
-        }
-        auto takeValue = [&]() {
-            if (!hasValue && i + 1 >= argc)
-            {
-                error = name + " needs a value";
-                return false;
-            }
-            if (!hasValue)
-                value = argv[++i];
-            if (value.empty())
-                error = name + " needs a non-empty value";
-            return !value.empty();
-        };
-
-        long number = 0;
-        if ((name == "--help" || name == "-h") && !hasValue)
-        {
-            std::cout << usageText;
-            std::exit(0);
-        }
-        else if (name == "--fps")
-        {
-            if (!takeValue())
-                return false;
-            if (!parseWhole(value, number) || number < 1 || number > 240)
-            {
-                error = "--fps takes a whole number from 1 to 240, not '" + value + "'";
-                return false;
-            }
-            options.fps = int(number);
-        }
-        else if (name == "--floor-frames")
-        {
-            if (!takeValue())
-                return false;
-            if (!parseWhole(value, number) || number < 1 || number > 100000)
-            {
-                error = "--floor-frames takes a whole number from 1 to 100000, not '" + value + "'";
-                return false;
-            }
-            options.floorFrames = number;
-        }
-        else if (name == "--json" || name == "--plot" || name == "--show-dir")
-        {
-            if (!takeValue())
-                return false;
-            (name == "--json" ? options.json : name == "--plot" ? options.plot : options.showDir) = value;
-        }
-        else
-        {
-            error = "unknown option '" + std::string(argv[i]) + "' (see --help)";
-            return false;
-        }
-    }
+    CLI::App app("Times the show's start-up, every frame of the show at a fixed step on the player's window, "
+                 "and two floor frames; a copy floor frame follows each frame of the show.\n"
+                 "It opens the player's window: it needs an X display (Xvfb where there is none); "
+                 "--help and --version do not.",
+                 toolName);
+    describeTool(app);
+    app.add_option("--fps", options.fps, "frames per second of show time")->check(CLI::Range(1, 240));
+    app.add_option("--json", options.json, "the figures as JSON in FILE")
+        ->check(CLI::Validator([](std::string& text) { return text.empty() ? "needs a file name" : ""; }, "FILE"));
+    app.add_option("--plot", options.plot, "frame time over the show, scene boundaries marked, as FILE.png")
+        ->check(CLI::Validator([](std::string& text) { return text.empty() ? "needs a file name" : ""; }, "FILE"));
+    app.add_option("--floor-frames", options.floorFrames, "frames measured for each floor")
+        ->check(CLI::Range(1L, 100000L));
+    app.add_option("--show-dir", options.showDir, "the show's files (default: show/ beside this program)")
+        ->check(CLI::Validator([](std::string& text) { return text.empty() ? "needs a directory" : ""; }, "DIR"));
+    int status = readOptions(app, argc, argv);
+    if (status >= 0)
+        return status;
     if (!options.plot.empty() && !endsWith(options.plot, ".png"))
-        error = "--plot writes a PNG: give a file name ending in .png";
-    return error.empty();
+    {
+        toolError(toolName, "--plot writes a PNG: give a file name ending in .png");
+        return usageFailure;
+    }
+    return -1;
 }
 
 // The window's frame, finished: presented, and the GL work done.
@@ -303,12 +245,10 @@ bool writeTextFile(const std::string& path, const std::string& text, std::string
 int main(int argc, char** argv)
 {
     Options options;
+    int optionsStatus = parseOptions(argc, argv, options);
+    if (optionsStatus >= 0)
+        return optionsStatus;
     std::string error;
-    if (!parseOptions(argc, argv, options, error))
-    {
-        toolError(toolName, error);
-        return usageFailure;
-    }
     if (!options.json.empty())
         options.json = absolutePath(options.json);
     if (!options.plot.empty())
@@ -324,6 +264,7 @@ int main(int argc, char** argv)
         toolError(toolName, "no X display to open the show's window on: run it under Xvfb");
         return workFailure;
     }
+    createGraphicsObjects();
 
     // Prove the outputs writable now rather than after the whole show.
     PendingOutput jsonProbe, plotProbe;
