@@ -267,6 +267,14 @@ TEST(CaptureErrors, BadOptionsFailWithOneLineBeforeTheShowStarts)
         {"--contact-sheet", "/tmp/sheet.jpg"},
         {"--timeline=yes"},
         {"--sheet-every", "0"},
+        {"--fps", "60000/0"},
+        {"--fps", "1/2"},
+        {"--size", "3840x2160"},                           // without --video
+        {"--video", "/tmp/show.mp4", "--size", "1279x720"},
+        {"--video", "/tmp/show.mp4", "--lossless"},         // Matroska wanted
+        {"--video", "/tmp/show.mkv"},                      // without --lossless
+        {"--scene", "12", "--video", "/tmp/show.mp4"},
+        {"--scene", "1"},                                  // without an output to choose for
     };
     for (const std::vector<std::string>& args : mistakes)
     {
@@ -318,4 +326,86 @@ TEST(CaptureErrors, UnwritableOutputsAndAMissingOrFailingEncoderLeaveNoFileBehin
     EXPECT_NE(errLines.back().find("no encoder today"), std::string::npos) << capture.err;
 
     EXPECT_EQ(listDir(scratch.path), (std::vector<std::string>{"bin", "plain-file", "taken.mp4"}));
+}
+
+TEST(CaptureSpan, ALosslessVideoOfASpanHoldsItsFramesExactlyWithTheMusicCutToIt)
+{
+    // 10 s to 11 s at 4 fps: frames 40 to 43, with the music already playing.
+    ScratchDir scratch;
+    const std::string video = scratch.path + "/span.mkv";
+    ProcessResult capture = runTool("ostralis-capture", {"--fps", "4", "--video", video, "--lossless", "--frames",
+                                                        scratch.path + "/frames", "--from", "10", "--to", "11"});
+    ASSERT_EQ(capture.exitCode, 0) << capture.err;
+    EXPECT_EQ(probeStream(video, "v:0", "codec_name"), "ffv1");
+    EXPECT_EQ(probeStream(video, "a:0", "codec_name"), "flac");
+    ProcessResult count = runProcess({"ffprobe", "-v", "error", "-count_frames", "-select_streams", "v:0", "-show_entries",
+                                      "stream=nb_read_frames", "-of", "csv=p=0", video});
+    EXPECT_EQ(splitLines(count.out), std::vector<std::string>{"4"});
+    EXPECT_NEAR(soundOnsetSeconds(video), 0.0, 0.05);
+
+    // Every pixel of the video's first frame is the PNG of frame 40.
+    const std::string decoded = scratch.path + "/decoded.png";
+    ASSERT_EQ(runProcess({"ffmpeg", "-v", "error", "-nostdin", "-i", video, "-frames:v", "1", decoded}).exitCode, 0);
+    sf::Image fromVideo, frame;
+    ASSERT_TRUE(fromVideo.loadFromFile(decoded));
+    ASSERT_TRUE(frame.loadFromFile(scratch.path + "/frames/" + frameName(40)));
+    ImageDifference difference = compareImages(fromVideo, frame, 0);
+    EXPECT_EQ(difference.pixelsBeyond, 0) << "largest " << difference.largest;
+
+    // The closing line gives the real-time factor.
+    EXPECT_NE(capture.err.find("x real time"), std::string::npos) << capture.err;
+}
+
+TEST(CaptureSpan, ASceneScaledForUploadSitesAtAFractionalRateKeepsItsMusicInStep)
+{
+    // The quotation alone, at about 5 frames a second, as a 2160p video.
+    ScratchDir scratch;
+    const std::string video = scratch.path + "/quotation.mp4";
+    ProcessResult capture =
+        runTool("ostralis-capture", {"--fps", "5000/1001", "--video", video, "--scene", "0", "--size", "3840x2160"});
+    ASSERT_EQ(capture.exitCode, 0) << capture.err;
+    EXPECT_EQ(probeStream(video, "v:0", "width"), "3840");
+    EXPECT_EQ(probeStream(video, "v:0", "height"), "2160");
+    EXPECT_EQ(probeStream(video, "v:0", "r_frame_rate"), "5000/1001");
+    // The scene runs about 9.25 s; its music starts after its 1.25 s of black.
+    double length = std::atof(probeStream(video, "v:0", "duration").c_str());
+    EXPECT_NEAR(length, 9.25, 0.5);
+    EXPECT_NEAR(std::atof(probeStream(video, "a:0", "duration").c_str()), length, 0.05);
+    const std::string music = scratch.path + "/music.wav";
+    ASSERT_EQ(runProcess({"ffmpeg", "-v", "error", "-nostdin", "-i", std::string(SHOW_DIR) + "/angel6.mp3", "-t", "5", music})
+                  .exitCode, 0);
+    EXPECT_NEAR(soundOnsetSeconds(video) - soundOnsetSeconds(music), 1.25, 0.25);
+}
+
+TEST(CaptureOptions, HelpVersionAndMistakesNeedNoDisplay)
+{
+    const std::map<std::string, std::string> noDisplay = {{"DISPLAY", ""}};
+    for (const std::string tool : {"ostralis-capture", "ostralis-bench", "ostralis-preview"})
+    {
+        ProcessResult help = runTool(tool, {"--help"}, noDisplay);
+        EXPECT_EQ(help.exitCode, 0) << tool << ": " << help.err;
+        EXPECT_NE(help.out.find("--show-dir"), std::string::npos) << tool;
+        EXPECT_NE(help.out.find("--version"), std::string::npos) << tool;
+        EXPECT_EQ(help.err, "") << tool;
+
+        ProcessResult version = runTool(tool, {"--version"}, noDisplay);
+        EXPECT_EQ(version.exitCode, 0) << tool;
+        EXPECT_EQ(splitLines(version.out), std::vector<std::string>{tool + " 1.0.0"}) << tool;
+
+        ProcessResult mistake = runTool(tool, {"--bogus"}, noDisplay);
+        EXPECT_EQ(mistake.exitCode, 2) << tool;
+        EXPECT_EQ(splitLines(mistake.err).size(), 1u) << tool << ": " << mistake.err;
+        EXPECT_EQ(mistake.out, "") << tool;
+    }
+    // Each option is listed with its default.
+    ProcessResult help = runTool("ostralis-capture", {"--help"}, noDisplay);
+    for (const char* option : {"--fps", "--video", "--size", "--lossless", "--frames", "--from", "--to", "--scene",
+                               "--every", "--timeline", "--contact-sheet", "--sheet-every"})
+        EXPECT_NE(help.out.find(option), std::string::npos) << option;
+    EXPECT_NE(help.out.find("60000/1001"), std::string::npos);
+
+    // Without a display, a real run says so in its own words.
+    ProcessResult run = runTool("ostralis-capture", {}, noDisplay);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("no X display"), std::string::npos) << run.err;
 }

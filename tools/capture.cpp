@@ -3,11 +3,13 @@
 // that steady rate, and writes a video with the music, single frames, a
 // timeline or a contact sheet.
 #include "tools/contact_sheet.h"
+#include "tools/options.h"
 #include "tools/tool_common.h"
 #include "tools/video_writer.h"
 
 #include "app/display_check.h"
 #include "app/startup.h"
+#include "assets/graphics_objects.h"
 #include "assets/render_target.h"
 #include "audio/audio.h"
 #include "scenes/scene.h"
@@ -33,21 +35,6 @@ namespace
 {
 const char* toolName = "ostralis-capture";
 
-const char* usageText =
-    "usage: ostralis-capture [options]\n"
-    "Runs the show from its start at a fixed step and renders every frame off screen.\n"
-    "  --fps N               frames per second of show time (1 to 240, default 60)\n"
-    "  --video FILE.mp4      H.264 video with the music, in sync as in the player\n"
-    "  --frames DIR          a PNG per frame, frame-NNNNNN.png by frame number\n"
-    "  --from S --to S       only the frames shown from S up to (not including) S seconds\n"
-    "  --every N             only every N-th of those frames\n"
-    "  --timeline            print when each scene and the music start, and the length\n"
-    "  --contact-sheet FILE.png  a grid of thumbnails, one every few seconds\n"
-    "  --sheet-every S       seconds between thumbnails (default 5)\n"
-    "  --show-dir DIR        the show's files (default: show/ beside this program)\n"
-    "Without an output it only renders, and says how long that took.\n"
-    "It needs an X display for its GL context (Xvfb where there is none).\n";
-
 // Exit codes: a user's mistake in the options, a failure while working, Ctrl-C.
 const int usageFailure = 2;
 const int workFailure = 1;
@@ -61,13 +48,16 @@ const double nominalShowSeconds = 157.25;
 
 struct Options
 {
-    int fps = 60;
+    FrameRate rate;
+    double fps = 60;  // rate.perSecond()
     std::string video;
+    unsigned videoWidth = 0, videoHeight = 0;  // 0: the show's own size
+    bool lossless = false;
     std::string framesDir;
     double fromSeconds = 0;
     double toSeconds = -1;  // -1: to the end
+    int scene = -1;         // -1: every scene
     long every = 1;
-    bool selectionGiven = false;
     bool timeline = false;
     std::string contactSheet;
     double sheetEvery = 5.0;
@@ -82,152 +72,106 @@ struct Timeline
     long musicFrame = -1;              // the frame in which scene 0 asked for the music
 };
 
-bool parseNumber(const std::string& text, double& value)
+// Reads "WxH": even sizes (the video's colours are halved both ways) from
+// 16 to 7680 wide and 4320 high.
+bool parseVideoSize(const std::string& text, unsigned& width, unsigned& height)
 {
-    char* end = nullptr;
-    value = std::strtod(text.c_str(), &end);
-    return !text.empty() && end && *end == '\0' && std::isfinite(value);
+    unsigned w = 0, h = 0;
+    char x = 0, rest = 0;
+    if (std::sscanf(text.c_str(), "%u%c%u%c", &w, &x, &h, &rest) != 3 || (x != 'x' && x != 'X'))
+        return false;
+    if (w < 16 || h < 16 || w > 7680 || h > 4320 || w % 2 || h % 2)
+        return false;
+    width = w;
+    height = h;
+    return true;
 }
 
-bool parseWhole(const std::string& text, long& value)
+// Reads the options: the run's end status when it ends here, else -1.
+int parseOptions(int argc, char** argv, Options& options)
 {
-    char* end = nullptr;
-    value = std::strtol(text.c_str(), &end, 10);
-    return !text.empty() && end && *end == '\0';
-}
+    CLI::App app("Runs the show from its start at a fixed step and renders every frame off screen, "
+                 "exactly as the player draws it at that steady rate.\n"
+                 "It needs an X display for its GL context (Xvfb where there is none); "
+                 "--help and --version do not.",
+                 toolName);
+    describeTool(app);
+    std::string fps = "60", size;
+    app.add_option("--fps", fps, "frames per second of show time, whole or a fraction such as 60000/1001 (1 to 240)")
+        ->check([&](const std::string& text) {
+            return parseFrameRate(text, options.rate) ? std::string()
+                                                      : "takes frames per second from 1 to 240, whole or N/D, not '" + text + "'";
+        });
+    app.add_option("--video", options.video,
+                   "a video with the music in step: H.264 in FILE.mp4, or with --lossless FFV1 in FILE.mkv")
+        ->check(CLI::Validator([](std::string& text) { return text.empty() ? "needs a file name" : ""; }, "FILE"));
+    app.add_option("--size", size, "the video's size, WxH, scaled from 1280x720 with a Lanczos filter (e.g. 3840x2160)")
+        ->check([&](const std::string& text) {
+            return parseVideoSize(text, options.videoWidth, options.videoHeight)
+                       ? std::string()
+                       : "takes an even WxH from 16x16 to 7680x4320, not '" + text + "'";
+        });
+    app.add_flag("--lossless", options.lossless,
+                 "a lossless video for editing: FFV1 in Matroska (FILE.mkv), the music in FLAC")->disable_flag_override();
+    app.add_option("--frames", options.framesDir, "a PNG per frame, DIR/frame-NNNNNN.png by frame number")
+        ->check(CLI::Validator([](std::string& text) { return text.empty() ? "needs a directory" : ""; }, "DIR"));
+    app.add_option("--from", options.fromSeconds, "frames and video from this show time in seconds")
+        ->check(CLI::Range(0.0, longestShowSeconds));
+    app.add_option("--to", options.toSeconds, "frames and video up to, not including, this show time (-1: the end)")
+        ->check(CLI::Range(0.0, longestShowSeconds));
+    app.add_option("--scene", options.scene, "frames and video of this scene only (0 to 11; -1: every scene)")
+        ->check(CLI::Range(0, sceneCount - 1));
+    app.add_option("--every", options.every, "only every N-th of the chosen frames")->check(CLI::Range(1L, 1000000L));
+    app.add_flag("--timeline", options.timeline, "print when each scene and the music start, and the show's length")->disable_flag_override();
+    app.add_option("--contact-sheet", options.contactSheet, "a grid of thumbnails, one every few seconds, as FILE.png")
+        ->check(CLI::Validator([](std::string& text) { return text.empty() ? "needs a file name" : ""; }, "FILE"));
+    app.add_option("--sheet-every", options.sheetEvery, "seconds of show between thumbnails")
+        ->check(CLI::Range(1e-3, longestShowSeconds));
+    app.add_option("--show-dir", options.showDir, "the show's files (default: show/ beside this program)")
+        ->check(CLI::Validator([](std::string& text) { return text.empty() ? "needs a directory" : ""; }, "DIR"));
+    app.footer("Without an output it only renders, and says how long that took.\n"
+               "Upload sites: --size 3840x2160 gets a 2160p video a far better encoding than 720p.");
+    int status = readOptions(app, argc, argv);
+    if (status >= 0)
+        return status;
+    options.fps = options.rate.perSecond();
 
-// Reads the options; on a mistake fills error with one line.
-bool parseOptions(int argc, char** argv, Options& options, std::string& error)
-{
-    for (int i = 1; i < argc; ++i)
-    {
-        std::string name = argv[i], value;
-        bool hasValue = false;
-        size_t equals = name.find('=');
-        if (name.compare(0, 2, "--") == 0 && equals != std::string::npos)
-        {
-            value = name.substr(equals + 1);
-            name = name.substr(0, equals);
-            hasValue = true;
-        }
-        auto takeValue = [&]() {
-            if (hasValue)
-                return true;
-            if (i + 1 >= argc)
-            {
-                error = name + " needs a value";
-                return false;
-            }
-            value = argv[++i];
-            return true;
-        };
-        auto flagOnly = [&]() {
-            if (hasValue)
-                error = name + " takes no value";
-            return !hasValue;
-        };
-
-        if (name == "--help" || name == "-h")
-        {
-            if (!flagOnly())
-                return false;
-            std::cout << usageText;
-            std::exit(0);
-        }
-        else if (name == "--fps")
-        {
-            long fps = 0;
-            if (!takeValue())
-                return false;
-            if (!parseWhole(value, fps) || fps < 1 || fps > 240)
-            {
-                error = "--fps takes a whole number from 1 to 240, not '" + value + "'";
-                return false;
-            }
-            options.fps = int(fps);
-        }
-        else if (name == "--video" || name == "--frames" || name == "--contact-sheet" || name == "--show-dir")
-        {
-            if (!takeValue())
-                return false;
-            if (value.empty())
-            {
-                error = name + " needs a non-empty value";
-                return false;
-            }
-            if (name == "--video")
-                options.video = value;
-            else if (name == "--frames")
-                options.framesDir = value;
-            else if (name == "--contact-sheet")
-                options.contactSheet = value;
-            else
-                options.showDir = value;
-        }
-        else if (name == "--from" || name == "--to" || name == "--sheet-every")
-        {
-            double seconds = 0;
-            if (!takeValue())
-                return false;
-            if (!parseNumber(value, seconds) || seconds < 0 || seconds > longestShowSeconds ||
-                (name == "--sheet-every" && seconds <= 0))
-            {
-                error = name + " takes seconds of show time, not '" + value + "'";
-                return false;
-            }
-            if (name == "--from")
-                options.fromSeconds = seconds;
-            else if (name == "--to")
-                options.toSeconds = seconds;
-            else
-                options.sheetEvery = seconds;
-            options.selectionGiven = options.selectionGiven || name != "--sheet-every";
-        }
-        else if (name == "--every")
-        {
-            if (!takeValue())
-                return false;
-            if (!parseWhole(value, options.every) || options.every < 1)
-            {
-                error = "--every takes a whole number of frames from 1 up, not '" + value + "'";
-                return false;
-            }
-            options.selectionGiven = true;
-        }
-        else if (name == "--timeline")
-        {
-            if (!flagOnly())
-                return false;
-            options.timeline = true;
-        }
-        else
-        {
-            error = "unknown option '" + std::string(argv[i]) + "' (see --help)";
-            return false;
-        }
-    }
-
-    if (options.selectionGiven && options.framesDir.empty())
-        error = "--from, --to and --every choose the frames of --frames, which is not given";
+    // What the options allow only together.
+    std::string error;
+    const bool chosen = app.count("--from") || app.count("--to") || app.count("--scene");
+    if (chosen && options.framesDir.empty() && options.video.empty())
+        error = "--from, --to and --scene choose the frames of --frames or --video, neither of which is given";
+    else if (app.count("--every") && options.framesDir.empty())
+        error = "--every chooses the frames of --frames, which is not given";
     else if (options.toSeconds >= 0 && options.toSeconds <= options.fromSeconds)
         error = "--to must come after --from";
-    else if (!options.video.empty() && !endsWith(options.video, ".mp4"))
-        error = "--video writes an MP4: give a file name ending in .mp4";
+    else if ((options.videoWidth || options.lossless) && options.video.empty())
+        error = "--size and --lossless shape the video of --video, which is not given";
+    else if (!options.video.empty() && !options.lossless && !endsWith(options.video, ".mp4"))
+        error = "--video writes an MP4: give a file name ending in .mp4 (or .mkv with --lossless)";
+    else if (!options.video.empty() && options.lossless && !endsWith(options.video, ".mkv"))
+        error = "--lossless writes Matroska: give --video a file name ending in .mkv";
     else if (!options.contactSheet.empty() && !endsWith(options.contactSheet, ".png"))
         error = "--contact-sheet writes a PNG: give a file name ending in .png";
-    return error.empty();
+    if (error.empty())
+        return -1;
+    toolError(toolName, error);
+    return usageFailure;
 }
 
 // The first frame shown at or after a time: frame k is shown at k / fps.
-long firstFrameAt(double seconds, int fps)
+long firstFrameAt(double seconds, double fps)
 {
     return long(std::ceil(seconds * fps - 1e-6));
 }
 
-bool frameSelected(const Options& options, long frame)
+// Whether a frame, which shows the scene, is in the span --from, --to and
+// --scene choose for the frames and the video.
+bool frameChosen(const Options& options, long frame, int scene)
 {
-    long first = firstFrameAt(options.fromSeconds, options.fps);
-    if (frame < first || (frame - first) % options.every != 0)
+    if (frame < firstFrameAt(options.fromSeconds, options.fps))
+        return false;
+    if (options.scene >= 0 && scene != options.scene)
         return false;
     return options.toSeconds < 0 || frame < firstFrameAt(options.toSeconds, options.fps);
 }
@@ -294,7 +238,7 @@ std::string clockText(double seconds)
     return text;
 }
 
-void reportProgress(Progress& progress, long frames, int fps, bool last)
+void reportProgress(Progress& progress, long frames, double fps, bool last)
 {
     auto now = std::chrono::steady_clock::now();
     double sinceLine = std::chrono::duration<double>(now - progress.lastLine).count();
@@ -306,8 +250,9 @@ void reportProgress(Progress& progress, long frames, int fps, bool last)
     double rate = elapsed > 0 ? frames / elapsed : 0;
     char line[160];
     if (last)
-        std::snprintf(line, sizeof line, "%s: %ld frames (%.2f s of show) in %.1f s, %.1f frames per second",
-                      toolName, frames, showSeconds, elapsed, rate);
+        std::snprintf(line, sizeof line,
+                      "%s: %ld frames (%.2f s of show) in %.1f s, %.1f frames per second, %.2fx real time",
+                      toolName, frames, showSeconds, elapsed, rate, elapsed > 0 ? showSeconds / elapsed : 0.0);
     else
     {
         double left = (progress.expectedSeconds - showSeconds) * fps / (rate > 0 ? rate : 1);
@@ -321,7 +266,7 @@ void reportProgress(Progress& progress, long frames, int fps, bool last)
         std::cerr << line << std::endl;
 }
 
-void printTimeline(const Timeline& timeline, int fps)
+void printTimeline(const Timeline& timeline, double fps)
 {
     auto row = [&](const std::string& what, long frame) {
         char line[96];
@@ -379,12 +324,10 @@ int fail(Outputs& outputs, const std::string& message, int code = workFailure)
 int main(int argc, char** argv)
 {
     Options options;
+    int optionsStatus = parseOptions(argc, argv, options);
+    if (optionsStatus >= 0)
+        return optionsStatus;
     std::string error;
-    if (!parseOptions(argc, argv, options, error))
-    {
-        toolError(toolName, error);
-        return usageFailure;
-    }
 
     // Output paths are the user's, relative to where the tool was started.
     if (!options.video.empty())
@@ -409,13 +352,14 @@ int main(int argc, char** argv)
                                 "'): run it under Xvfb, e.g. xvfb-run -s '-screen 0 1280x720x24'");
         return workFailure;
     }
+    createGraphicsObjects();
     if (!options.video.empty())
     {
         outputs.ffmpeg = findProgram("ffmpeg");
         if (outputs.ffmpeg.empty())
             return fail(outputs, "--video needs ffmpeg, which is not on PATH (apt-get install ffmpeg)");
         if (!preparePendingOutput(outputs.video, options.video, error) ||
-            !preparePendingOutput(outputs.videoOnly, options.video + ".picture.mp4", error))
+            !preparePendingOutput(outputs.videoOnly, options.video + (options.lossless ? ".picture.mkv" : ".picture.mp4"), error))
             return fail(outputs, error);
         outputs.ffmpegLog = outputs.video.tempPath + ".log";
     }
@@ -448,15 +392,20 @@ int main(int argc, char** argv)
     const bool wantVideo = !options.video.empty();
     const bool wantFrames = !options.framesDir.empty();
     const bool wantSheet = !options.contactSheet.empty();
-    // With only single frames to write, the run can stop after the last one.
-    const bool wholeShow = wantVideo || wantSheet || options.timeline || !wantFrames;
+    // With only frames or a span of video to write, the run can stop after
+    // the last frame wanted.
+    const bool wholeShow = wantSheet || options.timeline || (!wantFrames && !wantVideo);
     const long lastFrameWanted = options.toSeconds < 0 ? -1 : firstFrameAt(options.toSeconds, options.fps) - 1;
+    VideoFormat videoFormat;
+    videoFormat.width = options.videoWidth;
+    videoFormat.height = options.videoHeight;
+    videoFormat.lossless = options.lossless;
 
     FrameReadback readback;
     if ((wantVideo || wantFrames || wantSheet) && !createFrameReadback(readback, target))
         return fail(outputs, "cannot create the read-back buffers");
     if (wantVideo && !startVideo(outputs.writer, outputs.ffmpeg, outputs.videoOnly.tempPath, outputs.ffmpegLog,
-                                 width, height, options.fps, error))
+                                 width, height, options.rate.text(), videoFormat, error))
         return fail(outputs, error);
     outputs.videoStarted = wantVideo;
     outputs.sheet.everySeconds = options.sheetEvery;
@@ -471,13 +420,15 @@ int main(int argc, char** argv)
     if (!wholeShow && lastFrameWanted >= 0)
         progress.expectedSeconds = double(lastFrameWanted + 1) / options.fps;
 
-    // What a frame read back is used for, two frames after it was rendered.
+    // What each frame is read back for, decided as it is rendered and used
+    // two frames later: the video's span, and every N-th frame of it as a PNG.
+    std::vector<char> toVideo, toPng;
+    long chosenFrames = 0, firstVideoFrame = -1, videoFrames = 0;
     auto frameNeeded = [&](long frame) {
-        return wantVideo || (wantFrames && frameSelected(options, frame)) ||
-               (wantSheet && wantsThumbnail(outputs.sheet, frame));
+        return toVideo[frame] || toPng[frame] || (wantSheet && wantsThumbnail(outputs.sheet, frame));
     };
     auto deliver = [&](long frame) {
-        if (wantVideo && !queueVideoFrame(outputs.writer, readback.topDown.data(), readback.topDown.size()))
+        if (toVideo[frame] && !queueVideoFrame(outputs.writer, readback.topDown.data(), readback.topDown.size()))
         {
             std::string reason;
             finishVideo(outputs.writer, reason);
@@ -485,7 +436,7 @@ int main(int argc, char** argv)
             error = reason;
             return false;
         }
-        if (wantFrames && frameSelected(options, frame) &&
+        if (toPng[frame] &&
             !saveFramePng(options.framesDir, frame, readback.topDown, width, height, error))
             return false;
         if (wantSheet && wantsThumbnail(outputs.sheet, frame))
@@ -518,6 +469,19 @@ int main(int argc, char** argv)
             timeline.sceneStart[shownScene] = frame;
         if (timeline.musicFrame < 0 && musicStreamRequests() != musicRequests)
             timeline.musicFrame = frame;
+        bool chosen = frameChosen(options, frame, shownScene);
+        toVideo.push_back(wantVideo && chosen);
+        toPng.push_back(wantFrames && chosen && chosenFrames % options.every == 0);
+        if (chosen)
+            ++chosenFrames;
+        if (toVideo[frame])
+        {
+            if (firstVideoFrame < 0)
+                firstVideoFrame = frame;
+            ++videoFrames;
+        }
+        // Past the chosen scene nothing more is wanted.
+        const bool pastScene = options.scene >= 0 && shownScene > options.scene;
 
         if (frameNeeded(frame))
         {
@@ -528,7 +492,7 @@ int main(int argc, char** argv)
         reportProgress(progress, frame + 1, options.fps, false);
 
         // The frame after the last scene is the player's last, black one.
-        if (shownScene == showEndIndex || (!wholeShow && lastFrameWanted >= 0 && frame >= lastFrameWanted))
+        if (shownScene == showEndIndex || (!wholeShow && ((lastFrameWanted >= 0 && frame >= lastFrameWanted) || pastScene)))
             break;
     }
     for (long ready; (ready = finishFrameReadback(readback, target)) >= 0;)
@@ -544,19 +508,29 @@ int main(int argc, char** argv)
         outputs.videoStarted = false;
         if (!finishVideo(outputs.writer, error))
             return fail(outputs, error);
-        double length = double(timeline.frameScene.size()) / options.fps;
+        if (videoFrames == 0)
+            return fail(outputs, "no frame of the show falls in the span chosen for the video");
+        // The music is cut to the video's span: it starts as many frames
+        // after the video's first as it did in the show.
+        double length = double(videoFrames) / options.fps;
         std::string music = showDir + "/angel6.mp3";
-        bool haveMusic = access(music.c_str(), R_OK) == 0 && timeline.musicFrame >= 0;
+        // A run stopped at the end of its span before the music began has
+        // it begin just after the video: a silent track of the video's length.
+        const bool showEnded = timeline.frameScene.back() == showEndIndex;
+        long musicFrame = timeline.musicFrame >= 0 ? timeline.musicFrame
+                                                   : showEnded ? -1 : long(timeline.frameScene.size());
+        bool haveMusic = access(music.c_str(), R_OK) == 0 && musicFrame >= 0;
         if (!haveMusic)
         {
-            toolError(toolName, timeline.musicFrame < 0 ? "the show never started its music: the video is silent"
+            toolError(toolName, musicFrame < 0 ? "the show never started its music: the video is silent"
                                                         : "no angel6.mp3 in the show directory: the video is silent");
             if (rename(outputs.videoOnly.tempPath.c_str(), outputs.video.tempPath.c_str()) != 0)
                 return fail(outputs, "cannot write '" + options.video + "'");
             outputs.videoOnly.tempPath.clear();
         }
         else if (!muxMusic(outputs.ffmpeg, outputs.videoOnly.tempPath, music,
-                           double(timeline.musicFrame) / options.fps, length, outputs.video.tempPath,
+                           double(musicFrame - firstVideoFrame) / options.fps, length, options.lossless,
+                           outputs.video.tempPath,
                            outputs.ffmpegLog, error))
             return fail(outputs, error);
         discardOutput(outputs.videoOnly);

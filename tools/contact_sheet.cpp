@@ -107,7 +107,7 @@ bool saveContactSheet(const ContactSheet& sheet, const std::string& path, std::s
 
     // A title line: what the sheet shows.
     char title[96];
-    std::snprintf(title, sizeof title, "Ostralis: a frame every %g s, %d frames per second",
+    std::snprintf(title, sizeof title, "Ostralis: a frame every %g s, %g frames per second",
                   sheet.everySeconds, sheet.fps);
     sf::Text text(title, textFont, 20);
     text.setFillColor(labelColour);

@@ -20,7 +20,7 @@ struct Thumbnail
 struct ContactSheet
 {
     double everySeconds = 5.0;
-    int fps = 60;
+    double fps = 60;
     unsigned thumbWidth = 0, thumbHeight = 0;
     std::vector<Thumbnail> thumbnails;
 };

@@ -109,7 +109,8 @@ void writeFrames(VideoWriter* video)
 }
 
 bool startVideo(VideoWriter& video, const std::string& ffmpeg, const std::string& outputPath,
-                const std::string& logPath, unsigned width, unsigned height, int fps, std::string& error)
+                const std::string& logPath, unsigned width, unsigned height, const std::string& rate,
+                const VideoFormat& format, std::string& error)
 {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
@@ -121,15 +122,29 @@ bool startVideo(VideoWriter& video, const std::string& ffmpeg, const std::string
         ffmpeg, "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
         "-f", "rawvideo", "-pix_fmt", "rgba",
         "-video_size", std::to_string(width) + "x" + std::to_string(height),
-        "-framerate", std::to_string(fps), "-i", "pipe:0",
-        // Good quality for still pictures that fade: a low CRF, and the quickest
-        // preset given back the macroblock tree, which spends few bits on them.
-        "-c:v", "libx264", "-preset", "superfast", "-x264-params", "mbtree=1:rc-lookahead=10",
-        "-crf", "18",
-        // HD colours, and the video says so: players take an untagged HD video for BT.709.
-        "-vf", "scale=out_color_matrix=bt709:out_range=tv,format=yuv420p", "-colorspace", "bt709",
-        "-color_primaries", "bt709", "-color_trc", "bt709", "-color_range", "tv",
-        "-f", "mp4", outputPath};
+        "-framerate", rate, "-i", "pipe:0"};
+    // Another size is scaled with Lanczos, which keeps the pictures' fine
+    // lines sharp where a bilinear filter would soften them.
+    std::string resize;
+    if (format.width && format.height && (format.width != width || format.height != height))
+        resize = "w=" + std::to_string(format.width) + ":h=" + std::to_string(format.height) + ":flags=lanczos:";
+    std::vector<std::string> codec;
+    if (format.lossless)
+        // Every pixel as rendered, in RGB, each frame a key frame for editing.
+        codec = {"-vf", (resize.empty() ? "" : "scale=" + resize.substr(0, resize.size() - 1) + ",") + "format=bgr0",
+                 "-c:v", "ffv1", "-level", "3", "-g", "1", "-slices", "4", "-slicecrc", "1",
+                 "-f", "matroska", outputPath};
+    else
+        codec = {
+            // Good quality for still pictures that fade: a low CRF, and the quickest
+            // preset given back the macroblock tree, which spends few bits on them.
+            "-c:v", "libx264", "-preset", "superfast", "-x264-params", "mbtree=1:rc-lookahead=10",
+            "-crf", "18",
+            // HD colours, and the video says so: players take an untagged HD video for BT.709.
+            "-vf", "scale=" + resize + "out_color_matrix=bt709:out_range=tv,format=yuv420p", "-colorspace", "bt709",
+            "-color_primaries", "bt709", "-color_trc", "bt709", "-color_range", "tv",
+            "-f", "mp4", outputPath};
+    argv.insert(argv.end(), codec.begin(), codec.end());
     video.logPath = logPath;
     video.encoder = spawn(argv, fds[0], logPath);
     close(fds[0]);
@@ -220,13 +235,17 @@ void abandonVideo(VideoWriter& video)
 }
 
 bool muxMusic(const std::string& ffmpeg, const std::string& videoPath, const std::string& musicPath,
-              double delaySeconds, double lengthSeconds, const std::string& outputPath,
+              double delaySeconds, double lengthSeconds, bool lossless, const std::string& outputPath,
               const std::string& logPath, std::string& error)
 {
     long delaySamples = std::lround(delaySeconds * musicSampleRate);
     std::ostringstream filter;
-    filter << "[1:a]aresample=" << musicSampleRate << ",adelay=delays=" << delaySamples
-           << "S:all=1,apad[music]";
+    filter << "[1:a]aresample=" << musicSampleRate;
+    if (delaySamples >= 0)
+        filter << ",adelay=delays=" << delaySamples << "S:all=1";
+    else
+        filter << ",atrim=start_sample=" << -delaySamples << ",asetpts=PTS-STARTPTS";
+    filter << ",apad[music]";
     std::ostringstream length;
     length.precision(6);
     length << std::fixed << lengthSeconds;
@@ -234,8 +253,11 @@ bool muxMusic(const std::string& ffmpeg, const std::string& videoPath, const std
         ffmpeg, "-hide_banner", "-loglevel", "error", "-nostdin", "-y",
         "-i", videoPath, "-i", musicPath,
         "-filter_complex", filter.str(), "-map", "0:v", "-map", "[music]",
-        "-c:v", "copy", "-c:a", "aac", "-aac_coder", "fast", "-b:a", "192k", "-t", length.str(),
-        "-movflags", "+faststart", "-f", "mp4", outputPath};
+        "-c:v", "copy", "-t", length.str()};
+    std::vector<std::string> container = lossless ? std::vector<std::string>{"-c:a", "flac", "-f", "matroska", outputPath}
+                                                  : std::vector<std::string>{"-c:a", "aac", "-aac_coder", "fast", "-b:a", "192k",
+                                                                             "-movflags", "+faststart", "-f", "mp4", outputPath};
+    argv.insert(argv.end(), container.begin(), container.end());
     pid_t pid = spawn(argv, -1, logPath);
     if (pid < 0 || !waitSucceeded(pid))
     {

@@ -31,10 +31,21 @@ struct VideoWriter
     std::string failure;
 };
 
-// Starts ffmpeg writing an H.264 (yuv420p, BT.709) MP4 of width x height RGBA frames
-// at fps to outputPath. logPath collects ffmpeg's messages.
+// What the video is made as: its size (the frames' own when 0), scaled with
+// a Lanczos filter, and whether it is lossless (FFV1 in Matroska, the
+// frames' own RGB) instead of H.264 (yuv420p, BT.709) in MP4.
+struct VideoFormat
+{
+    unsigned width = 0;
+    unsigned height = 0;
+    bool lossless = false;
+};
+
+// Starts ffmpeg writing width x height RGBA frames at the rate (ffmpeg's
+// "60" or "60000/1001") to outputPath. logPath collects ffmpeg's messages.
 bool startVideo(VideoWriter& video, const std::string& ffmpeg, const std::string& outputPath,
-                const std::string& logPath, unsigned width, unsigned height, int fps, std::string& error);
+                const std::string& logPath, unsigned width, unsigned height, const std::string& rate,
+                const VideoFormat& format, std::string& error);
 
 // Queues one frame (rows from the top, RGBA). Blocks while every buffer of
 // the pool is waiting to be written. False once the encoder has failed.
@@ -47,8 +58,10 @@ bool finishVideo(VideoWriter& video, std::string& error);
 void abandonVideo(VideoWriter& video);
 
 // Muxes the music into the video without re-encoding the picture: the music,
-// resampled to 48 kHz, is delayed by delaySeconds (to the nearest sample) and
-// padded with silence or cut to the video's length.
+// resampled to 48 kHz, is delayed by delaySeconds (to the nearest sample;
+// a negative delay cuts that much from its start, for a video that begins
+// after the music has) and padded with silence or cut to the video's length.
+// A lossless video gets its music in FLAC, an MP4 in AAC.
 bool muxMusic(const std::string& ffmpeg, const std::string& videoPath, const std::string& musicPath,
-              double delaySeconds, double lengthSeconds, const std::string& outputPath,
+              double delaySeconds, double lengthSeconds, bool lossless, const std::string& outputPath,
               const std::string& logPath, std::string& error);
