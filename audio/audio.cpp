@@ -117,3 +117,20 @@ int musicStreamRequests()
 {
     return streamRequests;
 }
+
+void pauseMusicStreams(bool paused)
+{
+    for (MusicStream* stream : musicStreams)
+    {
+        if (paused && stream->getStatus() == sf::SoundSource::Playing)
+            stream->pause();
+        else if (!paused && stream->getStatus() == sf::SoundSource::Paused)
+            stream->play();
+    }
+}
+
+void seekMusicStreams(float seconds)
+{
+    for (MusicStream* stream : musicStreams)
+        stream->setPlayingOffset(sf::seconds(seconds > 0 ? seconds : 0));
+}

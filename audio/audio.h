@@ -19,3 +19,8 @@ void playMusicStream(MusicChannel channel);
 // How many times a stream was asked for, whether or not it could play: the
 // capture tool uses it to find the frame in which the music starts.
 int musicStreamRequests();
+
+// For the preview, which pauses and moves the show: pauses or resumes every
+// stream started so far, and moves them to a point of the music in seconds.
+void pauseMusicStreams(bool paused);
+void seekMusicStreams(float seconds);

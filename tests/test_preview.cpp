@@ -1,0 +1,104 @@
+// The preview: a jump lands on the frame the capture tool draws for that
+// time, a looped scene starts again when it hands over, and a shader that
+// no longer compiles leaves the preview running with the compiler's words.
+#include "support/player_control.h"
+#include "support/show_test.h"
+#include "support/tool_test.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <regex>
+#include <thread>
+
+namespace
+{
+// A point in the title scene, while its picture blurs: replayed in a few seconds.
+const double jumpSeconds = 10.5;
+const long jumpFrame = 630;  // at 60 frames a second
+
+struct Landing
+{
+    long frame = -1;
+    int scene = -1;
+};
+
+// Every "at M:SS.hh (frame F, scene S)" line the preview wrote, in order.
+std::vector<Landing> landings(const std::string& err)
+{
+    std::vector<Landing> found;
+    std::regex line(R"(at \d+:\d\d\.\d\d \(frame (\d+), scene (\d+)\))");
+    for (std::sregex_iterator match(err.begin(), err.end(), line), end; match != end; ++match)
+        found.push_back({std::stol((*match)[1]), std::stoi((*match)[2])});
+    return found;
+}
+}
+
+TEST(PreviewJump, LandsOnTheFrameTheCaptureToolDrawsForThatTime)
+{
+    ScratchDir scratch;
+    const std::string shot = scratch.path + "/preview.png";
+    ProcessResult preview = runTool("ostralis-preview", {"--at", std::to_string(jumpSeconds), "--screenshot", shot});
+    ASSERT_EQ(preview.exitCode, 0) << preview.err;
+    std::vector<Landing> landed = landings(preview.err);
+    ASSERT_EQ(landed.size(), 1u) << preview.err;
+    EXPECT_EQ(landed[0].frame, jumpFrame);
+    EXPECT_EQ(landed[0].scene, 1);
+
+    ProcessResult capture = runTool("ostralis-capture", {"--frames", scratch.path + "/frames", "--from",
+                                                        std::to_string(jumpSeconds), "--to", std::to_string(jumpSeconds + 0.01)});
+    ASSERT_EQ(capture.exitCode, 0) << capture.err;
+    char name[32];
+    std::snprintf(name, sizeof name, "/frames/frame-%06ld.png", jumpFrame);
+    sf::Image fromPreview, fromCapture;
+    ASSERT_TRUE(fromPreview.loadFromFile(shot));
+    ASSERT_TRUE(fromCapture.loadFromFile(scratch.path + name));
+    ImageDifference difference = compareImages(fromPreview, fromCapture, 0);
+    EXPECT_EQ(difference.pixelsBeyond, 0) << "largest " << difference.largest;
+    // Not a comparison of black screens.
+    sf::Color mean = meanColor(fromCapture, 0, 0, 1280, 720);
+    EXPECT_GT(mean.r + mean.g + mean.b, 15);
+}
+
+TEST(PreviewLoop, ALoopedSceneStartsAgainWhenItHandsOver)
+{
+    // Half a second before the title scene hands over, looping it: it plays
+    // to its end, starts again at its first frame and plays a second more.
+    ProcessResult preview = runTool("ostralis-preview", {"--at", "22.8", "--loop", "--quit-after", "1"});
+    ASSERT_EQ(preview.exitCode, 0) << preview.err;
+    EXPECT_NE(preview.err.find("looping scene 1"), std::string::npos) << preview.err;
+    std::vector<Landing> landed = landings(preview.err);
+    ASSERT_EQ(landed.size(), 2u) << preview.err;
+    EXPECT_EQ(landed[0].scene, 1);
+    EXPECT_EQ(landed[1].scene, 1);
+    // The scene's first frame: the quotation's last is the frame before it.
+    EXPECT_LT(landed[1].frame, landed[0].frame);
+    ScratchDir scratch;
+    ProcessResult quotationEnd = runTool("ostralis-preview", {"--scene", "1", "--screenshot", scratch.path + "/start.png"});
+    std::vector<Landing> sceneStart = landings(quotationEnd.err);
+    ASSERT_EQ(sceneStart.size(), 1u) << quotationEnd.err;
+    EXPECT_EQ(landed[1].frame, sceneStart[0].frame);
+}
+
+TEST(PreviewShaders, ABrokenShaderKeepsTheLastGoodOneAndShowsItsError)
+{
+    std::string show = makeShowCopy();
+    RunningProcess preview = startProcess({toolPath("ostralis-preview"), "--show-dir", show, "--paused"});
+    ProcessResult found = runProcess({"xdotool", "search", "--sync", "--name", "^Ostralis preview$"}, {}, "/", 60);
+    std::vector<std::string> windows = splitLines(found.out);
+    ASSERT_FALSE(windows.empty()) << "no preview window";
+    // Keys go to the focused window: there is no window manager to give it.
+    auto press = [&](const std::string& key) {
+        runProcess({"xdotool", "windowfocus", "--sync", windows.front(), "key", key}, {}, "/", 10);
+    };
+    // Let it land and settle before the file changes under it.
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    writeShowFile(show, "ripple_shader.fs.txt", "void main() { this is not GLSL }\n");
+    press("r");
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    EXPECT_FALSE(processEnded(preview)) << "the preview ended on a broken shader";
+    press("Escape");
+    ProcessResult result = finishProcess(preview, 30);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.err.find("ripple_shader.fs.txt did not compile"), std::string::npos) << result.err;
+}

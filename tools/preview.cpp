@@ -1,0 +1,497 @@
+// ostralis-preview: the show with its music in a window of its own, and a
+// transport to move about in it. The scenes cannot be rewound, so a jump
+// starts the preview again at the new time: the show's logic is replayed
+// from its start at the capture tool's fixed step, off screen and as fast
+// as it goes, and the preview plays on from the frame the capture tool
+// draws for that time, the music moved to the same point.
+#include "tools/options.h"
+#include "tools/tool_common.h"
+
+#include "app/display_check.h"
+#include "app/startup.h"
+#include "assets/fonts.h"
+#include "assets/graphics_objects.h"
+#include "assets/render_target.h"
+#include "assets/shaders.h"
+#include "audio/audio.h"
+#include "scenes/scene.h"
+
+#include <SFML/Graphics/Image.hpp>
+#include <SFML/Graphics/RectangleShape.hpp>
+#include <SFML/Graphics/RenderTexture.hpp>
+#include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/Graphics/Sprite.hpp>
+#include <SFML/Graphics/Text.hpp>
+#include <SFML/OpenGL.hpp>
+#include <SFML/System/Err.hpp>
+#include <SFML/System/Sleep.hpp>
+#include <SFML/Window/Event.hpp>
+
+#include <limits.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace
+{
+const char* toolName = "ostralis-preview";
+const int workFailure = 1;
+
+// The capture tool's step: a jump lands on the frame it draws for that time.
+const int replayFps = 60;
+
+// A show that never hands over to its end is stopped after this much show time.
+const double longestShowSeconds = 30 * 60;
+
+// While replaying, the window is looked after this often.
+const double replayServiceSeconds = 0.25;
+
+// The replay draws in full only this close to the landing frame; before it,
+// every draw is cut to one pixel. The scenes read nothing back, so their
+// logic runs the same, and everything they draw is drawn again within a
+// frame or two, so the landing frame is the capture tool's to the pixel.
+const double fullReplaySeconds = 1.0;
+
+struct Options
+{
+    double atSeconds = 0;
+    int atScene = -1;  // land on this scene's first frame instead
+    bool paused = false;
+    bool loop = false;
+    double quitAfter = -1;  // seconds of show played before the preview ends by itself
+    std::string screenshot;
+    std::string showDir;
+};
+
+// Where the preview stands: the scene, the frame, the show time, and when the music began.
+struct Transport
+{
+    int scene = 0;
+    long frame = -1;  // the last frame run, counted from the show's start
+    double showSeconds = 0;  // when that frame is shown: frame k of the replay at k / 60 s
+    double musicStartSeconds = -1;  // the show time of the frame that started the music
+    int loopScene = -1;
+    bool paused = false;
+    double frameMs = 0;  // the last frame's time on the clock
+    std::string shaderError;
+};
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+std::string clockText(double seconds)
+{
+    char text[32];
+    long hundredths = std::lround(std::max(seconds, 0.0) * 100);
+    std::snprintf(text, sizeof text, "%ld:%02ld.%02ld", hundredths / 6000, hundredths / 100 % 60, hundredths % 100);
+    return text;
+}
+
+int parseOptions(int argc, char** argv, Options& options)
+{
+    CLI::App app("The show with its music in a resizable window, with a transport:\n"
+                 "  Space pause and play; Left and Right one second back and forth (with Shift a tenth);\n"
+                 "  Page Up and Page Down the previous and next scene's start; Home the start;\n"
+                 "  L loop the current scene; R reload the shader files; Escape end.",
+                 toolName);
+    describeTool(app);
+    app.add_option("--at", options.atSeconds, "start at this show time, in seconds")
+        ->check(CLI::Range(0.0, longestShowSeconds));
+    app.add_option("--scene", options.atScene, "start at this scene's first frame (0 to 11)")
+        ->check(CLI::Range(0, sceneCount - 1))
+        ->excludes("--at");
+    app.add_flag("--paused", options.paused, "start paused")->disable_flag_override();
+    app.add_flag("--loop", options.loop, "loop the scene it starts in")->disable_flag_override();
+    app.add_option("--quit-after", options.quitAfter, "end by itself after this many seconds of show have played")
+        ->check(CLI::Range(0.0, longestShowSeconds));
+    app.add_option("--screenshot", options.screenshot, "write the first frame shown to FILE.png and end")
+        ->check(CLI::Validator([](std::string& text) { return text.empty() ? "needs a file name" : ""; }, "FILE"));
+    app.add_option("--show-dir", options.showDir, "the show's files (default: show/ beside this program)")
+        ->check(CLI::Validator([](std::string& text) { return text.empty() ? "needs a directory" : ""; }, "DIR"));
+    int status = readOptions(app, argc, argv);
+    if (status >= 0)
+        return status;
+    if (!options.screenshot.empty() && !endsWith(options.screenshot, ".png"))
+    {
+        toolError(toolName, "--screenshot writes a PNG: give a file name ending in .png");
+        return optionsMistakeExit;
+    }
+    return -1;
+}
+
+// Draws the show's 1280 x 720 picture as large as the window allows,
+// centred, with black bars where the shapes differ.
+void presentFitted(sf::RenderWindow& window, const sf::Texture& picture)
+{
+    sf::Vector2f size(window.getSize());
+    sf::Vector2f pictureSize(picture.getSize());
+    float scale = std::min(size.x / pictureSize.x, size.y / pictureSize.y);
+    window.setView(sf::View(sf::FloatRect(0, 0, size.x, size.y)));
+    sf::Sprite shown(picture);
+    shown.setScale(scale, scale);
+    shown.setPosition(std::floor((size.x - pictureSize.x * scale) / 2), std::floor((size.y - pictureSize.y * scale) / 2));
+    window.draw(shown, sf::BlendNone);
+}
+
+// The status line at the foot of the window, and a shader's error above it.
+void drawStatus(sf::RenderWindow& window, const Transport& transport)
+{
+    char line[160];
+    std::snprintf(line, sizeof line, "%s   scene %d   frame %ld   %.1f ms%s%s", clockText(transport.showSeconds).c_str(),
+                  std::min(transport.scene, sceneCount - 1), transport.frame, transport.frameMs,
+                  transport.paused ? "   paused" : "", transport.loopScene >= 0 ? "   loop" : "");
+    sf::Vector2f size(window.getSize());
+    sf::RectangleShape band(sf::Vector2f(size.x, 28));
+    band.setPosition(0, size.y - 28);
+    band.setFillColor(sf::Color(0, 0, 0, 170));
+    window.draw(band);
+    sf::Text text(line, textFont, 18);
+    text.setFillColor(sf::Color::White);
+    text.setPosition(8, size.y - 26);
+    window.draw(text);
+    if (transport.shaderError.empty())
+        return;
+    sf::Text error(transport.shaderError, textFont, 16);
+    error.setFillColor(sf::Color(255, 110, 110));
+    error.setOutlineColor(sf::Color::Black);
+    error.setOutlineThickness(1);
+    error.setPosition(8, size.y - 32 - error.getLocalBounds().height - 8);
+    window.draw(error);
+}
+
+// Cuts every draw of the current GL context down to one pixel, or lets them
+// cover the whole target again.
+void limitDrawing(bool limited)
+{
+    if (!limited)
+    {
+        glDisable(GL_SCISSOR_TEST);
+        return;
+    }
+    glScissor(0, 0, 1, 1);
+    glEnable(GL_SCISSOR_TEST);
+}
+
+// One frame of the show on the off-screen target, as the capture tool runs it.
+void runFrame(sf::RenderTexture& target, Transport& transport, float delta)
+{
+    int requests = musicStreamRequests();
+    frameDelta = delta;
+    target.clear(sf::Color(0, 0, 0, 255));
+    if (transport.scene != showEndIndex)
+        transport.scene = dispatchScene(transport.scene, target);
+    target.display();
+    // The first frame is shown at 0 s, each later one a step after the last.
+    if (transport.frame++ >= 0)
+        transport.showSeconds += delta;
+    if (transport.musicStartSeconds < 0 && musicStreamRequests() != requests)
+        transport.musicStartSeconds = transport.showSeconds;
+}
+
+// The shaders as their files now read: each pair is compiled apart first,
+// and only when all of them compile are the show's own reloaded. Otherwise
+// every shader keeps its last good build, and the compiler's words are kept.
+void reloadShaders(std::string& error)
+{
+    const char* pairs[][2] = {{"heat_shader.vs.txt", "heat_shader.fs.txt"},
+                              {"vertex_shader.vs.txt", "blur_shader.fs.txt"},
+                              {"vertex_shader.vs.txt", "ripple_shader.fs.txt"},
+                              {"vertex_shader.vs.txt", "shockwave_shader.fs.txt"},
+                              {"vertex_shader.vs.txt", "pixelation_shader.fs.txt"}};
+    std::ostringstream messages;
+    std::streambuf* kept = sf::err().rdbuf(messages.rdbuf());
+    std::string failed;
+    for (auto& pair : pairs)
+    {
+        sf::Shader trial;
+        if (!trial.loadFromFile(pair[0], pair[1]))
+            failed += std::string(failed.empty() ? "" : ", ") + pair[1];
+    }
+    if (failed.empty())
+        loadShaders();
+    sf::err().rdbuf(kept);
+    if (failed.empty())
+    {
+        error.clear();
+        std::cerr << toolName << ": shaders reloaded" << std::endl;
+        return;
+    }
+    // The compiler's lines, without empty ones, for the screen.
+    std::string lines;
+    std::istringstream read(messages.str());
+    for (std::string line; std::getline(read, line);)
+        if (!line.empty())
+            lines += line + "\n";
+    error = "kept the last good shaders: " + failed + " did not compile\n" + lines;
+    std::cerr << toolName << ": " << error << std::flush;
+}
+
+// Starts the preview again at a show time or a scene's start, keeping what
+// the viewer set. Returns only when the program cannot be started again.
+void jumpTo(const std::string& showDir, const Options& options, const Transport& transport, double seconds, int scene,
+            bool loop)
+{
+    char self[PATH_MAX];
+    ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0)
+        return;
+    self[length] = '\0';
+    std::vector<std::string> args = {self, "--show-dir", showDir};
+    if (scene >= 0)
+        args.insert(args.end(), {"--scene", std::to_string(scene)});
+    else
+    {
+        char at[32];
+        std::snprintf(at, sizeof at, "%.4f", std::max(seconds, 0.0));
+        args.insert(args.end(), {"--at", at});
+    }
+    if (transport.paused)
+        args.push_back("--paused");
+    if (loop)
+        args.push_back("--loop");
+    if (options.quitAfter >= 0)
+        args.insert(args.end(), {"--quit-after", std::to_string(options.quitAfter)});
+    std::vector<char*> argv;
+    for (std::string& arg : args)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    std::cout << std::flush;
+    std::cerr << std::flush;
+    execv(self, argv.data());
+    toolError(toolName, "cannot start again to jump");
+}
+
+// Writes the frame on the off-screen target as an opaque PNG.
+bool saveScreenshot(const sf::RenderTexture& target, const std::string& path)
+{
+    sf::Image image = target.getTexture().copyToImage();
+    sf::Vector2u size = image.getSize();
+    for (unsigned y = 0; y < size.y; ++y)
+        for (unsigned x = 0; x < size.x; ++x)
+        {
+            sf::Color pixel = image.getPixel(x, y);
+            pixel.a = 255;
+            image.setPixel(x, y, pixel);
+        }
+    return image.saveToFile(path);
+}
+}
+
+int main(int argc, char** argv)
+{
+    const Clock::time_point started = Clock::now();
+    Options options;
+    int optionsStatus = parseOptions(argc, argv, options);
+    if (optionsStatus >= 0)
+        return optionsStatus;
+    if (!options.screenshot.empty())
+        options.screenshot = absolutePath(options.screenshot);
+    std::string showDir = options.showDir.empty() ? defaultShowDir() : absolutePath(options.showDir);
+    if (showDir.empty())
+    {
+        toolError(toolName, "no show directory beside the program: give --show-dir");
+        return optionsMistakeExit;
+    }
+    if (!displayAvailable())
+    {
+        toolError(toolName, "no X display to open the preview's window on");
+        return workFailure;
+    }
+    createGraphicsObjects();
+    std::string error;
+    if (!enterShowDir(showDir, error))
+    {
+        toolError(toolName, error);
+        return optionsMistakeExit;
+    }
+
+    // A window of the show's size that may be resized; the show is drawn off
+    // screen, as the capture tool draws it, and shown scaled to fit.
+    sf::RenderWindow window(sf::VideoMode(screenWidth, screenHeight), "Ostralis preview", sf::Style::Default);
+    window.setVerticalSyncEnabled(true);
+    sf::RenderTexture target;
+    if (!target.create(screenWidth, screenHeight, sf::ContextSettings(0, 0, 4)))
+    {
+        toolError(toolName, "cannot create the 1280 x 720 off-screen target");
+        return workFailure;
+    }
+    target.setSmooth(true);
+    std::cout << "created render window" << std::endl;
+    loadShowData();
+    if (!loadShowShaders())
+    {
+        toolError(toolName, "the show could not start");
+        return workFailure;
+    }
+    std::cout << std::endl << "generic data loaded" << std::endl;
+    initAudioOutput();
+    std::cout << "BASS loaded" << std::endl;
+    target.setActive(true);
+    std::cout << "Window is active for OpenGL rendering" << std::endl;
+    std::cout << "Clock restarted" << std::endl;
+    std::cout << "Playing SYNC module" << std::endl;
+
+    // Replay up to the frame before the one to land on, without presenting.
+    Transport transport;
+    transport.paused = options.paused;
+    const float step = 1.0f / replayFps;
+    const long landing = options.atScene >= 0 ? -1 : long(std::ceil(options.atSeconds * replayFps - 1e-6));
+    Clock::time_point serviced = Clock::now();
+    for (;;)
+    {
+        if (options.atScene >= 0 ? transport.scene >= options.atScene : transport.frame + 1 >= landing)
+            break;
+        if (transport.scene == showEndIndex || transport.frame >= long(longestShowSeconds * replayFps))
+            break;
+        // A scene's start is found only on reaching it: its first frame is its own.
+        const bool farFromLanding = options.atScene >= 0 || (landing - transport.frame) * step > fullReplaySeconds;
+        target.setActive(true);
+        limitDrawing(farFromLanding);
+        runFrame(target, transport, step);
+        if (farFromLanding)
+        {
+            target.setActive(true);
+            limitDrawing(false);
+        }
+        if (secondsSince(serviced) >= replayServiceSeconds)
+        {
+            // Keep the window served and say where the replay is.
+            serviced = Clock::now();
+            sf::Event event;
+            while (window.pollEvent(event))
+                if (event.type == sf::Event::Closed ||
+                    (event.type == sf::Event::KeyPressed && event.key.code == sf::Keyboard::Escape))
+                    return 0;
+            window.clear();
+            drawStatus(window, transport);
+            window.display();
+        }
+    }
+    // The landing frame itself, at the same step.
+    runFrame(target, transport, step);
+    if (options.loop)
+        transport.loopScene = std::min(transport.scene, sceneCount - 1);
+    if (transport.musicStartSeconds >= 0)
+        seekMusicStreams(float(transport.showSeconds - transport.musicStartSeconds));
+    if (transport.paused)
+        pauseMusicStreams(true);
+    char landed[160];
+    std::snprintf(landed, sizeof landed, "%s: at %s (frame %ld, scene %d) %.2f s after starting", toolName,
+                  clockText(transport.showSeconds).c_str(), transport.frame,
+                  std::min(transport.scene, sceneCount - 1), secondsSince(started));
+    std::cerr << landed << std::endl;
+    if (!options.screenshot.empty())
+    {
+        if (!saveScreenshot(target, options.screenshot))
+        {
+            toolError(toolName, "cannot write '" + options.screenshot + "'");
+            return workFailure;
+        }
+        return 0;
+    }
+
+    // Play on at the clock's pace, as the player does, until Escape.
+    const double landedSeconds = transport.showSeconds;
+    int sceneShown = transport.scene;
+    sf::Clock frameClock;
+    for (bool first = true; window.isOpen(); first = false)
+    {
+        // The keys: a jump starts the preview again at its target.
+        double jumpSeconds = -1;
+        int jumpScene = -1;
+        bool loop = transport.loopScene >= 0;
+        sf::Event event;
+        while (window.pollEvent(event))
+        {
+            if (event.type == sf::Event::Closed)
+                window.close();
+            if (event.type != sf::Event::KeyPressed)
+                continue;
+            double stepBy = event.key.shift ? 0.1 : 1.0;
+            double from = jumpSeconds >= 0 ? jumpSeconds : transport.showSeconds;
+            switch (event.key.code)
+            {
+            case sf::Keyboard::Escape:
+                window.close();
+                break;
+            case sf::Keyboard::Space:
+                transport.paused = !transport.paused;
+                pauseMusicStreams(transport.paused);
+                break;
+            case sf::Keyboard::Left:
+                jumpSeconds = std::max(from - stepBy, 0.0);
+                jumpScene = -1;
+                break;
+            case sf::Keyboard::Right:
+                jumpSeconds = from + stepBy;
+                jumpScene = -1;
+                break;
+            case sf::Keyboard::PageUp:
+                jumpScene = std::max((jumpScene >= 0 ? jumpScene : std::min(sceneShown, sceneCount - 1)) - 1, 0);
+                break;
+            case sf::Keyboard::PageDown:
+                jumpScene = std::min((jumpScene >= 0 ? jumpScene : std::min(sceneShown, sceneCount - 1)) + 1, sceneCount - 1);
+                break;
+            case sf::Keyboard::Home:
+                jumpScene = 0;
+                break;
+            case sf::Keyboard::L:
+                transport.loopScene = transport.loopScene >= 0 ? -1 : std::min(sceneShown, sceneCount - 1);
+                loop = transport.loopScene >= 0;
+                break;
+            case sf::Keyboard::R:
+                reloadShaders(transport.shaderError);
+                break;
+            default:
+                break;
+            }
+        }
+        if (!window.isOpen())
+            break;
+        if (jumpScene >= 0 || jumpSeconds >= 0)
+        {
+            jumpTo(showDir, options, transport, jumpSeconds, jumpScene, loop);
+            return workFailure;
+        }
+
+        // The next frame of the show, unless paused or the show has ended.
+        double delta = frameClock.restart().asSeconds();
+        if (!first && !transport.paused && transport.scene != showEndIndex)
+        {
+            sceneShown = transport.scene;
+            runFrame(target, transport, float(delta));
+            transport.frameMs = delta * 1000;
+            // The looped scene has handed over: back to its start.
+            if (transport.loopScene >= 0 && transport.scene != transport.loopScene)
+            {
+                std::cerr << toolName << ": looping scene " << transport.loopScene << std::endl;
+                jumpTo(showDir, options, transport, -1, transport.loopScene, true);
+                return workFailure;
+            }
+            if (transport.scene != showEndIndex)
+                sceneShown = transport.scene;
+        }
+        if (options.quitAfter >= 0 && transport.showSeconds - landedSeconds >= options.quitAfter)
+            break;
+
+        if (transport.paused)
+            sf::sleep(sf::milliseconds(10));
+        window.clear(sf::Color::Black);
+        presentFitted(window, target.getTexture());
+        drawStatus(window, transport);
+        window.display();
+    }
+    releaseShowGroups();
+    return 0;
+}
