@@ -16,9 +16,14 @@ void loadShowData();
 bool loadShowShaders();
 
 // Draws everything the scenes will draw once, out of sight, so that no
-// scene's first frame stalls (steps between start-up and the clock). The
-// window is left black, shown once.
+// scene's first frame stalls. The player runs it after its first, black
+// frame, in the show's black opening. The window is left black, shown once.
 void warmUpShow(sf::RenderWindow& window);
+
+// Draws every character the show writes, at every size it writes them, in
+// both fonts, so that their glyphs are in the fonts' pages before a frame
+// needs them. The target is left as it was only where nothing is drawn.
+void warmUpGlyphs(sf::RenderTarget& target);
 
 // Releases the records of both tween groups (the first step of shutdown).
 void releaseShowGroups();

@@ -1,4 +1,4 @@
-// The warm-up: before the clock starts, everything the scenes will draw is
+// The warm-up: in the show's black opening, everything the scenes will draw is
 // drawn once, out of sight, so that no scene's first frame pays for a
 // shader compiled for a new state, a glyph rasterised, or a texture's first
 // use. It changes nothing that the scenes can see.
@@ -175,6 +175,19 @@ void warmUpBlur(sf::RenderTarget& window)
     blurCanvas();
     drawBlurredCanvas(window);
 }
+}
+
+void warmUpGlyphs(sf::RenderTarget& target)
+{
+    for (const sf::Font* font : {&textFont, &boldFont})
+    {
+        sf::Text text(showCharacters(), *font);
+        for (unsigned size : captionSizes)
+        {
+            text.setCharacterSize(size);
+            target.draw(text);
+        }
+    }
 }
 
 void warmUpShow(sf::RenderWindow& showWindow)

@@ -342,6 +342,12 @@ int main(int argc, char** argv)
     std::cout << "Clock restarted" << std::endl;
     std::cout << "Playing SYNC module" << std::endl;
 
+    // The fonts' pages hold every glyph before the replay cuts its draws
+    // down: a page that grows copies its glyphs over with a draw of its own.
+    target.setActive(true);
+    warmUpGlyphs(target);
+    target.clear(sf::Color::Black);
+
     // Replay up to the frame before the one to land on, without presenting.
     Transport transport;
     transport.paused = options.paused;
