@@ -53,11 +53,12 @@ const double longestShowSeconds = 30 * 60;
 // While replaying, the window is looked after this often.
 const double replayServiceSeconds = 0.25;
 
-// The replay draws in full only this close to the landing frame; before it,
-// every draw is cut to one pixel. The scenes read nothing back, so their
-// logic runs the same, and everything they draw is drawn again within a
-// frame or two, so the landing frame is the capture tool's to the pixel.
-const double fullReplaySeconds = 1.0;
+// The replay draws in full only its last few frames; before them every draw
+// is cut to one pixel. The scenes read nothing back, so their logic runs the
+// same, and each frame draws its whole picture again, so the landing frame
+// is the capture tool's to the pixel (a scene's first frame is, even with
+// none before it drawn in full).
+const long fullReplayFrames = 3;
 
 struct Options
 {
@@ -361,7 +362,7 @@ int main(int argc, char** argv)
         if (transport.scene == showEndIndex || transport.frame >= long(longestShowSeconds * replayFps))
             break;
         // A scene's start is found only on reaching it: its first frame is its own.
-        const bool farFromLanding = options.atScene >= 0 || (landing - transport.frame) * step > fullReplaySeconds;
+        const bool farFromLanding = options.atScene >= 0 || landing - transport.frame > fullReplayFrames;
         target.setActive(true);
         limitDrawing(farFromLanding);
         runFrame(target, transport, step);
