@@ -11,6 +11,7 @@
 #include "app/startup.h"
 #include "assets/fonts.h"
 #include "assets/graphics_objects.h"
+#include "assets/letterbox.h"
 #include "assets/render_target.h"
 #include "assets/shaders.h"
 #include "audio/audio.h"
@@ -129,20 +130,6 @@ int parseOptions(int argc, char** argv, Options& options)
         return optionsMistakeExit;
     }
     return -1;
-}
-
-// Draws the show's 1280 x 720 picture as large as the window allows,
-// centred, with black bars where the shapes differ.
-void presentFitted(sf::RenderWindow& window, const sf::Texture& picture)
-{
-    sf::Vector2f size(window.getSize());
-    sf::Vector2f pictureSize(picture.getSize());
-    float scale = std::min(size.x / pictureSize.x, size.y / pictureSize.y);
-    window.setView(sf::View(sf::FloatRect(0, 0, size.x, size.y)));
-    sf::Sprite shown(picture);
-    shown.setScale(scale, scale);
-    shown.setPosition(std::floor((size.x - pictureSize.x * scale) / 2), std::floor((size.y - pictureSize.y * scale) / 2));
-    window.draw(shown, sf::BlendNone);
 }
 
 // The status line at the foot of the window, and a shader's error above it.
@@ -318,7 +305,8 @@ int main(int argc, char** argv)
     }
 
     // A window of the show's size that may be resized; the show is drawn off
-    // screen, as the capture tool draws it, and shown scaled to fit.
+    // screen, as the capture tool draws it, and shown scaled to fit between
+    // black bars, as the player shows it on a screen of another size.
     sf::RenderWindow window(sf::VideoMode(screenWidth, screenHeight), "Ostralis preview", sf::Style::Default);
     window.setVerticalSyncEnabled(true);
     sf::RenderTexture target;
@@ -494,8 +482,7 @@ int main(int argc, char** argv)
 
         if (transport.paused)
             sf::sleep(sf::milliseconds(10));
-        window.clear(sf::Color::Black);
-        presentFitted(window, target.getTexture());
+        drawLetterboxed(window, target.getTexture());
         drawStatus(window, transport);
         window.display();
     }
