@@ -18,6 +18,18 @@ Canvas renderComposition(int width, int height, const Composition& composition)
     return canvas;
 }
 
+PaintStyle brushStyle(uint32_t seed, float coarseBrush, float fineBrush, int passes, float vignette, Surface surface)
+{
+    PaintStyle style;
+    style.seed = seed;
+    style.coarseBrush = coarseBrush;
+    style.fineBrush = fineBrush;
+    style.passes = passes;
+    style.vignette = vignette;
+    style.surface = surface;
+    return style;
+}
+
 FlowField noisyFlow(float mainAngle, float swirl, float scale, uint32_t seed)
 {
     return [=](float x, float y) {

@@ -34,6 +34,12 @@ struct PaintStyle
     uint32_t seed = 1;
 };
 
+// A style in one line: the seed, the brush narrowing from coarse to fine
+// over the passes, the vignette, and the surface (none for a layer laid over
+// other pictures); the rest as PaintStyle has it.
+PaintStyle brushStyle(uint32_t seed, float coarseBrush, float fineBrush, int passes, float vignette,
+                      Surface surface = Surface::canvas);
+
 // The composition sampled at every pixel, with no brushwork (for masks and
 // pictures that need none).
 Canvas renderComposition(int width, int height, const Composition& composition);

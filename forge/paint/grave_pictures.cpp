@@ -28,14 +28,7 @@ float stoneShape(float x, float y)
 
 PaintStyle layerStyle(uint32_t seed)
 {
-    PaintStyle style;
-    style.seed = seed;
-    style.coarseBrush = 12;
-    style.fineBrush = 2;
-    style.passes = 4;
-    style.surface = Surface::none;
-    style.vignette = 0;
-    return style;
+    return brushStyle(seed, 12, 2, 4, 0, Surface::none);
 }
 
 // A bare tree: a trunk splitting into ever thinner boughs and twigs.
@@ -113,12 +106,7 @@ Canvas paintCemetery()
         }
         return c;
     };
-    PaintStyle style;
-    style.seed = 2007;
-    style.coarseBrush = 28;
-    style.fineBrush = 2;
-    style.passes = 6;
-    style.vignette = 0.4f;
+    PaintStyle style = brushStyle(2007, 28, 2, 6, 0.4f);
     return paintComposition(screenW, screenH, cemetery, noisyFlow(-0.12f, 0.2f, 250, 2008), style);
 }
 

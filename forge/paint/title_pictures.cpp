@@ -90,12 +90,8 @@ Canvas paintTitleDawn()
         float sunPath = std::exp(-std::fabs(x - 470) / 60.f) * smoothstep(720, horizonY, y);
         return mix(water, rgb(246, 226, 192), sunPath * 0.45f * ripple);
     };
-    PaintStyle style;
-    style.seed = 101;
-    style.coarseBrush = 30;
-    style.vignette = 0.18f;
-    FlowField flow = noisyFlow(0, 0.12f, 300, 102);
-    return paintComposition(screenW, screenH, dawn, flow, style);
+    return paintComposition(screenW, screenH, dawn, noisyFlow(0, 0.12f, 300, 102),
+                            brushStyle(101, 30, 3, 5, 0.18f));
 }
 
 Canvas paintTitleMist()
@@ -115,13 +111,8 @@ Canvas paintTitleMist()
             out = {veil.r, veil.g, veil.b, 0};
         return out;
     };
-    PaintStyle style;
-    style.seed = 201;
-    style.coarseBrush = 24;
-    style.surface = Surface::none;
-    style.vignette = 0;
-    FlowField flow = noisyFlow(0, 0.08f, 250, 202);
-    return paintComposition(titleMistWidth, screenH, mist, flow, style);
+    return paintComposition(titleMistWidth, screenH, mist, noisyFlow(0, 0.08f, 250, 202),
+                            brushStyle(201, 24, 3, 5, 0, Surface::none));
 }
 
 Canvas paintTitleReeds()
@@ -197,15 +188,8 @@ Canvas paintTitleReeds()
         blendOver(c, rgb(36, 38, 40), fill(bank - y, 10) * smoothstep(160, 520, std::fabs(x - 640)));
         return c;
     };
-    PaintStyle style;
-    style.seed = 305;
-    style.coarseBrush = 10;
-    style.fineBrush = 2;
-    style.passes = 4;
-    style.surface = Surface::none;
-    style.vignette = 0;
-    FlowField flow = noisyFlow(-1.45f, 0.1f, 200, 306);
-    return paintComposition(screenW, screenH, reedsComp, flow, style);
+    return paintComposition(screenW, screenH, reedsComp, noisyFlow(-1.45f, 0.1f, 200, 306),
+                            brushStyle(305, 10, 2, 4, 0, Surface::none));
 }
 
 Canvas paintTitleLettering()
@@ -227,11 +211,7 @@ Canvas paintCredits()
         float glow = std::exp(-length(x - 640, y - 330) / 520.f);
         return mix(rgb(22, 26, 38), rgb(58, 62, 80), glow + 0.15f * fractalNoise(x / 200.f, y / 200.f, 3, 501));
     };
-    PaintStyle style;
-    style.seed = 502;
-    style.coarseBrush = 34;
-    style.passes = 4;
-    style.vignette = 0.3f;
+    PaintStyle style = brushStyle(502, 34, 3, 4, 0.3f);
     Canvas canvas = paintComposition(screenW, screenH, ground, noisyFlow(0.5f, 0.3f, 300, 503), style);
     struct Line { const char* text; int size; int y; Colour ink; };
     const Line lines[] = {
