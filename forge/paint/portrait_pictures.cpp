@@ -1,7 +1,8 @@
 // The portrait of the one who is lost, painted in layers on one canvas: a
-// dark umber underpainting, then skin, hair, the deep red dress, and a
-// wooden frame; and at the end the finished portrait beside an empty chair.
-// The head fills the oval where the pencil's second sketch lands.
+// light warm ground with her first drawing on it, then skin, hair, the
+// deep red dress with the dark room behind her, and a wooden frame; and at
+// the end the finished portrait beside an empty chair. The head fills the
+// oval where the pencil's second sketch lands.
 #include "paint/brush.h"
 #include "paint/noise.h"
 #include "paint/pictures.h"
@@ -14,17 +15,13 @@ namespace
 {
 // The sitter, in window pixels: her head fills the oval of the sketch.
 const Sitter sitter{626, 236, 58, 74};
-const float bustHalfWidth = 90, bustBottom = 412;
+// Her shoulders' points, on the sketch's shoulder line, and where the
+// painting loosens into the ground below them.
+const float bustHalfWidth = 96, bustBottom = 420;
 
 PaintStyle portraitStyle(uint32_t seed, bool layer)
 {
-    PaintStyle style;
-    style.seed = seed;
-    style.coarseBrush = layer ? 10 : 26;
-    style.fineBrush = layer ? 1.6f : 2;
-    style.passes = 5;
-    style.surface = layer ? Surface::none : Surface::canvas;
-    style.vignette = layer ? 0 : 0.4f;
+    PaintStyle style = brushStyle(seed, layer ? 10 : 26, layer ? 1.6f : 2, 5, layer ? 0 : 0.4f, layer ? Surface::none : Surface::canvas);
     style.grain = 0.06f;
     style.detailThreshold = layer ? 0.03f : 0.05f;
     return style;
@@ -39,19 +36,15 @@ FlowField portraitFlow()
 Canvas paintUnderpainting()
 {
     Composition under = [](float x, float y) {
-        // Warm dark umber, a little lighter behind the head where the light falls.
-        float glow = std::exp(-length(x - sitter.x + 60, y - sitter.y + 20) / 300.f);
-        Colour c = mix(rgb(24, 18, 15), rgb(58, 40, 30), glow);
-        c = mix(c, rgb(40, 28, 22), fractalNoise(x / 90.f, y / 90.f, 3, 1401) * 0.6f);
-        // The figure blocked in with thin burnt sienna, loosely: the head and
-        // shoulders warm, the hair a darker wash, the head's contour drawn
-        // in umber.
-        float head = sitterSkin(x, y, sitter).a;
-        float hair = sitterHair(x, y, sitter).a * (0.6f + 0.4f * fractalNoise(x / 12.f, y / 30.f, 2, 1405));
-        float dress = sitterDress(x, y, sitter, bustHalfWidth, bustBottom).a;
-        c = mix(c, rgb(74, 44, 30), hair * 0.45f);
-        c = mix(c, rgb(96, 58, 38), std::max(head, dress) * 0.55f);
-        c = mix(c, rgb(34, 20, 14), head * (1 - head) * 2);
+        // A light imprimatura of warm ochre, thinly and unevenly laid, with
+        // the first drawing of her in sienna over it.
+        float cloud = fractalNoise(x / 140.f, y / 140.f, 3, 1401);
+        Colour c = mix(rgb(242, 228, 202), rgb(230, 210, 178), cloud);
+        // Its foot toned down to a band of dark umber, the earth the reeds of
+        // the poem's picture stand in; its edge wavers as the brush went.
+        float foot = smoothstep(548, 560, y + 5 * (fractalNoise(x / 60.f, 0.5f, 2, 1402) - 0.5f));
+        c = mix(c, mix(rgb(30, 22, 16), rgb(40, 30, 22), cloud), foot);
+        blendOver(c, sitterUnderdrawing(x, y, sitter, bustHalfWidth, bustBottom), 1);
         return c;
     };
     // Broad crossing strokes on the ground, rounder ones on the figure.
@@ -59,7 +52,10 @@ Canvas paintUnderpainting()
     FlowField flow = [=](float x, float y) {
         return length((x - sitter.x) / 100, (y - sitter.y - 60) / 150) < 1 ? sitterFlow(x, y, sitter) : ground(x, y);
     };
-    return paintComposition(screenW, screenH, under, flow, portraitStyle(1403, false));
+    PaintStyle style = portraitStyle(1403, false);
+    style.vignette = 0.08f;
+    style.grain = 0.04f;
+    return paintComposition(screenW, screenH, under, flow, style);
 }
 
 Canvas paintSkin()
@@ -71,20 +67,37 @@ Canvas paintSkin()
 Canvas paintHair()
 {
     Composition hair = [](float x, float y) { return sitterHair(x, y, sitter); };
-    FlowField fall = [](float x, float y) {
-        // Hair falls from the parting: along the crown, then downwards.
-        float dx = x - (sitter.x - 0.18f * sitter.rx), dy = y - (sitter.y - sitter.ry);
-        float fromParting = std::atan2(dy + 30, dx);
-        float t = smoothstep(sitter.y - 20, sitter.y + 40, y);
-        return mix(fromParting, 1.5708f, t) + 0.15f * (fractalNoise(x / 40.f, y / 40.f, 2, 1602) - 0.5f);
-    };
-    return paintComposition(screenW, screenH, hair, fall, portraitStyle(1603, true));
+    FlowField combed = [](float x, float y) { return sitterHairFlow(x, y, sitter); };
+    return paintComposition(screenW, screenH, hair, combed, portraitStyle(1603, true));
 }
 
 Canvas paintClothes()
 {
-    Composition dress = [](float x, float y) { return sitterDress(x, y, sitter, bustHalfWidth, bustBottom); };
-    return paintComposition(screenW, screenH, dress, noisyFlow(1.3f, 0.25f, 100, 1702), portraitStyle(1703, true));
+    // The dress, and the dark room behind her laid round the head and hair:
+    // thinner where the light falls behind her, so the warm ground glows
+    // through, and none under the frame.
+    Composition dressAndRoom = [](float x, float y) {
+        float v = (y - sitter.y) / sitter.ry;
+        Colour c = sitterBackground(x, y, sitter);
+        float light = (c.r + c.g + c.b) / 3;
+        // Above the dress the figure shows through; below, the room covers all.
+        float figure = std::max(sitterHair(x, y, sitter).a, sitterSkin(x, y, sitter).a) * smoothstep(1.85f, 1.6f, v);
+        float inset = std::min(std::min(x, screenW - x), std::min(y, screenH - y));
+        c.a = (1 - figure) * (1 - 0.4f * smoothstep(0.2f, 0.45f, light)) * smoothstep(20, 30, inset);
+        blendOver(c, sitterDress(x, y, sitter, bustHalfWidth, bustBottom), 1);
+        return c;
+    };
+    FlowField flow = [](float x, float y) {
+        return length((x - sitter.x) / 110, (y - sitter.y - 110) / 80) < 1 ? 1.3f + 0.3f * (fractalNoise(x / 60.f, y / 60.f, 2, 1702) - 0.5f)
+                                                                              : sitterFlow(x, y, sitter);
+    };
+    // The room in broad strokes; the finer ones gather on the dress.
+    PaintStyle style = portraitStyle(1703, true);
+    style.coarseBrush = 24;
+    style.fineBrush = 2;
+    style.passes = 4;
+    style.detailThreshold = 0.06f;
+    return paintComposition(screenW, screenH, dressAndRoom, flow, style);
 }
 
 Canvas paintFrame()
@@ -174,12 +187,7 @@ Canvas paintPortraitAndChair()
         }
         return c;
     };
-    PaintStyle style;
-    style.seed = 1903;
-    style.coarseBrush = 24;
-    style.fineBrush = 2.5f;
-    style.passes = 5;
-    style.vignette = 0.12f;
+    PaintStyle style = brushStyle(1903, 24, 2.5f, 5, 0.12f);
     Canvas canvas = paintComposition(screenW, screenH, room, noisyFlow(0.9f, 0.15f, 200, 1904), style);
 
     // The portrait itself painted with a finer brush, as the painter would,
@@ -188,10 +196,10 @@ Canvas paintPortraitAndChair()
     const float left = portraitX - innerHalfW, top = portraitY - innerHalfH;
     const Sitter small{portraitX - left, 318 - top, 30, 38};
     Composition finished = [=](float x, float y) {
-        Colour c = mix(rgb(40, 30, 26), rgb(78, 56, 42), std::exp(-length(x - small.x + 25, y - small.y + 20) / 90.f));
+        Colour c = sitterBackground(x, y, small);
         blendOver(c, sitterSkin(x, y, small), 1);
         blendOver(c, sitterHair(x, y, small), 1);
-        blendOver(c, sitterDress(x, y, small, 64, float(h) - 2), 1);
+        blendOver(c, sitterDress(x, y, small, 52, float(h) - 40), 1);
         // The frame's shadow along the top and left of the canvas.
         float inset = std::min(x, y);
         return scaled(c, 1 - 0.4f * smoothstep(10, 0, inset));

@@ -22,17 +22,46 @@ float headDistance(float u, float v)
     return length(u / jawWidth(v), v) - 1;
 }
 
+// The dress's top line over the shoulders, which slope from the neck to
+// their points (shoulder, in head units) and round off into the arms.
+float shoulderTop(float au, float shoulder)
+{
+    return 1.18f + 0.1f * smoothstep(0.3f, 0.7f, au) + 0.22f * smoothstep(0.5f, shoulder, au) +
+           1.4f * std::pow(std::max(0.f, au - shoulder * 0.82f), 2);
+}
+
+// The dress's scooped neckline, a little off centre where it has slipped.
+float necklineDistance(float u, float v)
+{
+    return length((u - 0.02f) / 0.78f, (v - 1.16f) / 0.4f) - 1;
+}
+
+// The neck, widening a little at its base, and the bare chest inside the
+// neckline.
 float neckDistance(float u, float v)
 {
-    return std::max(std::max(std::fabs(u) - 0.36f - 0.08f * smoothstep(1.1f, 1.5f, v), 0.55f - v), v - 1.7f);
+    float neck = std::max(std::max(std::fabs(u) - 0.38f - 0.1f * smoothstep(1.0f, 1.3f, v), 0.55f - v), v - 1.5f);
+    float chest = std::max(necklineDistance(u, v) - 0.06f, shoulderTop(std::fabs(u - 0.03f), 1.6f) - 0.03f - v);
+    return std::min(neck, chest);
 }
 
 // Light on a rounded form: how much a point of the ellipsoid (nx, ny) faces
-// the light from the upper left, 0 to 1.
+// the one light, from the left and a little above, 0 to 1.
 float facing(float nx, float ny)
 {
     float nz = std::sqrt(std::max(0.f, 1 - nx * nx - ny * ny));
-    return clamp01(-0.5f * nx - 0.42f * ny + 0.76f * nz);
+    return clamp01(-0.74f * nx - 0.36f * ny + 0.57f * nz);
+}
+
+// Skin from its shadow through the half-tone to the light.
+Colour skinTone(float lit)
+{
+    Colour shade = rgb(84, 56, 54), middle = rgb(172, 120, 96), light = rgb(238, 198, 166), peak = rgb(250, 220, 192);
+    if (lit < 0.35f)
+        return mix(shade, middle, smoothstep(0.06f, 0.35f, lit));
+    if (lit < 0.8f)
+        return mix(middle, light, smoothstep(0.35f, 0.8f, lit));
+    return mix(light, peak, smoothstep(0.8f, 1.f, lit));
 }
 
 // A soft round blob, 1 at its centre.
@@ -43,8 +72,9 @@ float blob(float u, float v, float cu, float cv, float ru, float rv)
 }
 
 // One eye, centred at (eu, ev): lids, white, iris, pupil and a catchlight,
-// laid over the skin colour c. px is one pixel in head units.
-Colour eye(Colour c, float u, float v, float eu, float ev, float px)
+// laid over the skin colour c; dim darkens all but the catchlight on the
+// shadow side. px is one pixel in head units.
+Colour eye(Colour c, float u, float v, float eu, float ev, float px, float dim)
 {
     float a = (u - eu) / 0.2f;
     float open = std::max(0.f, 1 - a * a);
@@ -64,6 +94,7 @@ Colour eye(Colour c, float u, float v, float eu, float ev, float px)
         Colour iris = mix(rgb(52, 36, 28), rgb(112, 82, 56), smoothstep(iv - 0.04f, iv + 0.06f, v));
         white = mix(white, iris, fill(ir - 0.085f, px * 1.2f));
         white = mix(white, rgb(14, 10, 10), fill(ir - 0.035f, px));
+        white = scaled(white, dim);
         float catchlight = length(u - (iu - 0.03f), v - (iv - 0.03f));
         white = mix(white, rgb(250, 246, 236), fill(catchlight - 0.018f, px));
         c = mix(c, white, inside);
@@ -100,36 +131,41 @@ Colour sitterSkin(float x, float y, const Sitter& s)
     if (cover <= 0)
         return rgb(196, 146, 116, 0);
 
-    // The form: an ellipsoid head, the neck a cylinder in the jaw's shadow.
+    // The form: an ellipsoid head; the neck a cylinder and the chest a
+    // gentle slope, both turned to the same light.
     float lit = facing(clamp01(std::fabs(u / jawWidth(v))) * (u < 0 ? -1 : 1) * 0.95f, v * 0.9f);
     if (head > 0)
-        lit = clamp01(0.3f - 0.5f * u) * (1 - 0.6f * smoothstep(1.2f, 0.9f, v));
-    Colour light = rgb(238, 200, 168), middle = rgb(186, 134, 106), shade = rgb(98, 70, 70);
-    Colour c = lit > 0.5f ? mix(middle, light, (lit - 0.5f) * 2) : mix(shade, middle, lit * 2);
+        lit = clamp01(0.62f - 0.9f * u / (0.4f + std::max(0.f, v - 1.2f))) * (0.55f + 0.45f * smoothstep(1.05f, 1.5f, v));
+    Colour c = skinTone(lit);
     // Warm light bounced back into the shadow side of the jaw.
-    c = mix(c, rgb(168, 104, 84), smoothstep(0.6f, 0.95f, u) * smoothstep(-0.2f, 0.6f, v) * 0.35f);
+    c = mix(c, rgb(150, 92, 76), smoothstep(0.55f, 0.95f, u) * smoothstep(0.1f, 0.7f, v) * 0.3f * (head < 0 ? 1.f : 0.f));
 
     // Sockets, cheeks, temples: the large planes before the small features.
-    float sockets = blob(u, v, -0.36f, -0.06f, 0.3f, 0.16f) + blob(u, v, 0.36f, -0.06f, 0.3f, 0.16f);
-    c = mix(c, rgb(150, 104, 88), clamp01(sockets) * 0.35f);
-    float blush = blob(u, v, -0.46f, 0.3f, 0.22f, 0.14f) + blob(u, v, 0.48f, 0.3f, 0.2f, 0.13f) * 0.7f;
-    c = mix(c, rgb(222, 134, 116), clamp01(blush) * 0.3f);
-    c = mix(c, rgb(246, 214, 186), blob(u, v, -0.25f, -0.5f, 0.3f, 0.16f) * 0.35f);   // lit forehead
+    // The brow shades both sockets, the far one most.
+    float sockets = blob(u, v, -0.36f, -0.07f, 0.3f, 0.15f) * 0.8f + blob(u, v, 0.38f, -0.07f, 0.32f, 0.17f) * 1.2f;
+    c = mix(c, rgb(120, 80, 70), clamp01(sockets) * 0.4f);
+    float blush = blob(u, v, -0.46f, 0.3f, 0.22f, 0.14f) + blob(u, v, 0.48f, 0.3f, 0.2f, 0.13f) * 0.5f;
+    c = mix(c, rgb(226, 136, 116), clamp01(blush) * 0.28f);
+    // The light's peaks: forehead, the lit cheekbone, the bridge of the nose.
+    c = mix(c, rgb(250, 222, 194), blob(u, v, -0.32f, -0.5f, 0.3f, 0.16f) * 0.4f);
+    c = mix(c, rgb(250, 222, 194), blob(u, v, -0.5f, 0.14f, 0.14f, 0.08f) * 0.35f);
 
-    // The eyes and brows.
-    c = eye(c, u, v, -0.37f, -0.04f, px);
-    c = eye(c, u, v, 0.37f, -0.04f, px);
-    c = mix(c, rgb(74, 48, 36), std::max(brow(u, v, -0.37f, px), brow(u, v, 0.37f, px)) * 0.85f);
+    // The eyes and brows, the far eye in the shadow of the brow.
+    float farSide = smoothstep(-0.1f, 0.6f, u);
+    c = eye(c, u, v, -0.37f, -0.04f, px, 1);
+    c = eye(c, u, v, 0.37f, -0.04f, px, 0.62f);
+    c = mix(c, rgb(66, 42, 32), std::max(brow(u, v, -0.37f, px), brow(u, v, 0.37f, px)) * 0.85f);
 
-    // The nose: a lit ridge, a shadowed flank on the right, the ball and the
-    // nostrils, and the shade it casts down to the lip.
+    // The nose: a lit ridge and ball, the flank turned away in shade, the
+    // nostrils, and the shadow it casts down and to the right.
     float ridge = smoothstep(-0.08f, 0.3f, v) * smoothstep(0.36f, 0.2f, v);
-    c = mix(c, rgb(244, 210, 180), fill(std::fabs(u + 0.03f) - 0.025f, px * 3) * ridge * 0.5f);
-    c = mix(c, rgb(150, 100, 84), fill(std::fabs(u - 0.1f) - 0.03f, px * 4) * ridge * 0.55f);
-    c = mix(c, rgb(238, 196, 166), blob(u, v, -0.03f, 0.3f, 0.08f, 0.05f) * 0.5f);
+    c = mix(c, rgb(248, 216, 186), fill(std::fabs(u + 0.04f) - 0.025f, px * 3) * ridge * 0.55f);
+    c = mix(c, rgb(128, 84, 72), fill(std::fabs(u - 0.09f) - 0.035f, px * 4) * ridge * 0.6f);
+    c = mix(c, rgb(244, 206, 176), blob(u, v, -0.04f, 0.3f, 0.08f, 0.05f) * 0.55f);
     float nostrils = std::min(length((u + 0.09f) / 0.05f, (v - 0.37f) / 0.025f), length((u - 0.1f) / 0.05f, (v - 0.37f) / 0.025f)) - 1;
-    c = mix(c, rgb(92, 52, 46), fill(nostrils * 0.03f, px * 1.5f) * 0.85f);
-    c = mix(c, rgb(150, 98, 84), blob(u, v, 0.06f, 0.43f, 0.12f, 0.035f) * 0.5f);
+    c = mix(c, rgb(80, 44, 40), fill(nostrils * 0.03f, px * 1.5f) * 0.85f);
+    float noseShadow = blob(u, v, 0.16f, 0.36f, 0.1f, 0.07f) + blob(u, v, 0.05f, 0.44f, 0.12f, 0.03f);
+    c = mix(c, rgb(120, 78, 66), clamp01(noseShadow) * 0.55f);
 
     // The mouth: a dark parting line with a faint smile, the upper lip in
     // shade, the fuller lower lip catching the light, the shadow beneath.
@@ -140,65 +176,111 @@ Colour sitterSkin(float x, float y, const Sitter& s)
         float parting = 0.56f - 0.02f * m * m;
         float bow = 0.5f + 0.02f * std::fabs(std::sin(m * 3.1416f));
         float upperLip = std::min(fill(bow + 0.012f * m * m - v, px * 1.5f), fill(v - parting, px)) * taper;
-        c = mix(c, rgb(148, 54, 58), upperLip * 0.95f);
+        c = mix(c, scaled(rgb(148, 54, 58), 1 - 0.3f * farSide), upperLip * 0.95f);
         float lowerLip = std::min(fill(parting - v, px), fill(v - parting - 0.075f * (1 - 0.7f * m * m), px * 2)) * taper;
-        Colour lipLit = mix(rgb(176, 66, 66), rgb(214, 118, 108), blob(u, v, -0.06f, parting + 0.03f, 0.12f, 0.03f));
-        c = mix(c, lipLit, lowerLip * 0.95f);
-        c = mix(c, rgb(80, 34, 36), fill(std::fabs(v - parting) - 0.008f, px * 1.3f) * smoothstep(1.1f, 0.8f, std::fabs(m)));
+        Colour lipLit = mix(rgb(176, 66, 66), rgb(220, 124, 112), blob(u, v, -0.08f, parting + 0.03f, 0.12f, 0.03f));
+        c = mix(c, scaled(lipLit, 1 - 0.3f * farSide), lowerLip * 0.95f);
+        c = mix(c, rgb(72, 30, 32), fill(std::fabs(v - parting) - 0.008f, px * 1.3f) * smoothstep(1.1f, 0.8f, std::fabs(m)));
     }
-    c = mix(c, rgb(160, 108, 90), blob(u, v, 0.02f, 0.7f, 0.16f, 0.04f) * 0.45f);
-    c = mix(c, rgb(236, 196, 164), blob(u, v, -0.06f, 0.84f, 0.16f, 0.06f) * 0.35f);   // chin
+    c = mix(c, rgb(140, 92, 78), blob(u, v, 0.05f, 0.7f, 0.16f, 0.04f) * 0.5f);
+    c = mix(c, rgb(242, 204, 172), blob(u, v, -0.1f, 0.84f, 0.16f, 0.06f) * 0.35f);   // chin
 
     // The hair shades the temples and the far cheek; the jaw casts its
     // shadow on the neck, which stays a step darker than the face.
-    float temples = blob(u, v, -0.85f, -0.25f, 0.22f, 0.45f) + blob(u, v, 0.8f, -0.1f, 0.3f, 0.6f);
-    c = mix(c, rgb(112, 74, 66), clamp01(temples) * 0.45f);
+    float temples = blob(u, v, -0.85f, -0.25f, 0.22f, 0.45f) * 0.7f + blob(u, v, 0.8f, -0.1f, 0.3f, 0.6f);
+    c = mix(c, rgb(96, 62, 56), clamp01(temples) * 0.45f);
     if (head > 0 && neck < 0.02f)
     {
-        c = scaled(c, 0.86f);
-        c = mix(c, rgb(104, 68, 62), smoothstep(1.3f, 0.95f, v) * 0.75f);
+        c = scaled(c, 0.9f);
+        c = mix(c, rgb(92, 60, 56), smoothstep(1.35f, 0.95f, v - 0.25f * u) * 0.8f);
+        // The pit of the throat and the collarbones, lightly.
+        c = mix(c, rgb(130, 88, 76), blob(u, v, 0.02f, 1.42f, 0.12f, 0.06f) * 0.5f);
+        c = mix(c, rgb(236, 196, 164), (blob(u, v, -0.5f, 1.5f, 0.32f, 0.04f) + blob(u, v, 0.5f, 1.5f, 0.3f, 0.04f) * 0.4f) * 0.35f);
     }
     c.a = cover;
     return c;
+}
+
+namespace
+{
+// The hair is combed from a parting on her right: across the crown the
+// strands run sideways and down round the head, below its middle they
+// fall straight. Where a point lies in that combing, in head units:
+// across is which strand (the same all along one), along how far down it.
+struct Combing
+{
+    float across, along;
+    float side;   // -1 left of the parting, 1 right of it
+};
+
+const float partingU = -0.22f, turnV = -0.15f;
+
+Combing combingAt(float u, float v)
+{
+    float side = u < partingU ? -1.f : 1.f;
+    float reach = side < 0 ? 0.98f : 1.38f;   // parting to the crown's edge
+    // The falls wave more the further down they hang.
+    float wave = 0.07f * std::sin((v - turnV) * 4.6f + side * 1.3f) * smoothstep(turnV, turnV + 0.6f, v);
+    float du = std::fabs(u + wave * side - partingU) / reach;
+    if (v < turnV)
+    {
+        float dv = (v - turnV) / (turnV + 1.2f);
+        return {length(du, dv), std::atan2(dv, du) + 1.5708f, side};
+    }
+    return {du, 1.5708f + (v - turnV), side};
+}
 }
 
 Colour sitterHair(float x, float y, const Sitter& s)
 {
     float u = (x - s.x) / s.rx, v = (y - s.y) / s.ry;
     float px = 1 / s.rx;
-    // The mass: round over the crown, falling in long waves past the shoulders.
+    Combing comb = combingAt(u, v);
+    // Locks: bands across the combing, each its own width and length.
+    float lockPos = comb.across * 9 + 0.6f * (valueNoise(comb.along * 2, comb.side * 5, 1613) - 0.5f);
+    float lockIndex = std::floor(lockPos), inLock = lockPos - lockIndex;
+    uint32_t lockSeed = uint32_t(int(lockIndex) + 50) * 2 + (comb.side < 0 ? 0 : 1);
+    // The mass: round over the crown, falling in locks past the shoulders,
+    // each lock ending in a point of its own.
     float crown = length(u / 1.16f, (v + 0.12f) / 1.04f) - 1;
-    float fallWidth = 1.1f + 0.22f * smoothstep(0.1f, 1.4f, v) + 0.06f * std::sin(v * 6 + (u > 0 ? 1.f : 0.f)) +
-                      0.08f * (fractalNoise(u * 2, v * 4, 2, 1612) - 0.5f);
-    float fall = std::max(std::fabs(u) - fallWidth, std::max(-0.3f - v, v - 1.85f));
+    float fallWidth = 1.12f + 0.2f * smoothstep(0.1f, 1.4f, v) + 0.07f * std::sin((v - turnV) * 4.6f + (u > 0 ? 1.3f : -1.3f)) +
+                      0.05f * (fractalNoise(u * 2, v * 4, 2, 1612) - 0.5f);
+    float lockEnd = 1.62f + 0.3f * hashUnit(lockSeed, 1614) - 0.3f * std::fabs(inLock - 0.5f) * 2;
+    float fall = std::max(std::fabs(u) - fallWidth, std::max(-0.3f - v, v - lockEnd));
     float mass = smoothUnion(crown, fall, 0.15f);
-    // The face shows through an oval under the hairline, the neck below it.
-    float parting = -0.18f;
-    // Parted on her right: the hair sweeps low over the other temple.
-    float hairline = -0.6f + 0.05f * std::fabs(u - parting) + 0.3f * smoothstep(-0.1f, 0.9f, u) * smoothstep(-0.75f, -0.2f, v);
+    // The face shows through an oval under the hairline, the neck below it;
+    // the hair sweeps low over her left temple.
+    float hairline = -0.6f + 0.05f * std::fabs(u - partingU) + 0.3f * smoothstep(-0.1f, 0.9f, u) * smoothstep(-0.75f, -0.2f, v);
     float opening = std::max(length(u / (u > 0 ? 0.8f : 0.88f), (v - 0.22f) / 0.84f) - 1, hairline - v);
-    float neck = std::max(std::fabs(u) - 0.4f, 0.5f - v);
+    float neck = std::max(std::fabs(u) - 0.42f - 1.3f * std::max(0.f, v - 1.25f), 0.5f - v);
     float hole = std::min(opening, neck);
     float cover = std::min(fill(mass, px * 3), fill(-hole, px * 2.5f));
     if (cover <= 0)
         return rgb(60, 36, 26, 0);
 
-    // Strands: from the parting over the crown, then down the falls.
-    float angle = std::atan2(v + 1.0f, u - parting);
-    float wave = fractalNoise(u * 3, v * 2, 2, 1611);
-    float phase = v < -0.2f ? angle * 46 : u * 30 + 3 * std::sin(v * 4 + u);
-    float strands = 0.5f + 0.5f * std::sin(phase + 5 * wave);
-    // Lit on the crown's upper left, darkest behind the neck and under the jaw.
-    float lit = facing(clamp01(std::fabs(u / 1.2f)) * (u < 0 ? -1 : 1), clamp01(std::fabs((v + 0.3f) / 1.4f)) * (v < -0.3f ? -1 : 1));
-    float behind = smoothstep(0.45f, 0.75f, v) * smoothstep(1.3f, 0.8f, std::fabs(u));
-    lit *= 1 - 0.75f * behind;
-    Colour c = mix(rgb(34, 20, 16), rgb(112, 64, 38), lit);
-    c = scaled(c, 0.8f + 0.35f * strands);
-    // A sheen band where the crown turns towards the light.
-    float sheen = fill(std::fabs(length(u - parting, v + 1.0f) - 0.55f) - 0.08f, 0.12f) * smoothstep(0.3f, -0.6f, u);
-    c = mix(c, rgb(184, 128, 82), sheen * strands * 0.6f);
+    // Light on the whole mass as on a larger head, darkest behind the neck.
+    float lit = facing(clamp01(std::fabs(u / 1.25f)) * (u < 0 ? -1 : 1), clamp01(std::fabs((v + 0.3f) / 1.5f)) * (v < -0.3f ? -1 : 1));
+    float behind = smoothstep(0.4f, 0.8f, v) * smoothstep(1.3f, 0.7f, std::fabs(u));
+    lit *= 1 - 0.8f * behind;
+    // Each lock is round: full in its middle, dark in the gaps between
+    // locks; single strands run along it.
+    float round = std::sqrt(std::max(0.f, std::sin(inLock * 3.1416f)));
+    float strands = 0.5f + 0.5f * std::sin(comb.across * 190 + 5 * valueNoise(comb.across * 30, comb.along * 2, 1611));
+    float shade = (0.3f + 0.7f * round) * (0.78f + 0.4f * strands) * (0.8f + 0.4f * hashUnit(lockSeed, 1615));
+    Colour c = mix(rgb(30, 18, 14), rgb(120, 70, 40), lit);
+    c = scaled(c, shade);
+    // Highlights run across the strands where each lock turns to the light,
+    // broken from one lock to the next.
+    float shift = 0.25f * (hashUnit(lockSeed, 1616) - 0.5f);
+    float crownBand = v < turnV ? fill(std::fabs(comb.along - (comb.side < 0 ? 0.75f : 0.55f) - shift) - 0.12f, 0.16f) : 0.f;
+    float fallBand = v >= turnV ? smoothstep(0.55f, 0.95f, std::sin((v - turnV) * 4.6f + comb.side * 1.3f + 1.2f + shift * 4)) : 0.f;
+    float sheen = std::max(crownBand, fallBand * 0.8f) * round * (0.6f + 0.4f * strands) * smoothstep(0.15f, 0.6f, lit);
+    c = mix(c, rgb(222, 172, 116), sheen * 0.9f);
+    // The parting: a fine line of scalp where the locks divide.
+    float partingLine = fill(std::fabs(u - partingU) - 0.012f, px * 1.5f) * smoothstep(-0.5f, -0.75f, v);
+    c = mix(c, rgb(150, 104, 84), partingLine * 0.6f);
     // Shade where the hair meets the face, so the face sits inside it.
-    c = mix(c, rgb(26, 16, 12), smoothstep(0.12f, 0.0f, -hole) * 0.35f);
+    c = mix(c, rgb(22, 14, 10), smoothstep(0.12f, 0.0f, -hole) * 0.4f);
     c.a = cover;
     return c;
 }
@@ -206,29 +288,110 @@ Colour sitterHair(float x, float y, const Sitter& s)
 Colour sitterDress(float x, float y, const Sitter& s, float halfWidth, float bottom)
 {
     float px = 1 / s.rx;
-    float dx = x - (s.x + 0.03f * s.rx), u = (x - s.x) / s.rx, v = (y - s.y) / s.ry;
-    // Shoulders slope from the neck and round off into the arms.
-    float slopeTop = s.y + s.ry * (1.1f + 0.55f * smoothstep(0.2f * halfWidth, halfWidth, std::fabs(dx)));
-    float shoulderY = s.y + s.ry * 1.65f;
-    float reach = halfWidth * (0.86f + 0.14f * smoothstep(shoulderY - 10, shoulderY + 40, y));
-    float body = std::max(std::max(slopeTop - y, std::fabs(dx) - reach), y - bottom);
-    // A scooped neckline.
-    float neckline = length(u / 0.5f, (v - 1.1f) / 0.36f) - 1;
+    float u = (x - s.x) / s.rx, v = (y - s.y) / s.ry;
+    float shoulder = halfWidth / s.rx;   // the shoulder points, in head units
+    float au = std::fabs(u - 0.03f);
+    // Shoulders slope from the neck and round off into the arms, which
+    // widen a little going down.
+    float top = shoulderTop(au, shoulder);
+    float arm = shoulder * 1.04f + 0.25f * smoothstep(1.4f, 3.f, v);
+    float body = std::max(top - v, au - arm) * s.ry;
+    float neckline = necklineDistance(u, v);
     float cover = std::min(fill(body, 2.5f), fill(-neckline * 0.4f, px * 2.5f));
-    // The paint thins out at the bottom, where the painter stopped.
-    cover *= smoothstep(bottom + 2, bottom - 14, y + 10 * (fractalNoise(x / 9.f, 0.5f, 2, 1712) - 0.5f));
+    // Towards the bottom the strokes loosen: they break into streaks and the
+    // paint thins into the ground, where the painter stopped.
+    float streak = fractalNoise((x * 0.8f + y * 0.6f) / 5.f, (y * 0.8f - x * 0.6f) / 40.f, 2, 1712);
+    float loosen = smoothstep(bottom - 0.5f * s.ry, bottom + 0.3f * s.ry, y + s.ry * 0.7f * (streak - 0.5f));
+    cover *= 1 - loosen;
     if (cover <= 0)
         return rgb(110, 24, 28, 0);
-    // Velvet: lit over the left shoulder, falling away into deep shade, with
-    // soft folds running down from the shoulders.
-    float lit = clamp01(0.55f - 0.7f * u / (halfWidth / s.rx) - 0.4f * (v - 1.3f));
-    Colour c = lit > 0.5f ? mix(rgb(128, 24, 30), rgb(176, 44, 44), (lit - 0.5f) * 2) : mix(rgb(52, 10, 16), rgb(128, 24, 30), lit * 2);
-    float folds = 0.5f + 0.5f * std::sin(u * 9 + 2.5f * fractalNoise(u * 2, v * 2, 2, 1711) + v * 2);
-    c = scaled(c, 0.82f + 0.3f * folds);
-    // The hair's shadow on the shoulders, and a thin ochre trim at the neckline.
-    c = mix(c, rgb(40, 8, 12), smoothstep(0.7f, 1.1f, std::fabs(u)) * smoothstep(1.6f, 1.2f, v) * 0.5f);
-    c = mix(c, rgb(196, 150, 84), fill(std::fabs(neckline) * 0.4f - 0.03f, px * 2) * 0.8f);
+    // Velvet: lit over her right shoulder, falling away into deep shade,
+    // with folds running down from the shoulders and gathering at the
+    // neckline, each fold lit on its left and shaded on its right.
+    float lit = clamp01(0.55f - 0.75f * u / shoulder - 0.3f * (v - 1.4f));
+    Colour c = lit > 0.5f ? mix(rgb(128, 24, 30), rgb(184, 48, 46), (lit - 0.5f) * 2) : mix(rgb(44, 8, 14), rgb(128, 24, 30), lit * 2);
+    float foldPhase = u * 7 / (1 + 0.25f * std::max(0.f, v - 1.3f)) + 2.2f * fractalNoise(u * 1.5f, v * 1.2f, 2, 1711);
+    float fold = std::sin(foldPhase), foldSlope = std::cos(foldPhase);
+    c = scaled(c, 0.85f + 0.2f * fold - 0.12f * foldSlope * smoothstep(1.3f, 2.f, v));
+    c = mix(c, rgb(220, 96, 84), smoothstep(0.85f, 1.f, fold) * lit * 0.35f);
+    // Her neck's shadow on the dress below the neckline, the hair's on the
+    // shoulders, and a thin ochre trim along the neckline.
+    c = mix(c, rgb(34, 6, 10), blob(u, v, 0.25f, 1.62f, 0.45f, 0.12f) * 0.45f);
+    c = mix(c, rgb(36, 6, 10), smoothstep(0.7f, 1.1f, au) * smoothstep(1.7f, 1.25f, v) * 0.45f);
+    c = mix(c, scaled(rgb(204, 158, 88), 0.6f + 0.5f * lit), fill(std::fabs(neckline) * 0.4f - 0.025f, px * 2) * 0.8f);
     c.a = cover;
+    return c;
+}
+
+Colour sitterBackground(float x, float y, const Sitter& s)
+{
+    float u = (x - s.x) / s.rx, v = (y - s.y) / s.ry;
+    // The dark ground, brushed, lit behind her head on the side her face
+    // turns into shade, so the lit cheek stands against the dark and the
+    // shaded one against the light.
+    float mottle = fractalNoise(u * 0.6f, v * 0.6f, 3, 1901);
+    Colour c = mix(rgb(26, 22, 20), rgb(44, 36, 30), mottle);
+    float glow = std::exp(-(std::pow((u - 0.9f) / 2.6f, 2) + std::pow((v + 0.2f) / 2.2f, 2)));
+    c = mix(c, rgb(128, 104, 76), glow * 0.85f);
+    c = mix(c, rgb(14, 12, 12), smoothstep(2.5f, 5.5f, length(u - 0.5f, (v - 0.5f) * 1.3f)) * 0.6f);
+    // A heavy drape on the left, in dark green, its folds caught by the
+    // light from the same side.
+    float drapeEdge = -2.45f + 0.25f * std::sin(v * 1.4f + 0.5f) - 0.35f * smoothstep(-1.f, 3.f, v);
+    float drape = fill((u - drapeEdge) * s.rx, 3);
+    if (drape > 0)
+    {
+        float phase = u * 4.2f + 1.5f * fractalNoise(u * 0.8f, v * 0.5f, 2, 1902);
+        float folds = 0.5f + 0.5f * std::sin(phase);
+        Colour cloth = mix(rgb(20, 28, 24), rgb(70, 86, 62), folds * folds * smoothstep(-1.5f, 4.f, -v + 1.5f));
+        cloth = mix(cloth, rgb(132, 146, 104), smoothstep(0.92f, 1.f, folds) * 0.5f);
+        c = mix(c, cloth, drape);
+    }
+    // The corner of a carved chair behind her left shoulder: the end of
+    // its top rail, a post, and a gilt knob catching the light.
+    float rail = std::max(std::fabs(v - 0.86f - 0.06f * (u - 2.f)) - 0.07f, std::fabs(u - 2.2f) - 0.5f);
+    float post = std::max(std::fabs(u - 2.62f) - 0.1f, 0.66f - v);
+    float knob = length((u - 2.62f) / 0.19f, (v - 0.54f) / 0.14f) - 1;
+    if (std::min(std::min(rail, post), knob) < 0.1f)
+    {
+        Colour wood = mix(rgb(40, 24, 16), rgb(96, 62, 36), smoothstep(2.75f, 2.5f, u) * smoothstep(3.f, 0.6f, v));
+        c = mix(c, wood, fill(std::min(rail, post) * s.rx, 2));
+        Colour gilt = mix(rgb(96, 70, 32), rgb(214, 176, 100), smoothstep(0.6f, -0.6f, (u - 2.57f) / 0.17f + (v - 0.49f) / 0.12f));
+        c = mix(c, gilt, fill(knob * 0.14f * s.ry, 1.5f));
+    }
+    return c;
+}
+
+Colour sitterUnderdrawing(float x, float y, const Sitter& s, float halfWidth, float bottom)
+{
+    float u = (x - s.x) / s.rx, v = (y - s.y) / s.ry;
+    float px = 1 / s.rx;
+    Colour skin = sitterSkin(x, y, s), hair = sitterHair(x, y, s), dress = sitterDress(x, y, s, halfWidth, bottom);
+    // A thin wash of raw sienna where the shadows will go: the side of the
+    // face turned from the light, the hair, the dress, the chair's corner.
+    float shadowSide = skin.a * smoothstep(0.1f, 0.7f, u + 0.3f * std::max(0.f, v - 1.f)) * smoothstep(-1.f, 0.2f, v);
+    float wash = std::max(std::max(shadowSide * 0.5f, hair.a * 0.35f), dress.a * 0.25f);
+    Colour c = rgb(196, 132, 88, wash * 0.8f);
+    // The contours in burnt sienna, drawn where each part's edge lies.
+    // (Not along the dress's loosened foot, which has no edge to draw.)
+    float footless = smoothstep(bottom - 0.2f * s.ry, bottom - 0.7f * s.ry, y);
+    float contour = std::max(std::max(skin.a * (1 - skin.a), hair.a * (1 - hair.a)), dress.a * (1 - dress.a) * footless) * 4;
+    // The features as the brush first finds them: brows, the upper lids,
+    // the shadow side of the nose, the mouth, the line of the chin.
+    float lids = 0;
+    for (float eu : {-0.37f, 0.37f})
+    {
+        float a = (u - eu) / 0.21f;
+        if (std::fabs(a) < 1)
+            lids = std::max(lids, fill(std::fabs(v - (-0.04f - 0.08f * (1 - a * a))) - 0.012f, px * 1.5f));
+        lids = std::max(lids, brow(u, v, eu, px) * 0.8f);
+    }
+    float nose = fill(std::fabs(u - 0.08f - 0.15f * std::max(0.f, v - 0.2f)) - 0.012f, px * 1.5f) * smoothstep(-0.05f, 0.15f, v) * smoothstep(0.42f, 0.3f, v);
+    nose = std::max(nose, fill(std::fabs(v - 0.38f) - 0.012f, px * 1.5f) * smoothstep(0.16f, 0.1f, std::fabs(u - 0.01f)));
+    float mouth = fill(std::fabs(v - 0.56f + 0.02f * u * u / 0.07f) - 0.012f, px * 1.5f) * smoothstep(0.3f, 0.22f, std::fabs(u));
+    float lines = std::max(std::max(contour, lids), std::max(nose, mouth));
+    // A hand's line: it wavers in weight along its length.
+    lines *= 0.65f + 0.35f * valueNoise(x / 9.f, y / 9.f, 1903);
+    blendOver(c, rgb(146, 84, 56), clamp01(lines) * 0.75f);
     return c;
 }
 
@@ -241,4 +404,16 @@ float sitterFlow(float x, float y, const Sitter& s)
     // Round the face within the head, blending to long downward strokes.
     float t = smoothstep(0.8f, 1.4f, d);
     return t < 0.5f ? around : down;
+}
+
+float sitterHairFlow(float x, float y, const Sitter& s)
+{
+    float u = (x - s.x) / s.rx, v = (y - s.y) / s.ry;
+    if (v >= turnV)
+        return 1.5708f + 0.3f * std::cos((v - turnV) * 4.6f) * smoothstep(turnV, turnV + 0.6f, v);
+    // Across the crown, along the ellipse round the turn of the combing.
+    float side = u < partingU ? -1.f : 1.f;
+    float reach = side < 0 ? 0.98f : 1.38f;
+    float du = (u - partingU) / reach * s.rx, dv = (v - turnV) / (turnV + 1.2f) * s.ry;
+    return std::atan2(du, -dv) ;
 }

@@ -1,9 +1,10 @@
 #pragma once
 // The one who is lost, as the painter paints her: a head with open eyes, a
-// soft mouth and long chestnut hair, over shoulders in a deep red dress. Each
-// part is a colour with its own coverage (alpha), so that the portrait can be
-// laid in layers, and the same sitter painted small in other pictures.
-// Light falls from the upper left.
+// soft mouth and long chestnut hair parted on her right, over shoulders in a
+// deep red dress, against the dark ground of a portrait with a drape and the
+// corner of a chair. Each part is a colour with its own coverage (alpha), so
+// that the portrait can be laid in layers, and the same sitter painted small
+// in other pictures. One light falls from the left, a little above her.
 #include "paint/canvas.h"
 
 struct Sitter
@@ -12,14 +13,22 @@ struct Sitter
     float rx, ry;  // half width and half height of the head, pixels
 };
 
-// Face, ears and neck.
+// Face, ears, neck and the top of the chest (the dress covers the rest).
 Colour sitterSkin(float x, float y, const Sitter& s);
-// The hair round the face and falling behind the shoulders; empty where the
-// face and neck show through.
+// The hair round the face and falling behind the shoulders, in locks; empty
+// where the face and neck show through.
 Colour sitterHair(float x, float y, const Sitter& s);
-// The dress over the shoulders, out to halfWidth pixels either side and down
-// to bottom; the neckline leaves the throat bare.
+// The dress over the shoulders, whose points lie halfWidth pixels either side
+// of her; below, near bottom, the brushwork loosens and the paint thins out.
 Colour sitterDress(float x, float y, const Sitter& s, float halfWidth, float bottom);
+// The room behind her, opaque: a dark ground lit behind her head, a drape on
+// the left, the corner of a chair behind her left shoulder.
+Colour sitterBackground(float x, float y, const Sitter& s);
+// The painter's first drawing of her on the light ground, in thin warm
+// paint: her contours and features, and the shadow side washed in.
+Colour sitterUnderdrawing(float x, float y, const Sitter& s, float halfWidth, float bottom);
 
 // The stroke direction that wraps round the head and runs down the body.
 float sitterFlow(float x, float y, const Sitter& s);
+// The way her hair is combed: sideways from the parting, then down.
+float sitterHairFlow(float x, float y, const Sitter& s);

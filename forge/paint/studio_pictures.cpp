@@ -139,14 +139,8 @@ Canvas paintStudioDusk()
             c = scaled(c, 1 - 0.25f * fill(shadow, 20));
         return c;
     };
-    PaintStyle style;
-    style.seed = 701;
-    style.coarseBrush = 22;
-    style.fineBrush = 1.6f;
-    style.passes = 6;
-    style.vignette = 0.35f;
-    FlowField flow = noisyFlow(-0.6f, 0.25f, 180, 702);
-    return paintComposition(screenW, screenH, studio, flow, style);
+    return paintComposition(screenW, screenH, studio, noisyFlow(-0.6f, 0.25f, 180, 702),
+                            brushStyle(701, 22, 1.6f, 6, 0.35f));
 }
 
 Canvas paintStudioCurtains()
@@ -182,15 +176,8 @@ Canvas paintStudioCurtains()
             blendOver(c, mix(rgb(64, 48, 40), rgb(120, 90, 64), smoothstep(200, 191, y)), rail);
         return c;
     };
-    PaintStyle style;
-    style.seed = 803;
-    style.coarseBrush = 14;
-    style.fineBrush = 2;
-    style.passes = 5;
-    style.surface = Surface::none;
-    style.vignette = 0;
-    FlowField flow = noisyFlow(1.5708f, 0.06f, 200, 804);
-    return paintComposition(screenW, screenH, curtains, flow, style);
+    return paintComposition(screenW, screenH, curtains, noisyFlow(1.5708f, 0.06f, 200, 804),
+                            brushStyle(803, 14, 2, 5, 0, Surface::none));
 }
 
 Canvas paintStudioNight()
@@ -240,38 +227,29 @@ Canvas paintStudioNight()
         }
         if (easelWood(x, y, easel) < 0)
             c = mix(rgb(40, 32, 28), rgb(70, 60, 60), smoothstep(easel.canvasX - 10, easel.canvasX + 20, x));
-        // The unfinished portrait: a dark canvas, the sitter's contour drawn,
-        // her face half painted, the rest still bare ground.
+        // The unfinished portrait: the light ground with her drawn on it,
+        // the left of it painted, room and all; dim in the moonlight.
         float canvasEdge = sdBox(x, y, easel.canvasX, easel.canvasY, easel.canvasHalfW, easel.canvasHalfH);
         if (canvasEdge < 0)
         {
-            c = mix(rgb(62, 52, 46), rgb(84, 72, 64), smoothstep(easel.canvasX - 110, easel.canvasX + 110, x));
-            Colour skin = sitterSkin(x, y, unfinished), hair = sitterHair(x, y, unfinished);
-            Colour dress = sitterDress(x, y, unfinished, 80, easel.canvasY + 138);
-            float cover = std::max(std::max(skin.a, hair.a), dress.a);
+            const float shoulders = 56, bottom = easel.canvasY + 110;
+            c = mix(rgb(104, 98, 92), rgb(128, 122, 116), smoothstep(easel.canvasX - 110, easel.canvasX + 110, x));
+            blendOver(c, scaled(sitterUnderdrawing(x, y, unfinished, shoulders, bottom), 0.55f), 1);
             // Painted where the brush has been: the left of the face and hair.
             float done = smoothstep(easel.canvasX + 12, easel.canvasX - 18, x + 0.4f * (y - 280) +
                                     24 * (fractalNoise(x / 14.f, y / 14.f, 2, 905) - 0.5f));
-            Colour painted = c;
-            blendOver(painted, dress, 0.5f);
-            blendOver(painted, skin, 1);
-            blendOver(painted, hair, 1);
-            c = mix(c, scaled(painted, 0.75f), done * cover);
-            // The contour, drawn in umber.
-            c = mix(c, rgb(30, 22, 20), cover * (1 - cover) * 3 * (1 - done));
+            Colour painted = sitterBackground(x, y, unfinished);
+            blendOver(painted, sitterSkin(x, y, unfinished), 1);
+            blendOver(painted, sitterHair(x, y, unfinished), 1);
+            blendOver(painted, sitterDress(x, y, unfinished, shoulders, bottom), 1);
+            c = mix(c, scaled(painted, 0.6f), done);
         }
         // Moonlight along the canvas's right edge.
         c = mix(c, rgb(150, 160, 190), fill(std::fabs(canvasEdge + 2) - 2, 2) * smoothstep(easel.canvasX, easel.canvasX + 110, x) * 0.5f);
         return c;
     };
-    PaintStyle style;
-    style.seed = 901;
-    style.coarseBrush = 24;
-    style.fineBrush = 2;
-    style.passes = 6;
-    style.vignette = 0.45f;
-    FlowField flow = noisyFlow(-0.8f, 0.3f, 200, 902);
-    return paintComposition(screenW, screenH, night, flow, style);
+    return paintComposition(screenW, screenH, night, noisyFlow(-0.8f, 0.3f, 200, 902),
+                            brushStyle(901, 24, 2, 6, 0.45f));
 }
 
 Canvas paintPainterShadow()
@@ -304,13 +282,6 @@ Canvas paintPainterShadow()
         c.a = cover * 0.97f;
         return c;
     };
-    PaintStyle style;
-    style.seed = 903;
-    style.coarseBrush = 16;
-    style.fineBrush = 2.5f;
-    style.passes = 4;
-    style.surface = Surface::none;
-    style.vignette = 0;
-    FlowField flow = noisyFlow(1.2f, 0.3f, 150, 904);
-    return paintComposition(screenW, screenH, figure, flow, style);
+    return paintComposition(screenW, screenH, figure, noisyFlow(1.2f, 0.3f, 150, 904),
+                            brushStyle(903, 16, 2.5f, 4, 0, Surface::none));
 }
