@@ -37,30 +37,82 @@ std::vector<Point> strandPath(int first, int last)
     return smoothPath(points, 3);
 }
 
-// A lock of hair: single hairs beside the strand's path, drifting apart and
-// waving a little towards the loose end, some of them ending early. The
-// middle hair keeps to the path itself.
-std::vector<std::vector<Point>> lockHairs(const std::vector<Point>& path, int count, uint32_t seed)
+// The shaft of light the two locks hang in, 0 to 1: it falls from the upper
+// right across both of them.
+float beamAt(float x, float y)
 {
-    std::vector<std::vector<Point>> hairs(count);
-    float walked = 0;
-    for (size_t i = 0; i < path.size(); ++i)
+    return smoothstep(340, 0, std::fabs((x - 805) + (y - 200) * 0.35f));
+}
+
+// Lays one lock of hair over the canvas: many fine hairs close together
+// where it hangs from the top, each waving a little on its own, fanning out
+// and thinning towards the loose end, some ending early; the middle hair
+// keeps to the path itself. Each hair is gold where the beam catches it and
+// chestnut in the shade.
+void layLock(Canvas& canvas, const std::vector<Point>& path, int count, uint32_t seed)
+{
+    std::vector<float> walked(path.size(), 0.f);
+    for (size_t i = 1; i < path.size(); ++i)
+        walked[i] = walked[i - 1] + length(path[i].x - path[i - 1].x, path[i].y - path[i - 1].y);
+    float total = std::max(walked.back(), 1.f);
+    // Coverage of the hair being laid, kept per pixel so that a hair covers
+    // each pixel once however many of its steps fall there.
+    std::vector<float> cover(canvas.pixels.size(), 0.f);
+    std::vector<size_t> touched;
+    for (int k = 0; k < count; ++k)
     {
-        size_t a = i > 0 ? i - 1 : 0, b = std::min(i + 1, path.size() - 1);
-        float dx = path[b].x - path[a].x, dy = path[b].y - path[a].y, n = std::max(length(dx, dy), 1e-3f);
-        if (i > 0)
-            walked += length(path[i].x - path[i - 1].x, path[i].y - path[i - 1].y);
-        for (int k = 0; k < count; ++k)
+        float lane = count > 1 ? 2.f * k / (count - 1) - 1 : 0;
+        bool middle = k == count / 2;
+        if (middle)
+            lane = 0;
+        lane += middle ? 0 : 0.15f * (hashUnit(k, seed) - 0.5f);
+        float endsAt = middle || std::fabs(lane) < 0.25f ? 1.f : 1 - 0.3f * hashUnit(k, seed, 1);
+        float phase = 6.2832f * hashUnit(k, seed, 2), period = 22 + 16 * hashUnit(k, seed, 3);
+        float thickness = middle ? 1.4f : 0.55f + 0.45f * hashUnit(k, seed, 4);
+        float strength = middle ? 1.f : 0.55f + 0.45f * hashUnit(k, seed, 5) - 0.25f * std::fabs(lane);
+        touched.clear();
+        size_t segment = 0;
+        for (float along = 0; along <= total * endsAt; along += 0.4f)
         {
-            float lane = k - (count - 1) / 2.f;
-            float spread = lane * (1.2f + walked / 220.f) + (lane == 0 ? 0 : 1.4f * std::sin(walked / 26.f + k * 1.9f));
-            float endsAt = 1 - 0.12f * hashUnit(k, seed);
-            if (lane != 0 && i > path.size() * endsAt)
-                continue;
-            hairs[k].push_back({path[i].x - dy / n * spread, path[i].y + dx / n * spread});
+            while (segment + 2 < path.size() && walked[segment + 1] < along)
+                ++segment;
+            Point a = path[segment], b = path[segment + 1];
+            float span = std::max(walked[segment + 1] - walked[segment], 1e-3f);
+            float t = clamp01((along - walked[segment]) / span);
+            float dx = (b.x - a.x) / span, dy = (b.y - a.y) / span;
+            float s = along / total;
+            // Close at the root, fanning out and waving more towards the end.
+            float spread = lane * (3.5f + 16 * s * s) + (middle ? 0 : (0.8f + 4.5f * s) * std::sin(along / period + phase));
+            float cx = a.x + (b.x - a.x) * t - dy * spread, cy = a.y + (b.y - a.y) * t + dx * spread;
+            float half = 0.5f * thickness * (1 - (middle ? 0.f : 0.6f) * smoothstep(0.6f, 1.f, along / (total * endsAt)));
+            for (int py = int(cy - 2); py <= int(cy + 2); ++py)
+                for (int px = int(cx - 2); px <= int(cx + 2); ++px)
+                {
+                    if (px < 0 || py < 0 || px >= canvas.width || py >= canvas.height)
+                        continue;
+                    float c = fill(length(px + 0.5f - cx, py + 0.5f - cy) - half, 1.f) * strength;
+                    size_t i = size_t(py) * canvas.width + px;
+                    if (c > cover[i])
+                    {
+                        if (cover[i] == 0)
+                            touched.push_back(i);
+                        cover[i] = c;
+                    }
+                }
+        }
+        for (size_t i : touched)
+        {
+            float x = float(i % canvas.width), y = float(i / canvas.width);
+            // A sheen that runs along the hair where its waves turn to the light.
+            float sheen = 0.5f + 0.5f * std::sin(y / 19.f + phase);
+            float light = 0.4f + 0.6f * beamAt(x, y) * (0.45f + 0.55f * sheen);
+            Colour hair = light < 0.6f ? mix(rgb(120, 70, 38), rgb(214, 150, 86), light / 0.6f)
+                                       : mix(rgb(214, 150, 86), rgb(255, 232, 178), (light - 0.6f) / 0.4f);
+            Colour& under = canvas.pixels[i];
+            under = mix(under, Colour{hair.r, hair.g, hair.b, 1}, clamp01(cover[i]));
+            cover[i] = 0;
         }
     }
-    return hairs;
 }
 }
 
@@ -151,12 +203,7 @@ Canvas paintBrushOnPalette()
         }
         return c;
     };
-    PaintStyle style;
-    style.seed = 2504;
-    style.coarseBrush = 24;
-    style.fineBrush = 1.6f;
-    style.passes = 6;
-    style.vignette = 0.45f;
+    PaintStyle style = brushStyle(2504, 24, 1.6f, 6, 0.45f);
     return paintComposition(screenW, screenH, still, noisyFlow(-0.65f, 0.2f, 200, 2505), style);
 }
 
@@ -164,37 +211,22 @@ Canvas paintHangingStrands()
 {
     std::vector<Point> first = strandPath(0, 39);
     std::vector<Point> second = strandPath(73, 40);
-    std::vector<std::vector<Point>> hairs = lockHairs(first, 7, 2603);
-    for (const auto& hair : lockHairs(second, 7, 2604))
-        hairs.push_back(hair);
-    Composition strands = [=](float x, float y) {
+    Composition darkness = [=](float x, float y) {
         // Darkness with a shaft of light falling from the upper right, dust
         // drifting in it.
-        float beam = smoothstep(260, 0, std::fabs((x - 820) + (y - 200) * 0.35f));
-        Colour c = mix(rgb(16, 18, 28), rgb(66, 66, 84), beam * smoothstep(720, 0, y));
+        float beam = beamAt(x, y);
+        Colour c = mix(rgb(16, 18, 28), rgb(62, 60, 76), beam * smoothstep(720, 0, y));
         float mote = hashUnit(uint32_t(x / 3), uint32_t(y / 3), 2605);
         c = mix(c, rgb(170, 160, 150), (mote > 0.9985f ? 0.6f : 0.f) * beam);
-        float a1, a2;
-        float d1 = sdPolyline(x, y, first, 0, &a1);
-        float d2 = sdPolyline(x, y, second, 0, &a2);
-        float d = std::min(d1, d2), along = d1 < d2 ? a1 : a2;
-        // A warm glow round each lock where the light catches it.
-        c = mix(c, rgb(150, 96, 52), std::exp(-d / 9.f) * 0.45f);
-        if (d > 14)
-            return c;
-        float hair = 0;
-        for (const auto& strand : hairs)
-            hair = std::max(hair, fill(sdPolyline(x, y, strand, 0.75f), 1.3f));
-        // Chestnut in shade, gold where the light runs along it.
-        float sheen = 0.5f + 0.5f * std::sin(along / 16.f + 2 * valueNoise(along / 40.f, d1 < d2 ? 1.f : 7.f, 2606));
-        Colour strandColour = mix(rgb(210, 146, 86), rgb(252, 222, 170), sheen);
-        return mix(c, strandColour, hair);
+        // A warm haze round each lock where the light catches it.
+        float d = std::min(sdPolyline(x, y, first, 0), sdPolyline(x, y, second, 0));
+        return mix(c, rgb(150, 96, 52), std::exp(-d / 10.f) * 0.4f * (0.4f + 0.6f * beam));
     };
-    PaintStyle style;
-    style.seed = 2601;
-    style.coarseBrush = 26;
-    style.fineBrush = 1.5f;
-    style.passes = 6;
-    style.vignette = 0.4f;
-    return paintComposition(screenW, screenH, strands, noisyFlow(1.3f, 0.25f, 200, 2602), style);
+    PaintStyle style = brushStyle(2601, 26, 5, 4, 0.4f);
+    style.detailThreshold = 0.08f;
+    Canvas canvas = paintComposition(screenW, screenH, darkness, noisyFlow(1.3f, 0.25f, 200, 2602), style);
+    // The hairs themselves, finer than any brush stroke.
+    layLock(canvas, first, 61, 2603);
+    layLock(canvas, second, 55, 2604);
+    return canvas;
 }
