@@ -227,6 +227,19 @@ TEST(ForgePictures, ThePortraitShowsAFace)
     }
 }
 
+// The finished portrait stands in a room rather than a flat swirl: the dark
+// ground is lit behind her head, on the side her face turns into shade.
+TEST(ForgePictures, ThePortraitsGroundIsLitBehindHerHead)
+{
+    std::vector<Rgba> portrait = blackFrame();
+    for (const char* layer : {"S3-1.png", "S3-2.png", "S3-22.png", "S3-23.png", "S3-3.png"})
+        drawLayer(portrait, shown(layer), 0);
+    float behindHead = boxLuminance(portrait, 700, 130, 780, 230);
+    float corner = boxLuminance(portrait, 80, 480, 200, 600);
+    EXPECT_GT(behindHead, 0.06f);
+    EXPECT_GT(behindHead, corner * 4) << "no light behind her head";
+}
+
 // Each later layer of the grave shows where it is laid: the flowers at the
 // foot of the stone, the candle's light beside it, the petals all over.
 TEST(ForgePictures, GraveLayersEachAddTheirPart)
@@ -321,6 +334,42 @@ TEST(ForgePictures, StrandsRunUnderTheStrandPoints)
     // Away from the strands (left of them, and between them) the picture is dark.
     for (Point p : {Point{400, 200}, Point{760, 250}, Point{1000, 500}, Point{760, 30}})
         EXPECT_LT(luminanceAt(strands, int(p.x), int(p.y)), 0.15f) << p.x << "," << p.y;
+}
+
+// Each strand is a lock of many fine hairs, not one line: across its lower
+// part, where it fans out, it shows many separate lit hairs over a width.
+TEST(ForgePictures, StrandsAreLocksOfFineHairs)
+{
+    const Picture& strands = shown("SF2.png");
+    struct Scan { int left, right, y; };
+    const Scan locks[2][3] = {{{640, 760, 280}, {640, 760, 300}, {640, 760, 320}},
+                              {{860, 960, 230}, {860, 960, 250}, {860, 960, 270}}};
+    for (const auto& lock : locks)
+    {
+        int hairs = 0;
+        for (const Scan& scan : lock)
+        {
+            std::vector<float> row;
+            for (int x = scan.left; x < scan.right; ++x)
+                row.push_back(luminanceAt(strands, x, scan.y));
+            // A hair: a lit ridge, brighter than its neighbours on both sides.
+            int first = -1, last = -1;
+            for (int i = 2; i + 2 < int(row.size()); ++i)
+            {
+                float low = *std::min_element(row.begin() + i - 2, row.begin() + i + 3);
+                if (row[i] >= row[i - 1] && row[i] > row[i + 1] && row[i] > 0.04f && row[i] - low > 0.015f)
+                    ++hairs;
+                if (row[i] > 0.05f)
+                {
+                    if (first < 0)
+                        first = i;
+                    last = i;
+                }
+            }
+            EXPECT_GE(last - first, 24) << "a thin line at y " << scan.y;
+        }
+        EXPECT_GE(hairs, 20) << "too few hairs in the lock";
+    }
 }
 
 // Every caption against the mean colour beneath its text box in the frames

@@ -425,6 +425,56 @@ TEST(BustSketch, TakesTheSpinningStampsToTheBustAndFadesThemAsThePortraitComesIn
     EXPECT_EQ(effectTime, spinEffectTime + 60 * 0.25f);
 }
 
+// When the stamps land on the smaller sketch, the portrait's first layer is
+// already in beneath them: a ground light enough for the graphite to read,
+// on the head's passes and on the shoulder line alike.
+TEST(BustSketch, LandedStampsStandOutFromTheFirstLayer)
+{
+    loadShowForTest();
+    const float delta = 1.0f / 60.0f;
+    ASSERT_GT(runSmallSceneToEnd(3, delta), 0);
+    runFrames(4, delta, 239);
+    ASSERT_EQ(runTestFrame(4, delta), 4);
+    ASSERT_EQ(alphaOf("S3-1.png"), 255);
+    sf::Image frame = testFrame();
+
+    // The ground round a point: the median of the pixels near it that no
+    // stamp of the sketch lies on.
+    auto groundNear = [&](TweenPoint p) {
+        std::vector<double> ground;
+        for (int dy = -14; dy <= 14; dy += 2)
+            for (int dx = -14; dx <= 14; dx += 2)
+            {
+                float x = p.x + dx, y = p.y + dy;
+                bool clear = true;
+                for (int j = 0; j < stampGroup.count && clear; ++j)
+                    clear = std::hypot(bustOutline[j].x - x, bustOutline[j].y - y) > 7;
+                if (clear)
+                    ground.push_back(lightness(frame.getPixel(unsigned(x), unsigned(y))));
+            }
+        std::sort(ground.begin(), ground.end());
+        return ground.empty() ? -1.0 : ground[ground.size() / 2];
+    };
+    int clearlyDarker = 0, checked = 0;
+    for (int i = 0; i < 116; i += 3)
+    {
+        const TweenSprite& stamp = stampGroup.records[i];
+        ASSERT_EQ(stamp.x, bustOutline[i].x) << "stamp " << i << " has not landed";
+        ASSERT_GT(stamp.alpha, 0.7f);
+        double ground = groundNear(bustOutline[i]);
+        if (ground < 0)
+            continue;
+        double mark = lightness(frame.getPixel(unsigned(bustOutline[i].x), unsigned(bustOutline[i].y)));
+        ++checked;
+        if (mark + 40 < ground)
+            ++clearlyDarker;
+        else
+            std::cout << "stamp " << i << ": " << mark << " on " << ground << std::endl;
+    }
+    ASSERT_GT(checked, 30);
+    EXPECT_GE(clearlyDarker, checked - 1);
+}
+
 TEST(BustSketch, ALongFirstFrameBringsEveryStampHomeAndKeepsHalfSize)
 {
     loadShowWithoutShaders();
