@@ -340,10 +340,11 @@ Colour sitterBackground(float x, float y, const Sitter& s)
     float drape = fill((u - drapeEdge) * s.rx, 3);
     if (drape > 0)
     {
-        float phase = u * 4.2f + 1.5f * fractalNoise(u * 0.8f, v * 0.5f, 2, 1902);
+        float phase = u * 3.2f + 2.5f * fractalNoise(u * 0.7f, v * 0.25f, 2, 1902);
         float folds = 0.5f + 0.5f * std::sin(phase);
-        Colour cloth = mix(rgb(20, 28, 24), rgb(70, 86, 62), folds * folds * smoothstep(-1.5f, 4.f, -v + 1.5f));
-        cloth = mix(cloth, rgb(132, 146, 104), smoothstep(0.92f, 1.f, folds) * 0.5f);
+        float light = smoothstep(-1.5f, 4.f, -v + 1.5f);
+        Colour cloth = mix(rgb(18, 24, 20), rgb(56, 68, 48), std::pow(folds, 1.5f) * light);
+        cloth = mix(cloth, rgb(104, 116, 84), smoothstep(0.95f, 1.f, folds) * 0.25f * light);
         c = mix(c, cloth, drape);
     }
     // The corner of a carved chair behind her left shoulder: the end of
