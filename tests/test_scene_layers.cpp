@@ -196,8 +196,10 @@ TEST(BustSketch, StampsLieOverTheFirstLayerAndUnderTheOthers)
           clothes = layer("S3-23.png"), frameLayer = layer("S3-3.png");
     EXPECT_EQ(differingPixels(frame, composed({canvas, stamps, skin, hair, clothes, frameLayer})), 0);
 
-    // Each of these orders would show.
-    EXPECT_GT(differingPixels(frame, composed({stamps, canvas, skin, hair, clothes, frameLayer})), 500);
+    // Each of these orders would show. The finished portrait and the room
+    // round her cover nearly all of the first layer, so the stamps hidden
+    // under it show only where the later layers thin at their edges.
+    EXPECT_GT(differingPixels(frame, composed({stamps, canvas, skin, hair, clothes, frameLayer})), 250);
     EXPECT_GT(differingPixels(frame, composed({canvas, skin, hair, clothes, frameLayer, stamps})), 500);
     EXPECT_GT(differingPixels(frame, composed({canvas, stamps, clothes, hair, skin, frameLayer})), 500);
 }
