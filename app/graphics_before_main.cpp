@@ -2,7 +2,7 @@
 // display is checked first, and without one the program says so in one line
 // and ends with -1 before any GL object exists. The tools leave this file
 // out and build the objects themselves once their options are read.
-#include "app/display_check.h"
+#include "system/display.h"
 #include "assets/graphics_objects.h"
 
 #include <cstdlib>
@@ -16,7 +16,7 @@ struct GraphicsBeforeMain
     {
         if (!displayAvailable())
         {
-            std::cerr << "ostralis: no display can be opened; set DISPLAY to a running X server" << std::endl;
+            std::cerr << missingDisplayMessage() << std::endl;
             std::exit(-1);
         }
         createGraphicsObjects();

@@ -1,14 +1,14 @@
 // Our audio output: the music decoded from MP3 by libmpg123 and played by
 // an sf::SoundStream (SFML's audio module on OpenAL). Without a sound device
 // nothing of SFML's audio is ever created, so the show stays silent and
-// neither OpenAL nor ALSA gets a chance to print anything.
+// neither OpenAL nor the system's sound layer gets a chance to print anything.
 #include "audio/audio.h"
 #include "audio/mp3_stream.h"
+#include "system/sound.h"
 
 #include <SFML/Audio/SoundStream.hpp>
 
 #include <AL/alc.h>
-#include <alsa/asoundlib.h>
 
 #include <cstdlib>
 #include <vector>
@@ -62,8 +62,6 @@ bool outputAvailable = false;
 int streamRequests = 0;
 std::vector<MusicStream*> musicStreams;  // channel n is musicStreams[n - 1]
 
-void ignoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
-
 // The show never stops its music; at process exit the streaming threads are
 // ended before the libraries they call are torn down.
 void endStreamsAtExit()
@@ -79,9 +77,8 @@ void initAudioOutput()
         return;
     outputChecked = true;
 
-    // Quiet OpenAL and ALSA before anything of them runs.
-    setenv("ALSOFT_LOGLEVEL", "0", 0);
-    snd_lib_error_set_handler(ignoreAlsaError);
+    // Quiet OpenAL and the system's sound layer before anything of them runs.
+    quietSoundLibraries();
 
     // Ask for the default device once; SFML opens its own when the music
     // starts, so this one is closed again (a file-writing driver would

@@ -1,13 +1,11 @@
 // The music file read as MP3 through libmpg123, from a file or from memory.
 #include "audio/mp3_stream.h"
+#include "system/files.h"
 
 #include <mpg123.h>
 
 #include <algorithm>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 // Where the decoder's bytes come from: an open file, or a block of memory.
 struct Mp3Source
@@ -60,24 +58,6 @@ off_t seekSource(void* handle, off_t offset, int whence)
         return -1;
     source.position = static_cast<size_t>(base + offset);
     return static_cast<off_t>(source.position);
-}
-
-// Opens a regular file for reading; anything else (a directory, a pipe that
-// would block) is refused.
-std::FILE* openRegularFile(const char* file)
-{
-    int descriptor = open(file, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0)
-        return nullptr;
-    struct stat status;
-    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
-        close(descriptor);
-        return nullptr;
-    }
-    std::FILE* opened = fdopen(descriptor, "rb");
-    if (!opened)
-        close(descriptor);
-    return opened;
 }
 
 // Starts the decoder on the stream's source and locks the output to the

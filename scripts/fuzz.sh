@@ -13,7 +13,7 @@ mkdir -p "$work/corpus"
 
 echo "building the fuzz target"
 clang++ -std=c++17 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    -I"$root" "$root/tools/fuzz_mp3.cpp" "$root/audio/mp3_stream.cpp" \
+    -I"$root" "$root/tools/fuzz_mp3.cpp" "$root/audio/mp3_stream.cpp" "$root/system/files_linux.cpp" \
     $(pkg-config --cflags --libs libmpg123) -o "$work/fuzz_mp3"
 
 # Seed the corpus with two short tones in real MP3 frames: 8 kHz mono and

@@ -9,7 +9,7 @@
 #include "tools/options.h"
 #include "tools/tool_common.h"
 
-#include "app/display_check.h"
+#include "system/display.h"
 #include "app/startup.h"
 #include "assets/blur.h"
 #include "assets/catalogue.h"

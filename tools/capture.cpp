@@ -7,7 +7,7 @@
 #include "tools/tool_common.h"
 #include "tools/video_writer.h"
 
-#include "app/display_check.h"
+#include "system/display.h"
 #include "app/startup.h"
 #include "assets/graphics_objects.h"
 #include "assets/render_target.h"

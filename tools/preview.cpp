@@ -7,7 +7,7 @@
 #include "tools/options.h"
 #include "tools/tool_common.h"
 
-#include "app/display_check.h"
+#include "system/display.h"
 #include "app/startup.h"
 #include "assets/fonts.h"
 #include "assets/graphics_objects.h"

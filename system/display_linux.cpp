@@ -1,5 +1,5 @@
 // Asks Xlib, silently, whether a display can be opened.
-#include "app/display_check.h"
+#include "system/display.h"
 
 #include <X11/Xlib.h>
 
@@ -17,4 +17,9 @@ bool displayAvailable()
         return false;
     XCloseDisplay(display);
     return true;
+}
+
+const char* missingDisplayMessage()
+{
+    return "ostralis: no display can be opened; set DISPLAY to a running X server";
 }
