@@ -178,10 +178,14 @@ build_openal_soft() {
     fetch openal-soft "$version" || { rm -f "$apt_dir/parts/next.sources"; say "no openal-soft source"; exit 1; }
     rm -f "$apt_dir/parts/next.sources"
   fi
-  # Without Debian's packaging, the upstream licence stands for its copyright file.
-  [ -f "$staging/licences/openal-soft-${version#*:}.copyright" ] \
-    || cp "$source_dir/COPYING" "$staging/licences/openal-soft-${version#*:}.copyright"
-  echo "openal-soft $version" > "$staging/licences/openal-soft.source"
+  # Without Debian's packaging (some mirrors lack it too), the upstream
+  # licence stands for its copyright file.
+  if [ -d "$source_dir/debian" ]; then
+    echo "openal-soft $version" > "$staging/licences/openal-soft.source"
+  else
+    cp "$source_dir/COPYING" "$staging/licences/openal-soft-${version#*:}.copyright"
+    echo "openal-soft $version, its upstream tarball" > "$staging/licences/openal-soft.source"
+  fi
   cmake_build openal-soft "$source_dir" -DLIBTYPE=SHARED -DALSOFT_UTILS=OFF -DALSOFT_EXAMPLES=OFF \
     -DALSOFT_TESTS=OFF -DALSOFT_NO_CONFIG_UTIL=ON -DALSOFT_INSTALL_EXAMPLES=OFF -DALSOFT_INSTALL_UTILS=OFF \
     -DALSOFT_BACKEND_SNDIO=OFF -DALSOFT_BACKEND_PORTAUDIO=OFF -DALSOFT_BACKEND_JACK=OFF \
@@ -203,6 +207,8 @@ build_libsfml() {
   cmake_build libsfml "$source_dir" -DBUILD_SHARED_LIBS=OFF -DSFML_USE_SYSTEM_DEPS=ON \
     -DSFML_BUILD_NETWORK=OFF -DSFML_BUILD_EXAMPLES=OFF -DSFML_BUILD_DOC=OFF \
     -DSFML_INSTALL_PKGCONFIG_FILES=OFF -DSFML_USE_STATIC_STD_LIBS=ON
+  # SFML names the GL import library as Windows spells it; MinGW's is lower case.
+  sed -i 's/"OpenGL32"/"opengl32"/' "$staging/lib/cmake/SFML/SFMLConfigDependencies.cmake"
 }
 
 # In dependency order: SFML last.

@@ -48,6 +48,11 @@ mkdir -p "$out"
 deps=$(scripts/build-windows-deps.sh | tail -n1)
 [ -f "$deps/.complete" ] || fail "the Windows libraries were not built"
 log=$out/build.log
+# Libraries built anew land in a folder of another key: what CMake found
+# in the old one is forgotten.
+if [ -f "$out/CMakeCache.txt" ] && ! grep -q "^OSTRALIS_WINDOWS_DEPS:[A-Z]*=$deps\$" "$out/CMakeCache.txt"; then
+  rm -rf "$out/CMakeCache.txt" "$out/CMakeFiles"
+fi
 cmake -S . -B "$out" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" \
   -DOSTRALIS_WINDOWS_DEPS="$deps" > "$log" 2>&1 || { cat "$log"; exit 1; }
 cmake --build "$out" -j"$(nproc)" --target ostralis >> "$log" 2>&1 || { tail -n 60 "$log"; exit 1; }
@@ -57,9 +62,11 @@ trap 'rm -rf "$staging"' EXIT
 root=$staging/$name
 mkdir -p "$root/licences"
 
-# The player and its two DLLs, stripped of their symbols.
+# The player and the DLLs of ours it imports, stripped of their symbols.
 cp "$out/ostralis.exe" "$root/"
-for dll in "$deps"/bin/*.dll; do cp "$dll" "$root/"; done
+for dll in $(x86_64-w64-mingw32-objdump -p "$root/ostralis.exe" | sed -n 's/.*DLL Name: //p'); do
+  if [ -f "$deps/bin/$dll" ]; then cp "$deps/bin/$dll" "$root/"; fi
+done
 x86_64-w64-mingw32-strip --strip-unneeded "$root"/*.exe "$root"/*.dll
 
 # Every file the show reads, beside the exe: Windows starts a program that
@@ -74,6 +81,8 @@ for licence in "$deps"/licences/*.copyright; do
   cp "$licence" "$root/licences/$(basename "$licence" .copyright).txt"
 done
 cp /usr/share/doc/mingw-w64-common/copyright "$root/licences/mingw-w64-runtime.txt"
+# Debian's copyright files name the LGPL by its path on a Debian system: its text ships too.
+cp /usr/share/common-licenses/LGPL-2.1 "$root/licences/LGPL-2.1.txt"
 if [ -f LICENSE ]; then cp LICENSE "$root/licences/Ostralis.txt"; fi
 openal_source=$(cat "$deps/licences/openal-soft.source")
 mpg123_source=$(cat "$deps/licences/mpg123.source")
@@ -101,17 +110,22 @@ plays silently.
 What is here:
 
     ostralis.exe          the player (C and C++ runtimes linked in)
-    $openal_dll          OpenAL Soft, the sound output ($openal_source, LGPL)
-    $mpg123_dll       mpg123, the MP3 decoder ($mpg123_source, LGPL)
+$(printf '    %-21s OpenAL Soft, the sound output\n' "$openal_dll")
+$(printf '    %-21s mpg123, the MP3 decoder\n' "$mpg123_dll")
     *.png, *.txt, *.ttf   the pictures, shaders and fonts of the show
     angel6.mp3            the music
-    licences\\            the licences of everything shipped
+    licences\\             the licences of everything shipped
 
-The two DLLs are the LGPL libraries as built from Debian's source packages
-named above, unchanged; they may be replaced by other builds of the same
-libraries. SFML, FreeType, FLAC, Ogg and Vorbis are linked into the player;
-their licences are in licences\\. The fonts are Comic Neue (SIL Open Font
-License), renamed to the names the show reads.
+The two DLLs are LGPL libraries (licences\LGPL-2.1.txt), built unchanged
+from Debian's source packages:
+
+    $openal_source
+    $mpg123_source
+
+Other builds of the same libraries may replace them. SFML, FreeType, FLAC,
+Ogg and Vorbis are linked into the player; their licences are in licences\\.
+The fonts are Comic Neue (SIL Open Font License), renamed to the names the
+show reads.
 EOF
 
 # A reproducible zip: sorted names, one date, no extra attributes.
