@@ -5,21 +5,16 @@
 #include "support/reliability.h"
 #include "support/show_test.h"
 
+#include <SFML/Graphics/Image.hpp>
 #include <gtest/gtest.h>
 
-#include <iostream>
-
 #include <poll.h>
-#include <sys/wait.h>
 #include <unistd.h>
-
-#include <SFML/Graphics/Image.hpp>
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <filesystem>
-#include <fstream>
+#include <iostream>
 #include <thread>
 
 namespace
