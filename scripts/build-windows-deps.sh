@@ -41,6 +41,8 @@ own_sources() {
     > "$apt_dir/parts/own.sources"
 }
 own_sources
+# A run cut short may have left the fallback entry below in place.
+rm -f "$apt_dir/parts/next.sources"
 # OpenAL Soft's bookworm release is missing from some mirrors: the next
 # release's entry is there to fall back on, for that package alone.
 sed "s/Suites:.*/Suites: trixie/" "$apt_dir/parts/own.sources" | awk 'BEGIN { RS = ""; ORS = "\n\n" } NR == 1' \
@@ -92,7 +94,8 @@ fetch() {
   local package=$1 version=$2 dir=$work/$1
   rm -rf "$dir"
   mkdir -p "$dir/download"
-  (cd "$dir/download" && apt-get source --download-only -qq "$package=$version" >&2) || true
+  # What the mirror lacks is found below; apt's own lines go to a log.
+  (cd "$dir/download" && apt-get source --download-only -qq "$package=$version" > ../download.log 2>&1) || true
   local orig
   orig=$(ls "$dir"/download/*.orig.tar.* 2>/dev/null | grep '\.orig\.tar\.[a-z0-9]*$' | head -n1 || true)
   [ -n "$orig" ] || return 1
