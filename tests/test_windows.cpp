@@ -303,10 +303,12 @@ TEST_F(WindowsPlayer, PlaysItsFirstScenesOnTimeSilentlyAndEndsOnEscape)
               std::vector<std::string>(startupLines, startupLines + 7));
 
     // Scene 1 begins 9.25 s of frames after scene 0, scene 2 14 s after that;
-    // each change of phase may drop a frame's surplus.
+    // each change of phase may drop a frame's surplus. A warm-up longer than
+    // the black opening lengthens it, which a slow machine under Wine may see.
     double secondScene = player.waitFor("scene 02 loaded", 40);
     ASSERT_GE(secondScene, 0.0) << player.err;
-    EXPECT_NEAR(secondScene - firstScene, 9.25 + 0.5, 0.9);
+    EXPECT_GT(secondScene - firstScene, 9.25 - 0.4);
+    EXPECT_LT(secondScene - firstScene, 9.25 + 2.5);
 
     // Four seconds into scene 1 its hold shows the title layers and the line.
     std::this_thread::sleep_for(std::chrono::duration<double>(secondScene + 4.0 - player.now()));
