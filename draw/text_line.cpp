@@ -3,7 +3,7 @@
 #include "draw/text_line.h"
 
 #include "assets/fonts.h"
-#include "scenes/scene.h"
+#include "draw/frame.h"
 
 void updateTextLine(TextLine& line)
 {

@@ -2,7 +2,7 @@
 // with a quadratic ease-out and spun at its own speed.
 #include "draw/tween.h"
 
-#include "scenes/scene.h"
+#include "draw/frame.h"
 
 #include <SFML/Graphics/RenderStates.hpp>
 

@@ -6,8 +6,6 @@
 
 #include <algorithm>
 
-float frameDelta = 0.0f;
-
 const float holdSeconds = 4.0f;
 const float fadeSeconds = 2.0f;
 const float stepSeconds = 1.0f;

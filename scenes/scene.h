@@ -2,13 +2,11 @@
 // What every scene shares: the frame's time step, the timing constants, the
 // effect clock, the twelve scene routines and the fades they all use.
 #include "assets/catalogue.h"
+#include "draw/frame.h"
 
 #include <SFML/Graphics/RenderTarget.hpp>
 #include <SFML/Graphics/Sprite.hpp>
 #include <SFML/Config.hpp>
-
-// Seconds since the previous frame, written once per frame by the frame loop.
-extern float frameDelta;
 
 // Timing constants the scenes read and never write.
 extern const float holdSeconds;      // 4.0
@@ -48,12 +46,6 @@ float fadeInAlpha(float timer, float length);
 // Fade of the picture out (the overlay comes back): timer * 255 / length,
 // never above 255, computed in double precision.
 float fadeOutAlpha(float timer, float length);
-
-// An opacity of 0..255 as a colour's alpha byte: truncated, low 8 bits.
-inline sf::Uint8 alphaByte(float alpha)
-{
-    return static_cast<sf::Uint8>(static_cast<int>(alpha));
-}
 
 // Tints a sprite white at the given opacity (0..255).
 inline void setSpriteAlpha(sf::Sprite& sprite, float alpha)
