@@ -1,6 +1,5 @@
 // The bench: its JSON holds every figure, consistent with itself and with
 // the show's files; its table and plot are written; mistakes fail cleanly.
-#include "support/json_value.h"
 #include "support/show_test.h"
 #include "support/tool_test.h"
 
@@ -9,6 +8,7 @@
 
 #include <SFML/Graphics/Image.hpp>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <fstream>
 #include <sstream>
@@ -36,11 +36,20 @@ std::uint64_t pngTextureBytes(const std::string& path)
     return bigEndian(16) * bigEndian(20) * 4;
 }
 
-double numberAt(const JsonValue& object, const std::string& key)
+using Json = nlohmann::json;
+
+double numberAt(const Json& object, const std::string& key)
 {
-    const JsonValue* value = object.find(key);
-    EXPECT_TRUE(value && value->kind == JsonValue::Number) << key;
-    return value && value->kind == JsonValue::Number ? value->number : -1;
+    bool isNumber = object.is_object() && object.contains(key) && object[key].is_number();
+    EXPECT_TRUE(isNumber) << key;
+    return isNumber ? object[key].get<double>() : -1;
+}
+
+// The member of an object, or null when there is none.
+const Json& memberOf(const Json& object, const std::string& key)
+{
+    static const Json none;
+    return object.is_object() && object.contains(key) ? object[key] : none;
 }
 }
 
@@ -53,38 +62,43 @@ TEST(Bench, JsonHoldsEveryFigureAndThePlotAndTableAreWritten)
                                                      "--plot", plot});
     ASSERT_EQ(bench.exitCode, 0) << bench.err;
 
-    JsonValue report;
-    std::string error;
-    ASSERT_TRUE(parseJson(readFile(json), report, error)) << error;
+    Json report = Json::parse(readFile(json), nullptr, false);
+    ASSERT_FALSE(report.is_discarded()) << readFile(json);
     EXPECT_EQ(numberAt(report, "fps"), 1);
 
+    // The sections in the order readers of the file have always found them.
+    std::vector<std::string> sections;
+    nlohmann::ordered_json inOrder = nlohmann::ordered_json::parse(readFile(json));
+    for (const auto& item : inOrder.items())
+        sections.push_back(item.key());
+    EXPECT_EQ(sections, (std::vector<std::string>{"fps", "renderer", "shader_cache_disabled", "startup", "floors",
+                                                  "scenes", "memory"}));
+
     // Start-up: every step by name, and the first frame after all of them.
-    const JsonValue* startup = report.find("startup");
-    ASSERT_TRUE(startup);
-    const JsonValue* steps = startup->find("steps_ms");
-    ASSERT_TRUE(steps);
+    const Json& startup = memberOf(report, "startup");
+    const Json& steps = memberOf(startup, "steps_ms");
+    ASSERT_TRUE(steps.is_object());
     double stepsTotal = 0;
     for (const char* step : {"window", "pictures", "distortion", "fonts", "shaders", "audio"})
     {
-        double ms = numberAt(*steps, step);
+        double ms = numberAt(steps, step);
         EXPECT_GE(ms, 0) << step;
         stepsTotal += ms;
     }
-    EXPECT_GE(numberAt(*startup, "first_frame_ms"), stepsTotal);
-    EXPECT_GT(numberAt(*startup, "picture_decode_ms"), 0);
+    EXPECT_GE(numberAt(startup, "first_frame_ms"), stepsTotal);
+    EXPECT_GT(numberAt(startup, "picture_decode_ms"), 0);
 
-    const JsonValue* floors = report.find("floors");
-    ASSERT_TRUE(floors);
-    EXPECT_GT(numberAt(*floors, "null_ms"), 0);
-    EXPECT_GT(numberAt(*floors, "copy_ms"), 0);
+    const Json& floors = memberOf(report, "floors");
+    EXPECT_GT(numberAt(floors, "null_ms"), 0);
+    EXPECT_GT(numberAt(floors, "copy_ms"), 0);
 
     // One entry per scene, in order, each with its own frames.
-    const JsonValue* scenes = report.find("scenes");
-    ASSERT_TRUE(scenes && scenes->kind == JsonValue::Array);
-    ASSERT_EQ(scenes->items.size(), size_t(sceneCount));
+    const Json& scenes = memberOf(report, "scenes");
+    ASSERT_TRUE(scenes.is_array());
+    ASSERT_EQ(scenes.size(), size_t(sceneCount));
     for (int i = 0; i < sceneCount; ++i)
     {
-        const JsonValue& scene = scenes->items[i];
+        const Json& scene = scenes[i];
         EXPECT_EQ(numberAt(scene, "index"), i);
         EXPECT_GE(numberAt(scene, "frames"), 1) << "scene " << i;
         double median = numberAt(scene, "median_ms"), p99 = numberAt(scene, "p99_ms");
@@ -101,17 +115,16 @@ TEST(Bench, JsonHoldsEveryFigureAndThePlotAndTableAreWritten)
     }
 
     // Memory: the textures hold at least the pictures' own pixels.
-    const JsonValue* memory = report.find("memory");
-    ASSERT_TRUE(memory);
+    const Json& memory = memberOf(report, "memory");
     std::uint64_t pictureBytes = 0;
     for (int i = 0; i < catalogueSize; ++i)
         pictureBytes += pngTextureBytes(std::string(SHOW_DIR) + "/" + catalogueFile(i));
     EXPECT_GT(pictureBytes, 0u);
-    EXPECT_GE(numberAt(*memory, "texture_bytes"), double(pictureBytes));
+    EXPECT_GE(numberAt(memory, "texture_bytes"), double(pictureBytes));
     // The peak is the show's own: the pictures are resident on top of what the
     // window alone holds (the software driver keeps textures in main memory).
-    EXPECT_GT(numberAt(*memory, "window_rss_bytes"), 0);
-    EXPECT_GT(numberAt(*memory, "peak_rss_bytes"), numberAt(*memory, "window_rss_bytes") + double(pictureBytes) / 2);
+    EXPECT_GT(numberAt(memory, "window_rss_bytes"), 0);
+    EXPECT_GT(numberAt(memory, "peak_rss_bytes"), numberAt(memory, "window_rss_bytes") + double(pictureBytes) / 2);
 
     // The table: a row per scene; the plot: a picture of its own size.
     int sceneRows = 0;

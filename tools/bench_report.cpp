@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <sstream>
+#include <nlohmann/json.hpp>
 
 double medianOf(std::vector<double> values)
 {
@@ -115,65 +115,57 @@ void printBenchTable(const BenchResults& results, std::ostream& out)
 
 namespace
 {
-std::string jsonString(const std::string& text)
+// Figures are written to a tenth of a microsecond (four decimals of a
+// millisecond); what is not a number is written as 0.
+double jsonNumber(double value)
 {
-    std::string quoted = "\"";
-    for (char c : text)
-    {
-        if (c == '"' || c == '\\')
-            quoted += '\\';
-        if (static_cast<unsigned char>(c) < 0x20)
-            continue;
-        quoted += c;
-    }
-    return quoted + "\"";
-}
-
-std::string jsonNumber(double value)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.4f", std::isfinite(value) ? value : 0.0);
-    return text;
+    return std::isfinite(value) ? std::round(value * 1e4) / 1e4 : 0.0;
 }
 }
 
 std::string benchJson(const BenchResults& results)
 {
-    std::ostringstream json;
-    json << "{\n  \"fps\": " << results.fps << ",\n  \"renderer\": " << jsonString(results.renderer)
-         << ",\n  \"shader_cache_disabled\": " << (results.shaderCacheDisabled ? "true" : "false") << ",\n";
+    // Keys stay in the order a reader of the file expects, not sorted.
+    using Json = nlohmann::ordered_json;
+    Json json;
+    json["fps"] = results.fps;
+    json["renderer"] = results.renderer;
+    json["shader_cache_disabled"] = results.shaderCacheDisabled;
 
-    json << "  \"startup\": {\n    \"steps_ms\": {";
-    for (size_t i = 0; i < results.steps.size(); ++i)
-        json << (i ? ", " : "") << jsonString(results.steps[i].name) << ": " << jsonNumber(results.steps[i].ms);
-    json << "},\n    \"first_frame_ms\": " << jsonNumber(results.firstFrameMs)
-         << ",\n    \"picture_decode_ms\": " << jsonNumber(results.pictureDecodeMs) << "\n  },\n";
+    Json steps = Json::object();
+    for (const StartupStep& step : results.steps)
+        steps[step.name] = jsonNumber(step.ms);
+    json["startup"] = {{"steps_ms", steps},
+                       {"first_frame_ms", jsonNumber(results.firstFrameMs)},
+                       {"picture_decode_ms", jsonNumber(results.pictureDecodeMs)}};
 
-    json << "  \"floors\": {\"null_ms\": " << jsonNumber(results.nullMs) << ", \"copy_ms\": "
-         << jsonNumber(results.copyMs) << ", \"frames\": " << results.floorFrames
-         << ", \"copy_picture\": " << jsonString(results.copyPicture) << "},\n";
+    json["floors"] = {{"null_ms", jsonNumber(results.nullMs)},
+                      {"copy_ms", jsonNumber(results.copyMs)},
+                      {"frames", results.floorFrames},
+                      {"copy_picture", results.copyPicture}};
 
-    json << "  \"scenes\": [\n";
-    for (size_t i = 0; i < results.scenes.size(); ++i)
-    {
-        const SceneFigures& scene = results.scenes[i];
-        json << "    {\"index\": " << scene.index << ", \"frames\": " << scene.frames
-             << ", \"median_ms\": " << jsonNumber(scene.medianMs) << ", \"p99_ms\": " << jsonNumber(scene.p99Ms)
-             << ", \"max_ms\": " << jsonNumber(scene.maxMs) << ", \"first_ms\": " << jsonNumber(scene.firstMs)
-             << ", \"copy_ms\": " << jsonNumber(scene.copyMs)
-             << ", \"first_to_median\": " << jsonNumber(ratio(scene.firstMs, scene.medianMs))
-             << ", \"median_to_copy\": " << jsonNumber(ratio(scene.medianMs, scene.copyMs))
-             << ", \"p99_to_copy\": " << jsonNumber(ratio(scene.p99Ms, scene.copyMs))
-             << ", \"median_to_null\": " << jsonNumber(ratio(scene.medianMs, results.nullMs)) << "}"
-             << (i + 1 < results.scenes.size() ? "," : "") << "\n";
-    }
-    json << "  ],\n";
+    Json scenes = Json::array();
+    for (const SceneFigures& scene : results.scenes)
+        scenes.push_back({{"index", scene.index},
+                          {"frames", scene.frames},
+                          {"median_ms", jsonNumber(scene.medianMs)},
+                          {"p99_ms", jsonNumber(scene.p99Ms)},
+                          {"max_ms", jsonNumber(scene.maxMs)},
+                          {"first_ms", jsonNumber(scene.firstMs)},
+                          {"copy_ms", jsonNumber(scene.copyMs)},
+                          {"first_to_median", jsonNumber(ratio(scene.firstMs, scene.medianMs))},
+                          {"median_to_copy", jsonNumber(ratio(scene.medianMs, scene.copyMs))},
+                          {"p99_to_copy", jsonNumber(ratio(scene.p99Ms, scene.copyMs))},
+                          {"median_to_null", jsonNumber(ratio(scene.medianMs, results.nullMs))}});
+    json["scenes"] = scenes;
 
-    json << "  \"memory\": {\"window_rss_bytes\": " << results.windowRssBytes
-         << ", \"peak_rss_bytes\": " << results.peakRssBytes
-         << ", \"texture_bytes\": " << results.textureBytes
-         << ", \"rss_to_textures_plus_64mib\": " << jsonNumber(memoryRatio(results)) << "}\n}\n";
-    return json.str();
+    json["memory"] = {{"window_rss_bytes", results.windowRssBytes},
+                      {"peak_rss_bytes", results.peakRssBytes},
+                      {"texture_bytes", results.textureBytes},
+                      {"rss_to_textures_plus_64mib", jsonNumber(memoryRatio(results))}};
+    // A renderer name that is not valid UTF-8 is written with replacement
+    // characters rather than failing the whole report.
+    return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
 namespace
