@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   libsfml-dev libmpg123-dev libopenal-dev libasound2-dev libx11-dev
-  libfreetype-dev libpng-dev zlib1g-dev libmp3lame-dev lame
+  libfreetype-dev libpng-dev zlib1g-dev libmp3lame-dev lame libebur128-dev
   nlohmann-json3-dev
   googletest libgtest-dev libcli11-dev
   xvfb xauth x11-utils xdotool glslang-tools libgl1-mesa-dri mesa-utils

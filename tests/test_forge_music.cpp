@@ -54,7 +54,8 @@ const DecodedTrack& showTrack()
 
 }
 
-// Our meter against signals whose loudness and peaks are known.
+// The meter against signals whose loudness and peaks are known: it is fed
+// both channels at the show's rate.
 TEST(MusicMeter, MeasuresKnownSignals)
 {
     // A 997 Hz sine at -20 dBFS in both channels reads -20 LUFS.
@@ -75,6 +76,12 @@ TEST(MusicMeter, MeasuresKnownSignals)
     Stereo between = tone(musicSampleRate / 4.0, 0.5, 1.0, M_PI / 4.0);
     EXPECT_NEAR(truePeak(between), 20.0 * std::log10(0.5), 0.2);
     EXPECT_NEAR(truePeak(tone(440.0, 0.25, 1.0)), 20.0 * std::log10(0.25), 0.05);
+    EXPECT_LE(truePeak(tone(997.0, 0.0, 1.0)), -100.0);
+
+    // The limiter's own envelope finds the same peak between the samples.
+    std::vector<float> envelope = truePeakEnvelope(between);
+    double envelopePeak = 20.0 * std::log10(*std::max_element(envelope.begin(), envelope.end()));
+    EXPECT_NEAR(envelopePeak, truePeak(between), 0.1);
 }
 
 TEST(MusicRender, IsTheSameEveryTime)
@@ -147,6 +154,10 @@ TEST(MusicTrack, ShowFileMeasures)
     double loudness = integratedLoudness(decoded.samples);
     double peak = truePeak(decoded.samples);
     std::printf("decoded: %.1f s, %.2f LUFS, %.2f dBTP\n", seconds, loudness, peak);
+    // The limiter steers by its own envelope: it must not see less than the meter.
+    std::vector<float> envelope = truePeakEnvelope(decoded.samples);
+    double envelopePeak = 20.0 * std::log10(*std::max_element(envelope.begin(), envelope.end()));
+    EXPECT_NEAR(envelopePeak, peak, 0.2);
     EXPECT_NEAR(loudness, loudnessTarget, loudnessTolerance);
     EXPECT_LE(peak, truePeakLimit);
     EXPECT_LT(std::fabs(channelMean(decoded.samples.left)), 1e-4);

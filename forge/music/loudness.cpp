@@ -1,94 +1,55 @@
 // Measuring the track as a broadcaster would: EBU R128 integrated loudness and
-// true peak.
+// true peak, by libebur128. The true-peak envelope the limiter steers by is
+// our own: the library reports one peak per channel, not where it falls.
 #include "music/loudness.h"
+
+#include <ebur128.h>
 
 #include <algorithm>
 #include <cmath>
+#include <iostream>
+#include <memory>
 #include <thread>
 
 namespace {
 
 const double pi = 3.141592653589793;
-const double absoluteGate = -70.0;
-const double relativeGate = -10.0;
+const double silenceLoudness = -70.0;
 const int interpolationHalfTaps = 12;
 const int oversampling = 4;
 
-struct Biquad
-{
-    double b0, b1, b2, a1, a2;
-    double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
-    double run(double x)
-    {
-        double y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
-        x2 = x1; x1 = x; y2 = y1; y1 = y;
-        return y;
-    }
-};
+// A meter fed the whole track, or null with a line on standard error when
+// the library cannot make one.
+using Meter = std::unique_ptr<ebur128_state, void (*)(ebur128_state*)>;
 
-// The K-weighting of the loudness standard at any sample rate: a high shelf
-// of about +4 dB above 1.7 kHz, then a high-pass at 38 Hz.
-void kWeighting(int sampleRate, Biquad& shelf, Biquad& highPass)
+void destroyMeter(ebur128_state* state)
 {
-    double f0 = 1681.974450955533, gain = 3.999843853973347, q = 0.7071752369554196;
-    double k = std::tan(pi * f0 / sampleRate);
-    double vh = std::pow(10.0, gain / 20.0);
-    double vb = std::pow(vh, 0.4996667741545416);
-    double a0 = 1.0 + k / q + k * k;
-    shelf = {(vh + vb * k / q + k * k) / a0, 2.0 * (k * k - vh) / a0, (vh - vb * k / q + k * k) / a0,
-             2.0 * (k * k - 1.0) / a0, (1.0 - k / q + k * k) / a0};
-    f0 = 38.13547087602444;
-    q = 0.5003270373238773;
-    k = std::tan(pi * f0 / sampleRate);
-    a0 = 1.0 + k / q + k * k;
-    highPass = {1.0, -2.0, 1.0, 2.0 * (k * k - 1.0) / a0, (1.0 - k / q + k * k) / a0};
+    ebur128_destroy(&state);
 }
 
-// Mean square of the K-weighted signal (both channels summed) in every 400 ms
-// block, the blocks starting 100 ms apart.
-std::vector<double> blockPowers(const Stereo& track, int sampleRate)
+Meter measure(const Stereo& track, int sampleRate, int mode)
 {
+    Meter meter(ebur128_init(2, static_cast<unsigned long>(sampleRate), mode), destroyMeter);
+    if (!meter) {
+        std::cerr << "ostralis-forge: the loudness meter cannot start" << std::endl;
+        return meter;
+    }
+    // Interleaved, a second at a time, so that a long track needs no second copy.
     size_t length = std::min(track.left.size(), track.right.size());
-    std::vector<double> squares(length);
-    const std::vector<float>* channels[2] = {&track.left, &track.right};
-    for (const std::vector<float>* channel : channels) {
-        Biquad shelf, highPass;
-        kWeighting(sampleRate, shelf, highPass);
-        for (size_t i = 0; i < length; ++i) {
-            double y = highPass.run(shelf.run((*channel)[i]));
-            squares[i] += y * y;
+    size_t chunk = static_cast<size_t>(sampleRate);
+    std::vector<float> frames(chunk * 2);
+    for (size_t start = 0; start < length; start += chunk) {
+        size_t count = std::min(chunk, length - start);
+        for (size_t i = 0; i < count; ++i) {
+            frames[i * 2] = track.left[start + i];
+            frames[i * 2 + 1] = track.right[start + i];
+        }
+        if (ebur128_add_frames_float(meter.get(), frames.data(), count) != EBUR128_SUCCESS) {
+            std::cerr << "ostralis-forge: the loudness meter failed" << std::endl;
+            return Meter(nullptr, destroyMeter);
         }
     }
-    size_t hop = sampleRate / 10, block = hop * 4;
-    std::vector<double> powers;
-    if (length < block) return powers;
-    // A running sum over 100 ms steps keeps this linear in the length.
-    std::vector<double> stepSums;
-    for (size_t start = 0; start + hop <= length; start += hop) {
-        double sum = 0.0;
-        for (size_t i = start; i < start + hop; ++i) sum += squares[i];
-        stepSums.push_back(sum);
-    }
-    for (size_t s = 0; s + 4 <= stepSums.size(); ++s)
-        powers.push_back((stepSums[s] + stepSums[s + 1] + stepSums[s + 2] + stepSums[s + 3]) / block);
-    return powers;
-}
-
-double powerToLufs(double power)
-{
-    return power > 0.0 ? -0.691 + 10.0 * std::log10(power) : -200.0;
-}
-
-double meanOfBlocksAbove(const std::vector<double>& powers, double gate)
-{
-    double sum = 0.0;
-    size_t count = 0;
-    for (double p : powers)
-        if (powerToLufs(p) > gate) {
-            sum += p;
-            ++count;
-        }
-    return count ? sum / count : 0.0;
+    return meter;
 }
 
 // The interpolator's three fractional phases (1/4, 1/2, 3/4), Blackman-windowed sincs.
@@ -116,19 +77,24 @@ std::vector<std::vector<double>> interpolationPhases()
 
 double integratedLoudness(const Stereo& track, int sampleRate)
 {
-    std::vector<double> powers = blockPowers(track, sampleRate);
-    double ungated = meanOfBlocksAbove(powers, absoluteGate);
-    if (ungated <= 0.0) return absoluteGate;
-    double gated = meanOfBlocksAbove(powers, powerToLufs(ungated) + relativeGate);
-    return gated > 0.0 ? powerToLufs(gated) : absoluteGate;
+    Meter meter = measure(track, sampleRate, EBUR128_MODE_I);
+    double loudness = -HUGE_VAL;
+    if (!meter || ebur128_loudness_global(meter.get(), &loudness) != EBUR128_SUCCESS)
+        return silenceLoudness;
+    // Nothing above the gate (silence, or shorter than a block) reads as the gate.
+    return std::isfinite(loudness) ? std::max(loudness, silenceLoudness) : silenceLoudness;
 }
 
-double maxMomentaryLoudness(const Stereo& track, int sampleRate)
+double truePeak(const Stereo& track)
 {
-    std::vector<double> powers = blockPowers(track, sampleRate);
-    double loudest = 0.0;
-    for (double p : powers) loudest = std::max(loudest, p);
-    return powerToLufs(loudest);
+    Meter meter = measure(track, musicSampleRate, EBUR128_MODE_TRUE_PEAK);
+    double peak = 0.0;
+    for (unsigned channel = 0; meter && channel < 2; ++channel) {
+        double channelPeak = 0.0;
+        if (ebur128_true_peak(meter.get(), channel, &channelPeak) == EBUR128_SUCCESS)
+            peak = std::max(peak, channelPeak);
+    }
+    return peak > 0.0 ? 20.0 * std::log10(peak) : -200.0;
 }
 
 namespace {
@@ -190,16 +156,4 @@ std::vector<float> truePeakEnvelope(const Stereo& track, float floor)
     rightThread.join();
     for (size_t i = 0; i < length; ++i) left[i] = std::max(left[i], right[i]);
     return left;
-}
-
-double truePeak(const Stereo& track)
-{
-    // Only points that could beat the loudest sample matter.
-    float samplePeak = 0.0f;
-    for (float s : track.left) samplePeak = std::max(samplePeak, std::fabs(s));
-    for (float s : track.right) samplePeak = std::max(samplePeak, std::fabs(s));
-    std::vector<float> envelope = truePeakEnvelope(track, samplePeak);
-    float peak = 0.0f;
-    for (float e : envelope) peak = std::max(peak, e);
-    return peak > 0.0f ? 20.0 * std::log10(peak) : -200.0;
 }

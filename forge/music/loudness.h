@@ -1,5 +1,5 @@
 // Measuring the track as a broadcaster would: EBU R128 integrated loudness and
-// true peak.
+// true peak (libebur128), and the true-peak envelope the limiter steers by.
 #pragma once
 #include "music/synth.h"
 
@@ -7,14 +7,11 @@
 // gated at -70 LUFS and 10 LU below the ungated mean. -70 for silence.
 double integratedLoudness(const Stereo& track, int sampleRate = musicSampleRate);
 
-// The loudest of every 400 ms block (momentary loudness), in LUFS.
-double maxMomentaryLoudness(const Stereo& track, int sampleRate = musicSampleRate);
-
-// Peaks between the samples as well: the signal upsampled four times with a
-// windowed-sinc interpolator. Returns the peak in dBTP.
+// The peak between the samples as well as at them, in dBTP (-200 for silence).
 double truePeak(const Stereo& track);
 
 // The same per sample, as a linear magnitude: the largest of the sample and of
-// the three interpolated points after it, on either side. Below floor the
-// envelope may hold just the sample's own magnitude.
+// the three points a windowed-sinc interpolator finds after it (four times
+// oversampled), on either side. Below floor the envelope may hold just the
+// sample's own magnitude.
 std::vector<float> truePeakEnvelope(const Stereo& track, float floor = 0.0f);
