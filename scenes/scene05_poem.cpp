@@ -5,28 +5,15 @@
 
 #include "assets/blur.h"
 #include "assets/catalogue.h"
-#include "assets/shaders.h"
-#include "draw/text_line.h"
+#include "scenes/poem.h"
 
 namespace
 {
-const int poemLineCount = 6;
-
-// Phases: 0-5 one line in each, 6 hold, 7-12 one line out each, 13 to black.
-const int firstLineInPhase = 0;
-const int holdPhase = 6;
-const int firstLineOutPhase = 7;
-const int fadeToBlackPhase = 13;
-
 bool sceneFirstEntry = true;
-int scenePhase = firstLineInPhase;
-float sceneTimer = 0.0f;
-int lineIndex = 0;       // the next line to start fading
-float rippleTime = 0.0f; // the scene's slow ripple clock
-float overlayAlpha = 0.0f;
 int sceneResult = 5;
 
-TextLine poemLines[poemLineCount];
+// Where the poem stands: its phase, timer, ripple clock, lines and overlay.
+PoemCourse poem;
 
 // The last line keeps its trailing blank.
 const char* const poemTexts[poemLineCount] = {
@@ -37,37 +24,6 @@ const char* const poemTexts[poemLineCount] = {
     "Is the painted wind, and the memory",
     "Of a Grave ",
 };
-
-void setUpPoem()
-{
-    // Red lines stepping down the screen, each a little further right.
-    for (int i = 0; i < poemLineCount; ++i)
-    {
-        TextLine& line = poemLines[i];
-        line.text = poemTexts[i];
-        line.red = 226;
-        line.green = 22;
-        line.blue = 22;
-        line.characterSize = 75;
-        line.x = 40 + 10 * i;
-        line.y = 50 + 100 * i;
-    }
-}
-
-// Sets the fade of the next line once a step has passed; true when all six
-// lines have been started.
-bool startNextLine(int fadeState)
-{
-    sceneTimer += frameDelta;
-    if (sceneTimer > stepSeconds)
-    {
-        sceneTimer = 0.0f;
-        poemLines[lineIndex].fadeState = fadeState;
-        ++lineIndex;
-        ++scenePhase;
-    }
-    return lineIndex == poemLineCount;
-}
 }
 
 int runScene5(sf::RenderTarget& target)
@@ -77,66 +33,23 @@ int runScene5(sf::RenderTarget& target)
     {
         sceneFirstEntry = false;
         effectTime = 0.0f;
-        setUpPoem();
+        setUpPoemLines(poem, poemTexts);
     }
 
-    // The effect clocks run in every phase.
-    effectTime = static_cast<float>(effectTime + frameDelta / 10.0);
-    rippleTime = static_cast<float>(rippleTime + frameDelta / 100.0);
-
-    // A line whose fade is set below starts to move on the next frame.
-    for (TextLine& line : poemLines)
-        updateTextLine(line);
-
-    // The phases; every threshold must be passed, not just reached.
-    if (scenePhase < holdPhase)
-    {
-        if (startNextLine(textLineFadingIn))
-        {
-            lineIndex = 0;
-            scenePhase = holdPhase;
-        }
-    }
-    else if (scenePhase == holdPhase)
-    {
-        sceneTimer += frameDelta;
-        if (sceneTimer > fadeSeconds)
-        {
-            sceneTimer = 0.0f;
-            lineIndex = 0;
-            scenePhase = firstLineOutPhase;
-        }
-    }
-    else if (scenePhase < fadeToBlackPhase)
-    {
-        if (startNextLine(textLineFadingOut))
-            scenePhase = fadeToBlackPhase;
-    }
-    else
-    {
-        // The overlay follows the timer as it stood before this frame.
-        overlayAlpha = fadeOutAlpha(sceneTimer, fadeSeconds);
-        sceneTimer += frameDelta;
-        if (sceneTimer > fadeSeconds)
-            sceneResult = 6;
-    }
-
-    // The ripple and the blur grow very slowly.
-    rippleShader.setUniform("time", static_cast<float>(rippleTime * 20.0));
-    setBlurRadius(static_cast<float>(effectTime / 250.0));
+    // Lines in one a step, a fade's hold, lines out one a step, then the
+    // picture to black; scene 6 follows.
+    if (advancePoem(poem))
+        sceneResult = 6;
 
     // The rippled picture with its unrippled title, blurred as a whole.
+    setPoemEffects(poem);
     sf::RenderTexture& canvas = blurCanvas();
     drawRippled(canvas, picture("S3-1.png"));
     drawPicture(canvas, picture("title3.png"));
     drawBlurredCanvas(target);
 
     // The poem stays sharp, under the black overlay.
-    for (const TextLine& line : poemLines)
-        drawTextLine(line, target);
-    sf::Sprite& black = picture("black.png");
-    setSpriteAlpha(black, overlayAlpha);
-    drawOverlay(target, black);
+    drawPoemLines(poem, target);
 
     return sceneResult;
 }
