@@ -1,8 +1,9 @@
 // Frame counts of scene phases at a fixed step, and scenes run on a small target.
 #include "support/scene_timing.h"
 
+#include "support/show_test.h"
+
 #include "app/startup.h"
-#include "scenes/scene.h"
 
 #include <SFML/Graphics/RenderTexture.hpp>
 
@@ -38,20 +39,12 @@ sf::RenderTexture& smallTarget()
 
 int runSmallFrame(int sceneIndex, float delta)
 {
-    sf::RenderTexture& target = smallTarget();
-    frameDelta = delta;
-    target.clear(sf::Color(0, 0, 0, 255));
-    int next = dispatchScene(sceneIndex, target);
-    target.display();
-    return next;
+    return runFrameOn(smallTarget(), sceneIndex, delta);
 }
 
 int runSmallSceneToEnd(int sceneIndex, float delta, int maxFrames)
 {
-    for (int frame = 1; frame <= maxFrames; ++frame)
-        if (runSmallFrame(sceneIndex, delta) != sceneIndex)
-            return frame;
-    return -1;
+    return runSceneToEndOn(smallTarget(), sceneIndex, delta, maxFrames);
 }
 
 void loadShowWithoutShaders()

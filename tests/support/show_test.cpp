@@ -40,9 +40,8 @@ sf::RenderTexture& testTarget()
     return target;
 }
 
-int runTestFrame(int sceneIndex, float delta)
+int runFrameOn(sf::RenderTexture& target, int sceneIndex, float delta)
 {
-    sf::RenderTexture& target = testTarget();
     frameDelta = delta;
     target.clear(sf::Color(0, 0, 0, 255));
     int next = dispatchScene(sceneIndex, target);
@@ -50,12 +49,22 @@ int runTestFrame(int sceneIndex, float delta)
     return next;
 }
 
-int runSceneToEnd(int sceneIndex, float delta, int maxFrames)
+int runSceneToEndOn(sf::RenderTexture& target, int sceneIndex, float delta, int maxFrames)
 {
     for (int frame = 1; frame <= maxFrames; ++frame)
-        if (runTestFrame(sceneIndex, delta) != sceneIndex)
+        if (runFrameOn(target, sceneIndex, delta) != sceneIndex)
             return frame;
     return -1;
+}
+
+int runTestFrame(int sceneIndex, float delta)
+{
+    return runFrameOn(testTarget(), sceneIndex, delta);
+}
+
+int runSceneToEnd(int sceneIndex, float delta, int maxFrames)
+{
+    return runSceneToEndOn(testTarget(), sceneIndex, delta, maxFrames);
 }
 
 sf::Image testFrame()

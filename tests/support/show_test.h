@@ -15,14 +15,18 @@ void loadShowForTest();
 // A 1280 x 720 off-screen target standing in for the window.
 sf::RenderTexture& testTarget();
 
-// Runs one frame of scene sceneIndex with the given frameDelta on the test
-// target, as the frame loop does (clear to black, dispatch), and returns the
-// next index.
-int runTestFrame(int sceneIndex, float delta);
+// Runs one frame of scene sceneIndex with the given frameDelta on a target,
+// as the frame loop does (clear to opaque black, dispatch, present), and
+// returns the next index.
+int runFrameOn(sf::RenderTexture& target, int sceneIndex, float delta);
 
-// Runs scene sceneIndex at a fixed step until it hands over; returns the
-// number of frames it took (the frame that hands over included), or -1 when
-// it has not handed over after maxFrames.
+// Runs scene sceneIndex on a target at a fixed step until it hands over;
+// returns the number of frames it took (the frame that hands over included),
+// or -1 when it has not handed over after maxFrames.
+int runSceneToEndOn(sf::RenderTexture& target, int sceneIndex, float delta, int maxFrames);
+
+// The same on the test target.
+int runTestFrame(int sceneIndex, float delta);
 int runSceneToEnd(int sceneIndex, float delta, int maxFrames = 100000);
 
 // The test target's current picture.
