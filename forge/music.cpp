@@ -3,6 +3,8 @@
 #include "music/encode.h"
 #include "music/render.h"
 
+#include "common/progress.h"
+
 #include <chrono>
 #include <cstdio>
 #include <iostream>
@@ -11,7 +13,10 @@ int forgeMusic(const std::string& mp3File)
 {
     // Render the track, then interleave it for the encoder.
     auto started = std::chrono::steady_clock::now();
-    RenderedMusic music = renderMusic();
+    Progress progress;
+    startProgress(progress, "ostralis-forge: composing, ", 1.0);
+    RenderedMusic music = renderMusic([&](double share) { reportProgress(progress, share); });
+    finishProgress(progress, "");
     size_t frames = music.track.left.size();
     std::vector<float> stereo(frames * 2);
     for (size_t i = 0; i < frames; ++i) {

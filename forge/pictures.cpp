@@ -5,6 +5,8 @@
 #include "paint/pictures.h"
 #include "paint/png_file.h"
 
+#include "common/progress.h"
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -94,12 +96,15 @@ int forgePictures(const std::string& showDir, const std::string& sheetFile)
 
     // Each picture is painted and saved by one worker; which worker takes
     // which picture does not matter, so the bytes are the same every run.
-    std::atomic<size_t> next{0};
+    std::atomic<size_t> next{0}, done{0};
+    Progress progress;
+    startProgress(progress, "ostralis-forge: painting, ", double(recipes.size()));
     auto work = [&]() {
         for (size_t i = next++; i < recipes.size(); i = next++)
         {
             painted[i] = recipes[i].paint();
             written[i] = writePng(showDir + "/" + recipes[i].file, painted[i], recipes[i].alpha);
+            reportProgress(progress, double(++done), recipes[i].file);
         }
     };
     unsigned workers = std::max(1u, std::min(2u, std::thread::hardware_concurrency()));
@@ -109,6 +114,7 @@ int forgePictures(const std::string& showDir, const std::string& sheetFile)
     work();
     for (std::thread& t : threads)
         t.join();
+    finishProgress(progress, "");
 
     if (std::find(written.begin(), written.end(), 0) != written.end())
         return 1;

@@ -5,6 +5,7 @@
 // frame follows each frame of the show, so that every scene is compared with
 // the floor as the machine ran while it played: on a shared host the floor
 // drifts by half within one run.
+#include "common/progress.h"
 #include "tools/bench_report.h"
 #include "tools/options.h"
 #include "tools/tool_common.h"
@@ -336,6 +337,8 @@ int main(int argc, char** argv)
     std::vector<std::vector<double>> sceneTimes(sceneCount);
     std::vector<std::vector<double>> sceneCopyTimes(sceneCount);
     int sceneIndex = 0;
+    Progress progress;
+    startProgress(progress, std::string(toolName) + ": ", nominalShowSeconds * options.fps);
     for (long frame = 0; sceneIndex != showEndIndex; ++frame)
     {
         if (frame >= frameLimit)
@@ -364,7 +367,11 @@ int main(int argc, char** argv)
         }
         results.frameMs.push_back(ms);
         results.frameScene.push_back(shownScene);
+        reportProgress(progress, double(frame + 1), "frame " + std::to_string(frame + 1) + ", scene " +
+                                                        std::to_string(shownScene));
     }
+    // The show is timed; the floors that follow take a few seconds more.
+    finishProgress(progress, "");
     for (int scene = 0; scene < sceneCount; ++scene)
         results.scenes.push_back(sceneFigures(scene, sceneTimes[scene], sceneCopyTimes[scene]));
 

@@ -2,6 +2,7 @@
 // the clock, renders every frame off screen as the player would draw it at
 // that steady rate, and writes a video with the music, single frames, a
 // timeline or a contact sheet.
+#include "common/progress.h"
 #include "tools/contact_sheet.h"
 #include "tools/options.h"
 #include "tools/tool_common.h"
@@ -42,9 +43,6 @@ const int interruptedExit = 130;
 
 // A show that never hands over to its end is stopped after this much show time.
 const double longestShowSeconds = 30 * 60;
-
-// The show's nominal length, for the progress line's estimate only.
-const double nominalShowSeconds = 157.25;
 
 struct Options
 {
@@ -222,48 +220,26 @@ bool saveFramePng(const std::string& dir, long frame, const std::vector<std::uin
     return commitOutput(output, error);
 }
 
-// The progress line: live on a terminal, a plain line now and then otherwise.
-struct Progress
+// The progress line: frames rendered against those the run should take.
+void reportFrames(Progress& progress, long frames, double fps)
 {
-    bool terminal = false;
-    std::chrono::steady_clock::time_point start, lastLine;
-    double expectedSeconds = nominalShowSeconds;
-};
-
-std::string clockText(double seconds)
-{
-    char text[32];
-    long whole = std::lround(seconds);
-    std::snprintf(text, sizeof text, "%ld:%02ld", whole / 60, whole % 60);
-    return text;
+    double elapsed = progressSeconds(progress);
+    char note[128];
+    std::snprintf(note, sizeof note, "frame %ld, %.1f s of show, %.1f frames per second", frames,
+                  double(frames) / fps, elapsed > 0 ? frames / elapsed : 0.0);
+    reportProgress(progress, double(frames), note);
 }
 
-void reportProgress(Progress& progress, long frames, double fps, bool last)
+void finishFrames(Progress& progress, long frames, double fps)
 {
-    auto now = std::chrono::steady_clock::now();
-    double sinceLine = std::chrono::duration<double>(now - progress.lastLine).count();
-    if (!last && sinceLine < (progress.terminal ? 0.25 : 10.0))
-        return;
-    progress.lastLine = now;
-    double elapsed = std::chrono::duration<double>(now - progress.start).count();
-    double showSeconds = double(frames) / fps;
-    double rate = elapsed > 0 ? frames / elapsed : 0;
+    double elapsed = progressSeconds(progress);
     char line[160];
-    if (last)
-        std::snprintf(line, sizeof line,
-                      "%s: %ld frames (%.2f s of show) in %.1f s, %.1f frames per second, %.2fx real time",
-                      toolName, frames, showSeconds, elapsed, rate, elapsed > 0 ? showSeconds / elapsed : 0.0);
-    else
-    {
-        double left = (progress.expectedSeconds - showSeconds) * fps / (rate > 0 ? rate : 1);
-        std::snprintf(line, sizeof line, "%s: frame %ld, %.1f s of show, %.1f frames per second, %s left",
-                      toolName, frames, showSeconds, rate,
-                      left > 0 ? ("about " + clockText(left)).c_str() : "a little");
-    }
-    if (progress.terminal)
-        std::cerr << "\r\033[K" << line << (last ? "\n" : "") << std::flush;
-    else
-        std::cerr << line << std::endl;
+    double showSeconds = double(frames) / fps;
+    std::snprintf(line, sizeof line,
+                  "%s: %ld frames (%.2f s of show) in %.1f s, %.1f frames per second, %.2fx real time", toolName,
+                  frames, showSeconds, elapsed, elapsed > 0 ? frames / elapsed : 0.0,
+                  elapsed > 0 ? showSeconds / elapsed : 0.0);
+    finishProgress(progress, line);
 }
 
 void printTimeline(const Timeline& timeline, double fps)
@@ -415,10 +391,10 @@ int main(int argc, char** argv)
     for (long& start : timeline.sceneStart)
         start = -1;
     Progress progress;
-    progress.terminal = isatty(2);
-    progress.start = progress.lastLine = std::chrono::steady_clock::now();
+    double expectedSeconds = nominalShowSeconds;
     if (!wholeShow && lastFrameWanted >= 0)
-        progress.expectedSeconds = double(lastFrameWanted + 1) / options.fps;
+        expectedSeconds = double(lastFrameWanted + 1) / options.fps;
+    startProgress(progress, std::string(toolName) + ": ", expectedSeconds * options.fps);
 
     // What each frame is read back for, decided as it is rendered and used
     // two frames later: the video's span, and every N-th frame of it as a PNG.
@@ -489,7 +465,7 @@ int main(int argc, char** argv)
             if (ready >= 0 && !deliver(ready))
                 return fail(outputs, error);
         }
-        reportProgress(progress, frame + 1, options.fps, false);
+        reportFrames(progress, frame + 1, options.fps);
 
         // The frame after the last scene is the player's last, black one.
         if (shownScene == showEndIndex || (!wholeShow && ((lastFrameWanted >= 0 && frame >= lastFrameWanted) || pastScene)))
@@ -500,7 +476,7 @@ int main(int argc, char** argv)
             return fail(outputs, error);
     releaseFrameReadback(readback);
     releaseShowGroups();
-    reportProgress(progress, long(timeline.frameScene.size()), options.fps, true);
+    finishFrames(progress, long(timeline.frameScene.size()), options.fps);
 
     if (wantVideo)
     {

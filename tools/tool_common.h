@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+// The show's nominal length, for the progress line's estimate only.
+const double nominalShowSeconds = 157.25;
+
 // Writes "<tool>: <message>" as one line on standard error.
 void toolError(const char* tool, const std::string& message);
 

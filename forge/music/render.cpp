@@ -22,11 +22,20 @@ Stereo silence(size_t length)
     return s;
 }
 
-// Every renderThreads-th note, starting at offset, into its own buffers.
-void renderShare(const std::vector<Note>& notes, int offset, Stereo& dry, Stereo& send)
+// Rough shares of the rendering time, for the progress line only: the notes,
+// then the room, then the master bus.
+const double notesShare = 0.5;
+const double roomShare = 0.2;
+
+// Every renderThreads-th note, starting at offset, into its own buffers. The
+// first share reports how far it has come.
+void renderShare(const std::vector<Note>& notes, int offset, Stereo& dry, Stereo& send,
+                 const RenderProgress& onProgress)
 {
-    for (size_t i = offset; i < notes.size(); i += renderThreads)
+    for (size_t i = offset; i < notes.size(); i += renderThreads) {
         renderNote(notes[i], dry, send);
+        if (onProgress) onProgress(notesShare * double(i + 1) / double(notes.size()));
+    }
 }
 
 // A smooth fade over the last seconds, and a few milliseconds at each edge.
@@ -44,7 +53,7 @@ void fadeEdges(Stereo& mix, double fadeOutSeconds)
 
 }
 
-RenderedMusic renderMusic()
+RenderedMusic renderMusic(const RenderProgress& onProgress)
 {
     std::vector<Note> notes = composeScore();
     size_t length = static_cast<size_t>(trackSeconds * musicSampleRate);
@@ -53,8 +62,9 @@ RenderedMusic renderMusic()
     std::vector<Stereo> dry(renderThreads, silence(length)), send(renderThreads, silence(length));
     std::vector<std::thread> threads;
     for (int t = 1; t < renderThreads; ++t)
-        threads.emplace_back(renderShare, std::cref(notes), t, std::ref(dry[t]), std::ref(send[t]));
-    renderShare(notes, 0, dry[0], send[0]);
+        threads.emplace_back(renderShare, std::cref(notes), t, std::ref(dry[t]), std::ref(send[t]),
+                             RenderProgress());
+    renderShare(notes, 0, dry[0], send[0], onProgress);
     for (std::thread& thread : threads) thread.join();
     // Summed in a fixed order, so every render gives the same samples.
     for (int t = 1; t < renderThreads; ++t)
@@ -73,6 +83,8 @@ RenderedMusic renderMusic()
         music.track.left[i] += wet.left[i] * wetLevel;
         music.track.right[i] += wet.right[i] * wetLevel;
     }
+
+    if (onProgress) onProgress(notesShare + roomShare);
 
     // Fade out under the credits' last seconds, then master.
     fadeEdges(music.track, endFadeSeconds);

@@ -3,11 +3,16 @@
 #include "music/master.h"
 #include "music/synth.h"
 
+#include <functional>
+
 struct RenderedMusic
 {
     Stereo track;           // mastered, trackSeconds long, at musicSampleRate
     MasterReport report;    // loudness and true peak as mastered
 };
 
+// The share of the rendering done so far, 0 to 1, for a progress line.
+using RenderProgress = std::function<void(double share)>;
+
 // Renders the finished track (before encoding), on two threads.
-RenderedMusic renderMusic();
+RenderedMusic renderMusic(const RenderProgress& onProgress = {});
