@@ -5,6 +5,7 @@
 #include "assets/blur.h"
 
 #include "assets/catalogue.h"
+#include "assets/picture_draw.h"
 #include "assets/render_target.h"
 #include "assets/shaders.h"
 

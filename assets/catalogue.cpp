@@ -1,17 +1,17 @@
 // The picture catalogue: 28 sprites, each with a texture of its own, loaded
-// once at start-up and kept until the process ends, and drawn where they
-// hold colour.
+// once at start-up (two at a time) and kept until the process ends, and
+// looked up by file name, index or texture. What each picture's pixels allow
+// its draws is learned here as it loads; assets/picture_draw.cpp uses it.
 #include "assets/catalogue.h"
 
+#include "assets/picture_draw.h"
 #include "assets/picture_levels.h"
 
 #include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/Texture.hpp>
-#include <SFML/Graphics/Vertex.hpp>
 #include <SFML/System/Err.hpp>
 #include <SFML/Window/Context.hpp>
 
-#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <fstream>
@@ -67,37 +67,7 @@ const CatalogueEntry catalogue[catalogueSize] = {
 };
 
 sf::Sprite* catalogueSprites[catalogueSize] = {};
-bool catalogueOpaque[catalogueSize] = {};
-std::vector<sf::IntRect> catalogueParts[catalogueSize]; // empty: drawn whole
-// Set as each picture loads: the one pure colour it has throughout, clear for
-// any other picture (a picture of one colour is opaque).
-sf::Color catalogueColour[catalogueSize];
-
-// The pictures the blur samples directly: with mipmaps a wide blur reads
-// coarse levels and needs only a few taps.
-const char* const blurredPictures[] = {"S1-1.png", "S5-2.png", "SF2.png"};
-
-bool blurredPicture(const std::string& file)
-{
-    return std::find(std::begin(blurredPictures), std::end(blurredPictures), file) != std::end(blurredPictures);
-}
-
-// The coarse levels a picture's texture gets: none unless the blur reads it.
-std::vector<PictureLevel> levelsFor(const std::string& file, const sf::Image& image)
-{
-    return blurredPicture(file) ? halvedLevels(image) : std::vector<PictureLevel>();
-}
-
-// Pictures are cut into blocks of this side to find their clear parts.
-const int partBlock = 32;
-
-// How far around a pixel a draw of it reads: a smoothed draw reads a texel's
-// neighbours, and the narrow blur's taps reach under four pixels out.
-const int partMargin = 5;
-
-// Below this share of the picture, drawing only its visible parts pays for
-// the extra triangles.
-const double sparseShare = 0.85;
+PictureFacts catalogueFactsOf[catalogueSize]; // set as each picture loads
 
 // Stands in for a picture that failed to load: without a texture it draws nothing.
 sf::Sprite blankSprite;
@@ -128,78 +98,6 @@ bool pictureSizeAcceptable(const std::string& file)
 bool decodePicture(const std::string& file, sf::Image& image)
 {
     return pictureSizeAcceptable(file) && image.loadFromFile(file);
-}
-
-// Whether no pixel of an image lets anything through.
-bool everyPixelOpaque(const sf::Image& image)
-{
-    const sf::Uint8* pixels = image.getPixelsPtr();
-    std::size_t bytes = std::size_t(image.getSize().x) * image.getSize().y * 4;
-    if (!pixels || bytes == 0)
-        return false;
-    for (std::size_t alpha = 3; alpha < bytes; alpha += 4)
-        if (pixels[alpha] != 255)
-            return false;
-    return true;
-}
-
-// The one colour of an image whose every pixel is that colour, with channels
-// each nothing or full (tinting such a colour is exact in any arithmetic);
-// clear for any other image.
-sf::Color pureSolidColour(const sf::Image& image)
-{
-    const sf::Uint8* pixels = image.getPixelsPtr();
-    std::size_t bytes = std::size_t(image.getSize().x) * image.getSize().y * 4;
-    if (!pixels || bytes == 0)
-        return sf::Color::Transparent;
-    for (std::size_t channel = 0; channel < 4; ++channel)
-        if (pixels[channel] != 0 && pixels[channel] != 255)
-            return sf::Color::Transparent;
-    for (std::size_t at = 4; at < bytes; at += 4)
-        if (std::memcmp(pixels + at, pixels, 4) != 0)
-            return sf::Color::Transparent;
-    return sf::Color(pixels[0], pixels[1], pixels[2], pixels[3]);
-}
-
-// Whether any pixel in the rectangle [x0, x1) x [y0, y1), clipped to the
-// image, lets some colour through.
-bool anyColour(const sf::Image& image, int x0, int y0, int x1, int y1)
-{
-    int width = static_cast<int>(image.getSize().x), height = static_cast<int>(image.getSize().y);
-    const sf::Uint8* pixels = image.getPixelsPtr();
-    for (int y = std::max(y0, 0); y < std::min(y1, height); ++y)
-        for (int x = std::max(x0, 0); x < std::min(x1, width); ++x)
-            if (pixels[(std::size_t(y) * width + x) * 4 + 3] != 0)
-                return true;
-    return false;
-}
-
-// The picture's visible parts: runs of blocks along each row of blocks that
-// hold a pixel with some colour, or one within partMargin of them. Nothing
-// when they are most of it.
-std::vector<sf::IntRect> visibleParts(const sf::Image& image)
-{
-    std::vector<sf::IntRect> parts;
-    int width = static_cast<int>(image.getSize().x), height = static_cast<int>(image.getSize().y);
-    long long covered = 0;
-    for (int top = 0; top < height; top += partBlock)
-    {
-        int bottom = std::min(top + partBlock, height);
-        for (int left = 0; left < width; left += partBlock)
-        {
-            int right = std::min(left + partBlock, width);
-            if (!anyColour(image, left - partMargin, top - partMargin, right + partMargin, bottom + partMargin))
-                continue;
-            if (!parts.empty() && parts.back().top == top && parts.back().left + parts.back().width == left)
-                parts.back().width = right - parts.back().left;
-            else
-                parts.emplace_back(left, top, right - left, bottom - top);
-            covered += (right - left) * (bottom - top);
-        }
-    }
-    if (covered >= sparseShare * width * height)
-        parts.clear();
-    return parts;
 }
 
 // Gives a texture its coarse levels, if it has any: the ones halved here,
@@ -233,17 +131,6 @@ sf::Sprite* makeSprite(const sf::Image& image, const std::vector<PictureLevel>& 
     return sprite;
 }
 
-// Records catalogue entry i, loaded from these pixels: its sprite and what
-// drawPicture needs to know of the picture, whichever way it was loaded.
-void recordPicture(int i, sf::Sprite* sprite, const sf::Image& image)
-{
-    bool opaque = everyPixelOpaque(image);
-    catalogueSprites[i] = sprite;
-    catalogueOpaque[i] = opaque;
-    catalogueColour[i] = opaque ? pureSolidColour(image) : sf::Color::Transparent;
-    catalogueParts[i] = opaque ? std::vector<sf::IntRect>() : visibleParts(image);
-}
-
 // Decodes and uploads one picture into a new heap sprite, leaving its pixels
 // in `image`. On failure writes "error loading texture <file>" and returns null.
 sf::Sprite* loadPicture(const std::string& file, sf::Image& image, float originX, float originY, float posX,
@@ -254,6 +141,14 @@ sf::Sprite* loadPicture(const std::string& file, sf::Image& image, float originX
     if (!sprite)
         std::cout << "error loading texture " << file << std::endl;
     return sprite;
+}
+
+// Records catalogue entry i, loaded from these pixels: its sprite and what
+// drawPicture needs to know of the picture, whichever way it was loaded.
+void recordPicture(int i, sf::Sprite* sprite, const sf::Image& image)
+{
+    catalogueFactsOf[i] = studyPicture(catalogue[i].file, image);
+    catalogueSprites[i] = sprite;
 }
 
 // A stream buffer that drops whatever is written to it, from any thread.
@@ -285,6 +180,16 @@ void loadUnclaimedPictures(std::atomic<int>& next, std::vector<PictureLevel>* le
             levelsLeft[i] = std::move(levels);
         recordPicture(i, sprite, image);
     }
+}
+
+// The catalogue entry whose sprite has this texture, or -1.
+int textureIndex(const sf::Texture* texture)
+{
+    if (texture)
+        for (int i = 0; i < catalogueSize; ++i)
+            if (catalogueSprites[i] && catalogueSprites[i]->getTexture() == texture)
+                return i;
+    return -1;
 }
 }
 
@@ -352,114 +257,24 @@ sf::Sprite* catalogueSprite(int i)
     return catalogueSprites[i];
 }
 
+const PictureFacts* catalogueFacts(const sf::Texture* texture)
+{
+    int index = textureIndex(texture);
+    return index >= 0 ? &catalogueFactsOf[index] : nullptr;
+}
+
 bool pictureOpaque(const char* file)
 {
     for (int i = 0; i < catalogueSize; ++i)
         if (std::strcmp(catalogue[i].file, file) == 0)
-            return catalogueOpaque[i];
+            return catalogueSprites[i] && catalogueFactsOf[i].opaque;
     return false;
-}
-
-namespace
-{
-// The catalogue entry whose sprite has this texture, or -1.
-int textureIndex(const sf::Texture* texture)
-{
-    if (texture)
-        for (int i = 0; i < catalogueSize; ++i)
-            if (catalogueSprites[i] && catalogueSprites[i]->getTexture() == texture)
-                return i;
-    return -1;
-}
-
-// The visible parts of catalogue entry i, null for none or for an entry drawn whole.
-const std::vector<sf::IntRect>* partsOf(int i)
-{
-    return i >= 0 && !catalogueParts[i].empty() ? &catalogueParts[i] : nullptr;
-}
-
-// Whether the target's view shows its world pixel for pixel.
-bool viewAtTargetSize(const sf::RenderTarget& target)
-{
-    const sf::View& view = target.getView();
-    return view.getRotation() == 0.0f && view.getViewport() == sf::FloatRect(0.0f, 0.0f, 1.0f, 1.0f) &&
-           view.getSize() == sf::Vector2f(target.getSize());
-}
 }
 
 bool textureOpaque(const sf::Texture* texture)
 {
-    int index = textureIndex(texture);
-    return index >= 0 && catalogueOpaque[index];
-}
-
-sf::BlendMode pictureBlendMode(const sf::Sprite& sprite)
-{
-    return textureOpaque(sprite.getTexture()) && sprite.getColor().a == 255 ? sf::BlendNone : sf::BlendAlpha;
-}
-
-const std::vector<sf::IntRect>* pictureVisibleParts(const sf::Texture* texture)
-{
-    return partsOf(textureIndex(texture));
-}
-
-void drawPicture(sf::RenderTarget& target, const sf::Sprite& sprite, const sf::Shader* shader)
-{
-    const sf::Texture* texture = sprite.getTexture();
-    int index = textureIndex(texture);
-
-    sf::BlendMode blending = pictureBlendMode(sprite);
-
-    // A picture of one colour is that colour wherever it is drawn: the
-    // overlays that fade the scenes in and out are plain quads of it, tinted
-    // as the sprite, the same pixels without reading a screenful of texture.
-    if (index >= 0 && catalogueColour[index].a != 0 && !shader)
-    {
-        sf::FloatRect bounds = sprite.getLocalBounds();
-        sf::Color colour = catalogueColour[index] * sprite.getColor();
-        // The corners in the sprite's own order, so that its edges fall on the same pixels.
-        const sf::Vertex quad[] = {
-            sf::Vertex({0.0f, 0.0f}, colour),
-            sf::Vertex({0.0f, bounds.height}, colour),
-            sf::Vertex({bounds.width, 0.0f}, colour),
-            sf::Vertex({bounds.width, bounds.height}, colour),
-        };
-        target.draw(quad, 4, sf::TriangleStrip, sf::RenderStates(blending, sprite.getTransform(), nullptr, nullptr));
-        return;
-    }
-
-    // A picture that is mostly visible, only partly shown, or scaled or
-    // turned is drawn whole: the parts' shared edges meet exactly only when
-    // the picture is merely moved. So is a mipmapped one drawn through a
-    // view that shrinks it, which reads its coarse levels.
-    const std::vector<sf::IntRect>* parts = partsOf(index);
-    sf::Vector2i size(texture ? sf::Vector2i(texture->getSize()) : sf::Vector2i());
-    const float* matrix = sprite.getTransform().getMatrix();
-    bool moved = matrix[0] == 1.0f && matrix[1] == 0.0f && matrix[4] == 0.0f && matrix[5] == 1.0f;
-    if (!parts || !moved || sprite.getTextureRect() != sf::IntRect(0, 0, size.x, size.y) ||
-        (blurredPicture(catalogue[index].file) && !viewAtTargetSize(target)))
-    {
-        target.draw(sprite, sf::RenderStates(blending, sf::Transform(), nullptr, shader));
-        return;
-    }
-
-    // Two triangles for each part, placed and tinted as the sprite.
-    static std::vector<sf::Vertex> vertices;
-    vertices.clear();
-    sf::Color colour = sprite.getColor();
-    for (const sf::IntRect& part : *parts)
-    {
-        sf::Vector2f topLeft(part.left, part.top);
-        sf::Vector2f bottomRight(part.left + part.width, part.top + part.height);
-        sf::Vector2f topRight(bottomRight.x, topLeft.y);
-        sf::Vector2f bottomLeft(topLeft.x, bottomRight.y);
-        for (sf::Vector2f corner : {topLeft, topRight, bottomLeft, bottomLeft, topRight, bottomRight})
-            vertices.emplace_back(corner, colour, corner);
-    }
-    sf::RenderStates states(sprite.getTransform());
-    states.texture = texture;
-    states.shader = shader;
-    target.draw(vertices.data(), vertices.size(), sf::Triangles, states);
+    const PictureFacts* facts = catalogueFacts(texture);
+    return facts && facts->opaque;
 }
 
 sf::Sprite& picture(const char* file)

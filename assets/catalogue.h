@@ -1,13 +1,12 @@
 #pragma once
 // The pictures of the show: 28 sprites loaded at start-up, each with a
-// texture of its own, named by their file names and never released, and
-// the draw that leaves out their clear parts.
+// texture of its own, named by their file names and never released. How
+// they are drawn is assets/picture_draw.h's.
 #include <SFML/Graphics/Sprite.hpp>
-#include <SFML/Graphics/Rect.hpp>
-#include <SFML/Graphics/RenderTarget.hpp>
-#include <SFML/Graphics/Shader.hpp>
+#include <SFML/Graphics/Texture.hpp>
 #include <string>
-#include <vector>
+
+struct PictureFacts;
 
 const int catalogueSize = 28;
 
@@ -33,23 +32,9 @@ bool pictureOpaque(const char* file);
 // Whether the texture is a catalogue picture's whose every pixel is opaque.
 bool textureOpaque(const sf::Texture* texture);
 
-// How a sprite's picture is blended where it is drawn: an opaque picture at
-// full strength replaces what it covers, the same pixels as blending it
-// without reading the target back; anything else is alpha-blended.
-sf::BlendMode pictureBlendMode(const sf::Sprite& sprite);
-
-// The parts of a catalogue picture worth drawing: rectangles of its pixels
-// that together hold every pixel with some colour and every pixel that a
-// smoothed draw or the narrow blur reads around them. Null when the picture
-// is best drawn whole (mostly visible, or not a catalogue picture).
-const std::vector<sf::IntRect>* pictureVisibleParts(const sf::Texture* texture);
-
-// Draws a picture's sprite as target.draw(sprite, shader) does, the shader
-// being none or the narrow blur; a picture that is only moved is drawn in
-// its visible parts, since blending a clear pixel leaves the pixel under it
-// as it was, one of a single pure colour (black, white) unshaded is drawn as
-// a quad of that colour, and an opaque one at full strength unblended.
-void drawPicture(sf::RenderTarget& target, const sf::Sprite& sprite, const sf::Shader* shader = nullptr);
+// What the pixels of the catalogue picture with this texture allow its
+// draws, found as it loaded; null for any other texture.
+const PictureFacts* catalogueFacts(const sf::Texture* texture);
 
 // The sprite of the picture with this file name. A picture that failed to
 // load (or was never loaded) gives a blank sprite without a texture, which

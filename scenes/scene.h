@@ -2,6 +2,7 @@
 // What every scene shares: the frame's time step, the timing constants, the
 // effect clock, the twelve scene routines and the fades they all use.
 #include "assets/catalogue.h"
+#include "assets/picture_draw.h"
 #include "draw/frame.h"
 
 #include <SFML/Graphics/RenderTarget.hpp>

@@ -13,6 +13,7 @@
 #include "app/startup.h"
 #include "assets/blur.h"
 #include "assets/catalogue.h"
+#include "assets/picture_draw.h"
 #include "assets/picture_levels.h"
 #include "assets/render_target.h"
 #include "assets/shaders.h"
