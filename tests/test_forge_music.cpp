@@ -171,8 +171,10 @@ TEST(MusicTrack, ShowFileMeasures)
     std::printf("ffmpeg: %.1f LUFS, %.1f dBTP\n", ffmpeg.integrated, ffmpeg.truePeak);
     EXPECT_NEAR(ffmpeg.integrated, loudnessTarget, loudnessTolerance);
     EXPECT_LE(ffmpeg.truePeak, truePeakLimit);
-    EXPECT_NEAR(ffmpeg.integrated, loudness, 0.3);
-    EXPECT_NEAR(ffmpeg.truePeak, peak, 0.5);
+    // Both follow the same standard; ffmpeg prints tenths, and finds peaks
+    // between the samples by resampling rather than by libebur128's filter.
+    EXPECT_NEAR(ffmpeg.integrated, loudness, 0.1);
+    EXPECT_NEAR(ffmpeg.truePeak, peak, 0.2);
 }
 
 // Each scene brings a change of level or of colour, heard in the two
