@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs, from Debian's archive, whatever the show needs to build, run and
-# be tested. Quick when everything is there already.
+# be tested, and the further packages named as arguments. Quick when
+# everything is there already.
+#   scripts/install-deps.sh [PACKAGE ...]
 set -euo pipefail
 
 packages=(
@@ -12,6 +14,7 @@ packages=(
   xvfb xauth x11-utils xdotool glslang-tools libgl1-mesa-dri mesa-utils
   fonts-comic-neue ffmpeg sox
   patchelf debootstrap
+  "$@"
 )
 
 missing=()

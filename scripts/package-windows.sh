@@ -18,23 +18,11 @@ fail() { echo "package-windows.sh: $*" >&2; exit 1; }
 # and Wine for the tests that run the player.
 packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-common
           dpkg-dev cmake make patch xz-utils bzip2 zip unzip wine64)
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing: ${missing[*]}"
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  export DEBIAN_FRONTEND=noninteractive
-  "${sudo_cmd[@]}" apt-get update -qq
-  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/install-deps.sh "${packages[@]}"
 
 # The show's files come from the Linux build.
 show=build/show
 if [ "$(ls "$show"/*.png 2>/dev/null | wc -l)" -ne 29 ] || [ ! -f "$show/angel6.mp3" ]; then
-  scripts/install-deps.sh
   scripts/build.sh
 fi
 [ "$(ls "$show"/*.png 2>/dev/null | wc -l)" -eq 29 ] || fail "$show does not hold the 29 pictures"

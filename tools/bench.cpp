@@ -78,13 +78,12 @@ int parseOptions(int argc, char** argv, Options& options)
     describeTool(app);
     app.add_option("--fps", options.fps, "frames per second of show time")->check(CLI::Range(1, 240));
     app.add_option("--json", options.json, "the figures as JSON in FILE")
-        ->check(CLI::Validator([](std::string& text) { return text.empty() ? "needs a file name" : ""; }, "FILE"));
+        ->check(nonEmpty("FILE"));
     app.add_option("--plot", options.plot, "frame time over the show, scene boundaries marked, as FILE.png")
-        ->check(CLI::Validator([](std::string& text) { return text.empty() ? "needs a file name" : ""; }, "FILE"));
+        ->check(nonEmpty("FILE"));
     app.add_option("--floor-frames", options.floorFrames, "frames measured for each floor")
         ->check(CLI::Range(1L, 100000L));
-    app.add_option("--show-dir", options.showDir, "the show's files (default: show/ beside this program)")
-        ->check(CLI::Validator([](std::string& text) { return text.empty() ? "needs a directory" : ""; }, "DIR"));
+    addShowDirOption(app, options.showDir);
     int status = readOptions(app, argc, argv);
     if (status >= 0)
         return status;

@@ -102,7 +102,7 @@ int parseOptions(int argc, char** argv, Options& options)
         });
     app.add_option("--video", options.video,
                    "a video with the music in step: H.264 in FILE.mp4, or with --lossless FFV1 in FILE.mkv")
-        ->check(CLI::Validator([](std::string& text) { return text.empty() ? "needs a file name" : ""; }, "FILE"));
+        ->check(nonEmpty("FILE"));
     app.add_option("--size", size, "the video's size, WxH, scaled from 1280x720 with a Lanczos filter (e.g. 3840x2160)")
         ->check([&](const std::string& text) {
             return parseVideoSize(text, options.videoWidth, options.videoHeight)
@@ -112,21 +112,20 @@ int parseOptions(int argc, char** argv, Options& options)
     app.add_flag("--lossless", options.lossless,
                  "a lossless video for editing: FFV1 in Matroska (FILE.mkv), the music in FLAC")->disable_flag_override();
     app.add_option("--frames", options.framesDir, "a PNG per frame, DIR/frame-NNNNNN.png by frame number")
-        ->check(CLI::Validator([](std::string& text) { return text.empty() ? "needs a directory" : ""; }, "DIR"));
+        ->check(nonEmpty("DIR"));
     app.add_option("--from", options.fromSeconds, "frames and video from this show time in seconds")
         ->check(CLI::Range(0.0, longestShowSeconds));
-    app.add_option("--to", options.toSeconds, "frames and video up to, not including, this show time (-1: the end)")
+    app.add_option("--to", options.toSeconds, "frames and video up to, not including, this show time; without it, to the end")
         ->check(CLI::Range(0.0, longestShowSeconds));
-    app.add_option("--scene", options.scene, "frames and video of this scene only (0 to 11; -1: every scene)")
+    app.add_option("--scene", options.scene, "frames and video of this scene only (0 to 11); without it, every scene")
         ->check(CLI::Range(0, sceneCount - 1));
     app.add_option("--every", options.every, "only every N-th of the chosen frames")->check(CLI::Range(1L, 1000000L));
     app.add_flag("--timeline", options.timeline, "print when each scene and the music start, and the show's length")->disable_flag_override();
     app.add_option("--contact-sheet", options.contactSheet, "a grid of thumbnails, one every few seconds, as FILE.png")
-        ->check(CLI::Validator([](std::string& text) { return text.empty() ? "needs a file name" : ""; }, "FILE"));
+        ->check(nonEmpty("FILE"));
     app.add_option("--sheet-every", options.sheetEvery, "seconds of show between thumbnails")
         ->check(CLI::Range(1e-3, longestShowSeconds));
-    app.add_option("--show-dir", options.showDir, "the show's files (default: show/ beside this program)")
-        ->check(CLI::Validator([](std::string& text) { return text.empty() ? "needs a directory" : ""; }, "DIR"));
+    addShowDirOption(app, options.showDir);
     app.footer("Without an output it only renders, and says how long that took.\n"
                "Upload sites: --size 3840x2160 gets a 2160p video a far better encoding than 720p.");
     int status = readOptions(app, argc, argv);

@@ -35,6 +35,18 @@ int readOptions(CLI::App& app, int argc, char** argv)
     }
 }
 
+CLI::Validator nonEmpty(const std::string& kind)
+{
+    std::string reason = kind == "DIR" ? "needs a directory" : "needs a file name";
+    return CLI::Validator([reason](std::string& text) { return text.empty() ? reason : std::string(); }, kind);
+}
+
+void addShowDirOption(CLI::App& app, std::string& showDir)
+{
+    app.add_option("--show-dir", showDir, "the show's files (default: show/ beside this program)")
+        ->check(nonEmpty("DIR"));
+}
+
 const char* showVersion()
 {
     return OSTRALIS_VERSION;

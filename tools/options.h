@@ -18,6 +18,13 @@ void describeTool(CLI::App& app);
 // standard output), 2 after a mistake (one line "<tool>: <reason>").
 int readOptions(CLI::App& app, int argc, char** argv);
 
+// A checker that refuses an empty value: "needs a file name" for a FILE,
+// "needs a directory" for a DIR.
+CLI::Validator nonEmpty(const std::string& kind);
+
+// The --show-dir option every tool has: where the show's files are.
+void addShowDirOption(CLI::App& app, std::string& showDir);
+
 // The show's version, "1.0.0".
 const char* showVersion();
 

@@ -118,9 +118,8 @@ int parseOptions(int argc, char** argv, Options& options)
     app.add_option("--quit-after", options.quitAfter, "end by itself after this many seconds of show have played")
         ->check(CLI::Range(0.0, longestShowSeconds));
     app.add_option("--screenshot", options.screenshot, "write the first frame shown to FILE.png and end")
-        ->check(CLI::Validator([](std::string& text) { return text.empty() ? "needs a file name" : ""; }, "FILE"));
-    app.add_option("--show-dir", options.showDir, "the show's files (default: show/ beside this program)")
-        ->check(CLI::Validator([](std::string& text) { return text.empty() ? "needs a directory" : ""; }, "DIR"));
+        ->check(nonEmpty("FILE"));
+    addShowDirOption(app, options.showDir);
     int status = readOptions(app, argc, argv);
     if (status >= 0)
         return status;
