@@ -54,12 +54,22 @@ const double longestShowSeconds = 30 * 60;
 // While replaying, the window is looked after this often.
 const double replayServiceSeconds = 0.25;
 
-// The replay draws in full only its last few frames; before them every draw
-// is cut to one pixel. The scenes read nothing back, so their logic runs the
-// same, and each frame draws its whole picture again, so the landing frame
-// is the capture tool's to the pixel (a scene's first frame is, even with
-// none before it drawn in full).
+// The replay draws only its last few frames. Before them the scenes draw on
+// a target that keeps nothing, and whatever they still draw off screen is cut
+// to one pixel. The scenes read nothing back, so their logic runs the same,
+// and each frame draws its whole picture again, so the landing frame is the
+// capture tool's to the pixel (a scene's first frame is, even with none
+// before it drawn).
 const long fullReplayFrames = 3;
+
+// A 1280 x 720 target that never becomes active, so SFML lets every draw
+// and clear on it go without touching the GPU.
+struct DiscardingTarget : sf::RenderTarget
+{
+    DiscardingTarget() { initialize(); }
+    sf::Vector2u getSize() const override { return sf::Vector2u(screenWidth, screenHeight); }
+    bool setActive(bool) override { return false; }
+};
 
 struct Options
 {
@@ -170,15 +180,14 @@ void limitDrawing(bool limited)
     glEnable(GL_SCISSOR_TEST);
 }
 
-// One frame of the show on the off-screen target, as the capture tool runs it.
-void runFrame(sf::RenderTexture& target, Transport& transport, float delta)
+// One frame of the show on a target, as the capture tool runs it.
+void runFrame(sf::RenderTarget& target, Transport& transport, float delta)
 {
     int requests = musicStreamRequests();
     frameDelta = delta;
     target.clear(sf::Color(0, 0, 0, 255));
     if (transport.scene != showEndIndex)
         transport.scene = dispatchScene(transport.scene, target);
-    target.display();
     // The first frame is shown at 0 s, each later one a step after the last.
     if (transport.frame++ >= 0)
         transport.showSeconds += delta;
@@ -339,6 +348,7 @@ int main(int argc, char** argv)
     // Replay up to the frame before the one to land on, without presenting.
     Transport transport;
     transport.paused = options.paused;
+    DiscardingTarget discarding;
     const float step = 1.0f / replayFps;
     const long landing = options.atScene >= 0 ? -1 : long(std::ceil(options.atSeconds * replayFps - 1e-6));
     Clock::time_point serviced = Clock::now();
@@ -352,12 +362,15 @@ int main(int argc, char** argv)
         const bool farFromLanding = options.atScene >= 0 || landing - transport.frame > fullReplayFrames;
         target.setActive(true);
         limitDrawing(farFromLanding);
-        runFrame(target, transport, step);
         if (farFromLanding)
+            runFrame(discarding, transport, step);
+        else
         {
-            target.setActive(true);
-            limitDrawing(false);
+            runFrame(target, transport, step);
+            target.display();
         }
+        target.setActive(true);
+        limitDrawing(false);
         if (secondsSince(serviced) >= replayServiceSeconds)
         {
             // Keep the window served and say where the replay is.
@@ -374,6 +387,7 @@ int main(int argc, char** argv)
     }
     // The landing frame itself, at the same step.
     runFrame(target, transport, step);
+    target.display();
     if (options.loop)
         transport.loopScene = std::min(transport.scene, sceneCount - 1);
     if (transport.musicStartSeconds >= 0)
@@ -465,6 +479,7 @@ int main(int argc, char** argv)
         {
             sceneShown = transport.scene;
             runFrame(target, transport, float(delta));
+            target.display();
             transport.frameMs = delta * 1000;
             // The looped scene has handed over: back to its start.
             if (transport.loopScene >= 0 && transport.scene != transport.loopScene)
