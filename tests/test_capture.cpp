@@ -104,6 +104,36 @@ TEST(CaptureFrames, FromToAndEveryWriteExactlyTheFramesAskedFor)
     EXPECT_EQ(listDir(exact.path), (std::vector<std::string>{frameName(2), frameName(3), frameName(4)}));
 }
 
+TEST(CaptureWholeShow, FramesRunWithoutDrawingLeaveTheFramesDrawnAsTheyWere)
+{
+    // A frame every four seconds of the show, once after all the frames
+    // before it were drawn, as the player draws them, and once the quick way,
+    // the frames between run without drawing. The captions' glyphs are first
+    // rasterised in frames between, poems keep their lines for many frames,
+    // the blur builds its levels as it goes: each is the same to the pixel.
+    ScratchDir drawn, quick;
+    const std::vector<std::string> common = {"--fps", "5", "--every", "20"};
+    std::vector<std::string> drawAll = common, quickly = common;
+    drawAll.insert(drawAll.end(), {"--draw-all", "--frames", drawn.path});
+    quickly.insert(quickly.end(), {"--frames", quick.path});
+    ProcessResult full = runTool("ostralis-capture", drawAll);
+    ASSERT_EQ(full.exitCode, 0) << full.err;
+    ProcessResult fast = runTool("ostralis-capture", quickly);
+    ASSERT_EQ(fast.exitCode, 0) << fast.err;
+
+    std::vector<std::string> frames = listDir(drawn.path);
+    ASSERT_EQ(listDir(quick.path), frames);
+    EXPECT_GE(frames.size(), 35u);
+    for (const std::string& frame : frames)
+    {
+        sf::Image a, b;
+        ASSERT_TRUE(a.loadFromFile(drawn.path + "/" + frame)) << frame;
+        ASSERT_TRUE(b.loadFromFile(quick.path + "/" + frame)) << frame;
+        ImageDifference difference = compareImages(a, b, 0);
+        EXPECT_EQ(difference.pixelsBeyond, 0) << frame << ", largest " << difference.largest;
+    }
+}
+
 TEST(CaptureWholeShow, TimelineIsTheScenesOwnAndStandardOutputThePlayers)
 {
     ProcessResult capture = runTool("ostralis-capture", {"--fps", std::to_string(wholeShowFps), "--timeline"});

@@ -45,16 +45,26 @@ TEST(PreviewJump, LandsOnTheFrameTheCaptureToolDrawsForThatTime)
     EXPECT_EQ(landed[0].frame, jumpFrame);
     EXPECT_EQ(landed[0].scene, 1);
 
-    ProcessResult capture = runTool("ostralis-capture", {"--frames", scratch.path + "/frames", "--from",
-                                                        std::to_string(jumpSeconds), "--to", std::to_string(jumpSeconds + 0.01)});
+    // The capture tool's frame for that time, drawn after every frame before
+    // it, as the player draws them; and again the quick way, reached without
+    // drawing the frames before its span, as the preview reaches it.
+    const std::string span[] = {"--from", std::to_string(jumpSeconds), "--to", std::to_string(jumpSeconds + 0.01)};
+    ProcessResult capture = runTool("ostralis-capture", {"--frames", scratch.path + "/frames", "--draw-all", span[0],
+                                                         span[1], span[2], span[3]});
     ASSERT_EQ(capture.exitCode, 0) << capture.err;
+    ProcessResult quickCapture =
+        runTool("ostralis-capture", {"--frames", scratch.path + "/quick", span[0], span[1], span[2], span[3]});
+    ASSERT_EQ(quickCapture.exitCode, 0) << quickCapture.err;
     char name[32];
-    std::snprintf(name, sizeof name, "/frames/frame-%06ld.png", jumpFrame);
-    sf::Image fromPreview, fromCapture;
+    std::snprintf(name, sizeof name, "frame-%06ld.png", jumpFrame);
+    sf::Image fromPreview, fromCapture, fromQuickCapture;
     ASSERT_TRUE(fromPreview.loadFromFile(shot));
-    ASSERT_TRUE(fromCapture.loadFromFile(scratch.path + name));
+    ASSERT_TRUE(fromCapture.loadFromFile(scratch.path + "/frames/" + name));
+    ASSERT_TRUE(fromQuickCapture.loadFromFile(scratch.path + "/quick/" + name));
     ImageDifference difference = compareImages(fromPreview, fromCapture, 0);
     EXPECT_EQ(difference.pixelsBeyond, 0) << "largest " << difference.largest;
+    ImageDifference quickDifference = compareImages(fromQuickCapture, fromCapture, 0);
+    EXPECT_EQ(quickDifference.pixelsBeyond, 0) << "largest " << quickDifference.largest;
     // Not a comparison of black screens.
     sf::Color mean = meanColor(fromCapture, 0, 0, 1280, 720);
     EXPECT_GT(mean.r + mean.g + mean.b, 15);

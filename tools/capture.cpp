@@ -58,6 +58,7 @@ struct Options
     long every = 1;
     bool timeline = false;
     std::string contactSheet;
+    bool drawAll = false;
     double sheetEvery = 5.0;
     std::string showDir;
 };
@@ -125,8 +126,12 @@ int parseOptions(int argc, char** argv, Options& options)
         ->check(nonEmpty("FILE"));
     app.add_option("--sheet-every", options.sheetEvery, "seconds of show between thumbnails")
         ->check(CLI::Range(1e-3, longestShowSeconds));
+    app.add_flag("--draw-all", options.drawAll,
+                 "draw every frame, also those no output takes, as the player does (slower: a check on the quick way)")
+        ->disable_flag_override();
     addShowDirOption(app, options.showDir);
-    app.footer("Without an output it only renders, and says how long that took.\n"
+    app.footer("Without an output it only renders, and says how long that took. Frames before and between\n"
+               "the ones written are run without drawing, so a span far into the show is reached in seconds.\n"
                "Upload sites: --size 3840x2160 gets a 2160p video a far better encoding than 720p.");
     int status = readOptions(app, argc, argv);
     if (status >= 0)
@@ -362,6 +367,10 @@ int main(int argc, char** argv)
     std::cout << "Window is active for OpenGL rendering" << std::endl;
     std::cout << "Clock restarted" << std::endl;
     std::cout << "Playing SYNC module" << std::endl;
+    // Every glyph is in the fonts' pages before the first frame: a page that
+    // grows copies its glyphs over, and not in a frame whose draws are cut.
+    warmUpGlyphs(target);
+    target.clear(sf::Color::Black);
 
     const unsigned width = target.getSize().x, height = target.getSize().y;
     const bool wantVideo = !options.video.empty();
@@ -395,7 +404,7 @@ int main(int argc, char** argv)
         expectedSeconds = double(lastFrameWanted + 1) / options.fps;
     startProgress(progress, std::string(toolName) + ": ", expectedSeconds * options.fps);
 
-    // What each frame is read back for, decided as it is rendered and used
+    // What each frame is read back for, decided before it is rendered and used
     // two frames later: the video's span, and every N-th frame of it as a PNG.
     std::vector<char> toVideo, toPng;
     long chosenFrames = 0, firstVideoFrame = -1, videoFrames = 0;
@@ -425,6 +434,11 @@ int main(int argc, char** argv)
     const long frameLimit = long(longestShowSeconds * options.fps);
     int sceneIndex = 0;
     int musicRequests = musicStreamRequests();
+    // Frames outside every output are not drawn: a span or a scene far into
+    // the show is reached in seconds. Without an output every frame is
+    // drawn, since timing that is the point.
+    const bool anyOutput = (wantVideo || wantFrames || wantSheet || options.timeline) && !options.drawAll;
+    DiscardingTarget discarding;
     for (long frame = 0;; ++frame)
     {
         if (interruptRequested())
@@ -432,18 +446,7 @@ int main(int argc, char** argv)
         if (frame >= frameLimit)
             return fail(outputs, "the show did not end within " + clockText(longestShowSeconds) + " of show time");
 
-        frameDelta = step;
-        target.clear(sf::Color(0, 0, 0, 255));
         int shownScene = sceneIndex;
-        if (sceneIndex != showEndIndex)
-            sceneIndex = dispatchScene(sceneIndex, target);
-        target.display();
-
-        timeline.frameScene.push_back(shownScene);
-        if (shownScene >= 0 && shownScene <= sceneCount && timeline.sceneStart[shownScene] < 0)
-            timeline.sceneStart[shownScene] = frame;
-        if (timeline.musicFrame < 0 && musicStreamRequests() != musicRequests)
-            timeline.musicFrame = frame;
         bool chosen = frameChosen(options, frame, shownScene);
         toVideo.push_back(wantVideo && chosen);
         toPng.push_back(wantFrames && chosen && chosenFrames % options.every == 0);
@@ -455,6 +458,30 @@ int main(int argc, char** argv)
                 firstVideoFrame = frame;
             ++videoFrames;
         }
+
+        // A frame that no output takes runs on a target that keeps nothing.
+        const bool drawn = !anyOutput || frameNeeded(frame);
+        sf::RenderTarget& frameTarget = drawn ? static_cast<sf::RenderTarget&>(target) : discarding;
+        if (!drawn)
+        {
+            target.setActive(true);
+            limitDrawing(true);
+        }
+        frameDelta = step;
+        frameTarget.clear(sf::Color(0, 0, 0, 255));
+        if (sceneIndex != showEndIndex)
+            sceneIndex = dispatchScene(sceneIndex, frameTarget);
+        target.setActive(true);
+        if (drawn)
+            target.display();
+        else
+            limitDrawing(false);
+
+        timeline.frameScene.push_back(shownScene);
+        if (shownScene >= 0 && shownScene <= sceneCount && timeline.sceneStart[shownScene] < 0)
+            timeline.sceneStart[shownScene] = frame;
+        if (timeline.musicFrame < 0 && musicStreamRequests() != musicRequests)
+            timeline.musicFrame = frame;
         // Past the chosen scene nothing more is wanted.
         const bool pastScene = options.scene >= 0 && shownScene > options.scene;
 

@@ -23,7 +23,6 @@
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/Graphics/Sprite.hpp>
 #include <SFML/Graphics/Text.hpp>
-#include <SFML/OpenGL.hpp>
 #include <SFML/System/Err.hpp>
 #include <SFML/System/Sleep.hpp>
 #include <SFML/Window/Event.hpp>
@@ -54,22 +53,9 @@ const double longestShowSeconds = 30 * 60;
 // While replaying, the window is looked after this often.
 const double replayServiceSeconds = 0.25;
 
-// The replay draws only its last few frames. Before them the scenes draw on
-// a target that keeps nothing, and whatever they still draw off screen is cut
-// to one pixel. The scenes read nothing back, so their logic runs the same,
-// and each frame draws its whole picture again, so the landing frame is the
-// capture tool's to the pixel (a scene's first frame is, even with none
-// before it drawn).
+// The replay draws only its last few frames; before them the scenes run on
+// a DiscardingTarget. The landing frame is the capture tool's to the pixel.
 const long fullReplayFrames = 3;
-
-// A 1280 x 720 target that never becomes active, so SFML lets every draw
-// and clear on it go without touching the GPU.
-struct DiscardingTarget : sf::RenderTarget
-{
-    DiscardingTarget() { initialize(); }
-    sf::Vector2u getSize() const override { return sf::Vector2u(screenWidth, screenHeight); }
-    bool setActive(bool) override { return false; }
-};
 
 struct Options
 {
@@ -165,19 +151,6 @@ void drawStatus(sf::RenderWindow& window, const Transport& transport)
     error.setOutlineThickness(1);
     error.setPosition(8, size.y - 32 - error.getLocalBounds().height - 8);
     window.draw(error);
-}
-
-// Cuts every draw of the current GL context down to one pixel, or lets them
-// cover the whole target again.
-void limitDrawing(bool limited)
-{
-    if (!limited)
-    {
-        glDisable(GL_SCISSOR_TEST);
-        return;
-    }
-    glScissor(0, 0, 1, 1);
-    glEnable(GL_SCISSOR_TEST);
 }
 
 // One frame of the show on a target, as the capture tool runs it.

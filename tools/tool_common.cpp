@@ -1,5 +1,5 @@
-// Shared by the capture tool and the bench: paths, pending outputs, the
-// interrupt flag and the double-buffered frame read-back.
+// Shared by the tools: paths, other programs, pending outputs, the interrupt
+// flag, frames that draw nothing and the double-buffered frame read-back.
 #include "tools/tool_common.h"
 
 #define GL_GLEXT_PROTOTYPES
@@ -10,6 +10,7 @@
 #include <limits.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -115,6 +116,51 @@ std::string findProgram(const std::string& name)
     return "";
 }
 
+// Starts a program in a process group of its own (Ctrl-C reaches the tool,
+// which then stops it), reading stdinFd (or nothing), its standard output
+// discarded and its messages in logPath.
+pid_t spawnProgram(const std::vector<std::string>& argv, int stdinFd, const std::string& logPath)
+{
+    pid_t pid = fork();
+    if (pid != 0)
+        return pid;
+    setpgid(0, 0);
+    int input = stdinFd >= 0 ? stdinFd : open("/dev/null", O_RDONLY);
+    int output = open("/dev/null", O_WRONLY);
+    int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    dup2(input, 0);
+    dup2(output, 1);
+    if (log >= 0)
+        dup2(log, 2);
+    std::vector<char*> args;
+    for (const std::string& arg : argv)
+        args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    execv(args[0], args.data());
+    _exit(127);
+}
+
+// Waits for a process; true when it ended with status 0.
+bool waitSucceeded(pid_t pid)
+{
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0)
+        if (errno != EINTR)
+            return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+std::string besideThisProgram(const std::string& name)
+{
+    char self[PATH_MAX];
+    ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0)
+        return "";
+    self[length] = '\0';
+    std::string path = directoryOf(self) + "/" + name;
+    return isFile(path) ? path : "";
+}
+
 bool preparePendingOutput(PendingOutput& output, const std::string& finalPath, std::string& error)
 {
     output.finalPath = finalPath;
@@ -190,6 +236,17 @@ void installInterruptHandler()
 bool interruptRequested()
 {
     return interruptFlag != 0;
+}
+
+void limitDrawing(bool limited)
+{
+    if (!limited)
+    {
+        glDisable(GL_SCISSOR_TEST);
+        return;
+    }
+    glScissor(0, 0, 1, 1);
+    glEnable(GL_SCISSOR_TEST);
 }
 
 bool createFrameReadback(FrameReadback& readback, sf::RenderTexture& target)

@@ -1,8 +1,11 @@
 #pragma once
-// What the capture tool and the bench share: finding the show directory,
-// output files that appear under their name only once complete, and the
-// double-buffered read-back of rendered frames.
+// What the tools share: finding the show directory and the other programs,
+// output files that appear under their name only once complete, frames that
+// draw nothing, and the double-buffered read-back of rendered frames.
+#include "assets/render_target.h"
+
 #include <SFML/Graphics/RenderTexture.hpp>
+#include <sys/types.h>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -32,6 +35,17 @@ bool enterShowDir(const std::string& dir, std::string& error);
 // The full path of a program found on PATH, or empty.
 std::string findProgram(const std::string& name);
 
+// The full path of one of the show's programs beside the running one, or empty.
+std::string besideThisProgram(const std::string& name);
+
+// Starts a program in a process group of its own (Ctrl-C reaches the tool,
+// which then stops it), reading stdinFd (or nothing), its standard output
+// discarded and its messages in logPath.
+pid_t spawnProgram(const std::vector<std::string>& argv, int stdinFd, const std::string& logPath);
+
+// Waits for a process; true when it ended with status 0.
+bool waitSucceeded(pid_t pid);
+
 // A file being written under a temporary name in the directory of its final
 // name. commitOutput renames it into place; discardOutput removes it.
 struct PendingOutput
@@ -51,6 +65,23 @@ void discardOutput(PendingOutput& output);
 // frames and remove what they had not finished writing.
 void installInterruptHandler();
 bool interruptRequested();
+
+// A 1280 x 720 target that never becomes active, so SFML lets every draw
+// and clear on it go without touching the GPU. Frames that no output takes
+// run on it: the scenes read nothing back, so their logic runs the same, and
+// each frame draws its whole picture anew, so the next frame drawn for real
+// is the same to the pixel.
+struct DiscardingTarget : sf::RenderTarget
+{
+    DiscardingTarget() { initialize(); }
+    sf::Vector2u getSize() const override { return sf::Vector2u(screenWidth, screenHeight); }
+    bool setActive(bool) override { return false; }
+};
+
+// Cuts every draw of the current GL context down to one pixel (what the
+// scenes still draw off screen while they run on a DiscardingTarget), or
+// lets them cover the whole target again.
+void limitDrawing(bool limited);
 
 // Reads frames back from an off-screen target without stalling the next
 // frame: each frame is copied into one of two pixel buffers, and its pixels

@@ -2,6 +2,8 @@
 // a writer thread; then a second, quick ffmpeg run that muxes the music.
 #include "tools/video_writer.h"
 
+#include "tools/tool_common.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -30,40 +32,6 @@ std::string lastLogLine(const std::string& logPath)
         if (!line.empty())
             last = line;
     return last.empty() ? "no message" : last;
-}
-
-// Starts a program in a process group of its own (Ctrl-C reaches the tool,
-// which then stops it), reading stdinFd (or nothing), its standard output
-// discarded and its messages in logPath.
-pid_t spawn(const std::vector<std::string>& argv, int stdinFd, const std::string& logPath)
-{
-    pid_t pid = fork();
-    if (pid != 0)
-        return pid;
-    setpgid(0, 0);
-    int input = stdinFd >= 0 ? stdinFd : open("/dev/null", O_RDONLY);
-    int output = open("/dev/null", O_WRONLY);
-    int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    dup2(input, 0);
-    dup2(output, 1);
-    if (log >= 0)
-        dup2(log, 2);
-    std::vector<char*> args;
-    for (const std::string& arg : argv)
-        args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    execv(args[0], args.data());
-    _exit(127);
-}
-
-// Waits for a process; true when it ended with status 0.
-bool waitSucceeded(pid_t pid)
-{
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0)
-        if (errno != EINTR)
-            return false;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 // Writes a whole buffer to the pipe; false when the reader has gone.
@@ -146,7 +114,7 @@ bool startVideo(VideoWriter& video, const std::string& ffmpeg, const std::string
             "-f", "mp4", outputPath};
     argv.insert(argv.end(), codec.begin(), codec.end());
     video.logPath = logPath;
-    video.encoder = spawn(argv, fds[0], logPath);
+    video.encoder = spawnProgram(argv, fds[0], logPath);
     close(fds[0]);
     if (video.encoder < 0)
     {
@@ -258,7 +226,7 @@ bool muxMusic(const std::string& ffmpeg, const std::string& videoPath, const std
                                                   : std::vector<std::string>{"-c:a", "aac", "-aac_coder", "fast", "-b:a", "192k",
                                                                              "-movflags", "+faststart", "-f", "mp4", outputPath};
     argv.insert(argv.end(), container.begin(), container.end());
-    pid_t pid = spawn(argv, -1, logPath);
+    pid_t pid = spawnProgram(argv, -1, logPath);
     if (pid < 0 || !waitSucceeded(pid))
     {
         error = "ffmpeg could not mux the music: " + lastLogLine(logPath);
