@@ -63,12 +63,16 @@ int playShow()
     std::cout << "Clock restarted" << std::endl;
     std::cout << "Playing SYNC module" << std::endl;
 
-    // The show opens on 1.25 s of black before its music: the first frame is
-    // shown at once, and the warm-up runs in that black, before any scene's
-    // first frame that shows a picture. Its time goes into the next frame's
-    // step, which the black opening takes up, so the music starts 1.25 s in
-    // as before; only a warm-up longer than that (a loaded machine, no shader
-    // cache) makes the opening last as long as the warm-up.
+    // The show opens on 1.25 s of black before its music. A black frame is
+    // shown at once, before the quotation's first frame (drawn under its
+    // black overlay, it costs the driver's first build of several states);
+    // the warm-up then runs in that black, before any scene's first frame
+    // that shows a picture. Its time goes into the next frame's step, which
+    // the black opening takes up, so the music starts 1.25 s in as before;
+    // only a warm-up longer than that (a loaded machine, no shader cache)
+    // makes the opening last as long as the warm-up.
+    window.clear(sf::Color::Black);
+    window.display();
     sceneIndex = playFrame(window, sceneIndex, quitRequested);
     if (window.isOpen() && !quitRequested)
         warmUpShow(window);

@@ -72,7 +72,7 @@ TEST(Bench, JsonHoldsEveryFigureAndThePlotAndTableAreWritten)
     for (const auto& item : inOrder.items())
         sections.push_back(item.key());
     EXPECT_EQ(sections, (std::vector<std::string>{"fps", "renderer", "shader_cache_disabled", "startup", "floors",
-                                                  "scenes", "memory"}));
+                                                  "scenes", "memory", "jump"}));
 
     // Start-up: every step by name, and the first frame after all of them.
     const Json& startup = memberOf(report, "startup");
@@ -85,7 +85,13 @@ TEST(Bench, JsonHoldsEveryFigureAndThePlotAndTableAreWritten)
         EXPECT_GE(ms, 0) << step;
         stepsTotal += ms;
     }
-    EXPECT_GE(numberAt(startup, "first_frame_ms"), stepsTotal);
+    double firstFrame = numberAt(startup, "first_frame_ms");
+    EXPECT_GE(firstFrame, stepsTotal);
+    // The first frame comes before the warm-up, as the player shows it.
+    double windowToFirstFrame = numberAt(startup, "window_to_first_frame_ms");
+    EXPECT_GT(windowToFirstFrame, 0);
+    EXPECT_LE(windowToFirstFrame, firstFrame - numberAt(steps, "window"));
+    EXPECT_GT(numberAt(steps, "warm_up"), 0);
     EXPECT_GT(numberAt(startup, "picture_decode_ms"), 0);
 
     const Json& floors = memberOf(report, "floors");
@@ -107,12 +113,29 @@ TEST(Bench, JsonHoldsEveryFigureAndThePlotAndTableAreWritten)
         EXPECT_LE(median, p99) << "scene " << i;
         EXPECT_LE(p99, slowest) << "scene " << i;
         EXPECT_LE(first, slowest) << "scene " << i;
+        // Only the frames before the first that shows anything are black.
+        double black = numberAt(scene, "black_frames");
+        EXPECT_GE(black, 0) << "scene " << i;
+        EXPECT_LT(black, numberAt(scene, "frames")) << "scene " << i;
+        EXPECT_LE(numberAt(scene, "black_max_ms"), slowest) << "scene " << i;
         // Each scene is compared with the copy floor frames run among its own.
         double copy = numberAt(scene, "copy_ms");
         EXPECT_GT(copy, 0) << "scene " << i;
         EXPECT_NEAR(numberAt(scene, "median_to_copy"), median / copy, 1e-3) << "scene " << i;
         EXPECT_NEAR(numberAt(scene, "p99_to_copy"), p99 / copy, 1e-3) << "scene " << i;
     }
+
+    // The show opens on black: at one frame a second, its first two frames.
+    EXPECT_EQ(numberAt(scenes[0], "black_frames"), 2);
+
+    // The jump to the last scene, replayed by the preview beside the bench.
+    const Json& jump = memberOf(report, "jump");
+    EXPECT_EQ(numberAt(jump, "scene"), sceneCount - 1);
+    ASSERT_TRUE(memberOf(jump, "measured").is_boolean());
+    EXPECT_TRUE(jump["measured"].get<bool>()) << jump.dump();
+    double landing = numberAt(jump, "landing_s");
+    EXPECT_GT(landing, 0);
+    EXPECT_LE(landing, numberAt(jump, "wall_s"));
 
     // Memory: the textures hold at least the pictures' own pixels.
     const Json& memory = memberOf(report, "memory");

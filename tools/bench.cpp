@@ -1,10 +1,10 @@
 // ostralis-bench: times the show's start-up step by step, every frame of the
 // show at a fixed step on the player's own window (each frame finished on
 // the GPU side before the clock is read), two floor frames to compare them
-// with, the PNG decoding alone, and the memory the show holds. A copy floor
-// frame follows each frame of the show, so that every scene is compared with
-// the floor as the machine ran while it played: on a shared host the floor
-// drifts by half within one run.
+// with, the PNG decoding alone, the memory the show holds, and a jump to the
+// last scene in the preview. A copy floor frame follows each frame of the
+// show, so that every scene is compared with the floor as the machine ran
+// while it played: on a shared host the floor drifts by half within one run.
 #include "common/progress.h"
 #include "tools/bench_report.h"
 #include "tools/options.h"
@@ -29,11 +29,16 @@
 #include <SFML/OpenGL.hpp>
 #include <SFML/Window/Event.hpp>
 
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <regex>
+#include <sstream>
 
 namespace
 {
@@ -224,6 +229,65 @@ void drawCopyFloor(sf::RenderWindow& window, CopyFloor& floor)
     window.draw(floor.shown, sf::BlendNone);
 }
 
+// Whether what the frame has drawn so far on the window, before it is
+// presented, holds any pixel that is not black.
+bool frameShowsAnything(const sf::RenderWindow& window, std::vector<std::uint8_t>& pixels)
+{
+    sf::Vector2u size = window.getSize();
+    pixels.resize(size_t(size.x) * size.y * 4);
+    glReadPixels(0, 0, GLsizei(size.x), GLsizei(size.y), GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    for (size_t i = 0; i < pixels.size(); i += 4)
+        if (pixels[i] | pixels[i + 1] | pixels[i + 2])
+            return true;
+    return false;
+}
+
+// A jump to the last scene as a demo maker makes one in the preview: the
+// preview started anew at that scene, replaying the show up to it, and
+// ending on the frame it lands on. Its own figure runs from its start to
+// that frame; the wall time adds its exit.
+void timeJump(const std::string& showDir, BenchResults& results)
+{
+    results.jumpScene = sceneCount - 1;
+    std::string preview = besideThisProgram("ostralis-preview");
+    if (preview.empty())
+    {
+        results.jumpNote = "no ostralis-preview beside the bench";
+        return;
+    }
+    char logPath[] = "/tmp/ostralis-bench-jump-XXXXXX";
+    int log = mkstemp(logPath);
+    if (log < 0)
+    {
+        results.jumpNote = "no temporary file for the preview's messages";
+        return;
+    }
+    close(log);
+    Clock::time_point start = Clock::now();
+    pid_t pid = spawnProgram({preview, "--show-dir", showDir, "--scene", std::to_string(results.jumpScene),
+                              "--quit-after", "0"},
+                             -1, logPath);
+    bool ended = pid > 0 && waitSucceeded(pid);
+    results.jumpWallSeconds = millisecondsSince(start) / 1000;
+    std::ostringstream messages;
+    messages << std::ifstream(logPath).rdbuf();
+    unlink(logPath);
+
+    // "at M:SS.hh (frame F, scene S) X.XX s after starting"
+    std::string text = messages.str();
+    std::smatch landed;
+    if (!ended || !std::regex_search(text, landed, std::regex(R"(scene (\d+)\) ([0-9.]+) s after starting)")) ||
+        std::stoi(landed[1]) != results.jumpScene)
+    {
+        std::string last = text.substr(text.rfind('\n', text.size() > 1 ? text.size() - 2 : 0) + 1);
+        results.jumpNote = "the preview did not land: " + (last.empty() ? std::string("no message") : last);
+        while (!results.jumpNote.empty() && results.jumpNote.back() == '\n')
+            results.jumpNote.pop_back();
+        return;
+    }
+    results.jumpLandingSeconds = std::stod(landed[2]);
+}
+
 bool writeTextFile(const std::string& path, const std::string& text, std::string& error)
 {
     PendingOutput output;
@@ -305,6 +369,7 @@ int main(int argc, char** argv)
     Clock::time_point startupBegins = Clock::now();
     sf::RenderWindow window;
     timeStep(results, "window", [&] { openShowWindow(window); });
+    Clock::time_point windowOpened = Clock::now();
     results.windowRssBytes = peakResidentBytes();
     // Frames are timed as fast as they go, not paced by the display.
     window.setVerticalSyncEnabled(false);
@@ -323,19 +388,28 @@ int main(int argc, char** argv)
     }
     timeStep(results, "audio", initAudioOutput);
     window.setActive(true);
-    // The player warms the show up before its clock starts; so does the bench.
-    timeStep(results, "warm_up", [&] { warmUpShow(window); });
+    results.stepsBeforeFirstFrame = results.steps.size();
 
     chooseCopyPicture(copyFloor, results);
     auto drawCopy = [&] { drawCopyFloor(window, copyFloor); };
 
     // The show, frame by frame, as the player runs it at a steady rate, each
-    // frame followed by a copy floor frame.
+    // frame followed by a copy floor frame. As in the player, a black frame
+    // comes first, and the warm-up runs after the show's first frame, in its
+    // black opening.
     const float step = float(1.0 / options.fps);
     const long frameLimit = long(longestShowSeconds * options.fps);
     std::vector<std::vector<double>> sceneTimes(sceneCount);
     std::vector<std::vector<double>> sceneCopyTimes(sceneCount);
+    // Each scene's first frame that shows anything, counted among its own.
+    std::vector<long> sceneShownFrom(sceneCount, -1);
+    std::vector<std::uint8_t> pixels;
     int sceneIndex = 0;
+    // The player's first frame: black, shown before the quotation's first.
+    window.clear(sf::Color::Black);
+    finishFrame(window);
+    results.firstFrameMs = millisecondsSince(startupBegins);
+    results.windowToFirstFrameMs = millisecondsSince(windowOpened);
     Progress progress;
     startProgress(progress, std::string(toolName) + ": ", nominalShowSeconds * options.fps);
     for (long frame = 0; sceneIndex != showEndIndex; ++frame)
@@ -352,18 +426,26 @@ int main(int argc, char** argv)
         window.clear(sf::Color(0, 0, 0, 255));
         int shownScene = sceneIndex;
         sceneIndex = dispatchScene(sceneIndex, window);
+        // Until the scene has shown something, its frames are looked at
+        // before they are presented; the look is left out of their time.
+        double lookMs = 0;
+        if (sceneShownFrom[shownScene] < 0)
+        {
+            glFinish();
+            Clock::time_point look = Clock::now();
+            if (frameShowsAnything(window, pixels))
+                sceneShownFrom[shownScene] = long(sceneTimes[shownScene].size());
+            lookMs = millisecondsSince(look);
+        }
         finishFrame(window);
-        double ms = millisecondsSince(start);
+        double ms = millisecondsSince(start) - lookMs;
         if (frame == 0)
-            results.firstFrameMs = millisecondsSince(startupBegins);
+            timeStep(results, "warm_up", [&] { warmUpShow(window); });
 
         double copyMs = floorFrame(window, drawCopy);
 
-        if (shownScene >= 0 && shownScene < sceneCount)
-        {
-            sceneTimes[shownScene].push_back(ms);
-            sceneCopyTimes[shownScene].push_back(copyMs);
-        }
+        sceneTimes[shownScene].push_back(ms);
+        sceneCopyTimes[shownScene].push_back(copyMs);
         results.frameMs.push_back(ms);
         results.frameScene.push_back(shownScene);
         reportProgress(progress, double(frame + 1), "frame " + std::to_string(frame + 1) + ", scene " +
@@ -372,7 +454,8 @@ int main(int argc, char** argv)
     // The show is timed; the floors that follow take a few seconds more.
     finishProgress(progress, "");
     for (int scene = 0; scene < sceneCount; ++scene)
-        results.scenes.push_back(sceneFigures(scene, sceneTimes[scene], sceneCopyTimes[scene]));
+        results.scenes.push_back(
+            sceneFigures(scene, sceneTimes[scene], sceneCopyTimes[scene], sceneShownFrom[scene]));
 
     // The floors on their own, after the show, so that they warm up nothing
     // the show's first frames use.
@@ -384,6 +467,7 @@ int main(int argc, char** argv)
     results.textureBytes = residentTextureBytes(copyFloor);
     results.pictureDecodeMs = decodePictures();
     releaseShowGroups();
+    timeJump(showDir, results);
 
     std::cout.rdbuf(tableOut);
     printBenchTable(results, std::cout);

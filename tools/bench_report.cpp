@@ -24,7 +24,8 @@ double medianOf(std::vector<double> values)
     return (values[middle - 1] + values[middle]) / 2;
 }
 
-SceneFigures sceneFigures(int index, const std::vector<double>& frameMs, const std::vector<double>& copyMs)
+SceneFigures sceneFigures(int index, const std::vector<double>& frameMs, const std::vector<double>& copyMs,
+                          long shownFrom)
 {
     SceneFigures figures;
     figures.index = index;
@@ -34,7 +35,10 @@ SceneFigures sceneFigures(int index, const std::vector<double>& frameMs, const s
         return figures;
     std::vector<double> sorted(frameMs);
     std::sort(sorted.begin(), sorted.end());
-    figures.firstMs = frameMs.front();
+    figures.blackFrames = shownFrom > 0 && shownFrom < long(frameMs.size()) ? shownFrom : 0;
+    for (long frame = 0; frame < figures.blackFrames; ++frame)
+        figures.blackMaxMs = std::max(figures.blackMaxMs, frameMs[size_t(frame)]);
+    figures.firstMs = frameMs[size_t(figures.blackFrames)];
     figures.medianMs = medianOf(sorted);
     size_t rank = size_t(std::ceil(0.99 * double(sorted.size())));
     figures.p99Ms = sorted[std::max<size_t>(rank, 1) - 1];
@@ -68,8 +72,19 @@ void printBenchTable(const BenchResults& results, std::ostream& out)
         << (results.shaderCacheDisabled ? ", shader cache disabled" : "") << "\n\n";
 
     out << "start-up                         ms\n";
-    for (const StartupStep& step : results.steps)
+    for (size_t i = 0; i <= results.steps.size(); ++i)
     {
+        if (i == results.stepsBeforeFirstFrame)
+        {
+            std::snprintf(line, sizeof line, "  %-22s %9.1f   from the window opened %.1f ms\n", "to the first frame",
+                          results.firstFrameMs, results.windowToFirstFrameMs);
+            out << line;
+            if (i < results.steps.size())
+                out << "  then, in the black opening:\n";
+        }
+        if (i == results.steps.size())
+            break;
+        const StartupStep& step = results.steps[i];
         std::snprintf(line, sizeof line, "  %-22s %9.1f", step.name.c_str(), step.ms);
         out << line;
         if (step.name == "pictures" && results.pictureDecodeMs > 0)
@@ -80,8 +95,7 @@ void printBenchTable(const BenchResults& results, std::ostream& out)
         }
         out << "\n";
     }
-    std::snprintf(line, sizeof line, "  %-22s %9.1f\n\n", "to the first frame", results.firstFrameMs);
-    out << line;
+    out << "\n";
 
     std::snprintf(line, sizeof line,
                   "floors after the show (median of %ld frames)     ms\n  %-22s %9.3f\n  %-22s %9.3f   (%s)\n\n",
@@ -89,14 +103,19 @@ void printBenchTable(const BenchResults& results, std::ostream& out)
                   results.copyMs, results.copyPicture.c_str());
     out << line;
 
-    // Each scene against the copy floor frames that ran among its own.
-    out << "scene  frames   first  median     p99     max    copy   first/med  med/copy  p99/copy  med/null\n";
+    // Each scene against the copy floor frames that ran among its own. Its
+    // first frame is the first that shows anything; the wholly black frames
+    // before it are counted apart, with the longest of them.
+    out << "scene  frames   first  median     p99     max    copy   first/med  med/copy  p99/copy  med/null"
+           "   black  blk max\n";
     for (const SceneFigures& scene : results.scenes)
     {
-        std::snprintf(line, sizeof line, "%5d %7ld %7.2f %7.2f %7.2f %7.2f %7.2f %11.2f %9.2f %9.2f %9.2f\n",
-                      scene.index, scene.frames, scene.firstMs, scene.medianMs, scene.p99Ms, scene.maxMs,
-                      scene.copyMs, ratio(scene.firstMs, scene.medianMs), ratio(scene.medianMs, scene.copyMs),
-                      ratio(scene.p99Ms, scene.copyMs), ratio(scene.medianMs, results.nullMs));
+        std::snprintf(line, sizeof line,
+                      "%5d %7ld %7.2f %7.2f %7.2f %7.2f %7.2f %11.2f %9.2f %9.2f %9.2f %7ld %8.2f\n", scene.index,
+                      scene.frames, scene.firstMs, scene.medianMs, scene.p99Ms, scene.maxMs, scene.copyMs,
+                      ratio(scene.firstMs, scene.medianMs), ratio(scene.medianMs, scene.copyMs),
+                      ratio(scene.p99Ms, scene.copyMs), ratio(scene.medianMs, results.nullMs), scene.blackFrames,
+                      scene.blackMaxMs);
         out << line;
     }
     double total = 0;
@@ -110,6 +129,15 @@ void printBenchTable(const BenchResults& results, std::ostream& out)
                   "  %-22s %9.1f MiB   (resident / (textures + 64 MiB) = %.2f)\n",
                   "window alone", mebibytes(results.windowRssBytes), "peak resident", mebibytes(results.peakRssBytes),
                   "textures", mebibytes(results.textureBytes), memoryRatio(results));
+    out << line;
+
+    if (results.jumpNote.empty())
+        std::snprintf(line, sizeof line,
+                      "\njump to scene %d in the preview: landed %.2f s after it started, %.2f s in all\n",
+                      results.jumpScene, results.jumpLandingSeconds, results.jumpWallSeconds);
+    else
+        std::snprintf(line, sizeof line, "\njump to scene %d in the preview: not measured (%s)\n", results.jumpScene,
+                      results.jumpNote.c_str());
     out << line << std::flush;
 }
 
@@ -137,6 +165,7 @@ std::string benchJson(const BenchResults& results)
         steps[step.name] = jsonNumber(step.ms);
     json["startup"] = {{"steps_ms", steps},
                        {"first_frame_ms", jsonNumber(results.firstFrameMs)},
+                       {"window_to_first_frame_ms", jsonNumber(results.windowToFirstFrameMs)},
                        {"picture_decode_ms", jsonNumber(results.pictureDecodeMs)}};
 
     json["floors"] = {{"null_ms", jsonNumber(results.nullMs)},
@@ -152,6 +181,8 @@ std::string benchJson(const BenchResults& results)
                           {"p99_ms", jsonNumber(scene.p99Ms)},
                           {"max_ms", jsonNumber(scene.maxMs)},
                           {"first_ms", jsonNumber(scene.firstMs)},
+                          {"black_frames", scene.blackFrames},
+                          {"black_max_ms", jsonNumber(scene.blackMaxMs)},
                           {"copy_ms", jsonNumber(scene.copyMs)},
                           {"first_to_median", jsonNumber(ratio(scene.firstMs, scene.medianMs))},
                           {"median_to_copy", jsonNumber(ratio(scene.medianMs, scene.copyMs))},
@@ -163,6 +194,15 @@ std::string benchJson(const BenchResults& results)
                       {"peak_rss_bytes", results.peakRssBytes},
                       {"texture_bytes", results.textureBytes},
                       {"rss_to_textures_plus_64mib", jsonNumber(memoryRatio(results))}};
+
+    json["jump"] = {{"scene", results.jumpScene}, {"measured", results.jumpNote.empty()}};
+    if (results.jumpNote.empty())
+    {
+        json["jump"]["landing_s"] = jsonNumber(results.jumpLandingSeconds);
+        json["jump"]["wall_s"] = jsonNumber(results.jumpWallSeconds);
+    }
+    else
+        json["jump"]["note"] = results.jumpNote;
     // A renderer name that is not valid UTF-8 is written with replacement
     // characters rather than failing the whole report.
     return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
