@@ -279,10 +279,13 @@ void timeJump(const std::string& showDir, BenchResults& results)
     if (!ended || !std::regex_search(text, landed, std::regex(R"(scene (\d+)\) ([0-9.]+) s after starting)")) ||
         std::stoi(landed[1]) != results.jumpScene)
     {
-        std::string last = text.substr(text.rfind('\n', text.size() > 1 ? text.size() - 2 : 0) + 1);
-        results.jumpNote = "the preview did not land: " + (last.empty() ? std::string("no message") : last);
-        while (!results.jumpNote.empty() && results.jumpNote.back() == '\n')
-            results.jumpNote.pop_back();
+        // Its last line says why.
+        std::string last = "no message";
+        std::istringstream lines(text);
+        for (std::string line; std::getline(lines, line);)
+            if (!line.empty())
+                last = line;
+        results.jumpNote = "the preview did not land: " + last;
         return;
     }
     results.jumpLandingSeconds = std::stod(landed[2]);
