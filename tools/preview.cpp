@@ -88,7 +88,8 @@ double secondsSince(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-std::string clockText(double seconds)
+// The show time as M:SS.hh, to the hundredth the status line and the landing line show.
+std::string clockTextToHundredths(double seconds)
 {
     char text[32];
     long hundredths = std::lround(std::max(seconds, 0.0) * 100);
@@ -131,7 +132,7 @@ int parseOptions(int argc, char** argv, Options& options)
 void drawStatus(sf::RenderWindow& window, const Transport& transport)
 {
     char line[160];
-    std::snprintf(line, sizeof line, "%s   scene %d   frame %ld   %.1f ms%s%s", clockText(transport.showSeconds).c_str(),
+    std::snprintf(line, sizeof line, "%s   scene %d   frame %ld   %.1f ms%s%s", clockTextToHundredths(transport.showSeconds).c_str(),
                   std::min(transport.scene, sceneCount - 1), transport.frame, transport.frameMs,
                   transport.paused ? "   paused" : "", transport.loopScene >= 0 ? "   loop" : "");
     sf::Vector2f size(window.getSize());
@@ -369,7 +370,7 @@ int main(int argc, char** argv)
         pauseMusicStreams(true);
     char landed[160];
     std::snprintf(landed, sizeof landed, "%s: at %s (frame %ld, scene %d) %.2f s after starting", toolName,
-                  clockText(transport.showSeconds).c_str(), transport.frame,
+                  clockTextToHundredths(transport.showSeconds).c_str(), transport.frame,
                   std::min(transport.scene, sceneCount - 1), secondsSince(started));
     std::cerr << landed << std::endl;
     if (!options.screenshot.empty())
