@@ -3,11 +3,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-scripts/build.sh
+scripts/build.sh --play
 
 # Without a display, render the show to a video instead, under a virtual
 # screen of the show's size started for it alone.
 if ! xdpyinfo >/dev/null 2>&1; then
+  scripts/install-deps.sh xvfb xauth ffmpeg libgl1-mesa-dri
   echo "play.sh: no display can be reached (DISPLAY='${DISPLAY:-}'):" \
     "rendering the show to build/ostralis.mp4 instead, under a virtual display of its own" >&2
   number=77

@@ -3,7 +3,7 @@
 # runs every test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
+scripts/install-deps.sh --test
 scripts/build.sh
 
 # The Windows player's zip, which the Wine tests unpack and run. Its
