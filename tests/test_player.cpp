@@ -92,7 +92,12 @@ TEST(Player, AWrongFolderIsNamedFirstWithTheCountOfMissingFiles)
     ProcessResult result = runProcess({playerPath}, {}, folder, 60);
     std::filesystem::remove_all(folder);
     EXPECT_EQ(result.exitCode, fatalExit);
-    EXPECT_EQ(splitLines(result.out), std::vector<std::string>{"created render window"});
+    // The show's own lines stand as they were: each picture's, then the font's.
+    std::vector<std::string> lines = splitLines(result.out);
+    ASSERT_EQ(lines.size(), 31u) << result.out;
+    EXPECT_EQ(lines.front(), "created render window");
+    EXPECT_EQ(lines[1], "error loading texture black.png");
+    EXPECT_EQ(lines.back(), "Error while loading font!");
     std::vector<std::string> errors = splitLines(result.err);
     ASSERT_FALSE(errors.empty());
     EXPECT_EQ(errors.front().rfind("ostralis: 39 of the show's 39 files missing in " + folder + ", ", 0), 0u)
