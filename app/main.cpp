@@ -1,7 +1,11 @@
 // Ostralis: a show of twelve scenes, played once, full screen.
 #include "app/startup.h"
+#include "system/console.h"
 
 int main()
 {
-    return playShow();
+    int exitCode = playShow();
+    if (exitCode != 0)
+        holdConsoleAfterFailure();
+    return exitCode;
 }

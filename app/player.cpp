@@ -17,11 +17,13 @@ int playFrame(sf::RenderWindow& window, int sceneIndex, bool& quitRequested)
 {
     frameDelta = frameClock.restart().asSeconds();
 
-    // Escape is only looked at while an event is being taken.
+    // Escape held while an event is taken ends the show, and so does a tap
+    // already released by then (a remote control, xdotool), seen by its event.
     sf::Event event;
     while (window.pollEvent(event))
     {
-        if (sf::Keyboard::isKeyPressed(sf::Keyboard::Escape))
+        if (sf::Keyboard::isKeyPressed(sf::Keyboard::Escape) ||
+            (event.type == sf::Event::KeyPressed && event.key.code == sf::Keyboard::Escape))
             quitRequested = true;
         if (event.type == sf::Event::Closed || quitRequested)
             window.close();
@@ -41,6 +43,9 @@ int playFrame(sf::RenderWindow& window, int sceneIndex, bool& quitRequested)
 
 int playShow()
 {
+    // Said first, before the graphics library's lines about each file.
+    reportMissingShowFiles();
+
     // The display was checked before main, when the GL objects were built.
     sf::RenderWindow window;
     openShowWindow(window);

@@ -8,7 +8,10 @@
 #include "draw/tween.h"
 
 #include <SFML/Graphics/Shader.hpp>
+#include <filesystem>
 #include <iostream>
+#include <string>
+#include <system_error>
 #include <vector>
 
 namespace
@@ -24,6 +27,36 @@ sf::VideoMode desktopFullscreenMode()
             return mode;
     return modes.empty() ? desktop : modes.front();
 }
+}
+
+std::vector<std::string> showFiles()
+{
+    std::vector<std::string> files;
+    for (int i = 0; i < catalogueSize; ++i)
+        files.push_back(catalogueFile(i));
+    for (const char* file : {"heatmap.png", "KGYouWontBringMeDown.ttf", "KGYouWontBringMeDownBold.ttf",
+                             "vertex_shader.vs.txt", "blur_shader.fs.txt", "heat_shader.vs.txt",
+                             "heat_shader.fs.txt", "ripple_shader.fs.txt", "shockwave_shader.fs.txt",
+                             "pixelation_shader.fs.txt", "angel6.mp3"})
+        files.push_back(file);
+    return files;
+}
+
+int reportMissingShowFiles()
+{
+    std::error_code failure;
+    std::filesystem::path folder = std::filesystem::current_path(failure);
+    std::vector<std::string> files = showFiles();
+    int missing = 0;
+    for (const std::string& file : files)
+        if (!std::filesystem::is_regular_file(folder / file, failure))
+            ++missing;
+    if (missing > 0)
+        std::cerr << "ostralis: " << missing << " of the show's " << files.size() << " files missing in "
+                  << folder.string() << ", the folder it was started in: the player reads its files "
+                  << "from the folder it is started in, not its own, so start it in the folder that "
+                  << "holds them (scripts/play.sh does)" << std::endl;
+    return missing;
 }
 
 void openShowWindow(sf::RenderWindow& window)

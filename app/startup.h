@@ -3,6 +3,16 @@
 // the bench can also run one by one.
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/System/Clock.hpp>
+#include <string>
+#include <vector>
+
+// The names of the files the show reads from the working folder.
+std::vector<std::string> showFiles();
+
+// Counts the show's files missing in the working folder; when any is, writes
+// one line on standard error naming the folder (its absolute path), the count
+// and where the files are expected. Returns the count.
+int reportMissingShowFiles();
 
 // Opens the show's window: 1280 x 720 full screen, vertical sync on, no cursor.
 void openShowWindow(sf::RenderWindow& window);
@@ -32,8 +42,9 @@ void releaseShowGroups();
 extern sf::Clock frameClock;
 
 // One frame of the player's loop: takes the time step from frameClock,
-// drains the window's events (Escape, looked at only while an event is
-// taken, sets quitRequested; it and a close request close the window),
+// drains the window's events (Escape held while an event is taken, or an
+// Escape key press event, sets quitRequested; it and a close request close
+// the window),
 // clears to black, runs the scene sceneIndex, or at the end index sets
 // quitRequested and draws nothing, and presents. Returns the scene index for
 // the next frame.

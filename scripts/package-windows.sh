@@ -90,10 +90,14 @@ Running it (Windows, 64-bit, OpenGL with shaders):
 
     Unzip the whole folder, then double-click ostralis.exe.
 
-The player reads its files from the folder it is in, so keep them together.
-It is a console program: its few progress lines appear in the console
-window it opens. Escape ends the show early. Without a sound device it
-plays silently.
+The player reads its files from the folder it is started in (the working
+folder), not from the folder of ostralis.exe: double-click it here, start it
+from a console in this folder, or give a shortcut this folder as its
+"Start in". Started elsewhere, it names the folder it read and how many of
+its files were missing there. It is a console program: its few progress
+lines appear in the console window it opens; when it fails in a console of
+its own, it waits for a key before that window closes. Escape ends the show
+early. Without a sound device it plays silently.
 
 What is here:
 

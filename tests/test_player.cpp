@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <thread>
 
 namespace
@@ -48,12 +50,60 @@ TEST(Player, PrintsTheStartupLinesInOrderAndEndsOnEscape)
     ProcessResult result = playThenEscape();
     EXPECT_FALSE(result.timedOut);
     EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err.find("files missing"), std::string::npos) << result.err;
     EXPECT_EQ(firstLines(result.out, 7), expectedStartup());
 
     // After start-up only the first scene's line may follow in two seconds.
     std::vector<std::string> lines = splitLines(result.out);
     ASSERT_GE(lines.size(), 8u);
     EXPECT_EQ(lines[7], "scene 01 loaded");
+}
+
+// A tap of Escape, pressed and released at once as a remote control or a
+// script sends it, ends the show wherever it falls: the black opening, the
+// quotation, and a later scene.
+TEST(Player, EndsWithZeroOnATappedEscapeInAnyScene)
+{
+    for (int seconds : {0, 4, 12})
+    {
+        RunningProcess player = startProcess({playerPath}, {}, SHOW_DIR);
+        ASSERT_NE(waitForShowWindow(), "") << "the player opened no window";
+        std::this_thread::sleep_for(std::chrono::seconds(seconds));
+        runProcess({"xdotool", "key", "Escape"}, {}, "/", 10);
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (!processEnded(player) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        bool endedOnTap = processEnded(player);
+        if (!endedOnTap)
+            holdEscapeUntilExit(player);
+        ProcessResult result = finishProcess(player, 60);
+        EXPECT_TRUE(endedOnTap) << "a tap of Escape " << seconds << " s in was ignored";
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+    }
+}
+
+// Started in a folder without the show's files, the player first says where
+// it looked and where the files belong, then goes on as it always has.
+TEST(Player, AWrongFolderIsNamedFirstWithTheCountOfMissingFiles)
+{
+    char folderName[] = "/tmp/ostralis-elsewhere-XXXXXX";
+    ASSERT_NE(mkdtemp(folderName), nullptr);
+    std::string folder = std::filesystem::canonical(folderName).string();
+    ProcessResult result = runProcess({playerPath}, {}, folder, 60);
+    std::filesystem::remove_all(folder);
+    EXPECT_EQ(result.exitCode, fatalExit);
+    // The show's own lines stand as they were: each picture's, then the font's.
+    std::vector<std::string> lines = splitLines(result.out);
+    ASSERT_EQ(lines.size(), 31u) << result.out;
+    EXPECT_EQ(lines.front(), "created render window");
+    EXPECT_EQ(lines[1], "error loading texture black.png");
+    EXPECT_EQ(lines.back(), "Error while loading font!");
+    std::vector<std::string> errors = splitLines(result.err);
+    ASSERT_FALSE(errors.empty());
+    EXPECT_EQ(errors.front().rfind("ostralis: 39 of the show's 39 files missing in " + folder + ", ", 0), 0u)
+        << result.err;
+    EXPECT_NE(errors.front().find("from the folder it is started in"), std::string::npos) << errors.front();
+    EXPECT_NE(result.err.find("Failed to load shader, exiting...\n"), std::string::npos) << result.err;
 }
 
 TEST(Player, EndsWithZeroOnACloseRequest)
@@ -78,6 +128,7 @@ TEST(Player, AMissingPictureGivesItsOwnLineAndTheRestLoadInOrder)
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(firstLines(result.out, 9),
               expectedStartup({"error loading texture white.png", "error loading texture glint.png"}));
+    EXPECT_EQ(result.err.rfind("ostralis: 2 of the show's 39 files missing in ", 0), 0u) << result.err;
 }
 
 TEST(Player, AMissingRegularFontGivesItsMessageAndStartUpGoesOn)

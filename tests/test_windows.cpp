@@ -368,3 +368,27 @@ TEST_F(WindowsPlayer, AMissingHeatShaderEndsStartUpWithMinusOne)
     EXPECT_NE(result.err.find("Failed to load shader, exiting...\n"), std::string::npos) << result.err;
     EXPECT_EQ(splitLines(result.out), std::vector<std::string>{"created render window"});
 }
+
+// Started from the folder above its own, with its input redirected as a
+// script runs it, the player names the folder it read first, ends as a
+// failed start-up does, and waits for no key.
+TEST_F(WindowsPlayer, AWrongFolderIsNamedAndNoKeyIsAwaitedWithInputRedirected)
+{
+    std::string above = std::filesystem::path(folder).parent_path().string();
+    WinePlayer player;
+    player.process = startProcess({"/bin/sh", "-c", "exec \"$0\" \"$1\" < /dev/null", winePath, zipFolder + "/ostralis.exe"},
+                                  wineEnvironment(), above);
+    player.start = std::chrono::steady_clock::now();
+    ProcessResult result = finishWinePlayer(player, 180);
+    skipWithoutShaders(result.out);
+    if (IsSkipped())
+        return;
+    EXPECT_FALSE(result.timedOut) << "the player waited: " << result.err;
+    EXPECT_EQ(result.exitCode, fatalExit);
+    std::vector<std::string> errors = splitLines(result.err);
+    ASSERT_FALSE(errors.empty());
+    std::string folderName = std::filesystem::path(above).filename().string();
+    EXPECT_EQ(errors.front().rfind("ostralis: 39 of the show's 39 files missing in ", 0), 0u) << result.err;
+    EXPECT_NE(errors.front().find(folderName + ", the folder it was started in"), std::string::npos) << result.err;
+    EXPECT_EQ(result.err.find("press a key to close"), std::string::npos) << result.err;
+}
