@@ -255,13 +255,35 @@ TEST(ForgePictures, GraveLayersEachAddTheirPart)
     std::vector<Rgba> flowers = grave;
     drawLayer(grave, shown("S4-22.png"), 0);
     EXPECT_GT(boxLuminance(grave, 700, 480, 820, 620), boxLuminance(flowers, 700, 480, 820, 620) * 1.5f) << "no candle light";
-    // Petals fall in every quarter of the picture.
+    // The lantern warms the side of the stone that faces it.
+    Rgba side = meanIn(grave, 660, 470, 698, 580), unlit = meanIn(flowers, 660, 470, 698, 580);
+    EXPECT_GT(side.r - side.b, unlit.r - unlit.b + 0.03f) << "the stone's side is not warmed";
+
+    // The petals blow downwind of the bouquet, to the right: none far up
+    // wind, and the far ones smaller and greyer than those near the flowers.
     const Picture& petals = shown("S4-23.png");
-    for (int quarter = 0; quarter < 4; ++quarter)
-    {
-        int left = (quarter % 2) * 640, top = (quarter / 2) * 360;
-        EXPECT_GT(coveredFraction(petals, 0.5f, left, top, left + 640, top + 360), 0.001f) << "quarter " << quarter;
-    }
+    EXPECT_LT(coveredFraction(petals, 0.3f, 0, 0, 480, 720), 0.0002f) << "petals up wind of the bouquet";
+    EXPECT_GT(coveredFraction(petals, 0.3f, 640, 0, 1280, 720), 0.001f) << "no petals down wind";
+    auto petalStats = [&](int left, int right, float& coverage, float& chroma) {
+        long count = 0;
+        double spread = 0;
+        for (int y = 0; y < petals.height; ++y)
+            for (int x = left; x < right; ++x)
+            {
+                const Rgba& c = petals.at(x, y);
+                if (c.a <= 0.3f)
+                    continue;
+                ++count;
+                spread += std::max({c.r, c.g, c.b}) - std::min({c.r, c.g, c.b});
+            }
+        coverage = float(count) / ((right - left) * petals.height);
+        chroma = count ? float(spread / count) : 0;
+    };
+    float nearCover, nearChroma, farCover, farChroma;
+    petalStats(560, 800, nearCover, nearChroma);
+    petalStats(1040, 1280, farCover, farChroma);
+    EXPECT_LT(farChroma, nearChroma * 0.8f) << "far petals as bright in colour as the near ones";
+    EXPECT_GT(nearCover, farCover) << "far petals no smaller or sparser than the near ones";
 }
 
 // The zoomed pictures hold detail at their centre, where scene 2 starts at 3x.

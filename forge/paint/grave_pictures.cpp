@@ -252,6 +252,15 @@ Canvas paintCandleGlow()
         float iron = std::min(std::min(cap, base), posts);
         if (glass < 0)
             blendOver(c, rgb(255, 214, 150, 0.25f), 1);
+        // Its light on the near side of the stone, strongest at the edge
+        // that faces it and falling off across the face and up the crown.
+        float onStone = fill(stoneShape(x, y), 1.5f);
+        if (onStone > 0)
+        {
+            float facing = smoothstep(stoneX + 10, stoneX + stoneHalfW, x);
+            float reach = std::exp(-length(x - cx, (y - flameY) * 1.4f) / 150.f);
+            blendOver(c, rgb(255, 168, 92, onStone * facing * reach * 0.85f), 1);
+        }
         // The candle itself, lit from its flame, and the flame.
         float candle = sdBox(x, y, cx, 584, 8, 20);
         if (candle < 0.5f)
@@ -280,33 +289,57 @@ Canvas paintCandleGlow()
 
 Canvas paintPetals()
 {
-    // Petals blown from left to right across the whole picture, larger and
-    // sharper the nearer they are, a few falling through the candle's light.
-    struct Petal { float x, y, angle, size; bool red; };
+    // A few petals the wind has taken from the bouquet, carried off to the
+    // right and up: the near ones large and warm by the flowers, the far
+    // ones smaller, greyer and fainter as the dusk takes them. Each is a
+    // soft brushed dab drawn out a little along the wind.
+    struct Petal { float x, y, angle, size, far; bool red; };
     std::vector<Petal> petals;
     Dice dice{2401};
-    for (int i = 0; i < 90; ++i)
+    for (int i = 0; i < 34; ++i)
     {
-        float near = dice.unit();
-        petals.push_back({dice.range(0, 1280), dice.range(0, 700), dice.range(0, 3.14f), 4 + near * near * 9, dice.unit() < 0.7f});
+        float far = dice.unit();
+        float spread = 18 + 150 * far;
+        float x = 610 + 620 * far + dice.range(-0.5f, 0.5f) * spread;
+        float y = 585 - 330 * far * (1.2f - 0.4f * far) + dice.range(-0.5f, 0.5f) * spread;
+        float angle = -0.35f + dice.range(-0.7f, 0.7f);
+        petals.push_back({x, y, angle, 11 - 7 * far, far, dice.unit() < 0.75f});
     }
+    // The wind's heading: to the right and a little up.
+    const float windX = 0.94f, windY = -0.34f;
     Composition wind = [=](float x, float y) {
         Colour c = rgb(170, 40, 50, 0);
         for (const Petal& p : petals)
         {
             float dx = x - p.x, dy = y - p.y;
-            if (std::fabs(dx) > 16 || std::fabs(dy) > 16)
+            if (std::fabs(dx) > 24 || std::fabs(dy) > 24)
                 continue;
-            float u = dx * std::cos(p.angle) + dy * std::sin(p.angle);
-            float v = -dx * std::sin(p.angle) + dy * std::cos(p.angle);
-            // A cupped petal: a rounded end, a pointed one, a curled edge.
-            float width = p.size * (0.55f - 0.2f * clamp01(u / p.size));
-            float d = length(u / p.size, v / width) - 1;
-            if (d < 0.3f)
+            // The dab smeared back against the wind, fading along its tail.
+            float best = 1e9f, tail = 0;
+            for (int k = 0; k < 4; ++k)
             {
-                float curl = clamp01(0.5f - v / width);
-                Colour petal = p.red ? mix(rgb(120, 16, 28), rgb(210, 70, 76), curl) : mix(rgb(190, 176, 170), rgb(244, 230, 222), curl);
-                petal.a = fill(d * width, 1.2f) * 0.92f;
+                float back = k * p.size * 0.35f;
+                float sx = dx + windX * back, sy = dy + windY * back;
+                float u = sx * std::cos(p.angle) + sy * std::sin(p.angle);
+                float v = -sx * std::sin(p.angle) + sy * std::cos(p.angle);
+                float width = p.size * (0.55f - 0.2f * clamp01(u / p.size));
+                float d = (length(u / p.size, v / width) - 1) * width + k * 1.2f;
+                if (d < best)
+                {
+                    best = d;
+                    tail = k / 3.f;
+                }
+            }
+            if (best < 3)
+            {
+                // Bristle marks across the dab, and the curl of its edge.
+                float along = dx * windX + dy * windY;
+                float across = dy * windX - dx * windY;
+                float bristle = valueNoise(along / 6.f, across / 1.4f, 2402);
+                float curl = clamp01(0.6f - 0.4f * tail + 0.3f * (bristle - 0.5f));
+                Colour petal = p.red ? mix(rgb(120, 16, 28), rgb(204, 70, 76), curl) : mix(rgb(176, 164, 160), rgb(236, 224, 216), curl);
+                petal = mix(petal, rgb(104, 96, 108), 0.6f * p.far);
+                petal.a = fill(best, 1.8f) * (0.9f - 0.45f * tail) * (0.95f - 0.45f * p.far) * (0.8f + 0.2f * bristle);
                 blendOver(c, petal, 1);
             }
         }
