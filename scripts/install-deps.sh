@@ -12,7 +12,7 @@ packages=(
   libsfml-dev libmpg123-dev libopenal-dev libasound2-dev libx11-dev
   libfreetype-dev libpng-dev zlib1g-dev libmp3lame-dev libebur128-dev
   nlohmann-json3-dev libcli11-dev x11-utils
-  fonts-comic-neue
+  fonts-dancingscript
 )
 # Testing and releasing: GoogleTest, a virtual display and its helpers, the
 # shader checker, ffmpeg and sox for the video and music checks, the

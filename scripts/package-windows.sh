@@ -64,7 +64,7 @@ cp "$show"/*.png "$show"/*_shader.*.txt "$show"/angel6.mp3 "$show"/KGYouWontBrin
 # The licences: the fonts, every library linked in or shipped (Debian's
 # copyright file of its source package, named by package and version), and
 # the MinGW-w64 runtime linked into the exe.
-cp /usr/share/doc/fonts-comic-neue/copyright "$root/licences/Comic-Neue.txt"
+cp /usr/share/doc/fonts-dancingscript/copyright "$root/licences/Dancing-Script.txt"
 for licence in "$deps"/licences/*.copyright; do
   cp "$licence" "$root/licences/$(basename "$licence" .copyright).txt"
 done
@@ -116,7 +116,7 @@ from Debian's source packages:
 
 Other builds of the same libraries may replace them. SFML, FreeType, FLAC,
 Ogg and Vorbis are linked into the player; their licences are in licences\\.
-The fonts are Comic Neue (SIL Open Font License), renamed to the names the
+The fonts are Dancing Script (SIL Open Font License), renamed to the names the
 show reads.
 EOF
 

@@ -148,8 +148,8 @@ exec "\$here/bin/ostralis" "\$@"
 LAUNCHER
 chmod 0755 "$root/ostralis"
 
-# The fonts are Comic Neue under the names the show reads.
-cp /usr/share/doc/fonts-comic-neue/copyright "$root/licences/Comic-Neue.txt"
+# The fonts are Dancing Script under the names the show reads.
+cp /usr/share/doc/fonts-dancingscript/copyright "$root/licences/Dancing-Script.txt"
 if [ -f LICENSE ]; then cp LICENSE "$root/licences/Ostralis.txt"; fi
 
 cat > "$root/README.txt" <<EOF
@@ -197,7 +197,7 @@ What is inside
   (lib/NAME.licence.txt). The LGPL ones are shared libraries that you may
   replace. lib/fallback/ holds libstdc++ and libgcc_s, used only where the
   system's own are older than the player needs.
-- licences/: the two fonts are Comic Neue (SIL Open Font License), renamed
+- licences/: the two fonts are Dancing Script (SIL Open Font License), renamed
   to the names the show reads.
 EOF
 
