@@ -7,8 +7,6 @@
 #include <fstream>
 #include <sstream>
 
-namespace
-{
 // SFML sizes a shader file by seeking to its end; a directory of that name
 // seems endless there and the read throws. Only files are handed over.
 bool loadShaderFiles(sf::Shader& shader, const char* vertexFile, const char* fragmentFile)
@@ -25,6 +23,9 @@ bool loadShaderFiles(sf::Shader& shader, const char* vertexFile, const char* fra
     }
     return shader.loadFromFile(vertexFile, fragmentFile);
 }
+
+namespace
+{
 
 // A file's whole text, or nothing when it cannot be read.
 std::string fileText(const char* file)

@@ -60,6 +60,8 @@ private:
 bool outputChecked = false;
 bool outputAvailable = false;
 int streamRequests = 0;
+bool streamsHeld = false;
+std::vector<MusicStream*> heldStreams;  // asked to play while held
 std::vector<MusicStream*> musicStreams;  // channel n is musicStreams[n - 1]
 
 // The show never stops its music; at process exit the streaming threads are
@@ -107,7 +109,15 @@ void playMusicStream(MusicChannel channel)
 {
     if (channel == 0 || channel > musicStreams.size())
         return;
-    musicStreams[channel - 1]->play();
+    if (streamsHeld)
+        heldStreams.push_back(musicStreams[channel - 1]);
+    else
+        musicStreams[channel - 1]->play();
+}
+
+void holdMusicStreams()
+{
+    streamsHeld = true;
 }
 
 int musicStreamRequests()
@@ -117,6 +127,14 @@ int musicStreamRequests()
 
 void pauseMusicStreams(bool paused)
 {
+    if (!paused && streamsHeld)
+    {
+        // A held stream has not played yet: it starts where it was moved to.
+        streamsHeld = false;
+        for (MusicStream* stream : heldStreams)
+            stream->play();
+        heldStreams.clear();
+    }
     for (MusicStream* stream : musicStreams)
     {
         if (paused && stream->getStatus() == sf::SoundSource::Playing)

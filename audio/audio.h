@@ -23,4 +23,7 @@ int musicStreamRequests();
 // For the preview, which pauses and moves the show: pauses or resumes every
 // stream started so far, and moves them to a point of the music in seconds.
 void pauseMusicStreams(bool paused);
+// Holds back every stream started from now on: it stays silent, though it
+// is moved with the rest, until pauseMusicStreams(false) lets it play.
+void holdMusicStreams();
 void seekMusicStreams(float seconds);

@@ -1,13 +1,18 @@
 // The preview: a jump lands on the frame the capture tool draws for that
 // time, a looped scene starts again when it hands over, and a shader that
 // no longer compiles leaves the preview running with the compiler's words.
+#include "audio/mp3_stream.h"
+#include "support/audio_test.h"
 #include "support/player_control.h"
 #include "support/show_test.h"
 #include "support/tool_test.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <regex>
 #include <thread>
 
@@ -111,4 +116,88 @@ TEST(PreviewShaders, ABrokenShaderKeepsTheLastGoodOneAndShowsItsError)
     ProcessResult result = finishProcess(preview, 30);
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_NE(result.err.find("ripple_shader.fs.txt did not compile"), std::string::npos) << result.err;
+}
+
+TEST(PreviewQuitAfter, EndsInWallTimeOnceTheShowHasEndedOrIsPaused)
+{
+    // Past the show's end no show time passes, and paused none either: the
+    // limit still ends the preview, by itself and cleanly.
+    for (std::vector<std::string> args : {std::vector<std::string>{"--at", "156", "--quit-after", "1"},
+                                          {"--at", "156", "--loop", "--quit-after", "1"},
+                                          {"--at", "5", "--paused", "--quit-after", "1"}})
+    {
+        SCOPED_TRACE(args[0] + " " + args[1] + " " + args[2]);
+        ProcessResult preview = runTool("ostralis-preview", args);
+        EXPECT_FALSE(preview.timedOut) << "the preview did not end by itself";
+        EXPECT_EQ(preview.exitCode, 0) << preview.err;
+        EXPECT_EQ(landings(preview.err).size(), 1u) << preview.err;
+    }
+}
+
+namespace
+{
+size_t firstSound(const std::vector<int16_t>& samples)
+{
+    auto loud = std::find_if(samples.begin(), samples.end(), [](int16_t sample) { return sample != 0; });
+    return size_t(loud - samples.begin());
+}
+}
+
+TEST(PreviewMusic, StaysSilentWhileReplayingAndPlaysFromTheLanding)
+{
+    // Heard through the wave writer: the first sound is the music at the
+    // landing, never the opening that the replay passes through.
+    std::string dir = scratchDirectory("preview-music");
+    std::string config = writeWaveDriverConfig(dir + "/wave.conf", dir + "/heard.wav");
+    ProcessResult preview = runTool("ostralis-preview", {"--at", "20", "--quit-after", "1.5"}, {{"ALSOFT_CONF", config}});
+    ASSERT_EQ(preview.exitCode, 0) << preview.err;
+
+    Mp3Stream stream;
+    ASSERT_TRUE(openMp3File(stream, SHOW_DIR "/angel6.mp3"));
+    std::vector<int16_t> music = decodeToEnd(stream);
+    closeMp3(stream);
+    WaveRecording heard = readWaveRecording(dir + "/heard.wav");
+    if (heard.samples.empty())
+        GTEST_SKIP() << "the wave writer recorded nothing: no OpenAL Soft output here";
+    size_t heardStart = firstSound(heard.samples);
+    size_t musicStart = firstSound(music);
+    ASSERT_LT(heardStart, heard.samples.size()) << "the music was not heard after landing";
+    const size_t compared = 4410;
+    ASSERT_GE(heard.samples.size() - heardStart, compared);
+    ASSERT_GE(music.size() - musicStart, compared);
+    EXPECT_FALSE(std::equal(music.begin() + musicStart, music.begin() + musicStart + compared,
+                            heard.samples.begin() + heardStart))
+        << "the music's opening was heard during the replay";
+}
+
+TEST(PreviewShaders, ReloadsFromTheShaderFolderAndRefusesAFolderForAFile)
+{
+    // R reads the folder given, not the show's copies; a shader name that is
+    // a folder there is an error on screen, not the end of the preview.
+    std::string show = makeShowCopy();
+    std::string shaders = scratchDirectory("preview-shaders");
+    for (const auto& entry : std::filesystem::directory_iterator(SOURCE_DIR "/data"))
+        std::filesystem::copy_file(entry.path(), shaders + "/" + entry.path().filename().string());
+    RunningProcess preview =
+        startProcess({toolPath("ostralis-preview"), "--show-dir", show, "--shader-dir", shaders, "--paused"});
+    ProcessResult found = runProcess({"xdotool", "search", "--sync", "--name", "^Ostralis preview$"}, {}, "/", 60);
+    std::vector<std::string> windows = splitLines(found.out);
+    ASSERT_FALSE(windows.empty()) << "no preview window";
+    auto press = [&](const std::string& key) {
+        runProcess({"xdotool", "windowfocus", "--sync", windows.front(), "key", key}, {}, "/", 10);
+    };
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    writeBytes(shaders + "/shockwave_shader.fs.txt", Bytes{'n', 'o', 't', ' ', 'G', 'L', 'S', 'L', '\n'});
+    press("r");
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    std::filesystem::remove(shaders + "/shockwave_shader.fs.txt");
+    std::filesystem::create_directory(shaders + "/shockwave_shader.fs.txt");
+    press("r");
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    EXPECT_FALSE(processEnded(preview)) << "the preview ended on a shader name that is a folder";
+    press("Escape");
+    ProcessResult result = finishProcess(preview, 30);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.err.find("shockwave_shader.fs.txt did not compile"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("not a regular file"), std::string::npos) << result.err;
 }

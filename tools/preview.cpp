@@ -34,6 +34,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <sstream>
 #include <string>
@@ -63,9 +64,10 @@ struct Options
     int atScene = -1;  // land on this scene's first frame instead
     bool paused = false;
     bool loop = false;
-    double quitAfter = -1;  // seconds of show played before the preview ends by itself
+    double quitAfter = -1;  // wall-clock seconds from landing before the preview ends by itself
     std::string screenshot;
     std::string showDir;
+    std::string shaderDir;  // where R reads the shader files
 };
 
 // Where the preview stands: the scene, the frame, the show time, and when the music began.
@@ -112,10 +114,14 @@ int parseOptions(int argc, char** argv, Options& options)
         ->excludes("--at");
     app.add_flag("--paused", options.paused, "start paused")->disable_flag_override();
     app.add_flag("--loop", options.loop, "loop the scene it starts in")->disable_flag_override();
-    app.add_option("--quit-after", options.quitAfter, "end by itself after this many seconds of show have played")
+    app.add_option("--quit-after", options.quitAfter,
+                   "end by itself this many seconds after landing, paused or not, jumps and loops included")
         ->check(CLI::Range(0.0, longestShowSeconds));
     app.add_option("--screenshot", options.screenshot, "write the first frame shown to FILE.png and end")
         ->check(nonEmpty("FILE"));
+    app.add_option("--shader-dir", options.shaderDir,
+                   "read the shader files from DIR when R reloads them (from a build tree: the sources)")
+        ->check(CLI::ExistingDirectory);
     addShowDirOption(app, options.showDir);
     int status = readOptions(app, argc, argv);
     if (status >= 0)
@@ -172,7 +178,7 @@ void runFrame(sf::RenderTarget& target, Transport& transport, float delta)
 // The shaders as their files now read: each pair is compiled apart first,
 // and only when all of them compile are the show's own reloaded. Otherwise
 // every shader keeps its last good build, and the compiler's words are kept.
-void reloadShaders(std::string& error)
+void reloadShaders(const std::string& shaderDir, const std::string& showDir, std::string& error)
 {
     const char* pairs[][2] = {{"heat_shader.vs.txt", "heat_shader.fs.txt"},
                               {"vertex_shader.vs.txt", "blur_shader.fs.txt"},
@@ -182,14 +188,19 @@ void reloadShaders(std::string& error)
     std::ostringstream messages;
     std::streambuf* kept = sf::err().rdbuf(messages.rdbuf());
     std::string failed;
+    // The show reads its files by bare name from the show folder; the shaders
+    // are read from their own folder for a moment and the show folder restored.
+    bool elsewhere = shaderDir != showDir && chdir(shaderDir.c_str()) == 0;
     for (auto& pair : pairs)
     {
         sf::Shader trial;
-        if (!trial.loadFromFile(pair[0], pair[1]))
+        if (!loadShaderFiles(trial, pair[0], pair[1]))
             failed += std::string(failed.empty() ? "" : ", ") + pair[1];
     }
     if (failed.empty())
         loadShaders();
+    if (elsewhere && chdir(showDir.c_str()) != 0)
+        messages << "cannot go back to the show folder '" << showDir << "'\n";
     sf::err().rdbuf(kept);
     if (failed.empty())
     {
@@ -210,7 +221,7 @@ void reloadShaders(std::string& error)
 // Starts the preview again at a show time or a scene's start, keeping what
 // the viewer set. Returns only when the program cannot be started again.
 void jumpTo(const std::string& showDir, const Options& options, const Transport& transport, double seconds, int scene,
-            bool loop)
+            bool loop, double quitLeft)
 {
     char self[PATH_MAX];
     ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
@@ -230,8 +241,11 @@ void jumpTo(const std::string& showDir, const Options& options, const Transport&
         args.push_back("--paused");
     if (loop)
         args.push_back("--loop");
+    // The limit runs on from the first landing: the new start gets what is left.
     if (options.quitAfter >= 0)
-        args.insert(args.end(), {"--quit-after", std::to_string(options.quitAfter)});
+        args.insert(args.end(), {"--quit-after", std::to_string(std::max(quitLeft, 0.0))});
+    if (!options.shaderDir.empty())
+        args.insert(args.end(), {"--shader-dir", options.shaderDir});
     std::vector<char*> argv;
     for (std::string& arg : args)
         argv.push_back(arg.data());
@@ -240,6 +254,19 @@ void jumpTo(const std::string& showDir, const Options& options, const Transport&
     std::cerr << std::flush;
     execv(self, argv.data());
     toolError(toolName, "cannot start again to jump");
+}
+
+// Where R reads the shaders: the folder given, or the sources when the show
+// folder is this build tree's own, or else the show folder itself.
+std::string shaderFolder(const Options& options, const std::string& showDir)
+{
+    if (!options.shaderDir.empty())
+        return absolutePath(options.shaderDir);
+    std::error_code error;
+    if (std::filesystem::equivalent(showDir, BUILD_SHOW_DIR, error) &&
+        std::filesystem::is_directory(SHADER_SOURCE_DIR, error))
+        return SHADER_SOURCE_DIR;
+    return showDir;
 }
 
 // Writes the frame on the off-screen target as an opaque PNG.
@@ -273,6 +300,7 @@ int main(int argc, char** argv)
         toolError(toolName, "no show directory beside the program: give --show-dir");
         return optionsMistakeExit;
     }
+    const std::string shaderDir = shaderFolder(options, showDir);
     if (!displayAvailable())
     {
         toolError(toolName, "no X display to open the preview's window on");
@@ -319,7 +347,9 @@ int main(int argc, char** argv)
     warmUpGlyphs(target);
     target.clear(sf::Color::Black);
 
-    // Replay up to the frame before the one to land on, without presenting.
+    // Replay up to the frame before the one to land on, without presenting;
+    // the music stays silent until it has been moved to the landing.
+    holdMusicStreams();
     Transport transport;
     transport.paused = options.paused;
     DiscardingTarget discarding;
@@ -366,8 +396,9 @@ int main(int argc, char** argv)
         transport.loopScene = std::min(transport.scene, sceneCount - 1);
     if (transport.musicStartSeconds >= 0)
         seekMusicStreams(float(transport.showSeconds - transport.musicStartSeconds));
-    if (transport.paused)
-        pauseMusicStreams(true);
+    pauseMusicStreams(transport.paused);
+    const Clock::time_point landedAt = Clock::now();
+    auto quitLeft = [&] { return options.quitAfter - secondsSince(landedAt); };
     char landed[160];
     std::snprintf(landed, sizeof landed, "%s: at %s (frame %ld, scene %d) %.2f s after starting", toolName,
                   clockTextToHundredths(transport.showSeconds).c_str(), transport.frame,
@@ -384,7 +415,6 @@ int main(int argc, char** argv)
     }
 
     // Play on at the clock's pace, as the player does, until Escape.
-    const double landedSeconds = transport.showSeconds;
     int sceneShown = transport.scene;
     sf::Clock frameClock;
     for (bool first = true; window.isOpen(); first = false)
@@ -433,7 +463,7 @@ int main(int argc, char** argv)
                 loop = transport.loopScene >= 0;
                 break;
             case sf::Keyboard::R:
-                reloadShaders(transport.shaderError);
+                reloadShaders(shaderDir, showDir, transport.shaderError);
                 break;
             default:
                 break;
@@ -443,7 +473,7 @@ int main(int argc, char** argv)
             break;
         if (jumpScene >= 0 || jumpSeconds >= 0)
         {
-            jumpTo(showDir, options, transport, jumpSeconds, jumpScene, loop);
+            jumpTo(showDir, options, transport, jumpSeconds, jumpScene, loop, quitLeft());
             return workFailure;
         }
 
@@ -459,13 +489,14 @@ int main(int argc, char** argv)
             if (transport.loopScene >= 0 && transport.scene != transport.loopScene)
             {
                 std::cerr << toolName << ": looping scene " << transport.loopScene << std::endl;
-                jumpTo(showDir, options, transport, -1, transport.loopScene, true);
+                jumpTo(showDir, options, transport, -1, transport.loopScene, true, quitLeft());
                 return workFailure;
             }
             if (transport.scene != showEndIndex)
                 sceneShown = transport.scene;
         }
-        if (options.quitAfter >= 0 && transport.showSeconds - landedSeconds >= options.quitAfter)
+        // Wall time, so that an ended or paused show still ends.
+        if (options.quitAfter >= 0 && quitLeft() <= 0)
             break;
 
         if (transport.paused)
