@@ -181,7 +181,7 @@ TEST(Bench, MistakesFailWithOneLineAndWriteNothing)
 
     // An output that cannot be written is found before the show runs.
     ProcessResult bench = runTool("ostralis-bench", {"--json", scratch.path + "/missing/bench.json"});
-    EXPECT_EQ(bench.exitCode, 1);
+    EXPECT_EQ(bench.exitCode, 2);
     EXPECT_EQ(splitLines(bench.err).size(), 1u) << bench.err;
     EXPECT_EQ(bench.out, "");
     EXPECT_TRUE(listDir(scratch.path).empty());

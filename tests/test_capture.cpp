@@ -12,10 +12,14 @@
 #include <SFML/Graphics/Texture.hpp>
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
+#include <chrono>
 #include <fstream>
 #include <iostream>
 #include <set>
 #include <sstream>
+#include <thread>
 
 namespace
 {
@@ -171,13 +175,22 @@ TEST(CaptureWholeShow, TimelineIsTheScenesOwnAndStandardOutputThePlayers)
     for (const TimelineEvent& event : timeline)
         EXPECT_NEAR(event.seconds, double(event.frame) / wholeShowFps, 0.0006) << event.what;
 
-    // Standard output opens with the player's start-up lines, then the scenes' own.
+    // Standard output holds the table alone; the player's start-up lines,
+    // then the scenes' own, are on standard error among the tool's.
+    std::vector<std::string> outLines = splitLines(capture.out);
+    ASSERT_FALSE(outLines.empty());
+    EXPECT_EQ(outLines.front().compare(0, 12, "timeline at "), 0) << capture.out;
+    EXPECT_EQ(outLines.size(), timeline.size() + 1) << capture.out;
     std::vector<std::string> expected = {"created render window", "", "generic data loaded", "BASS loaded",
                                          "Window is active for OpenGL rendering", "Clock restarted",
                                          "Playing SYNC module"};
     for (const std::string& line : splitLines(sceneLines.str()))
         expected.push_back(line);
-    EXPECT_EQ(showLines(capture.out), expected);
+    std::vector<std::string> shown;
+    for (const std::string& line : splitLines(capture.err))
+        if (line.rfind("ostralis-capture: ", 0) != 0 && line != "Setting vertical sync not supported")
+            shown.push_back(line);
+    EXPECT_EQ(shown, expected);
 }
 
 TEST(CaptureWholeShow, VideoHasTheMusicFromTheFrameThatStartsItAndTheSheetShowsTheFrames)
@@ -309,6 +322,9 @@ TEST(CaptureErrors, BadOptionsFailWithOneLineBeforeTheShowStarts)
         {"--video", "/tmp/show.mkv"},                      // without --lossless
         {"--scene", "12", "--video", "/tmp/show.mp4"},
         {"--scene", "1"},                                  // without an output to choose for
+        {"--frames", "/tmp/never-made", "--from", "400"},  // past the show's end
+        {"--frames", "/tmp/never-made", "--from", "4000"},
+        {"--sheet-every", "0.0001"},
     };
     for (const std::vector<std::string>& args : mistakes)
     {
@@ -317,7 +333,10 @@ TEST(CaptureErrors, BadOptionsFailWithOneLineBeforeTheShowStarts)
         EXPECT_EQ(capture.exitCode, 2) << what;
         EXPECT_EQ(splitLines(capture.err).size(), 1u) << what << ": " << capture.err;
         EXPECT_EQ(capture.out, "") << what;
+        // Bounds are said as plain numbers ("0 to 1800").
+        EXPECT_EQ(capture.err.find(".000000"), std::string::npos) << what << ": " << capture.err;
     }
+    EXPECT_FALSE(fileExists("/tmp/never-made"));
 }
 
 TEST(CaptureErrors, UnwritableOutputsAndAMissingOrFailingEncoderLeaveNoFileBehind)
@@ -337,9 +356,18 @@ TEST(CaptureErrors, UnwritableOutputsAndAMissingOrFailingEncoderLeaveNoFileBehin
     for (const std::vector<std::string>& args : unwritable)
     {
         ProcessResult capture = runTool("ostralis-capture", args);
-        EXPECT_EQ(capture.exitCode, 1) << args[1];
+        EXPECT_EQ(capture.exitCode, 2) << args[1];
         EXPECT_EQ(splitLines(capture.err).size(), 1u) << args[1] << ": " << capture.err;
     }
+
+    // A show folder without the show's files: refused before the frames' folder is made.
+    const std::string emptyShow = scratch.path + "/no-show";
+    ASSERT_EQ(runProcess({"mkdir", emptyShow}).exitCode, 0);
+    ProcessResult noShow =
+        runTool("ostralis-capture", {"--frames", scratch.path + "/frames", "--show-dir", emptyShow});
+    EXPECT_EQ(noShow.exitCode, 2) << noShow.err;
+    EXPECT_FALSE(fileExists(scratch.path + "/frames"));
+    ASSERT_EQ(runProcess({"rmdir", emptyShow}).exitCode, 0);
 
     // No ffmpeg on PATH: said before anything is rendered.
     const std::string video = scratch.path + "/show.mp4";
@@ -360,6 +388,61 @@ TEST(CaptureErrors, UnwritableOutputsAndAMissingOrFailingEncoderLeaveNoFileBehin
     EXPECT_NE(errLines.back().find("no encoder today"), std::string::npos) << capture.err;
 
     EXPECT_EQ(listDir(scratch.path), (std::vector<std::string>{"bin", "plain-file", "taken.mp4"}));
+}
+
+TEST(CaptureErrors, FramesThatDoNotFitOnTheDiskFailAndNothingIsKept)
+{
+    ScratchDir scratch;
+    const std::string dir = scratch.path + "/frames";
+    ProcessResult capture;
+    {
+        // Room for less than one of the show's frames at 20 s.
+        FileSizeLimit full(20000);
+        capture = runTool("ostralis-capture", {"--frames", dir, "--from", "20", "--to", "21", "--every", "30"});
+    }
+    EXPECT_EQ(capture.exitCode, 1) << capture.err;
+    std::vector<std::string> errLines = splitLines(capture.err);
+    ASSERT_FALSE(errLines.empty());
+    EXPECT_NE(errLines.back().find("cannot write"), std::string::npos) << capture.err;
+    // The folder the run made is gone with the frames, whole or cut short.
+    EXPECT_EQ(listDir(scratch.path), std::vector<std::string>{});
+
+    // With room enough the same frames are written and read back whole.
+    capture = runTool("ostralis-capture", {"--frames", dir, "--from", "20", "--to", "21", "--every", "30"});
+    ASSERT_EQ(capture.exitCode, 0) << capture.err;
+    std::vector<std::string> frames = listDir(dir);
+    ASSERT_EQ(frames.size(), 2u);
+    sf::Image frame;
+    EXPECT_TRUE(frame.loadFromFile(dir + "/" + frames.front()));
+    EXPECT_EQ(frame.getSize(), sf::Vector2u(1280, 720));
+}
+
+TEST(CaptureErrors, AnInterruptedRunOfFramesKeepsNoneOfThem)
+{
+    ScratchDir scratch;
+    for (int signal : {SIGINT, SIGTERM})
+    {
+        const std::string dir = scratch.path + "/frames-" + std::to_string(signal);
+        RunningProcess run = startProcess({toolPath("ostralis-capture"), "--fps", "10", "--frames", dir});
+        // Stopped once a few frames are in place.
+        bool written = false;
+        for (int tries = 0; tries < 1200 && !written; ++tries)
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            int frames = 0;
+            for (const std::string& name : listDir(dir))
+                frames += name.compare(0, 6, "frame-") == 0;
+            written = frames >= 3;
+        }
+        kill(run.pid, signal);
+        ProcessResult result = finishProcess(run);
+        ASSERT_TRUE(written) << result.err;
+        EXPECT_EQ(result.exitCode, 130) << result.err;
+        std::vector<std::string> errLines = splitLines(result.err);
+        ASSERT_FALSE(errLines.empty());
+        EXPECT_NE(errLines.back().find("interrupted; nothing was kept"), std::string::npos) << result.err;
+        EXPECT_FALSE(fileExists(dir)) << "signal " << signal;
+    }
 }
 
 TEST(CaptureSpan, ALosslessVideoOfASpanHoldsItsFramesExactlyWithTheMusicCutToIt)

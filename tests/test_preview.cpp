@@ -200,4 +200,25 @@ TEST(PreviewShaders, ReloadsFromTheShaderFolderAndRefusesAFolderForAFile)
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_NE(result.err.find("shockwave_shader.fs.txt did not compile"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("not a regular file"), std::string::npos) << result.err;
+
+TEST(PreviewScreenshot, OneThatCannotBeWrittenIsRefusedAtOnceOrFailsWithoutAFile)
+{
+    ScratchDir scratch;
+    // A folder that is not there: one line before any window opens (no display is needed to say so).
+    ProcessResult missing = runTool("ostralis-preview", {"--at", "20", "--screenshot", scratch.path + "/missing/shot.png"},
+                                    {{"DISPLAY", ""}});
+    EXPECT_EQ(missing.exitCode, 2) << missing.err;
+    EXPECT_EQ(splitLines(missing.err).size(), 1u) << missing.err;
+
+    // A disk that fills up while the picture is written: a failure, and no file.
+    ProcessResult full;
+    {
+        FileSizeLimit limit(20000);
+        full = runTool("ostralis-preview", {"--at", "20", "--screenshot", scratch.path + "/shot.png"});
+    }
+    EXPECT_EQ(full.exitCode, 1) << full.err;
+    std::vector<std::string> errLines = splitLines(full.err);
+    ASSERT_FALSE(errLines.empty());
+    EXPECT_NE(errLines.back().find("cannot write"), std::string::npos) << full.err;
+    EXPECT_EQ(listDir(scratch.path), std::vector<std::string>{});
 }

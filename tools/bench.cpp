@@ -340,7 +340,7 @@ int main(int argc, char** argv)
     {
         discardOutput(jsonProbe);
         toolError(toolName, error);
-        return workFailure;
+        return usageFailure;
     }
     discardOutput(jsonProbe);
     discardOutput(plotProbe);

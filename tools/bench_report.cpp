@@ -2,6 +2,7 @@
 #include "tools/bench_report.h"
 
 #include "assets/fonts.h"
+#include "tools/tool_common.h"
 
 #include <SFML/Graphics/RectangleShape.hpp>
 #include <SFML/Graphics/RenderTexture.hpp>
@@ -334,10 +335,5 @@ bool writeFramePlot(const BenchResults& results, const std::string& path, std::s
     drawLabel(canvas, legend, plotLeft, 23, 14, ink);
     canvas.display();
 
-    if (!canvas.getTexture().copyToImage().saveToFile(path))
-    {
-        error = "cannot write the plot '" + path + "'";
-        return false;
-    }
-    return true;
+    return writeOpaquePng(canvas.getTexture().copyToImage(), path, path, error);
 }

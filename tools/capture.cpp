@@ -29,6 +29,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -115,17 +116,17 @@ int parseOptions(int argc, char** argv, Options& options)
     app.add_option("--frames", options.framesDir, "a PNG per frame, DIR/frame-NNNNNN.png by frame number")
         ->check(nonEmpty("DIR"));
     app.add_option("--from", options.fromSeconds, "frames and video from this show time in seconds")
-        ->check(CLI::Range(0.0, longestShowSeconds));
+        ->check(numberRange(0.0, longestShowSeconds));
     app.add_option("--to", options.toSeconds, "frames and video up to, not including, this show time; without it, to the end")
-        ->check(CLI::Range(0.0, longestShowSeconds));
+        ->check(numberRange(0.0, longestShowSeconds));
     app.add_option("--scene", options.scene, "frames and video of this scene only (0 to 11); without it, every scene")
         ->check(CLI::Range(0, sceneCount - 1));
     app.add_option("--every", options.every, "only every N-th of the chosen frames")->check(CLI::Range(1L, 1000000L));
-    app.add_flag("--timeline", options.timeline, "print when each scene and the music start, and the show's length")->disable_flag_override();
+    app.add_flag("--timeline", options.timeline, "print when each scene and the music start, and the show's length: the table alone on standard output, the show's own lines on standard error")->disable_flag_override();
     app.add_option("--contact-sheet", options.contactSheet, "a grid of thumbnails, one every few seconds, as FILE.png")
         ->check(nonEmpty("FILE"));
     app.add_option("--sheet-every", options.sheetEvery, "seconds of show between thumbnails")
-        ->check(CLI::Range(1e-3, longestShowSeconds));
+        ->check(numberRange(1e-3, longestShowSeconds));
     app.add_flag("--draw-all", options.drawAll,
                  "draw every frame, also those no output takes, as the player does (slower: a check on the quick way)")
         ->disable_flag_override();
@@ -147,6 +148,12 @@ int parseOptions(int argc, char** argv, Options& options)
         error = "--every chooses the frames of --frames, which is not given";
     else if (options.toSeconds >= 0 && options.toSeconds <= options.fromSeconds)
         error = "--to must come after --from";
+    else if (options.fromSeconds >= nominalShowSeconds)
+    {
+        std::ostringstream text;
+        text << "--from " << options.fromSeconds << " is past the show's end at " << nominalShowSeconds << " s";
+        error = text.str();
+    }
     else if ((options.videoWidth || options.lossless) && options.video.empty())
         error = "--size and --lossless shape the video of --video, which is not given";
     else if (!options.video.empty() && !options.lossless && !endsWith(options.video, ".mp4"))
@@ -178,14 +185,20 @@ bool frameChosen(const Options& options, long frame, int scene)
     return options.toSeconds < 0 || frame < firstFrameAt(options.toSeconds, options.fps);
 }
 
-// Creates the frames directory (one level) and proves it is writable.
-bool prepareFramesDir(const std::string& dir, std::string& error)
+// Creates the frames directory (one level) and proves it is writable;
+// created tells whether it was made here, so a failed run removes it again.
+bool prepareFramesDir(const std::string& dir, bool& created, std::string& error)
 {
     struct stat info;
-    if (stat(dir.c_str(), &info) != 0 && mkdir(dir.c_str(), 0755) != 0)
+    created = false;
+    if (stat(dir.c_str(), &info) != 0)
     {
-        error = "cannot create the frames directory '" + dir + "': " + std::strerror(errno);
-        return false;
+        if (mkdir(dir.c_str(), 0755) != 0)
+        {
+            error = "cannot create the frames directory '" + dir + "': " + std::strerror(errno);
+            return false;
+        }
+        created = true;
     }
     PendingOutput probe;
     if (!preparePendingOutput(probe, dir + "/frame-probe.png", error))
@@ -215,10 +228,9 @@ bool saveFramePng(const std::string& dir, long frame, const std::vector<std::uin
     PendingOutput output;
     if (!preparePendingOutput(output, dir + "/" + frameFileName(frame), error))
         return false;
-    if (!image.saveToFile(output.tempPath))
+    if (!writeOpaquePng(image, output.tempPath, output.finalPath, error))
     {
         discardOutput(output);
-        error = "cannot write '" + output.finalPath + "'";
         return false;
     }
     return commitOutput(output, error);
@@ -246,14 +258,18 @@ void finishFrames(Progress& progress, long frames, double fps)
     finishProgress(progress, line);
 }
 
-void printTimeline(const Timeline& timeline, double fps)
+// Prints the table on tableOut, the standard output the tool was started with.
+void printTimeline(const Timeline& timeline, double fps, int tableOut)
 {
+    std::cout << std::flush;
+    dup2(tableOut, 1);
+    close(tableOut);
     auto row = [&](const std::string& what, long frame) {
         char line[96];
         std::snprintf(line, sizeof line, "%-9s %7ld %10.3f", what.c_str(), frame, double(frame) / fps);
         std::cout << line << "\n";
     };
-    std::cout << "\ntimeline at " << fps << " frames per second (event, frame, seconds)\n";
+    std::cout << "timeline at " << fps << " frames per second (event, frame, seconds)\n";
     std::vector<std::pair<long, std::string>> events;
     for (int scene = 0; scene < sceneCount; ++scene)
         if (timeline.sceneStart[scene] >= 0)
@@ -279,6 +295,9 @@ struct Outputs
     bool videoStarted = false;
     PendingOutput sheetFile;
     ContactSheet sheet;
+    std::string framesDir;
+    bool framesDirCreated = false;
+    std::vector<std::string> framesWritten;  // the PNGs in place so far
 };
 
 void discardAll(Outputs& outputs)
@@ -289,6 +308,12 @@ void discardAll(Outputs& outputs)
     discardOutput(outputs.video);
     discardOutput(outputs.videoOnly);
     discardOutput(outputs.sheetFile);
+    for (const std::string& frame : outputs.framesWritten)
+        unlink(frame.c_str());
+    outputs.framesWritten.clear();
+    if (outputs.framesDirCreated)
+        rmdir(outputs.framesDir.c_str());
+    outputs.framesDirCreated = false;
     if (!outputs.ffmpegLog.empty())
         unlink(outputs.ffmpegLog.c_str());
 }
@@ -299,6 +324,15 @@ int fail(Outputs& outputs, const std::string& message, int code = workFailure)
     toolError(toolName, message);
     return code;
 }
+
+// Ctrl-C or SIGTERM at any point before the run ends takes everything back.
+bool interruptedNow(Outputs& outputs, int& status)
+{
+    if (!interruptRequested())
+        return false;
+    status = fail(outputs, "interrupted; nothing was kept", interruptedExit);
+    return true;
+}
 }
 
 int main(int argc, char** argv)
@@ -308,6 +342,15 @@ int main(int argc, char** argv)
     if (optionsStatus >= 0)
         return optionsStatus;
     std::string error;
+
+    // With --timeline the table stands alone on standard output: the show's
+    // own lines go to standard error meanwhile.
+    int tableOut = -1;
+    if (options.timeline)
+    {
+        tableOut = dup(1);
+        dup2(2, 1);
+    }
 
     // Output paths are the user's, relative to where the tool was started.
     if (!options.video.empty())
@@ -340,13 +383,14 @@ int main(int argc, char** argv)
             return fail(outputs, "--video needs ffmpeg, which is not on PATH (apt-get install ffmpeg)");
         if (!preparePendingOutput(outputs.video, options.video, error) ||
             !preparePendingOutput(outputs.videoOnly, options.video + (options.lossless ? ".picture.mkv" : ".picture.mp4"), error))
-            return fail(outputs, error);
+            return fail(outputs, error, usageFailure);
         outputs.ffmpegLog = outputs.video.tempPath + ".log";
     }
     if (!options.contactSheet.empty() && !preparePendingOutput(outputs.sheetFile, options.contactSheet, error))
-        return fail(outputs, error);
-    if (!options.framesDir.empty() && !prepareFramesDir(options.framesDir, error))
-        return fail(outputs, error);
+        return fail(outputs, error, usageFailure);
+    outputs.framesDir = options.framesDir;
+    if (!options.framesDir.empty() && !prepareFramesDir(options.framesDir, outputs.framesDirCreated, error))
+        return fail(outputs, error, usageFailure);
     if (!enterShowDir(showDir, error))
         return fail(outputs, error, usageFailure);
     installInterruptHandler();
@@ -420,9 +464,12 @@ int main(int argc, char** argv)
             error = reason;
             return false;
         }
-        if (toPng[frame] &&
-            !saveFramePng(options.framesDir, frame, readback.topDown, width, height, error))
-            return false;
+        if (toPng[frame])
+        {
+            if (!saveFramePng(options.framesDir, frame, readback.topDown, width, height, error))
+                return false;
+            outputs.framesWritten.push_back(options.framesDir + "/" + frameFileName(frame));
+        }
         if (wantSheet && wantsThumbnail(outputs.sheet, frame))
             addThumbnail(outputs.sheet, frame, timeline.frameScene[frame], readback.topDown.data(), width, height);
         return true;
@@ -503,13 +550,16 @@ int main(int argc, char** argv)
     releaseFrameReadback(readback);
     releaseShowGroups();
     finishFrames(progress, long(timeline.frameScene.size()), options.fps);
+    int status = 0;
+    if (interruptedNow(outputs, status))
+        return status;
 
     if (wantVideo)
     {
         // The picture is complete; now the music, delayed to the frame it starts in.
         outputs.videoStarted = false;
         if (!finishVideo(outputs.writer, error))
-            return fail(outputs, error);
+            return interruptedNow(outputs, status) ? status : fail(outputs, error);
         if (videoFrames == 0)
             return fail(outputs, "no frame of the show falls in the span chosen for the video");
         // The music is cut to the video's span: it starts as many frames
@@ -534,20 +584,22 @@ int main(int argc, char** argv)
                            double(musicFrame - firstVideoFrame) / options.fps, length, options.lossless,
                            outputs.video.tempPath,
                            outputs.ffmpegLog, error))
-            return fail(outputs, error);
+            return interruptedNow(outputs, status) ? status : fail(outputs, error);
         discardOutput(outputs.videoOnly);
-        if (!commitOutput(outputs.video, error))
-            return fail(outputs, error);
     }
     if (wantSheet)
     {
-        if (!saveContactSheet(outputs.sheet, outputs.sheetFile.tempPath, error) ||
-            !commitOutput(outputs.sheetFile, error))
+        if (!saveContactSheet(outputs.sheet, outputs.sheetFile.tempPath, error))
             return fail(outputs, error);
     }
+    // Everything is complete: an interrupt until here keeps nothing.
+    if (interruptedNow(outputs, status))
+        return status;
+    if ((wantVideo && !commitOutput(outputs.video, error)) || (wantSheet && !commitOutput(outputs.sheetFile, error)))
+        return fail(outputs, error);
     if (!outputs.ffmpegLog.empty())
         unlink(outputs.ffmpegLog.c_str());
     if (options.timeline)
-        printTimeline(timeline, options.fps);
+        printTimeline(timeline, options.fps, tableOut);
     return 0;
 }

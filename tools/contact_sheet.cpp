@@ -3,6 +3,7 @@
 #include "tools/contact_sheet.h"
 
 #include "assets/fonts.h"
+#include "tools/tool_common.h"
 #include "scenes/scene.h"
 
 #include <SFML/Graphics/RectangleShape.hpp>
@@ -135,10 +136,5 @@ bool saveContactSheet(const ContactSheet& sheet, const std::string& path, std::s
     }
     canvas.display();
 
-    if (!canvas.getTexture().copyToImage().saveToFile(path))
-    {
-        error = "cannot write the contact sheet '" + path + "'";
-        return false;
-    }
-    return true;
+    return writeOpaquePng(canvas.getTexture().copyToImage(), path, path, error);
 }

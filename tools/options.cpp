@@ -2,6 +2,7 @@
 #include "tools/options.h"
 
 #include <cstdlib>
+#include <sstream>
 #include <iostream>
 
 void describeTool(CLI::App& app)
@@ -39,6 +40,25 @@ CLI::Validator nonEmpty(const std::string& kind)
 {
     std::string reason = kind == "DIR" ? "needs a directory" : "needs a file name";
     return CLI::Validator([reason](std::string& text) { return text.empty() ? reason : std::string(); }, kind);
+}
+
+CLI::Validator numberRange(double low, double high)
+{
+    auto plain = [](double value) {
+        std::ostringstream text;
+        text << value;
+        return text.str();
+    };
+    const std::string bounds = plain(low) + " to " + plain(high);
+    return CLI::Validator(
+        [=](std::string& text) {
+            char* end = nullptr;
+            double value = std::strtod(text.c_str(), &end);
+            if (text.empty() || *end != '\0' || !(value >= low && value <= high))
+                return "takes a number from " + bounds + ", not '" + text + "'";
+            return std::string();
+        },
+        "NUMBER in " + bounds);
 }
 
 void addShowDirOption(CLI::App& app, std::string& showDir)

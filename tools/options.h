@@ -22,6 +22,10 @@ int readOptions(CLI::App& app, int argc, char** argv);
 // "needs a directory" for a DIR.
 CLI::Validator nonEmpty(const std::string& kind);
 
+// A checker for a number from low to high, whose message gives the bounds
+// as plain numbers ("from 0 to 1800").
+CLI::Validator numberRange(double low, double high);
+
 // The --show-dir option every tool has: where the show's files are.
 void addShowDirOption(CLI::App& app, std::string& showDir);
 

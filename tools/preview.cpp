@@ -108,7 +108,7 @@ int parseOptions(int argc, char** argv, Options& options)
                  toolName);
     describeTool(app);
     app.add_option("--at", options.atSeconds, "start at this show time, in seconds")
-        ->check(CLI::Range(0.0, longestShowSeconds));
+        ->check(numberRange(0.0, longestShowSeconds));
     app.add_option("--scene", options.atScene, "start at this scene's first frame (0 to 11)")
         ->check(CLI::Range(0, sceneCount - 1))
         ->excludes("--at");
@@ -116,7 +116,7 @@ int parseOptions(int argc, char** argv, Options& options)
     app.add_flag("--loop", options.loop, "loop the scene it starts in")->disable_flag_override();
     app.add_option("--quit-after", options.quitAfter,
                    "end by itself this many seconds after landing, paused or not, jumps and loops included")
-        ->check(CLI::Range(0.0, longestShowSeconds));
+        ->check(numberRange(0.0, longestShowSeconds));
     app.add_option("--screenshot", options.screenshot, "write the first frame shown to FILE.png and end")
         ->check(nonEmpty("FILE"));
     app.add_option("--shader-dir", options.shaderDir,
@@ -269,19 +269,19 @@ std::string shaderFolder(const Options& options, const std::string& showDir)
     return showDir;
 }
 
-// Writes the frame on the off-screen target as an opaque PNG.
-bool saveScreenshot(const sf::RenderTexture& target, const std::string& path)
+// Writes the frame on the off-screen target as an opaque PNG, under a
+// temporary name renamed into place once the whole file is on the disk.
+bool saveScreenshot(const sf::RenderTexture& target, const std::string& path, std::string& error)
 {
-    sf::Image image = target.getTexture().copyToImage();
-    sf::Vector2u size = image.getSize();
-    for (unsigned y = 0; y < size.y; ++y)
-        for (unsigned x = 0; x < size.x; ++x)
-        {
-            sf::Color pixel = image.getPixel(x, y);
-            pixel.a = 255;
-            image.setPixel(x, y, pixel);
-        }
-    return image.saveToFile(path);
+    PendingOutput output;
+    if (!preparePendingOutput(output, path, error))
+        return false;
+    if (!writeOpaquePng(target.getTexture().copyToImage(), output.tempPath, path, error))
+    {
+        discardOutput(output);
+        return false;
+    }
+    return commitOutput(output, error);
 }
 }
 
@@ -293,7 +293,19 @@ int main(int argc, char** argv)
     if (optionsStatus >= 0)
         return optionsStatus;
     if (!options.screenshot.empty())
+    {
+        // A screenshot that cannot be written is a mistake in the command
+        // line: say so before opening a window and replaying.
         options.screenshot = absolutePath(options.screenshot);
+        PendingOutput probe;
+        std::string probeError;
+        if (!preparePendingOutput(probe, options.screenshot, probeError))
+        {
+            toolError(toolName, probeError);
+            return optionsMistakeExit;
+        }
+        discardOutput(probe);
+    }
     std::string showDir = options.showDir.empty() ? defaultShowDir() : absolutePath(options.showDir);
     if (showDir.empty())
     {
@@ -406,9 +418,9 @@ int main(int argc, char** argv)
     std::cerr << landed << std::endl;
     if (!options.screenshot.empty())
     {
-        if (!saveScreenshot(target, options.screenshot))
+        if (!saveScreenshot(target, options.screenshot, error))
         {
-            toolError(toolName, "cannot write '" + options.screenshot + "'");
+            toolError(toolName, error);
             return workFailure;
         }
         return 0;

@@ -7,6 +7,7 @@
 #include <GL/glext.h>
 
 #include <fcntl.h>
+#include <png.h>
 #include <limits.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -210,6 +211,88 @@ void discardOutput(PendingOutput& output)
     if (!output.tempPath.empty())
         unlink(output.tempPath.c_str());
     output.tempPath.clear();
+}
+
+namespace
+{
+void appendPngBytes(png_structp png, png_bytep data, png_size_t length)
+{
+    auto* bytes = static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
+    bytes->insert(bytes->end(), data, data + length);
+}
+
+void flushNothing(png_structp) {}
+
+bool encodeOpaquePng(const sf::Image& image, std::vector<std::uint8_t>& bytes)
+{
+    sf::Vector2u size = image.getSize();
+    const sf::Uint8* pixels = image.getPixelsPtr();
+    std::vector<std::uint8_t> row(size_t(size.x) * 3);
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!png || !info || setjmp(png_jmpbuf(png)))
+    {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_set_write_fn(png, &bytes, appendPngBytes, flushNothing);
+    png_set_IHDR(png, info, size.x, size.y, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (unsigned y = 0; y < size.y; ++y)
+    {
+        const sf::Uint8* source = pixels + size_t(y) * size.x * 4;
+        for (unsigned x = 0; x < size.x; ++x)
+            for (int channel = 0; channel < 3; ++channel)
+                row[size_t(x) * 3 + channel] = source[size_t(x) * 4 + channel];
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+}
+
+bool writeOpaquePng(const sf::Image& image, const std::string& path, const std::string& shownPath,
+                    std::string& error)
+{
+    std::vector<std::uint8_t> bytes;
+    if (image.getSize().x == 0 || image.getSize().y == 0 || !encodeOpaquePng(image, bytes))
+    {
+        error = "cannot encode the picture for '" + shownPath + "'";
+        return false;
+    }
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0)
+    {
+        error = "cannot write '" + shownPath + "': " + std::strerror(errno);
+        return false;
+    }
+    size_t written = 0;
+    int failure = 0;
+    while (written < bytes.size())
+    {
+        ssize_t count = write(fd, bytes.data() + written, bytes.size() - written);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+        {
+            failure = count < 0 ? errno : ENOSPC;
+            break;
+        }
+        written += size_t(count);
+    }
+    if (failure == 0 && fsync(fd) != 0 && errno != EINVAL && errno != EROFS)
+        failure = errno;
+    if (close(fd) != 0 && failure == 0)
+        failure = errno;
+    if (failure != 0)
+    {
+        error = "cannot write '" + shownPath + "': " + std::strerror(failure);
+        unlink(path.c_str());
+        return false;
+    }
+    return true;
 }
 
 namespace

@@ -4,6 +4,7 @@
 // draw nothing, and the double-buffered read-back of rendered frames.
 #include "assets/render_target.h"
 
+#include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/RenderTexture.hpp>
 #include <sys/types.h>
 #include <cstdint>
@@ -60,6 +61,14 @@ struct PendingOutput
 bool preparePendingOutput(PendingOutput& output, const std::string& finalPath, std::string& error);
 bool commitOutput(PendingOutput& output, std::string& error);
 void discardOutput(PendingOutput& output);
+
+// Writes the image as an opaque PNG at path. The picture is encoded in
+// memory and every write, the flush to the disk and the close are checked
+// (sf::Image::saveToFile reports success when the disk fills part way), so
+// true means the whole file is there. On failure the file is removed and
+// error holds a one-line reason that names shownPath (the final name).
+bool writeOpaquePng(const sf::Image& image, const std::string& path, const std::string& shownPath,
+                    std::string& error);
 
 // Ctrl-C and SIGTERM only raise a flag, so that the tools can stop between
 // frames and remove what they had not finished writing.

@@ -1,6 +1,9 @@
 // Shared by the tools' tests: running them and reading what they write.
 #include "support/tool_test.h"
 
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -59,23 +62,6 @@ long timelineFrame(const std::vector<TimelineEvent>& timeline, const std::string
         if (event.what == what)
             return event.frame;
     return -1;
-}
-
-std::vector<std::string> showLines(const std::string& out)
-{
-    std::vector<std::string> lines;
-    for (const std::string& line : splitLines(out))
-    {
-        if (line.compare(0, 12, "timeline at ") == 0)
-        {
-            // The empty line that opens the block is the tool's, not the show's.
-            if (!lines.empty() && lines.back().empty())
-                lines.pop_back();
-            break;
-        }
-        lines.push_back(line);
-    }
-    return lines;
 }
 
 ScratchDir::ScratchDir()
@@ -171,4 +157,23 @@ ImageDifference compareImages(const sf::Image& a, const sf::Image& b, int tolera
             ++difference.pixelsBeyond;
     }
     return difference;
+}
+
+FileSizeLimit::FileSizeLimit(unsigned long bytes)
+{
+    rlimit limit;
+    getrlimit(RLIMIT_FSIZE, &limit);
+    savedSoft = limit.rlim_cur;
+    savedHandler = signal(SIGXFSZ, SIG_IGN);
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit()
+{
+    rlimit limit;
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = savedSoft;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    signal(SIGXFSZ, savedHandler);
 }

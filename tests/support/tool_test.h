@@ -22,14 +22,11 @@ struct TimelineEvent
     double seconds = -1;
 };
 
-// The rows of the timeline block that --timeline prints after the show's lines.
+// The rows of the table that --timeline prints on standard output.
 std::vector<TimelineEvent> parseTimeline(const std::string& out);
 
 // The frame of one event, or -1.
 long timelineFrame(const std::vector<TimelineEvent>& timeline, const std::string& what);
-
-// The lines before the timeline block: the show's own.
-std::vector<std::string> showLines(const std::string& out);
 
 // A new empty directory under /tmp, removed with everything in it by the destructor.
 struct ScratchDir
@@ -45,6 +42,19 @@ struct ScratchDir
 std::vector<std::string> listDir(const std::string& dir);
 
 bool fileExists(const std::string& path);
+
+// While it lives, no file this process or its children write may grow past
+// `bytes` (RLIMIT_FSIZE, with SIGXFSZ ignored so that a write fails with
+// EFBIG instead): a disk that fills up while a picture is written.
+struct FileSizeLimit
+{
+    explicit FileSizeLimit(unsigned long bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    unsigned long savedSoft = 0;
+    void (*savedHandler)(int) = nullptr;
+};
 
 // One value from ffprobe's stream description (e.g. "codec_name" of "v:0").
 std::string probeStream(const std::string& file, const std::string& stream, const std::string& entry);
