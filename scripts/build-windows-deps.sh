@@ -8,16 +8,19 @@
 #   ${OSTRALIS_CACHE:-/var/cache/ostralis}/mingw-deps-KEY
 # where KEY hashes the source packages' versions, the compiler's version and
 # this script with the toolchain file, so a clean clone reuses it and any
-# change makes it anew. Sources unpack and build in build-windows/deps-src/.
+# change makes it anew. Sources unpack and build in build-windows/deps-src/
+# (OSTRALIS_DEPS_WORK moves it).
 # Prints the folder (include/, lib/, bin/, licences/) as its last line.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+# Its own path before the cd below: the cache key reads this script.
+self=$(realpath "$0")
+cd "$(dirname "$self")/.."
 root=$(pwd)
 toolchain=$root/cmake/mingw-w64-x86_64.cmake
 cache_root=${OSTRALIS_CACHE:-/var/cache/ostralis}
 mkdir -p "$cache_root" 2>/dev/null && [ -w "$cache_root" ] || cache_root=$HOME/.cache/ostralis
 mkdir -p "$cache_root"
-work=$root/build-windows/deps-src
+work=${OSTRALIS_DEPS_WORK:-$root/build-windows/deps-src}
 mkdir -p "$work"
 say() { echo "build-windows-deps: $*" >&2; }
 
@@ -31,13 +34,9 @@ codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
 apt_dir=$cache_root/apt-sources
 mkdir -p "$apt_dir/parts" "$apt_dir/lists/partial" "$apt_dir/cache/archives/partial"
 own_sources() {
-  # One-line entries of sources.list files, then deb822 stanzas.
-  { cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null || true; } \
-    | awk -v c="$codename" '$1 == "deb" && $0 ~ c { $1 = "deb-src"; print }' > "$apt_dir/parts/own.list"
-  for file in /etc/apt/sources.list.d/*.sources; do
-    if [ -f "$file" ]; then cat "$file"; echo; fi
-  done | awk -v c="$codename" 'BEGIN { RS = ""; ORS = "\n\n" }
-      $0 ~ ("Suites:[^\n]*" c) && $0 !~ /Enabled: *no/ { sub(/Types: *deb(\n| )/, "Types: deb-src\n"); print }' \
+  scripts/deb-src-entries.sh --list "$codename" /etc/apt/sources.list /etc/apt/sources.list.d/*.list \
+    > "$apt_dir/parts/own.list"
+  scripts/deb-src-entries.sh --sources "$codename" /etc/apt/sources.list.d/*.sources \
     > "$apt_dir/parts/own.sources"
 }
 own_sources
@@ -72,8 +71,19 @@ for package in "${packages[@]}"; do
   versions="$versions $package=$version"
 done
 compiler=$(x86_64-w64-mingw32-g++-posix --version | head -n1)
-key=$( { echo "$versions"; echo "$compiler"; cat "$0" "$toolchain"; } | sha256sum | cut -c1-16)
+key=$( { echo "$versions"; echo "$compiler"; cat "$self" "$toolchain"; } | sha256sum | cut -c1-16)
 prefix=$cache_root/mingw-deps-$key
+if [ -f "$prefix/.complete" ]; then
+  say "cached: $prefix"
+  echo "$prefix"
+  exit 0
+fi
+# One build of a key at a time: another one waits here, then finds it done.
+exec 8> "$prefix.lock"
+if ! flock -n 8; then
+  say "another build of $prefix is running; waiting for it"
+  flock 8
+fi
 if [ -f "$prefix/.complete" ]; then
   say "cached: $prefix"
   echo "$prefix"
@@ -89,7 +99,9 @@ jobs=$(nproc)
 
 # Fetches a source package and unpacks it with Debian's patches applied, by
 # hand: some mirrors lack an upstream signature file that dpkg-source would
-# insist on. Sets $source_dir.
+# insist on. Sets $source_dir. Returns 1 where the mirror has no upstream
+# tarball for it; a tarball that does not unpack or a patch that does not
+# apply ends the build (the caller's "if !" would hide set -e's exit).
 fetch() {
   local package=$1 version=$2 dir=$work/$1
   rm -rf "$dir"
@@ -100,7 +112,7 @@ fetch() {
   orig=$(ls "$dir"/download/*.orig.tar.* 2>/dev/null | grep '\.orig\.tar\.[a-z0-9]*$' | head -n1 || true)
   [ -n "$orig" ] || return 1
   mkdir -p "$dir/src"
-  tar -xf "$orig" -C "$dir/src" --strip-components=1
+  tar -xf "$orig" -C "$dir/src" --strip-components=1 || { say "cannot unpack $orig"; exit 1; }
   # Further upstream tarballs unpack into a folder named after their component.
   local part component
   for part in "$dir"/download/*.orig-*.tar.*; do
@@ -108,18 +120,20 @@ fetch() {
     component=${part##*.orig-}
     component=${component%%.tar.*}
     mkdir -p "$dir/src/$component"
-    tar -xf "$part" -C "$dir/src/$component" --strip-components=1
+    tar -xf "$part" -C "$dir/src/$component" --strip-components=1 || { say "cannot unpack $part"; exit 1; }
   done
-  local debian
+  local debian patch
   debian=$(ls "$dir"/download/*.debian.tar.* 2>/dev/null | head -n1 || true)
   if [ -n "$debian" ]; then
-    tar -xf "$debian" -C "$dir/src"
+    tar -xf "$debian" -C "$dir/src" || { say "cannot unpack $debian"; exit 1; }
     if [ -f "$dir/src/debian/patches/series" ]; then
-      grep -v '^\s*\(#\|$\)' "$dir/src/debian/patches/series" | while read -r patch _; do
-        patch -d "$dir/src" -p1 -s -N -t < "$dir/src/debian/patches/$patch" >&2
-      done
+      while read -r patch _; do
+        patch -d "$dir/src" -p1 -s -N -t < "$dir/src/debian/patches/$patch" >&2 \
+          || { say "Debian's patch $patch does not apply to $package $version"; exit 1; }
+      done < <(grep -v '^\s*\(#\|$\)' "$dir/src/debian/patches/series")
     fi
-    cp "$dir/src/debian/copyright" "$staging/licences/$package-${version#*:}.copyright"
+    cp "$dir/src/debian/copyright" "$staging/licences/$package-${version#*:}.copyright" \
+      || { say "$package has no debian/copyright"; exit 1; }
   fi
   source_dir=$dir/src
 }

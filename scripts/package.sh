@@ -50,9 +50,11 @@ fallback_library() {
 }
 
 # The Debian package that holds a library file.
+# Prints nothing, and succeeds, where no package holds it.
 owner_of() {
   local path=$1
-  (dpkg -S "$path" || dpkg -S "$(realpath "$path")" || dpkg -S "/usr$path") 2>/dev/null | head -n1 | cut -d: -f1
+  { (dpkg -S "$path" || dpkg -S "$(realpath "$path")" || dpkg -S "/usr$path") 2>/dev/null || true; } \
+    | head -n1 | cut -d: -f1
 }
 
 # Writes the library's licence beside it: its Debian copyright file, after
@@ -77,7 +79,11 @@ write_licence() {
   } > "$dir/$soname.licence.txt"
 }
 
-# Every library the player loads, as the loader finds it here.
+# Every library the player loads, as the loader finds it here; one it
+# cannot find would be missing from the archive too.
+libraries=$(ldd "$build/ostralis") || fail "ldd cannot read $build/ostralis"
+unfound=$(awk '$2 == "=>" && $3 == "not" { print $1 }' <<< "$libraries" | tr '\n' ' ')
+[ -z "$unfound" ] || fail "the loader finds no ${unfound% } for $build/ostralis"
 bundled=""
 while read -r soname path; do
   [ -n "$path" ] && [ -f "$path" ] || continue
@@ -88,7 +94,7 @@ while read -r soname path; do
   chmod 0644 "$dir/$soname"
   write_licence "$soname" "$path" "$dir"
   bundled="$bundled $soname"
-done < <(ldd "$build/ostralis" | awk '$2 == "=>" && $3 ~ /^\// {print $1, $3}' | sort)
+done < <(awk '$2 == "=>" && $3 ~ /^\// {print $1, $3}' <<< "$libraries" | sort)
 [ -n "$bundled" ] || fail "ldd found no library of the player's"
 
 # The player finds the bundled libraries beside it, and each of them the
@@ -203,7 +209,8 @@ EOF
 
 # A reproducible archive: sorted names, one owner, one date.
 tmp=$archive.partial
+trap 'rm -rf "$staging"; rm -f "$tmp"' EXIT
 tar --sort=name --owner=0 --group=0 --numeric-owner --mtime='2026-01-01 00:00Z' \
-  -C "$staging" -czf "$tmp" "$name"
-mv "$tmp" "$archive"
+  -C "$staging" -czf "$tmp" "$name" || fail "tar could not write $archive"
+mv "$tmp" "$archive" || fail "could not move $tmp to $archive"
 echo "package.sh: wrote $archive ($(du -h "$archive" | cut -f1)), bundling:$bundled"

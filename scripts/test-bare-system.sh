@@ -26,18 +26,31 @@ echo "bare system ready in $((ready - started)) s (with the archive): $bare"
 work=$(mktemp -d /tmp/ostralis-bare.XXXXXX)
 mounts=()
 player_pid=""
+job_pid=""
 xvfb_pid=""
 cleanup() {
-  [ -n "$player_pid" ] && kill "$player_pid" 2>/dev/null || true
+  # The player first, by its own pid, and waited for: it holds the mounts.
+  if [ -n "$player_pid" ]; then
+    kill "$player_pid" 2>/dev/null || true
+    for _ in $(seq 50); do kill -0 "$player_pid" 2>/dev/null || break; sleep 0.1; done
+    kill -KILL "$player_pid" 2>/dev/null || true
+  fi
+  [ -n "$job_pid" ] && { kill "$job_pid" 2>/dev/null; wait "$job_pid" 2>/dev/null; } || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   local i
   for ((i = ${#mounts[@]} - 1; i >= 0; i--)); do
     umount "${mounts[i]}" 2>/dev/null || umount -l "${mounts[i]}" 2>/dev/null || echo "cannot unmount ${mounts[i]}" >&2
   done
-  rm -rf "$work"
+  # Never removes across a mount: the host's /dev is bound in there.
+  if awk -v w="$work/" 'index($2 "/", w) == 1 { found = 1 } END { exit !found }' /proc/self/mounts; then
+    echo "left $work in place: something is still mounted under it" >&2
+  else
+    rm -rf --one-file-system "$work"
+  fi
 }
 trap cleanup EXIT
-on() { mount "$@"; mounts+=("${!#}"); }
+# Records a mount only when it was made.
+on() { mount "$@" || return; mounts+=("${!#}"); }
 
 # The cached system stays untouched: the run writes on an overlay of it, or
 # on a copy where overlays cannot be mounted.
@@ -72,8 +85,14 @@ missing=$(in_chroot sh -c 'for f in /home/viewer/'"$name"'/bin/ostralis /home/vi
 echo "ldd finds every library"
 
 # Started from another folder than the show's, the launcher plays the show.
-in_chroot sh -c "cd /home/viewer && exec ./$name/ostralis" > "$work/out.txt" 2> "$work/err.txt" &
-player_pid=$!
+# The shell writes its pid and execs the launcher, which execs the player:
+# that pid is the player's own (a chroot keeps the host's pids).
+rm -f "$root/tmp/player.pid"
+in_chroot sh -c "echo \$\$ > /tmp/player.pid && cd /home/viewer && exec ./$name/ostralis" > "$work/out.txt" 2> "$work/err.txt" &
+job_pid=$!
+for _ in $(seq 100); do [ -s "$root/tmp/player.pid" ] && break; sleep 0.1; done
+player_pid=$(cat "$root/tmp/player.pid" 2>/dev/null || true)
+[ -n "$player_pid" ] || fail "the player's pid was not written"
 deadline=$((SECONDS + 180))
 until grep -qx 'scene 01 loaded' "$work/out.txt"; do
   kill -0 "$player_pid" 2>/dev/null || { cat "$work/out.txt" "$work/err.txt" >&2; fail "the player ended before the first scene"; }
@@ -88,8 +107,9 @@ status=0
 for _ in $(seq 300); do kill -0 "$player_pid" 2>/dev/null || break; sleep 0.1; done
 DISPLAY=$display xdotool keyup Escape
 if kill -0 "$player_pid" 2>/dev/null; then fail "Escape did not end the player"; fi
-wait "$player_pid" || status=$?
+wait "$job_pid" || status=$?
 player_pid=""
+job_pid=""
 
 expected=$'created render window\n\ngeneric data loaded\nBASS loaded\nWindow is active for OpenGL rendering\nClock restarted\nPlaying SYNC module\nscene 01 loaded'
 actual=$(head -n 8 "$work/out.txt")

@@ -29,14 +29,16 @@ export OSTRALIS_REQUIRE_SANITIZED=1
 # make the full-screen window switch to that mode. Without -noreset the
 # server resets whenever its last client leaves, and refuses the clients
 # that connect meanwhile.
-number=77
-while [ -e /tmp/.X$number-lock ]; do number=$((number + 1)); done
-display=:$number
-Xvfb "$display" -screen 0 1280x720x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+# The server picks a free display itself and writes its number once it
+# listens: two runs at once never share one.
+display_file=$(mktemp)
+Xvfb -displayfd 9 -screen 0 1280x720x24 -nolisten tcp -noreset 9>"$display_file" >/dev/null 2>&1 &
 xvfb_pid=$!
-trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+trap 'kill $xvfb_pid 2>/dev/null || true; rm -f "$display_file"' EXIT
+for _ in $(seq 300); do [ -s "$display_file" ] && break; kill -0 $xvfb_pid 2>/dev/null || break; sleep 0.1; done
+number=$(head -n1 "$display_file")
+[ -n "$number" ] || { echo "test.sh: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=:$number
 
 cd build
 ctest --output-on-failure -j"$(nproc)" "$@"

@@ -200,6 +200,7 @@ TEST(PreviewShaders, ReloadsFromTheShaderFolderAndRefusesAFolderForAFile)
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_NE(result.err.find("shockwave_shader.fs.txt did not compile"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("not a regular file"), std::string::npos) << result.err;
+}
 
 TEST(PreviewScreenshot, OneThatCannotBeWrittenIsRefusedAtOnceOrFailsWithoutAFile)
 {
