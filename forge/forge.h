@@ -6,6 +6,8 @@
 // all to sheetFile. Returns 0 on success, non-zero after one line on stderr.
 int forgePictures(const std::string& showDir, const std::string& sheetFile);
 
-// Composes, masters and encodes the music track to mp3File.
+// Composes, masters and encodes the music track to mp3File; with a stemsDir,
+// also writes each voice as it sounds in the track as a WAV file there
+// ("piano.wav" and one for each other voice).
 // Returns 0 on success, non-zero after one line on stderr.
-int forgeMusic(const std::string& mp3File);
+int forgeMusic(const std::string& mp3File, const std::string& stemsDir = "");

@@ -1,16 +1,33 @@
-// Writing the finished track: 16-bit PCM through LAME into an MP3 file.
+// Writing the finished track: 16-bit PCM through LAME into an MP3 file, and
+// a voice on its own as a 32-bit float WAV file.
 #include "music/encode.h"
 
 #include <lame/lame.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
 #include <iostream>
 
 namespace {
 
 const int framesPerChunk = 8192;
+
+// Little-endian fields of a WAV header, whatever the machine's own order.
+void put16(std::string& out, uint32_t v)
+{
+    out += char(v & 0xff);
+    out += char((v >> 8) & 0xff);
+}
+
+void put32(std::string& out, uint32_t v)
+{
+    put16(out, v & 0xffff);
+    put16(out, v >> 16);
+}
 
 short toPcm16(float sample)
 {
@@ -80,4 +97,37 @@ bool encodeMp3(const std::vector<float>& stereo, int sampleRate, const std::stri
         std::remove(mp3File.c_str());
     }
     return ok;
+}
+
+bool writeWav(const std::vector<float>& stereo, int sampleRate, const std::string& wavFile)
+{
+    const uint32_t channels = 2, bytesPerSample = 4;
+    uint32_t dataBytes = static_cast<uint32_t>(stereo.size() * bytesPerSample);
+    std::string out;
+    out.reserve(44 + dataBytes);
+    out += "RIFF";
+    put32(out, 36 + dataBytes);
+    out += "WAVEfmt ";
+    put32(out, 16);
+    put16(out, 3);   // IEEE float
+    put16(out, channels);
+    put32(out, sampleRate);
+    put32(out, sampleRate * channels * bytesPerSample);
+    put16(out, channels * bytesPerSample);
+    put16(out, bytesPerSample * 8);
+    out += "data";
+    put32(out, dataBytes);
+    for (float sample : stereo) {
+        uint32_t bits;
+        std::memcpy(&bits, &sample, sizeof bits);
+        put32(out, bits);
+    }
+    std::ofstream file(wavFile, std::ios::binary);
+    file.write(out.data(), static_cast<std::streamsize>(out.size()));
+    file.close();
+    if (!file) {
+        std::cerr << "ostralis-forge: cannot write " << wavFile << std::endl;
+        return false;
+    }
+    return true;
 }

@@ -17,8 +17,10 @@ const int normalisePasses = 3;
 
 double dbToGain(double db) { return std::pow(10.0, db / 20.0); }
 
-void scale(Stereo& mix, double gain)
+void scale(Stereo& mix, double gain, std::vector<float>* busGain)
 {
+    if (busGain)
+        for (float& g : *busGain) g = static_cast<float>(g * gain);
     for (float& s : mix.left) s = static_cast<float>(s * gain);
     for (float& s : mix.right) s = static_cast<float>(s * gain);
 }
@@ -40,7 +42,7 @@ void highPass(std::vector<float>& x)
 
 // A slow stereo-linked RMS compressor, 2:1 above a threshold 8 dB over the
 // mix's loudness: it holds the swells together without pumping.
-void compress(Stereo& mix, double loudness)
+void compress(Stereo& mix, double loudness, std::vector<float>* busGain)
 {
     double threshold = dbToGain(loudness + 8.0);
     double ratio = 2.0;
@@ -59,13 +61,14 @@ void compress(Stereo& mix, double loudness)
         double gain = dbToGain(gainDb);
         mix.left[i] = static_cast<float>(l * gain);
         mix.right[i] = static_cast<float>(r * gain);
+        if (busGain) (*busGain)[i] = static_cast<float>((*busGain)[i] * gain);
     }
 }
 
 // A look-ahead limiter working offline: the gain each sample needs is spread
 // over the look-ahead on both sides and then recovers slowly, so it never
 // exceeds what any sample nearby allows and never steps.
-void limit(Stereo& mix, double ceilingDb)
+void limit(Stereo& mix, double ceilingDb, std::vector<float>* busGain)
 {
     double ceiling = dbToGain(ceilingDb);
     std::vector<float> peaks = truePeakEnvelope(mix, static_cast<float>(ceiling));
@@ -105,24 +108,31 @@ void limit(Stereo& mix, double ceilingDb)
         g = std::min(gain[i], g + (1.0 - g) * recover);
         mix.left[i] = static_cast<float>(mix.left[i] * g);
         mix.right[i] = static_cast<float>(mix.right[i] * g);
+        if (busGain) (*busGain)[i] = static_cast<float>((*busGain)[i] * g);
     }
 }
 
 }
 
-MasterReport masterTrack(Stereo& mix)
+void masterHighPass(std::vector<float>& channel)
 {
+    highPass(channel);
+}
+
+MasterReport masterTrack(Stereo& mix, std::vector<float>* busGain)
+{
+    if (busGain) busGain->assign(mix.left.size(), 1.0f);
     // Clean the low end, then bring the mix near its target before compressing.
     highPass(mix.left);
     highPass(mix.right);
-    scale(mix, dbToGain(targetLoudness - 2.0 - integratedLoudness(mix)));
-    compress(mix, integratedLoudness(mix));
+    scale(mix, dbToGain(targetLoudness - 2.0 - integratedLoudness(mix)), busGain);
+    compress(mix, integratedLoudness(mix), busGain);
 
     // Normalise and limit, a few times over, since the limiter costs a little loudness.
     MasterReport report;
     for (int pass = 0; pass < normalisePasses; ++pass) {
-        scale(mix, dbToGain(targetLoudness - integratedLoudness(mix)));
-        limit(mix, peakCeiling - 0.1);
+        scale(mix, dbToGain(targetLoudness - integratedLoudness(mix)), busGain);
+        limit(mix, peakCeiling - 0.1, busGain);
     }
     report.loudness = integratedLoudness(mix);
     report.truePeak = truePeak(mix);

@@ -3,6 +3,8 @@
 // compressor, loudness normalisation and a true-peak limiter.
 #include "music/synth.h"
 
+#include <vector>
+
 const double targetLoudness = -16.0;   // LUFS, integrated
 const double peakCeiling = -1.6;       // dBTP, leaving room for the encoder
 
@@ -12,5 +14,11 @@ struct MasterReport
     double truePeak = 0.0;   // dBTP after mastering
 };
 
-// Masters the mix in place and reports what it measured at the end.
-MasterReport masterTrack(Stereo& mix);
+// Masters the mix in place and reports what it measured at the end. Where
+// busGain is given, it receives the gain the bus applied to each sample after
+// its high-pass (the compressor's, the normalisation's and the limiter's
+// together), so that each voice can be given the same treatment.
+MasterReport masterTrack(Stereo& mix, std::vector<float>* busGain = nullptr);
+
+// The master bus's high-pass on its own, for a voice heard apart.
+void masterHighPass(std::vector<float>& channel);

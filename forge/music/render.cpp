@@ -38,27 +38,38 @@ void renderShare(const std::vector<Note>& notes, int offset, Stereo& dry, Stereo
     }
 }
 
-// A smooth fade over the last seconds, and a few milliseconds at each edge.
-void fadeEdges(Stereo& mix, double fadeOutSeconds)
+// A smooth fade over the last seconds, into the gain of each sample.
+void fadeOut(std::vector<float>& gain, double fadeOutSeconds)
 {
-    size_t length = mix.left.size();
-    size_t fadeOut = static_cast<size_t>(fadeOutSeconds * musicSampleRate);
-    for (size_t i = 0; i < fadeOut && i < length; ++i) {
-        double x = double(i) / fadeOut;
-        float gain = static_cast<float>(0.5 - 0.5 * std::cos(3.141592653589793 * x));
-        mix.left[length - 1 - i] *= gain;
-        mix.right[length - 1 - i] *= gain;
+    size_t length = gain.size();
+    size_t fade = static_cast<size_t>(fadeOutSeconds * musicSampleRate);
+    for (size_t i = 0; i < fade && i < length; ++i) {
+        double x = double(i) / fade;
+        gain[length - 1 - i] *= static_cast<float>(0.5 - 0.5 * std::cos(3.141592653589793 * x));
     }
 }
 
+// A few milliseconds' fade in at the start, into the gain of each sample.
+void fadeIn(std::vector<float>& gain, double seconds)
+{
+    size_t fade = static_cast<size_t>(seconds * musicSampleRate);
+    for (size_t i = 0; i < fade && i < gain.size(); ++i) gain[i] *= float(i) / fade;
 }
 
-RenderedMusic renderMusic(const RenderProgress& onProgress)
+void applyGain(Stereo& mix, const std::vector<float>& gain)
 {
-    std::vector<Note> notes = composeScore();
-    size_t length = static_cast<size_t>(trackSeconds * musicSampleRate);
+    for (size_t i = 0; i < mix.left.size(); ++i) {
+        mix.left[i] *= gain[i];
+        mix.right[i] *= gain[i];
+    }
+}
 
-    // The notes, shared out between the threads, each summing into its own buffers.
+// The notes into dry and send buffers of the given length, shared out
+// between the threads and summed in a fixed order, so every render gives the
+// same samples.
+void renderNotes(const std::vector<Note>& notes, size_t length, Stereo& dryOut, Stereo& sendOut,
+                 const RenderProgress& onProgress)
+{
     std::vector<Stereo> dry(renderThreads, silence(length)), send(renderThreads, silence(length));
     std::vector<std::thread> threads;
     for (int t = 1; t < renderThreads; ++t)
@@ -66,7 +77,6 @@ RenderedMusic renderMusic(const RenderProgress& onProgress)
                              RenderProgress());
     renderShare(notes, 0, dry[0], send[0], onProgress);
     for (std::thread& thread : threads) thread.join();
-    // Summed in a fixed order, so every render gives the same samples.
     for (int t = 1; t < renderThreads; ++t)
         for (size_t i = 0; i < length; ++i) {
             dry[0].left[i] += dry[t].left[i];
@@ -74,27 +84,88 @@ RenderedMusic renderMusic(const RenderProgress& onProgress)
             send[0].left[i] += send[t].left[i];
             send[0].right[i] += send[t].right[i];
         }
+    dryOut = std::move(dry[0]);
+    sendOut = std::move(send[0]);
+}
 
-    // The room, mixed under the dry voices.
-    Stereo wet = reverberate(send[0], ReverbSettings());
+// The dry voices with the room mixed under them.
+Stereo withRoom(Stereo dry, const Stereo& send)
+{
+    Stereo wet = reverberate(send, ReverbSettings());
+    for (size_t i = 0; i < dry.left.size(); ++i) {
+        dry.left[i] += wet.left[i] * wetLevel;
+        dry.right[i] += wet.right[i] * wetLevel;
+    }
+    return dry;
+}
+
+const char* voiceName(Voice voice)
+{
+    switch (voice) {
+    case Voice::Piano: return "piano";
+    case Voice::Pad: return "pad";
+    case Voice::Bass: return "bass";
+    case Voice::Bell: return "bell";
+    }
+    return "voice";
+}
+
+}
+
+RenderedMusic renderMusic(const RenderProgress& onProgress, bool withStems)
+{
+    std::vector<Note> notes = composeScore();
+    size_t length = static_cast<size_t>(trackSeconds * musicSampleRate);
     RenderedMusic music;
-    music.track = std::move(dry[0]);
-    for (size_t i = 0; i < length; ++i) {
-        music.track.left[i] += wet.left[i] * wetLevel;
-        music.track.right[i] += wet.right[i] * wetLevel;
+
+    if (!withStems) {
+        Stereo dry, send;
+        renderNotes(notes, length, dry, send, onProgress);
+        music.track = withRoom(std::move(dry), send);
+    } else {
+        // Each voice with its own room; the rooms are linear, so the voices
+        // summed are the whole mix.
+        const Voice voices[] = {Voice::Piano, Voice::Pad, Voice::Bass, Voice::Bell};
+        music.track = silence(length);
+        for (Voice voice : voices) {
+            std::vector<Note> own;
+            for (const Note& note : notes)
+                if (note.voice == voice) own.push_back(note);
+            Stereo dry, send;
+            renderNotes(own, length, dry, send, RenderProgress());
+            Stem stem{voiceName(voice), withRoom(std::move(dry), send)};
+            for (size_t i = 0; i < length; ++i) {
+                music.track.left[i] += stem.samples.left[i];
+                music.track.right[i] += stem.samples.right[i];
+            }
+            music.stems.push_back(std::move(stem));
+            if (onProgress) onProgress(notesShare * music.stems.size() / 4.0);
+        }
     }
 
     if (onProgress) onProgress(notesShare + roomShare);
 
-    // Fade out under the credits' last seconds, then master.
-    fadeEdges(music.track, endFadeSeconds);
-    music.report = masterTrack(music.track);
-    fadeEdges(music.track, edgeFadeSeconds);
-    size_t fadeIn = static_cast<size_t>(edgeFadeSeconds * musicSampleRate);
-    for (size_t i = 0; i < fadeIn; ++i) {
-        float gain = float(i) / fadeIn;
-        music.track.left[i] *= gain;
-        music.track.right[i] *= gain;
+    // Fade out under the credits' last seconds, then master; a few
+    // milliseconds' fade at each edge after.
+    std::vector<float> gain(length, 1.0f);
+    fadeOut(gain, endFadeSeconds);
+    applyGain(music.track, gain);
+    std::vector<float> bus;
+    music.report = masterTrack(music.track, withStems ? &bus : nullptr);
+    std::vector<float> edges(length, 1.0f);
+    fadeOut(edges, edgeFadeSeconds);
+    fadeIn(edges, edgeFadeSeconds);
+    applyGain(music.track, edges);
+
+    // Each voice through the same high-pass and the same gains as the bus.
+    for (Stem& stem : music.stems) {
+        masterHighPass(stem.samples.left);
+        masterHighPass(stem.samples.right);
+        for (size_t i = 0; i < length; ++i) {
+            float g = gain[i] * bus[i] * edges[i];
+            stem.samples.left[i] *= g;
+            stem.samples.right[i] *= g;
+        }
     }
     return music;
 }
