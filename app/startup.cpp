@@ -6,6 +6,7 @@
 #include "assets/render_target.h"
 #include "assets/shaders.h"
 #include "draw/tween.h"
+#include "system/files.h"
 
 #include <SFML/Graphics/Shader.hpp>
 #include <filesystem>
@@ -55,7 +56,7 @@ int reportMissingShowFiles()
         std::cerr << "ostralis: " << missing << " of the show's " << files.size() << " files missing in "
                   << folder.string() << ", the folder it was started in: the player reads its files "
                   << "from the folder it is started in, not its own, so start it in the folder that "
-                  << "holds them (scripts/play.sh does)" << std::endl;
+                  << "holds them (" << showFolderHint() << ")" << std::endl;
     return missing;
 }
 

@@ -21,3 +21,8 @@ std::FILE* openRegularFile(const char* file)
         close(descriptor);
     return opened;
 }
+
+const char* showFolderHint()
+{
+    return "the release's launcher and scripts/play.sh start it there";
+}

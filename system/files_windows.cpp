@@ -16,3 +16,8 @@ std::FILE* openRegularFile(const char* file)
     }
     return opened;
 }
+
+const char* showFolderHint()
+{
+    return "the folder unzipped with ostralis.exe; double-clicking it there starts it there";
+}
