@@ -30,6 +30,8 @@ sf::VideoMode desktopFullscreenMode()
 }
 }
 
+// The files start-up loads. The music is left out: scene 0 opens it later,
+// and without it the show plays on in silence, as it should.
 std::vector<std::string> showFiles()
 {
     std::vector<std::string> files;
@@ -38,7 +40,7 @@ std::vector<std::string> showFiles()
     for (const char* file : {"heatmap.png", "KGYouWontBringMeDown.ttf", "KGYouWontBringMeDownBold.ttf",
                              "vertex_shader.vs.txt", "blur_shader.fs.txt", "heat_shader.vs.txt",
                              "heat_shader.fs.txt", "ripple_shader.fs.txt", "shockwave_shader.fs.txt",
-                             "pixelation_shader.fs.txt", "angel6.mp3"})
+                             "pixelation_shader.fs.txt"})
         files.push_back(file);
     return files;
 }
