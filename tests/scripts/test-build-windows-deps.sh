@@ -18,41 +18,41 @@ bad() { echo "FAILED $1"; [ -f "$work/err" ] && sed 's/^/    /' "$work/err"; fai
 # Source entries: deb822 stanzas and one-line entries.
 cat > "$work/a.sources" <<'S'
 Types: deb deb-src
-URIs: http://deb.example/debian
+URIs: file:/srv/mirror-deb/debian
 Suites: bookworm bookworm-updates
 Components: main
 
 Types: deb
-URIs: http://old.example/debian
+URIs: file:/srv/mirror-old/debian
 Suites: bullseye
 Components: main
 
 Types: deb
-URIs: http://off.example/debian
+URIs: file:/srv/mirror-off/debian
 Suites: bookworm
 Enabled: no
 
 # a comment first
 Types: deb
-URIs: http://second.example/debian
+URIs: file:/srv/mirror-second/debian
 Suites: bookworm
 Components: main
 S
-printf 'deb http://one.example/debian bookworm main\ndeb-src http://one.example/debian bookworm main\ndeb http://old.example/debian bullseye main\n' > "$work/a.list"
+printf 'deb file:/srv/mirror-one/debian bookworm main\ndeb-src file:/srv/mirror-one/debian bookworm main\ndeb file:/srv/mirror-old/debian bullseye main\n' > "$work/a.list"
 stanzas=$("$here/scripts/deb-src-entries.sh" --sources bookworm "$work/a.sources")
 expected='Types: deb-src
-URIs: http://deb.example/debian
+URIs: file:/srv/mirror-deb/debian
 Suites: bookworm bookworm-updates
 Components: main
 
 # a comment first
 Types: deb-src
-URIs: http://second.example/debian
+URIs: file:/srv/mirror-second/debian
 Suites: bookworm
 Components: main'
 [ "$stanzas" = "$expected" ] && ok "deb822 entries become deb-src stanzas" || { bad "deb822 entries become deb-src stanzas"; printf '%s\n' "$stanzas" | sed 's/^/    got: /'; }
 lines=$("$here/scripts/deb-src-entries.sh" --list bookworm "$work/a.list" "$work/none.list")
-[ "$lines" = "deb-src http://one.example/debian bookworm main" ] && ok "one-line entries become deb-src, once each" \
+[ "$lines" = "deb-src file:/srv/mirror-one/debian bookworm main" ] && ok "one-line entries become deb-src, once each" \
   || { bad "one-line entries become deb-src, once each"; echo "    got: $lines"; }
 
 # The stand-ins. apt-get source hands out a tarball and Debian's packaging
