@@ -37,6 +37,20 @@ std::vector<Landing> landings(const std::string& err)
         found.push_back({std::stol((*match)[1]), std::stoi((*match)[2])});
     return found;
 }
+
+// The preview's window, once it is open; empty if none came.
+std::string previewWindow()
+{
+    ProcessResult found = runProcess({"xdotool", "search", "--sync", "--name", "^Ostralis preview$"}, {}, "/", 60);
+    std::vector<std::string> windows = splitLines(found.out);
+    return windows.empty() ? std::string() : windows.front();
+}
+
+// Keys go to the focused window: there is no window manager to give it.
+void pressKey(const std::string& window, const std::string& key)
+{
+    runProcess({"xdotool", "windowfocus", "--sync", window, "key", key}, {}, "/", 10);
+}
 }
 
 TEST(PreviewJump, LandsOnTheFrameTheCaptureToolDrawsForThatTime)
@@ -99,13 +113,9 @@ TEST(PreviewShaders, ABrokenShaderKeepsTheLastGoodOneAndShowsItsError)
 {
     std::string show = makeShowCopy();
     RunningProcess preview = startProcess({toolPath("ostralis-preview"), "--show-dir", show, "--paused"});
-    ProcessResult found = runProcess({"xdotool", "search", "--sync", "--name", "^Ostralis preview$"}, {}, "/", 60);
-    std::vector<std::string> windows = splitLines(found.out);
-    ASSERT_FALSE(windows.empty()) << "no preview window";
-    // Keys go to the focused window: there is no window manager to give it.
-    auto press = [&](const std::string& key) {
-        runProcess({"xdotool", "windowfocus", "--sync", windows.front(), "key", key}, {}, "/", 10);
-    };
+    std::string window = previewWindow();
+    ASSERT_FALSE(window.empty()) << "no preview window";
+    auto press = [&](const std::string& key) { pressKey(window, key); };
     // Let it land and settle before the file changes under it.
     std::this_thread::sleep_for(std::chrono::seconds(2));
     writeShowFile(show, "ripple_shader.fs.txt", "void main() { this is not GLSL }\n");
@@ -180,12 +190,9 @@ TEST(PreviewShaders, ReloadsFromTheShaderFolderAndRefusesAFolderForAFile)
         std::filesystem::copy_file(entry.path(), shaders + "/" + entry.path().filename().string());
     RunningProcess preview =
         startProcess({toolPath("ostralis-preview"), "--show-dir", show, "--shader-dir", shaders, "--paused"});
-    ProcessResult found = runProcess({"xdotool", "search", "--sync", "--name", "^Ostralis preview$"}, {}, "/", 60);
-    std::vector<std::string> windows = splitLines(found.out);
-    ASSERT_FALSE(windows.empty()) << "no preview window";
-    auto press = [&](const std::string& key) {
-        runProcess({"xdotool", "windowfocus", "--sync", windows.front(), "key", key}, {}, "/", 10);
-    };
+    std::string window = previewWindow();
+    ASSERT_FALSE(window.empty()) << "no preview window";
+    auto press = [&](const std::string& key) { pressKey(window, key); };
     std::this_thread::sleep_for(std::chrono::seconds(2));
     writeBytes(shaders + "/shockwave_shader.fs.txt", Bytes{'n', 'o', 't', ' ', 'G', 'L', 'S', 'L', '\n'});
     press("r");

@@ -135,27 +135,6 @@ std::vector<double> octaveLevels(const Stereo& track, double from, double to, in
     return levels;
 }
 
-double bandPower(const Stereo& track, double from, double to, double loHz, double hiHz, int sampleRate)
-{
-    size_t begin = sampleAt(from, sampleRate, track.left.size());
-    size_t end = sampleAt(to, sampleRate, track.left.size());
-    double power = 0.0;
-    size_t frames = 0;
-    for (size_t start = begin; start + frameSize <= end; start += frameSize / 2, ++frames) {
-        std::vector<std::complex<double>> frame(frameSize);
-        for (size_t i = 0; i < frameSize; ++i) {
-            double hann = 0.5 - 0.5 * std::cos(2.0 * M_PI * i / frameSize);
-            frame[i] = hann * 0.5 * (track.left[start + i] + track.right[start + i]);
-        }
-        fft(frame);
-        for (size_t bin = 1; bin < frameSize / 2; ++bin) {
-            double hz = double(bin) * sampleRate / frameSize;
-            if (hz >= loHz && hz < hiHz) power += std::norm(frame[bin]);
-        }
-    }
-    return power / std::max<size_t>(1, frames);
-}
-
 std::vector<size_t> findClicks(const Stereo& track)
 {
     std::vector<size_t> clicks;

@@ -24,12 +24,6 @@ double levelDb(const Stereo& track, double from, double to, int sampleRate = mus
 // averaged over Hann-windowed 4096-sample frames.
 std::vector<double> octaveLevels(const Stereo& track, double from, double to, int sampleRate = musicSampleRate);
 
-// Mean power of the mid of both channels between loHz and hiHz over a
-// stretch (Hann-windowed 4096-sample frames), as a plain power ratio, so
-// that the powers of several signals can be added.
-double bandPower(const Stereo& track, double from, double to, double loHz, double hiHz,
-                 int sampleRate = musicSampleRate);
-
 // Sample positions (of either channel) where a click stands out: a jump whose
 // third difference is far above that of the music in the tenth of a second
 // around it.
