@@ -300,6 +300,9 @@ TEST(CaptureWholeShow, TheSheetAloneHoldsAThumbnailEveryFewSeconds)
 
 TEST(CaptureErrors, BadOptionsFailWithOneLineBeforeTheShowStarts)
 {
+    // A folder of this test's own, so that nothing else can have made it.
+    ScratchDir scratch;
+    const std::string neverMade = scratch.path + "/never-made";
     const std::vector<std::vector<std::string>> mistakes = {
         {"--bogus"},
         {"--fps"},
@@ -322,8 +325,8 @@ TEST(CaptureErrors, BadOptionsFailWithOneLineBeforeTheShowStarts)
         {"--video", "/tmp/show.mkv"},                      // without --lossless
         {"--scene", "12", "--video", "/tmp/show.mp4"},
         {"--scene", "1"},                                  // without an output to choose for
-        {"--frames", "/tmp/never-made", "--from", "400"},  // past the show's end
-        {"--frames", "/tmp/never-made", "--from", "4000"},
+        {"--frames", neverMade, "--from", "400"},  // past the show's end
+        {"--frames", neverMade, "--from", "4000"},
         {"--sheet-every", "0.0001"},
     };
     for (const std::vector<std::string>& args : mistakes)
@@ -336,7 +339,7 @@ TEST(CaptureErrors, BadOptionsFailWithOneLineBeforeTheShowStarts)
         // Bounds are said as plain numbers ("0 to 1800").
         EXPECT_EQ(capture.err.find(".000000"), std::string::npos) << what << ": " << capture.err;
     }
-    EXPECT_FALSE(fileExists("/tmp/never-made"));
+    EXPECT_FALSE(fileExists(neverMade));
 }
 
 TEST(CaptureErrors, UnwritableOutputsAndAMissingOrFailingEncoderLeaveNoFileBehind)
