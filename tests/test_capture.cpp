@@ -418,6 +418,22 @@ TEST(CaptureErrors, FramesThatDoNotFitOnTheDiskFailAndNothingIsKept)
     sf::Image frame;
     EXPECT_TRUE(frame.loadFromFile(dir + "/" + frames.front()));
     EXPECT_EQ(frame.getSize(), sf::Vector2u(1280, 720));
+
+    // A contact sheet that does not fit: the line names the file asked for,
+    // not the half-written one beside it, and neither is left.
+    const std::string sheet = scratch.path + "/sheet.png";
+    {
+        FileSizeLimit full(1000);
+        capture = runTool("ostralis-capture", {"--fps", std::to_string(wholeShowFps), "--contact-sheet", sheet,
+                                               "--sheet-every", "20"},
+                          undrawnDriver());
+    }
+    EXPECT_EQ(capture.exitCode, 1) << capture.err;
+    errLines = splitLines(capture.err);
+    ASSERT_FALSE(errLines.empty());
+    EXPECT_NE(errLines.back().find("cannot write '" + sheet + "'"), std::string::npos) << capture.err;
+    EXPECT_EQ(errLines.back().find(".partial"), std::string::npos) << capture.err;
+    EXPECT_EQ(listDir(scratch.path), std::vector<std::string>{"frames"});
 }
 
 TEST(CaptureErrors, AnInterruptedRunOfFramesKeepsNoneOfThem)

@@ -482,7 +482,7 @@ int main(int argc, char** argv)
     if (!options.plot.empty())
     {
         PendingOutput plot;
-        if (!preparePendingOutput(plot, options.plot, error) || !writeFramePlot(results, plot.tempPath, error) ||
+        if (!preparePendingOutput(plot, options.plot, error) || !writeFramePlot(results, plot.tempPath, options.plot, error) ||
             !commitOutput(plot, error))
         {
             discardOutput(plot);

@@ -242,7 +242,8 @@ void drawLabel(sf::RenderTexture& canvas, const std::string& label, float x, flo
 }
 }
 
-bool writeFramePlot(const BenchResults& results, const std::string& path, std::string& error)
+bool writeFramePlot(const BenchResults& results, const std::string& path, const std::string& shownPath,
+                    std::string& error)
 {
     if (results.frameMs.empty())
     {
@@ -335,5 +336,5 @@ bool writeFramePlot(const BenchResults& results, const std::string& path, std::s
     drawLabel(canvas, legend, plotLeft, 23, 14, ink);
     canvas.display();
 
-    return writeOpaquePng(canvas.getTexture().copyToImage(), path, path, error);
+    return writeOpaquePng(canvas.getTexture().copyToImage(), path, shownPath, error);
 }

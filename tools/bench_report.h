@@ -74,4 +74,6 @@ double medianOf(std::vector<double> values);
 
 void printBenchTable(const BenchResults& results, std::ostream& out);
 std::string benchJson(const BenchResults& results);
-bool writeFramePlot(const BenchResults& results, const std::string& path, std::string& error);
+// Draws the frame times as a PNG at path; a failure names shownPath.
+bool writeFramePlot(const BenchResults& results, const std::string& path, const std::string& shownPath,
+                    std::string& error);

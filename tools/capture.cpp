@@ -589,7 +589,7 @@ int main(int argc, char** argv)
     }
     if (wantSheet)
     {
-        if (!saveContactSheet(outputs.sheet, outputs.sheetFile.tempPath, error))
+        if (!saveContactSheet(outputs.sheet, outputs.sheetFile.tempPath, outputs.sheetFile.finalPath, error))
             return fail(outputs, error);
     }
     // Everything is complete: an interrupt until here keeps nothing.

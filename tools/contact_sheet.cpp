@@ -85,7 +85,8 @@ std::string thumbnailLabel(const Thumbnail& thumbnail, int sceneCount)
     return label;
 }
 
-bool saveContactSheet(const ContactSheet& sheet, const std::string& path, std::string& error)
+bool saveContactSheet(const ContactSheet& sheet, const std::string& path, const std::string& shownPath,
+                      std::string& error)
 {
     if (sheet.thumbnails.empty())
     {
@@ -136,5 +137,5 @@ bool saveContactSheet(const ContactSheet& sheet, const std::string& path, std::s
     }
     canvas.display();
 
-    return writeOpaquePng(canvas.getTexture().copyToImage(), path, path, error);
+    return writeOpaquePng(canvas.getTexture().copyToImage(), path, shownPath, error);
 }

@@ -38,5 +38,7 @@ void addThumbnail(ContactSheet& sheet, long frame, int scene, const std::uint8_t
 // The label under a thumbnail: "1:05.0  scene 4" ("end" after the last scene).
 std::string thumbnailLabel(const Thumbnail& thumbnail, int sceneCount);
 
-// Lays the thumbnails out in a grid and saves it as a PNG at path.
-bool saveContactSheet(const ContactSheet& sheet, const std::string& path, std::string& error);
+// Lays the thumbnails out in a grid and saves it as a PNG at path; a
+// failure names shownPath, the file the user asked for.
+bool saveContactSheet(const ContactSheet& sheet, const std::string& path, const std::string& shownPath,
+                      std::string& error);
