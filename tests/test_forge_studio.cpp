@@ -94,3 +94,32 @@ TEST(ForgeStudio, ThePortraitsPaintStaysOnItsCanvas)
                 check(x, y);
     EXPECT_LT(dark, all / 100) << dark << " of " << all << " wall pixels round the canvas carry its dark paint";
 }
+
+namespace
+{
+float meanLuminance(const Picture& p, int left, int top, int right, int bottom)
+{
+    double sum = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+            sum += relativeLuminance(p.at(x, y));
+    return float(sum / ((right - left) * (bottom - top)));
+}
+}
+
+// The studio at dusk, as its shrinking view shows it: the low sun lays a
+// patch on the wall round the easel with the canvas's shadow cast into it,
+// large enough shapes to survive the view's blur. The canvas stands at
+// x 548 to 732, y 260 to 400.
+TEST(ForgeStudio, TheDuskLightRakesAcrossTheEasel)
+{
+    Picture studio = shownPicture("S1-1.png");
+    ASSERT_TRUE(studio.ok);
+    float patch = meanLuminance(studio, 500, 300, 540, 390);
+    float shadow = meanLuminance(studio, 740, 300, 770, 390);
+    float dusk = meanLuminance(studio, 1000, 200, 1100, 300);
+    float canvas = meanLuminance(studio, 560, 270, 640, 390);
+    EXPECT_GT(patch, shadow * 1.8f) << "no shadow of the canvas in the light";
+    EXPECT_GT(patch, dusk * 1.8f) << "the wall round the light is as light as the light";
+    EXPECT_GT(canvas, patch * 1.5f);
+}
