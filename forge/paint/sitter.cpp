@@ -10,16 +10,31 @@
 
 namespace
 {
-// The jaw narrows below the cheekbones.
-float jawWidth(float v)
+// The face: a skull oval narrower than the head's box, cut below the
+// cheekbones by two straight jaw lines that meet in a small round chin.
+const float skullWidth = 0.86f;
+
+float jawLine(float au, float v)
 {
-    return 1 - 0.2f * smoothstep(0.05f, 1.f, v);
+    // Through the jaw's corner under the cheekbone (0.82, 0.36) and the side
+    // of the chin (0.26, 0.96), as a distance along its outward normal.
+    return (au - 0.82f) * 0.731f + (v - 0.36f) * 0.682f;
+}
+
+// Half the face's width at the height v, for shading.
+float faceHalfWidth(float v)
+{
+    float skull = skullWidth * std::sqrt(std::max(0.f, 1 - v * v));
+    return std::max(0.02f, std::min(skull, 0.82f - (v - 0.36f) * 0.933f));
 }
 
 // Distance to the head's outline in head units, negative inside.
 float headDistance(float u, float v)
 {
-    return length(u / jawWidth(v), v) - 1;
+    float skull = length(u / skullWidth, v) - 1;
+    float jaw = jawLine(std::fabs(u), v);
+    // A slightly rounded corner where the jaw leaves the cheek.
+    return -smoothUnion(-skull, -jaw, 0.1f);
 }
 
 // The dress's top line over the shoulders, which slope from the neck to
@@ -36,32 +51,49 @@ float necklineDistance(float u, float v)
     return length((u - 0.02f) / 0.78f, (v - 1.16f) / 0.4f) - 1;
 }
 
-// The neck, widening a little at its base, and the bare chest inside the
-// neckline.
+// The neck, rising from under the jaw and widening a little at its base,
+// and the bare chest inside the neckline. It reaches a little wider than
+// the hair's opening shows, so that the hair overlaps its edges.
+const float neckHalf = 0.4f;
+
 float neckDistance(float u, float v)
 {
-    float neck = std::max(std::max(std::fabs(u) - 0.38f - 0.1f * smoothstep(1.0f, 1.3f, v), 0.55f - v), v - 1.5f);
+    float neck = std::max(std::max(std::fabs(u) - neckHalf - 0.1f * smoothstep(1.0f, 1.3f, v), 0.45f - v), v - 1.5f);
     float chest = std::max(necklineDistance(u, v) - 0.06f, shoulderTop(std::fabs(u - 0.03f), 1.6f) - 0.03f - v);
     return std::min(neck, chest);
 }
 
-// Light on a rounded form: how much a point of the ellipsoid (nx, ny) faces
-// the one light, from the left and a little above, 0 to 1.
-float facing(float nx, float ny)
+// The one light, from her right (the picture's left), a little above and in
+// front, so that the face turns from light through a clear terminator into
+// a shadow side.
+const float lightX = -0.86f, lightY = -0.3f, lightZ = 0.41f;
+
+float lightOn(float nx, float ny)
 {
     float nz = std::sqrt(std::max(0.f, 1 - nx * nx - ny * ny));
-    return clamp01(-0.74f * nx - 0.36f * ny + 0.57f * nz);
+    return lightX * nx + lightY * ny + lightZ * nz;
 }
 
-// Skin from its shadow through the half-tone to the light.
+// How much a point of a rounded mass (nx, ny) faces the light, 0 to 1,
+// softened for the hair, which scatters it.
+float facing(float nx, float ny)
+{
+    return clamp01(0.2f + 0.8f * lightOn(nx, ny));
+}
+
+// Skin by how squarely it faces the light (-1 to 1): a flat shadow side,
+// a short half-tone at the terminator, the light rising to its peak.
 Colour skinTone(float lit)
 {
-    Colour shade = rgb(84, 56, 54), middle = rgb(172, 120, 96), light = rgb(238, 198, 166), peak = rgb(250, 220, 192);
-    if (lit < 0.35f)
-        return mix(shade, middle, smoothstep(0.06f, 0.35f, lit));
-    if (lit < 0.8f)
-        return mix(middle, light, smoothstep(0.35f, 0.8f, lit));
-    return mix(light, peak, smoothstep(0.8f, 1.f, lit));
+    Colour shade = rgb(92, 58, 54), turn = rgb(150, 100, 84), middle = rgb(196, 140, 112), light = rgb(236, 194, 160),
+           peak = rgb(250, 218, 188);
+    if (lit < -0.04f)
+        return mix(shade, rgb(104, 66, 60), smoothstep(-0.6f, -0.04f, lit));
+    if (lit < 0.3f)
+        return mix(mix(rgb(104, 66, 60), turn, smoothstep(-0.04f, 0.1f, lit)), middle, smoothstep(0.1f, 0.3f, lit));
+    if (lit < 0.75f)
+        return mix(middle, light, smoothstep(0.3f, 0.75f, lit));
+    return mix(light, peak, smoothstep(0.75f, 0.95f, lit));
 }
 
 // A soft round blob, 1 at its centre.
@@ -71,128 +103,169 @@ float blob(float u, float v, float cu, float cv, float ru, float rv)
     return std::exp(-(du * du + dv * dv));
 }
 
-// One eye, centred at (eu, ev): lids, white, iris, pupil and a catchlight,
-// laid over the skin colour c; dim darkens all but the catchlight on the
-// shadow side. px is one pixel in head units.
-Colour eye(Colour c, float u, float v, float eu, float ev, float px, float dim)
+// One eye, centred at (eu, ev): the upper lid over the top of the iris, its
+// shadow on the eyeball, the white, iris, pupil and a catchlight, laid over
+// the skin colour c; dim darkens all but the catchlight on the shadow side.
+// px is one pixel in head units across, k the head's height over its width
+// (so that the iris is round in pixels).
+Colour eye(Colour c, float u, float v, float eu, float ev, float px, float k, float dim)
 {
-    float a = (u - eu) / 0.2f;
+    float a = (u - eu) / 0.19f;
     float open = std::max(0.f, 1 - a * a);
-    float upper = ev - 0.085f * std::pow(open, 0.7f) - 0.01f;
-    float lower = ev + 0.05f * std::pow(open, 0.9f);
-    // The lid's crease and the socket's shade above the eye.
-    float crease = fill(std::fabs(v - (upper - 0.055f * open)) - 0.01f, px * 2) * open;
-    c = mix(c, rgb(150, 100, 84), crease * 0.5f);
-    float inside = std::min(fill(upper - v, px * 1.5f), fill(v - lower, px * 1.5f)) * (std::fabs(a) < 1 ? 1.f : 0.f);
+    // The lids: the upper one arched highest a little towards the nose.
+    float inward = eu < 0 ? a : -a;
+    float upper = ev - 0.056f * std::pow(open, 0.6f) * (1 + 0.12f * inward);
+    float lower = ev + 0.036f * std::pow(open, 0.8f);
+    // The lid's fold above the lash line, and the socket's shade above it.
+    float fold = fill(std::fabs(v - (upper - 0.035f * open)) - 0.006f, px * 2) * open;
+    c = mix(c, scaled(rgb(132, 86, 74), dim), fold * 0.6f);
+    float inside = std::min(fill(upper - v, px * 1.2f), fill(v - lower, px * 1.2f)) * (std::fabs(a) < 1 ? 1.f : 0.f);
     if (inside > 0)
     {
-        // The white, shaded by the upper lid.
-        Colour white = mix(rgb(150, 128, 118), rgb(222, 210, 198), smoothstep(upper, lower, v));
-        // The iris looks a little towards the light.
-        float iu = eu - 0.03f, iv = ev - 0.012f;
-        float ir = length(u - iu, (v - iv) * 0.78f);
-        Colour iris = mix(rgb(52, 36, 28), rgb(112, 82, 56), smoothstep(iv - 0.04f, iv + 0.06f, v));
-        white = mix(white, iris, fill(ir - 0.085f, px * 1.2f));
-        white = mix(white, rgb(14, 10, 10), fill(ir - 0.035f, px));
-        white = scaled(white, dim);
-        float catchlight = length(u - (iu - 0.03f), v - (iv - 0.03f));
-        white = mix(white, rgb(250, 246, 236), fill(catchlight - 0.018f, px));
+        // The white, never pure, in the upper lid's shadow at the top and
+        // greyer in the corners.
+        Colour white = mix(rgb(132, 110, 102), rgb(214, 200, 188), smoothstep(upper, upper + 0.05f, v));
+        white = mix(white, rgb(150, 122, 112), smoothstep(0.5f, 1.f, std::fabs(a)) * 0.6f);
+        float iu = eu, iv = ev + 0.008f;
+        float ir = length(u - iu, (v - iv) * k);
+        Colour iris = mix(rgb(46, 30, 24), rgb(108, 76, 50), smoothstep(iv - 0.03f, iv + 0.05f, v));
+        iris = mix(iris, rgb(30, 20, 16), smoothstep(0.06f, 0.09f, ir));   // the dark rim
+        white = mix(white, iris, fill(ir - 0.09f, px * 1.2f));
+        white = mix(white, rgb(12, 8, 8), fill(ir - 0.036f, px));
+        // The lid's shadow falls across the top of the iris too.
+        white = scaled(white, dim * (1 - 0.35f * smoothstep(upper + 0.035f, upper, v)));
+        float catchlight = length(u - (iu - 0.03f), (v - (iv - 0.022f)) * k);
+        white = mix(white, rgb(248, 244, 234), fill(catchlight - 0.016f, px) * (dim > 0.9f ? 1.f : 0.6f));
         c = mix(c, white, inside);
     }
-    // Lashes along the upper lid, heavier at the outer corner.
-    float lash = fill(std::fabs(v - upper) - 0.012f - 0.008f * smoothstep(0, 1, a * (eu > 0 ? 1 : -1)), px * 1.5f) *
-                 smoothstep(1.1f, 0.85f, std::fabs(a));
-    c = mix(c, rgb(38, 24, 20), lash * 0.9f);
-    float lowerLine = fill(std::fabs(v - lower) - 0.006f, px * 1.5f) * open;
-    c = mix(c, rgb(130, 84, 72), lowerLine * 0.5f);
+    // The lash line along the upper lid, heavier at the outer corner.
+    float outward = eu > 0 ? a : -a;
+    float lash = fill(std::fabs(v - upper + 0.004f) - 0.011f - 0.007f * smoothstep(0, 1, outward), px * 1.4f) *
+                 smoothstep(1.12f, 0.85f, std::fabs(a));
+    c = mix(c, rgb(34, 22, 18), lash * 0.92f);
+    float lowerLine = fill(std::fabs(v - lower) - 0.005f, px * 1.5f) * open;
+    c = mix(c, rgb(128, 84, 72), lowerLine * 0.45f);
     return c;
 }
 
 // A brow arching over the eye at eu, thinning towards its tail.
 float brow(float u, float v, float eu, float px)
 {
-    float a = (u - eu) / 0.26f;
+    float a = (u - eu) / 0.25f;
     if (std::fabs(a) > 1.1f)
         return 0;
     float outward = eu > 0 ? a : -a;
-    float line = -0.24f - 0.07f * (1 - a * a) + 0.03f * outward;
-    float thickness = 0.035f * (1 - 0.55f * smoothstep(-0.6f, 1.f, outward));
+    float line = -0.19f - 0.055f * (1 - a * a) + 0.03f * outward;
+    float thickness = 0.032f * (1 - 0.55f * smoothstep(-0.6f, 1.f, outward));
     return fill(std::fabs(v - line) - thickness, px * 2) * smoothstep(1.1f, 0.8f, std::fabs(a));
+}
+
+// The nose's half width at the height v: narrow at the bridge, widening to
+// the wings at its foot.
+float noseHalf(float v)
+{
+    return 0.03f + 0.1f * smoothstep(0.05f, 0.36f, v);
 }
 }
 
 Colour sitterSkin(float x, float y, const Sitter& s)
 {
     float u = (x - s.x) / s.rx, v = (y - s.y) / s.ry;
-    float px = 1 / s.rx;
+    float px = 1 / s.rx, k = s.ry / s.rx;
     float head = headDistance(u, v), neck = neckDistance(u, v);
-    float ears = std::min(length((u + 0.97f) / 0.14f, (v - 0.05f) / 0.2f), length((u - 0.97f) / 0.14f, (v - 0.05f) / 0.2f)) - 1;
-    float cover = std::max(std::max(fill(head, px * 2.5f), fill(neck, px * 2.5f)), fill(ears * 0.15f, px * 2));
+    float ears = length((std::fabs(u) - 0.83f) / 0.12f, (v - 0.08f) / 0.19f) - 1;
+    float cover = std::max(std::max(fill(head, px * 2.5f), fill(neck, px * 2.5f)), fill(ears * 0.12f, px * 2));
     if (cover <= 0)
         return rgb(196, 146, 116, 0);
 
-    // The form: an ellipsoid head; the neck a cylinder and the chest a
-    // gentle slope, both turned to the same light.
-    float lit = facing(clamp01(std::fabs(u / jawWidth(v))) * (u < 0 ? -1 : 1) * 0.95f, v * 0.9f);
-    if (head > 0)
-        lit = clamp01(0.62f - 0.9f * u / (0.4f + std::max(0.f, v - 1.2f))) * (0.55f + 0.45f * smoothstep(1.05f, 1.5f, v));
-    Colour c = skinTone(lit);
-    // Warm light bounced back into the shadow side of the jaw.
-    c = mix(c, rgb(150, 92, 76), smoothstep(0.55f, 0.95f, u) * smoothstep(0.1f, 0.7f, v) * 0.3f * (head < 0 ? 1.f : 0.f));
-
-    // Sockets, cheeks, temples: the large planes before the small features.
-    // The brow shades both sockets, the far one most.
-    float sockets = blob(u, v, -0.36f, -0.07f, 0.3f, 0.15f) * 0.8f + blob(u, v, 0.38f, -0.07f, 0.32f, 0.17f) * 1.2f;
-    c = mix(c, rgb(120, 80, 70), clamp01(sockets) * 0.4f);
-    float blush = blob(u, v, -0.46f, 0.3f, 0.22f, 0.14f) + blob(u, v, 0.48f, 0.3f, 0.2f, 0.13f) * 0.5f;
-    c = mix(c, rgb(226, 136, 116), clamp01(blush) * 0.28f);
-    // The light's peaks: forehead, the lit cheekbone, the bridge of the nose.
-    c = mix(c, rgb(250, 222, 194), blob(u, v, -0.32f, -0.5f, 0.3f, 0.16f) * 0.4f);
-    c = mix(c, rgb(250, 222, 194), blob(u, v, -0.5f, 0.14f, 0.14f, 0.08f) * 0.35f);
-
-    // The eyes and brows, the far eye in the shadow of the brow.
+    // The form in planes: a broad front that turns sharply at the sides,
+    // the forehead leaning back, the cheeks turning down under the
+    // cheekbones, the chin and the jaw's underside facing the floor.
+    float across = clamp01(std::fabs(u) / faceHalfWidth(v));
+    float nx = (u < 0 ? -1.f : 1.f) * std::pow(across, 1.7f) * 0.96f;
+    float ny = -0.45f * smoothstep(-0.15f, -0.8f, v) + 0.22f * smoothstep(0.2f, 0.5f, v) * smoothstep(0.3f, 0.7f, across) +
+               0.55f * smoothstep(0.72f, 1.f, v);
+    float tilt = length(nx, ny);
+    if (tilt > 0.98f)
+        nx *= 0.98f / tilt, ny *= 0.98f / tilt;
+    float lit = lightOn(nx, ny);
     float farSide = smoothstep(-0.1f, 0.6f, u);
-    c = eye(c, u, v, -0.37f, -0.04f, px, 1);
-    c = eye(c, u, v, 0.37f, -0.04f, px, 0.62f);
-    c = mix(c, rgb(66, 42, 32), std::max(brow(u, v, -0.37f, px), brow(u, v, 0.37f, px)) * 0.85f);
-
-    // The nose: a lit ridge and ball, the flank turned away in shade, the
-    // nostrils, and the shadow it casts down and to the right.
-    float ridge = smoothstep(-0.08f, 0.3f, v) * smoothstep(0.36f, 0.2f, v);
-    c = mix(c, rgb(248, 216, 186), fill(std::fabs(u + 0.04f) - 0.025f, px * 3) * ridge * 0.55f);
-    c = mix(c, rgb(128, 84, 72), fill(std::fabs(u - 0.09f) - 0.035f, px * 4) * ridge * 0.6f);
-    c = mix(c, rgb(244, 206, 176), blob(u, v, -0.04f, 0.3f, 0.08f, 0.05f) * 0.55f);
-    float nostrils = std::min(length((u + 0.09f) / 0.05f, (v - 0.37f) / 0.025f), length((u - 0.1f) / 0.05f, (v - 0.37f) / 0.025f)) - 1;
-    c = mix(c, rgb(80, 44, 40), fill(nostrils * 0.03f, px * 1.5f) * 0.85f);
-    float noseShadow = blob(u, v, 0.16f, 0.36f, 0.1f, 0.07f) + blob(u, v, 0.05f, 0.44f, 0.12f, 0.03f);
-    c = mix(c, rgb(120, 78, 66), clamp01(noseShadow) * 0.55f);
-
-    // The mouth: a dark parting line with a faint smile, the upper lip in
-    // shade, the fuller lower lip catching the light, the shadow beneath.
-    float m = u / 0.26f;
-    if (std::fabs(m) < 1.15f)
+    if (head > 0)
     {
-        float taper = smoothstep(1.15f, 0.6f, std::fabs(m));
-        float parting = 0.56f - 0.02f * m * m;
-        float bow = 0.5f + 0.02f * std::fabs(std::sin(m * 3.1416f));
-        float upperLip = std::min(fill(bow + 0.012f * m * m - v, px * 1.5f), fill(v - parting, px)) * taper;
-        c = mix(c, scaled(rgb(148, 54, 58), 1 - 0.3f * farSide), upperLip * 0.95f);
-        float lowerLip = std::min(fill(parting - v, px), fill(v - parting - 0.075f * (1 - 0.7f * m * m), px * 2)) * taper;
-        Colour lipLit = mix(rgb(176, 66, 66), rgb(220, 124, 112), blob(u, v, -0.08f, parting + 0.03f, 0.12f, 0.03f));
-        c = mix(c, scaled(lipLit, 1 - 0.3f * farSide), lowerLip * 0.95f);
-        c = mix(c, rgb(72, 30, 32), fill(std::fabs(v - parting) - 0.008f, px * 1.3f) * smoothstep(1.1f, 0.8f, std::fabs(m)));
+        // The neck a cylinder, the chest a slope facing a little upward;
+        // the jaw throws its shadow down the neck, longest on the far side.
+        float nxNeck = std::max(-1.f, std::min(1.f, u / (neckHalf + 0.5f * std::max(0.f, v - 1.1f)))) * 0.9f;
+        lit = lightOn(nxNeck, v > 1.15f ? -0.3f : 0.05f);
+        float jawBottom = std::min(0.3f + (0.8f - std::fabs(u)) / 0.923f, std::sqrt(std::max(0.f, 1 - (u / skullWidth) * (u / skullWidth))));
+        float below = v - jawBottom;
+        lit = mix(lit, -0.3f, smoothstep(0.3f + 0.25f * u, 0.1f + 0.25f * u, below));
+        lit -= 0.08f;
     }
-    c = mix(c, rgb(140, 92, 78), blob(u, v, 0.05f, 0.7f, 0.16f, 0.04f) * 0.5f);
-    c = mix(c, rgb(242, 204, 172), blob(u, v, -0.1f, 0.84f, 0.16f, 0.06f) * 0.35f);   // chin
+    Colour c = skinTone(lit);
+    // Warm light bounced back into the shadow side along its contour.
+    c = mix(c, rgb(150, 94, 76), smoothstep(0.7f, 1.f, across) * farSide * 0.3f * (head < 0 ? 1.f : 0.f));
 
-    // The hair shades the temples and the far cheek; the jaw casts its
-    // shadow on the neck, which stays a step darker than the face.
-    float temples = blob(u, v, -0.85f, -0.25f, 0.22f, 0.45f) * 0.7f + blob(u, v, 0.8f, -0.1f, 0.3f, 0.6f);
-    c = mix(c, rgb(96, 62, 56), clamp01(temples) * 0.45f);
-    if (head > 0 && neck < 0.02f)
+    if (head < 0.05f)
     {
-        c = scaled(c, 0.9f);
-        c = mix(c, rgb(92, 60, 56), smoothstep(1.35f, 0.95f, v - 0.25f * u) * 0.8f);
+        // The brow's ridge shades both sockets, the far one most; the lit
+        // cheekbone and the forehead catch the light.
+        float sockets = blob(u, v, -0.37f, -0.08f, 0.26f, 0.1f) * 0.6f + blob(u, v, 0.37f, -0.08f, 0.27f, 0.11f) * 1.1f;
+        c = mix(c, rgb(120, 78, 68), clamp01(sockets) * 0.35f);
+        c = mix(c, rgb(226, 136, 116), blob(u, v, -0.46f, 0.28f, 0.2f, 0.12f) * 0.2f);
+        c = mix(c, rgb(252, 224, 196), blob(u, v, -0.3f, -0.5f, 0.28f, 0.14f) * 0.3f);
+        c = mix(c, rgb(252, 224, 196), blob(u, v, -0.52f, 0.1f, 0.14f, 0.07f) * 0.35f);
+
+        // The eyes and brows, the far eye in the shadow of the brow.
+        c = eye(c, u, v, -0.36f, -0.04f, px, k, 1);
+        c = eye(c, u, v, 0.36f, -0.04f, px, k, 0.7f);
+        c = mix(c, rgb(64, 40, 30), std::max(brow(u, v, -0.36f, px), brow(u, v, 0.36f, px)) * 0.85f);
+
+        // The nose stands out of the face: its lit side and ridge, the side
+        // turned from the light in shade, its shadow cast down across the far
+        // cheek (leaving a small lit patch under the far eye), the ball of the
+        // tip, the wings and nostrils, and the underside in shade.
+        float half = noseHalf(v);
+        float along = smoothstep(-0.14f, 0.02f, v) * smoothstep(0.42f, 0.33f, v);
+        float ridge = fill(std::fabs(u + 0.015f) - 0.016f, px * 2.5f) * along * smoothstep(-0.05f, 0.1f, v);
+        c = mix(c, rgb(250, 220, 192), ridge * 0.35f);
+        float side = smoothstep(0.f, 0.03f, u) * fill(u - half - 0.02f, px * 3) * along;
+        c = mix(c, rgb(132, 86, 72), side * (0.3f + 0.35f * smoothstep(0.f, 0.2f, v)));
+        c = mix(c, rgb(112, 72, 62), blob(u, v, 0.17f, 0.41f, 0.09f, 0.045f) * 0.5f);
+        c = mix(c, rgb(244, 206, 176), blob(u, v, -0.03f, 0.3f, 0.07f, 0.045f) * 0.5f);
+        c = mix(c, rgb(255, 236, 214), blob(u, v, -0.045f, 0.285f, 0.022f, 0.016f) * 0.6f);
+        c = mix(c, rgb(126, 82, 70), blob(u, v, 0.1f, 0.34f, 0.05f, 0.04f) * 0.55f);
+        c = mix(c, rgb(150, 100, 84), fill(std::fabs(length(u + 0.1f, (v - 0.34f) * 1.6f) - 0.05f) - 0.006f, px * 2) *
+                                          smoothstep(0.3f, 0.36f, v) * 0.5f);
+        float nostrils = std::min(length((u + 0.06f) / 0.036f, (v - 0.378f) / 0.016f), length((u - 0.07f) / 0.036f, (v - 0.378f) / 0.016f)) - 1;
+        c = mix(c, rgb(72, 40, 36), fill(nostrils * 0.02f, px * 1.5f) * 0.85f);
+        c = mix(c, rgb(130, 84, 72), fill(std::fabs(v - 0.405f) - 0.018f, px * 3) * smoothstep(0.16f, 0.08f, std::fabs(u - 0.01f)) * 0.45f);
+        c = mix(c, rgb(150, 100, 86), blob(u, v, 0.02f, 0.47f, 0.04f, 0.035f) * 0.35f);   // the groove above the lip
+
+        // The mouth: a dark parting line with a faint smile, the upper lip in
+        // shade, the fuller lower lip catching the light, the shadow beneath.
+        float m = u / 0.26f;
+        if (std::fabs(m) < 1.15f)
+        {
+            float taper = smoothstep(1.15f, 0.6f, std::fabs(m));
+            float parting = 0.56f - 0.02f * m * m;
+            float bow = 0.5f + 0.02f * std::fabs(std::sin(m * 3.1416f));
+            float upperLip = std::min(fill(bow + 0.012f * m * m - v, px * 1.5f), fill(v - parting, px)) * taper;
+            c = mix(c, scaled(rgb(146, 52, 56), 1 - 0.35f * farSide), upperLip * 0.95f);
+            float lowerLip = std::min(fill(parting - v, px), fill(v - parting - 0.075f * (1 - 0.7f * m * m), px * 2)) * taper;
+            Colour lipLit = mix(rgb(176, 66, 66), rgb(222, 128, 114), blob(u, v, -0.08f, parting + 0.03f, 0.12f, 0.03f));
+            c = mix(c, scaled(lipLit, 1 - 0.35f * farSide), lowerLip * 0.95f);
+            c = mix(c, rgb(70, 28, 30), fill(std::fabs(v - parting) - 0.008f, px * 1.3f) * smoothstep(1.1f, 0.8f, std::fabs(m)));
+        }
+        // Shadow under the lower lip, the lit ball of the chin.
+        c = mix(c, rgb(134, 88, 74), blob(u, v, 0.05f, 0.69f, 0.15f, 0.035f) * 0.55f);
+        c = mix(c, rgb(240, 202, 170), blob(u, v, -0.08f, 0.83f, 0.13f, 0.06f) * 0.35f);
+
+        // The hair shades the temples and the far cheek where it falls close.
+        float temples = blob(u, v, -0.78f, -0.3f, 0.2f, 0.4f) * 0.6f + blob(u, v, 0.74f, -0.15f, 0.26f, 0.55f);
+        c = mix(c, rgb(92, 58, 52), clamp01(temples) * 0.4f);
+    }
+    else if (v > 1.2f)
+    {
         // The pit of the throat and the collarbones, lightly.
         c = mix(c, rgb(130, 88, 76), blob(u, v, 0.02f, 1.42f, 0.12f, 0.06f) * 0.5f);
         c = mix(c, rgb(236, 196, 164), (blob(u, v, -0.5f, 1.5f, 0.32f, 0.04f) + blob(u, v, 0.5f, 1.5f, 0.3f, 0.04f) * 0.4f) * 0.35f);
@@ -251,8 +324,11 @@ Colour sitterHair(float x, float y, const Sitter& s)
     // The face shows through an oval under the hairline, the neck below it;
     // the hair sweeps low over her left temple.
     float hairline = -0.6f + 0.05f * std::fabs(u - partingU) + 0.3f * smoothstep(-0.1f, 0.9f, u) * smoothstep(-0.75f, -0.2f, v);
-    float opening = std::max(length(u / (u > 0 ? 0.8f : 0.88f), (v - 0.22f) / 0.84f) - 1, hairline - v);
-    float neck = std::max(std::fabs(u) - 0.42f - 1.3f * std::max(0.f, v - 1.25f), 0.5f - v);
+    // Both openings lie a little inside the skin's own edges, so the hair
+    // overlaps the jaw and the neck and no ground shows between them.
+    float sides = length(u / (u > 0 ? 0.76f : 0.82f), (v - 0.2f) / 0.92f) - 1;
+    float opening = std::max(std::max(headDistance(u, v) + 0.05f, sides), hairline - v);
+    float neck = std::max(std::fabs(u) - (neckHalf - 0.05f) - 1.3f * std::max(0.f, v - 1.25f), 0.45f - v);
     float hole = std::min(opening, neck);
     float cover = std::min(fill(mass, px * 3), fill(-hole, px * 2.5f));
     if (cover <= 0)
@@ -379,15 +455,16 @@ Colour sitterUnderdrawing(float x, float y, const Sitter& s, float halfWidth, fl
     // The features as the brush first finds them: brows, the upper lids,
     // the shadow side of the nose, the mouth, the line of the chin.
     float lids = 0;
-    for (float eu : {-0.37f, 0.37f})
+    for (float eu : {-0.36f, 0.36f})
     {
-        float a = (u - eu) / 0.21f;
+        float a = (u - eu) / 0.2f;
         if (std::fabs(a) < 1)
-            lids = std::max(lids, fill(std::fabs(v - (-0.04f - 0.08f * (1 - a * a))) - 0.012f, px * 1.5f));
+            lids = std::max(lids, fill(std::fabs(v - (-0.04f - 0.05f * (1 - a * a))) - 0.012f, px * 1.5f));
         lids = std::max(lids, brow(u, v, eu, px) * 0.8f);
     }
-    float nose = fill(std::fabs(u - 0.08f - 0.15f * std::max(0.f, v - 0.2f)) - 0.012f, px * 1.5f) * smoothstep(-0.05f, 0.15f, v) * smoothstep(0.42f, 0.3f, v);
-    nose = std::max(nose, fill(std::fabs(v - 0.38f) - 0.012f, px * 1.5f) * smoothstep(0.16f, 0.1f, std::fabs(u - 0.01f)));
+    // The nose's shadow side down to its wing, and its foot.
+    float nose = fill(std::fabs(u - noseHalf(v) - 0.01f) - 0.012f, px * 1.5f) * smoothstep(-0.1f, 0.05f, v) * smoothstep(0.4f, 0.32f, v);
+    nose = std::max(nose, fill(std::fabs(v - 0.39f) - 0.012f, px * 1.5f) * smoothstep(0.16f, 0.1f, std::fabs(u - 0.01f)));
     float mouth = fill(std::fabs(v - 0.56f + 0.02f * u * u / 0.07f) - 0.012f, px * 1.5f) * smoothstep(0.3f, 0.22f, std::fabs(u));
     float lines = std::max(std::max(contour, lids), std::max(nose, mouth));
     // A hand's line: it wavers in weight along its length.
@@ -396,15 +473,50 @@ Colour sitterUnderdrawing(float x, float y, const Sitter& s, float halfWidth, fl
     return c;
 }
 
+namespace
+{
+// Strokes lie along lines, not arrows: directions are blended as doubled
+// angles so that two strokes at nearly pi apart agree.
+struct Direction
+{
+    float c = 0, s = 0;
+};
+
+void addDirection(Direction& d, float angle, float weight)
+{
+    d.c += weight * std::cos(2 * angle);
+    d.s += weight * std::sin(2 * angle);
+}
+}
+
 float sitterFlow(float x, float y, const Sitter& s)
 {
     float dx = x - s.x, dy = y - s.y;
     float d = length(dx / s.rx, dy / s.ry);
     float around = std::atan2(dy, dx) + 1.5708f;
     float down = 1.45f + 0.25f * (fractalNoise(x / 80.f, y / 80.f, 2, 1801) - 0.5f);
-    // Round the face within the head, blending to long downward strokes.
-    float t = smoothstep(0.8f, 1.4f, d);
-    return t < 0.5f ? around : down;
+    if (d >= 1.1f)
+        return down;
+    // Inside the head the strokes follow its planes: down the forehead
+    // (fanning a little), the nose and the neck; across the cheeks, sloping
+    // towards the mouth; across the chin; round only along the contour.
+    float u = dx / s.rx, v = dy / s.ry;
+    float au = std::fabs(u), side = u < 0 ? -1.f : 1.f;
+    float forehead = smoothstep(-0.12f, -0.3f, v);
+    float nose = smoothstep(0.2f, 0.1f, au) * smoothstep(-0.3f, -0.15f, v) * smoothstep(0.45f, 0.36f, v);
+    float chin = smoothstep(0.6f, 0.72f, v) * smoothstep(0.3f, 0.12f, headDistance(u, v) + 0.3f);
+    float neck = smoothstep(0.8f, 1.f, v) * (headDistance(u, v) > 0 ? 1.f : 0.f);
+    float contour = smoothstep(-0.16f, -0.04f, headDistance(u, v)) * (1 - neck);
+    float cheeks = std::max(0.f, 1 - forehead - nose - chin) * (1 - neck);
+    Direction dir;
+    addDirection(dir, 1.5708f - 0.5f * u, forehead * (1 - contour));
+    addDirection(dir, 1.5708f, std::max(nose, neck) * (1 - contour));
+    addDirection(dir, -0.45f * side * smoothstep(0.05f, 0.3f, au), cheeks * (1 - contour));
+    addDirection(dir, 0.1f * side, chin * (1 - contour));
+    addDirection(dir, around, contour * 1.5f);
+    // Beyond the head the long strokes down the body take over.
+    addDirection(dir, down, smoothstep(0.95f, 1.1f, d) * 3);
+    return 0.5f * std::atan2(dir.s, dir.c);
 }
 
 float sitterHairFlow(float x, float y, const Sitter& s)

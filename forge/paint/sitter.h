@@ -28,7 +28,8 @@ Colour sitterBackground(float x, float y, const Sitter& s);
 // paint: her contours and features, and the shadow side washed in.
 Colour sitterUnderdrawing(float x, float y, const Sitter& s, float halfWidth, float bottom);
 
-// The stroke direction that wraps round the head and runs down the body.
+// The stroke direction: along the planes of the face, round its contour,
+// and down the body.
 float sitterFlow(float x, float y, const Sitter& s);
 // The way her hair is combed: sideways from the parting, then down.
 float sitterHairFlow(float x, float y, const Sitter& s);

@@ -71,6 +71,20 @@ Canvas paintStudioDusk()
         float beamX = x - 330 - (y - 430) * 1.25f;
         float beam = smoothstep(80, 20, std::fabs(beamX - 60)) * smoothstep(floorLine - 10, floorLine + 30, y);
         c = mix(c, rgb(220, 170, 120), beam * 0.4f + 0.25f * std::exp(-length(x - 330, y - 300) / 220.f));
+        // The low sun from a window out of the picture on the left rakes
+        // across the back wall in one slanting patch round the easel; the
+        // wall round the patch sinks into dusk, and the canvas throws its
+        // shadow into the patch, down and to the right.
+        float slant = x + (y - 330) * 0.45f;
+        float patch = std::min(smoothstep(400, 460, slant) * smoothstep(840, 790, slant), smoothstep(150, 200, y)) *
+                      (y < floorLine ? 1.f : 0.f);
+        float castShadow = fill(sdBox(x, y, easel.canvasX + 44, easel.canvasY + 34, easel.canvasHalfW, easel.canvasHalfH), 8);
+        float around = std::exp(-length(x - 620, (y - 330) * 1.4f) / 420.f);
+        if (y < floorLine)
+        {
+            c = scaled(c, 1 - 0.35f * around * (1 - patch));
+            c = mix(c, rgb(198, 150, 110), patch * (1 - 0.8f * castShadow) * 0.55f);
+        }
         // Canvases leaning against the wall on the right, their backs to us.
         for (int k = 0; k < 3; ++k)
         {
@@ -128,7 +142,9 @@ Canvas paintStudioDusk()
             // Primed linen, lit from the window, a little darker at the right,
             // a faint charcoal line where a head will be drawn.
             float lit = smoothstep(easel.canvasX + easel.canvasHalfW, easel.canvasX - easel.canvasHalfW, x);
-            c = mix(rgb(176, 166, 150), rgb(236, 224, 200), lit);
+            c = mix(rgb(196, 170, 138), rgb(250, 232, 200), lit);
+            // The mast's shadow falls across it in the raking light.
+            c = scaled(c, 1 - 0.25f * fill(std::fabs(x - easel.canvasX - 22 + (y - easel.canvasY) * 0.3f) - 4, 6));
             c = mix(c, rgb(150, 140, 124), smoothstep(-4, 0, canvasEdge) * 0.7f);
             float oval = std::fabs(sdEllipse(x, y, easel.canvasX - 4, easel.canvasY - 10, 22, 28)) - 0.6f;
             c = mix(c, rgb(120, 112, 104), fill(oval, 1.2f) * 0.35f * smoothstep(easel.canvasY + 20, easel.canvasY - 30, y));
@@ -227,48 +243,66 @@ Canvas paintStudioNight()
         }
         if (easelWood(x, y, easel) < 0)
             c = mix(rgb(40, 32, 28), rgb(70, 60, 60), smoothstep(easel.canvasX - 10, easel.canvasX + 20, x));
-        // The unfinished portrait: the light ground with her drawn on it,
-        // the left of it painted, room and all; dim in the moonlight.
-        float canvasEdge = sdBox(x, y, easel.canvasX, easel.canvasY, easel.canvasHalfW, easel.canvasHalfH);
-        if (canvasEdge < 0)
-        {
-            const float shoulders = 56, bottom = easel.canvasY + 110;
-            c = mix(rgb(104, 98, 92), rgb(128, 122, 116), smoothstep(easel.canvasX - 110, easel.canvasX + 110, x));
-            blendOver(c, scaled(sitterUnderdrawing(x, y, unfinished, shoulders, bottom), 0.55f), 1);
-            // Painted where the brush has been: the left of the face and hair.
-            float done = smoothstep(easel.canvasX + 12, easel.canvasX - 18, x + 0.4f * (y - 280) +
-                                    24 * (fractalNoise(x / 14.f, y / 14.f, 2, 905) - 0.5f));
-            Colour painted = sitterBackground(x, y, unfinished);
-            blendOver(painted, sitterSkin(x, y, unfinished), 1);
-            blendOver(painted, sitterHair(x, y, unfinished), 1);
-            blendOver(painted, sitterDress(x, y, unfinished, shoulders, bottom), 1);
-            c = mix(c, scaled(painted, 0.6f), done);
-        }
         // Moonlight along the canvas's right edge.
+        float canvasEdge = sdBox(x, y, easel.canvasX, easel.canvasY, easel.canvasHalfW, easel.canvasHalfH);
         c = mix(c, rgb(150, 160, 190), fill(std::fabs(canvasEdge + 2) - 2, 2) * smoothstep(easel.canvasX, easel.canvasX + 110, x) * 0.5f);
         return c;
     };
-    return paintComposition(screenW, screenH, night, noisyFlow(-0.8f, 0.3f, 200, 902),
-                            brushStyle(901, 24, 2, 6, 0.45f));
+    Canvas room = paintComposition(screenW, screenH, night, noisyFlow(-0.8f, 0.3f, 200, 902), brushStyle(901, 24, 2, 6, 0.45f));
+
+    // The unfinished portrait, painted on its own canvas with a finer brush
+    // and set on the easel, so its paint stops at the canvas's edge: the
+    // light ground with her drawn on it, the left of it painted, room and
+    // all; dim in the moonlight.
+    const int w = int(easel.canvasHalfW * 2), h = int(easel.canvasHalfH * 2);
+    const float left = easel.canvasX - easel.canvasHalfW, top = easel.canvasY - easel.canvasHalfH;
+    const Sitter onCanvas{unfinished.x - left, unfinished.y - top, unfinished.rx, unfinished.ry};
+    const float shoulders = 56, bottom = easel.canvasY + 110 - top;
+    Composition portrait = [=](float x, float y) {
+        Colour c = mix(rgb(104, 98, 92), rgb(128, 122, 116), smoothstep(0, float(w), x));
+        blendOver(c, scaled(sitterUnderdrawing(x, y, onCanvas, shoulders, bottom), 0.55f), 1);
+        // Painted where the brush has been: the left of the face and hair.
+        float done = smoothstep(onCanvas.x + 12, onCanvas.x - 18, x + 0.4f * (y - onCanvas.y) +
+                                24 * (fractalNoise((x + left) / 14.f, (y + top) / 14.f, 2, 905) - 0.5f));
+        Colour painted = sitterBackground(x, y, onCanvas);
+        blendOver(painted, sitterSkin(x, y, onCanvas), 1);
+        blendOver(painted, sitterHair(x, y, onCanvas), 1);
+        blendOver(painted, sitterDress(x, y, onCanvas, shoulders, bottom), 1);
+        c = mix(c, scaled(painted, 0.6f), done);
+        // Moonlight along its right edge.
+        c = mix(c, rgb(150, 160, 190), fill(float(w) - 3 - x, 2) * 0.5f);
+        return c;
+    };
+    PaintStyle fine = brushStyle(906, 10, 1.5f, 5, 0);
+    Canvas painted = paintComposition(w, h, portrait, [=](float x, float y) { return sitterFlow(x, y, onCanvas); }, fine);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            at(room, int(left) + x, int(top) + y) = at(painted, x, y);
+    return room;
 }
 
 Canvas paintPainterShadow()
 {
     // The painter from behind, a dark silhouette at the left: head bowed a
-    // little, shoulders, the right arm raised with a brush towards the canvas.
+    // little, a neck, shoulders under three heads wide sloping down from it,
+    // the back going straight down out of the picture, the left arm hanging
+    // at the side and the right one raised with a brush towards the canvas.
     auto shape = [](float x, float y) {
-        float head = sdEllipse(x, y, 400, 330, 50, 60);
-        float hair = sdEllipse(x, y, 396, 312, 54, 52) + 5 * (fractalNoise(x / 7.f, y / 7.f, 2, 906) - 0.5f);
-        float neck = sdBox(x, y, 404, 400, 26, 30);
-        // Shoulders: a broad rounded back going down out of the picture.
-        float back = std::min(sdEllipse(x, y, 405, 650, 190, 225), sdBox(x, y, 405, 760, 200, 120));
-        float upperArm = sdSegment(x, y, {555, 480}, {680, 520}, 32);
-        float forearm = sdSegment(x, y, {680, 520}, {755, 420}, 21);
-        float hand = sdEllipse(x, y, 760, 410, 20, 16);
+        float head = sdEllipse(x, y, 400, 330, 46, 56);
+        float hair = sdEllipse(x, y, 396, 314, 50, 50) + 5 * (fractalNoise(x / 7.f, y / 7.f, 2, 906) - 0.5f);
+        float neck = sdBox(x, y, 403, 398, 22, 30);
+        float shoulders = std::min(sdSegment(x, y, {403, 440}, {300, 478}, 30), sdSegment(x, y, {403, 440}, {506, 470}, 30));
+        float back = std::max(std::fabs(x - 403) - (122 - 0.05f * (y - 480)), 480 - y);
+        float leftArm = sdSegment(x, y, {296, 470}, {284, 720}, 28);
+        float upperArm = sdSegment(x, y, {506, 458}, {640, 522}, 27);
+        float forearm = sdSegment(x, y, {640, 522}, {752, 420}, 19);
+        float hand = sdEllipse(x, y, 760, 410, 19, 15);
         float brush = std::min(sdSegment(x, y, {760, 405}, {838, 318}, 3.2f), sdSegment(x, y, {838, 318}, {852, 302}, 4.5f));
-        float d = smoothUnion(smoothUnion(std::min(head, hair), neck, 16), back, 34);
-        d = smoothUnion(d, upperArm, 26);
-        d = smoothUnion(d, forearm, 14);
+        // The trapezius slopes from the neck into the shoulders.
+        float d = smoothUnion(smoothUnion(std::min(head, hair), neck, 10), shoulders, 34);
+        d = smoothUnion(d, smoothUnion(back, leftArm, 10), 26);
+        d = smoothUnion(d, upperArm, 18);
+        d = smoothUnion(d, forearm, 12);
         return std::min(smoothUnion(d, hand, 8), brush);
     };
     Composition figure = [=](float x, float y) {

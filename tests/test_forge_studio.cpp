@@ -1,0 +1,125 @@
+// The studio at night: the painter's silhouette has a person's proportions,
+// and the unfinished portrait's paint stays on its canvas.
+#include "support/picture_test.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+namespace
+{
+Picture shownPicture(const char* name)
+{
+    Picture p = readPicture(std::string(SHOW_DIR) + "/" + name);
+    EXPECT_TRUE(p.ok) << name;
+    return p;
+}
+
+// The figure's widest row of covered pixels between two rows, in pixels,
+// left of a column (the raised arm and the brush lie to its right).
+const int leftOfTheArm = 600;
+
+int widestRow(const Picture& p, int top, int bottom)
+{
+    int widest = 0;
+    for (int y = top; y < bottom; ++y)
+    {
+        int first = -1, last = -1;
+        for (int x = 0; x < leftOfTheArm; ++x)
+            if (p.at(x, y).a > 0.5f)
+            {
+                if (first < 0)
+                    first = x;
+                last = x;
+            }
+        widest = std::max(widest, first < 0 ? 0 : last - first + 1);
+    }
+    return widest;
+}
+
+int narrowestRow(const Picture& p, int top, int bottom)
+{
+    int narrowest = leftOfTheArm;
+    for (int y = top; y < bottom; ++y)
+        narrowest = std::min(narrowest, widestRow(p, y, y + 1));
+    return narrowest;
+}
+}
+
+// Seen from behind: a head, a neck under it, shoulders and a back between
+// two and three heads wide (not a bell under a small head), below the arm
+// that reaches for the canvas.
+TEST(ForgeStudio, ThePaintersSilhouetteHasHumanProportions)
+{
+    Picture figure = shownPicture("S5-2.png");
+    ASSERT_TRUE(figure.ok);
+    ASSERT_TRUE(figure.hasAlphaChannel);
+    int head = widestRow(figure, 280, 370);
+    ASSERT_GT(head, 60);
+    int neck = narrowestRow(figure, 385, 415);
+    int back = widestRow(figure, 580, 720);
+    EXPECT_LT(neck, head * 0.7f) << "no neck";
+    EXPECT_GT(back, head * 2) << "the back is narrower than two heads: " << back << " under " << head;
+    EXPECT_LT(back, head * 3.2f) << "the back is a bell: " << back << " under " << head;
+}
+
+// The wall beside and above the unfinished portrait is the wall: none of
+// the portrait's dark paint spills off the canvas onto it. The canvas
+// stands at x 730 to 950, y 190 to 470; the easel's mast and legs rise
+// above it near its middle.
+TEST(ForgeStudio, ThePortraitsPaintStaysOnItsCanvas)
+{
+    Picture room = shownPicture("S5-1.png");
+    ASSERT_TRUE(room.ok);
+    // The wall's own value, well away from the canvas on its left.
+    std::vector<float> wall;
+    for (int y = 200; y < 460; y += 2)
+        for (int x = 600; x < 640; x += 2)
+            wall.push_back(relativeLuminance(room.at(x, y)));
+    std::sort(wall.begin(), wall.end());
+    float typical = wall[wall.size() / 2];
+    ASSERT_GT(typical, 0.005f);
+    int dark = 0, all = 0;
+    auto check = [&](int x, int y) {
+        ++all;
+        dark += relativeLuminance(room.at(x, y)) < typical * 0.5f;
+    };
+    for (int y = 200; y < 460; ++y)
+        for (int x = 694; x < 726; ++x)
+            check(x, y);
+    for (int y = 154; y < 186; ++y)
+        for (int x = 740; x < 940; ++x)
+            if (x < 800 || x > 880)
+                check(x, y);
+    EXPECT_LT(dark, all / 100) << dark << " of " << all << " wall pixels round the canvas carry its dark paint";
+}
+
+namespace
+{
+float meanLuminance(const Picture& p, int left, int top, int right, int bottom)
+{
+    double sum = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+            sum += relativeLuminance(p.at(x, y));
+    return float(sum / ((right - left) * (bottom - top)));
+}
+}
+
+// The studio at dusk, as its shrinking view shows it: the low sun lays a
+// patch on the wall round the easel with the canvas's shadow cast into it,
+// large enough shapes to survive the view's blur. The canvas stands at
+// x 548 to 732, y 260 to 400.
+TEST(ForgeStudio, TheDuskLightRakesAcrossTheEasel)
+{
+    Picture studio = shownPicture("S1-1.png");
+    ASSERT_TRUE(studio.ok);
+    float patch = meanLuminance(studio, 500, 300, 540, 390);
+    float shadow = meanLuminance(studio, 740, 300, 770, 390);
+    float dusk = meanLuminance(studio, 1000, 200, 1100, 300);
+    float canvas = meanLuminance(studio, 560, 270, 640, 390);
+    EXPECT_GT(patch, shadow * 1.8f) << "no shadow of the canvas in the light";
+    EXPECT_GT(patch, dusk * 1.8f) << "the wall round the light is as light as the light";
+    EXPECT_GT(canvas, patch * 1.5f);
+}
