@@ -85,6 +85,39 @@ double integratedLoudness(const Stereo& track, int sampleRate)
     return std::isfinite(loudness) ? std::max(loudness, silenceLoudness) : silenceLoudness;
 }
 
+std::vector<double> shortTermLoudness(const Stereo& track, double hopSeconds, int sampleRate)
+{
+    std::vector<double> curve;
+    Meter meter(ebur128_init(2, static_cast<unsigned long>(sampleRate), EBUR128_MODE_S), destroyMeter);
+    if (!meter) {
+        std::cerr << "ostralis-forge: the loudness meter cannot start" << std::endl;
+        return curve;
+    }
+    size_t length = std::min(track.left.size(), track.right.size());
+    size_t hop = std::max<size_t>(1, static_cast<size_t>(std::lround(hopSeconds * sampleRate)));
+    std::vector<float> frames(hop * 2);
+    for (size_t start = 0; start + hop <= length; start += hop) {
+        for (size_t i = 0; i < hop; ++i) {
+            frames[i * 2] = track.left[start + i];
+            frames[i * 2 + 1] = track.right[start + i];
+        }
+        double loudness = -HUGE_VAL;
+        if (ebur128_add_frames_float(meter.get(), frames.data(), hop) != EBUR128_SUCCESS
+            || ebur128_loudness_shortterm(meter.get(), &loudness) != EBUR128_SUCCESS)
+            loudness = silenceLoudness;
+        curve.push_back(std::isfinite(loudness) ? std::max(loudness, silenceLoudness) : silenceLoudness);
+    }
+    return curve;
+}
+
+double loudnessRange(const Stereo& track, int sampleRate)
+{
+    Meter meter = measure(track, sampleRate, EBUR128_MODE_LRA);
+    double range = 0.0;
+    if (!meter || ebur128_loudness_range(meter.get(), &range) != EBUR128_SUCCESS) return 0.0;
+    return range;
+}
+
 double truePeak(const Stereo& track)
 {
     Meter meter = measure(track, musicSampleRate, EBUR128_MODE_TRUE_PEAK);

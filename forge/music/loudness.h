@@ -7,6 +7,14 @@
 // gated at -70 LUFS and 10 LU below the ungated mean. -70 for silence.
 double integratedLoudness(const Stereo& track, int sampleRate = musicSampleRate);
 
+// The short-term (3 s) loudness in LUFS every hopSeconds, each value measured
+// over the three seconds that end there (less at the start).
+std::vector<double> shortTermLoudness(const Stereo& track, double hopSeconds, int sampleRate = musicSampleRate);
+
+// The loudness range in LU: how far apart the quieter and the louder
+// stretches of the track lie, from its 3 s loudness (libebur128's LRA).
+double loudnessRange(const Stereo& track, int sampleRate = musicSampleRate);
+
 // The peak between the samples as well as at them, in dBTP (-200 for silence).
 double truePeak(const Stereo& track);
 

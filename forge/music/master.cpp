@@ -1,5 +1,5 @@
-// The master bus: a high-pass against rumble and DC, a gentle glue
-// compressor, loudness normalisation and a true-peak limiter.
+// The master bus: a high-pass against rumble and DC, a slow leveller, a
+// gentle glue compressor, loudness normalisation and a true-peak limiter.
 #include "music/master.h"
 #include "music/loudness.h"
 
@@ -14,6 +14,12 @@ const double highPassHz = 24.0;
 const double limiterLookSeconds = 0.0015;
 const double limiterReleaseSeconds = 0.12;
 const int normalisePasses = 3;
+const double levellerShare = 0.45;
+const double levellerFloor = 20.0;        // LU below the track's loudness that still count
+const double levellerMostBoost = 8.0;     // dB
+const double levellerMostCut = 6.0;       // dB
+const double levellerSmoothSeconds = 2.0;
+const double levellerHoldSeconds = 5.0;
 
 double dbToGain(double db) { return std::pow(10.0, db / 20.0); }
 
@@ -61,6 +67,55 @@ void compress(Stereo& mix, double loudness, std::vector<float>* busGain)
         double gain = dbToGain(gainDb);
         mix.left[i] = static_cast<float>(l * gain);
         mix.right[i] = static_cast<float>(r * gain);
+        if (busGain) (*busGain)[i] = static_cast<float>((*busGain)[i] * gain);
+    }
+}
+
+// A slow leveller, as an engineer rides the faders: each moment is brought
+// towards the whole track's loudness by a share of its distance from it,
+// steered by the 3 s loudness centred on that moment and smoothed over a few
+// seconds more, so that quiet sections come up and loud ones down while a
+// phrase keeps its own swell. The last seconds keep the gain they come in
+// with, so that the final chord dies away as it was played.
+void level(Stereo& mix, double loudness, std::vector<float>* busGain)
+{
+    const double hop = 0.1, window = 3.0;
+    std::vector<double> curve = shortTermLoudness(mix, hop);
+    size_t hops = curve.size();
+    if (hops == 0) return;
+    // The loudness centred on each hop's time, the edges holding their nearest full window.
+    size_t firstFull = static_cast<size_t>(window / hop) - 1;
+    double seconds = mix.left.size() / double(musicSampleRate);
+    std::vector<double> gainDb(hops);
+    for (size_t i = 0; i < hops; ++i) {
+        double centre = (i + 1) * hop - window / 2;
+        double held = std::min(centre, seconds - levellerHoldSeconds);
+        long k = std::lround((held + window / 2) / hop) - 1;
+        k = std::clamp<long>(k, static_cast<long>(firstFull), static_cast<long>(hops) - 1);
+        double distance = std::max(curve[k] - loudness, -levellerFloor);
+        gainDb[i] = std::clamp(-levellerShare * distance, -levellerMostCut, levellerMostBoost);
+    }
+    // Twice a moving average: a triangle a few seconds wide, with no steps.
+    long half = static_cast<long>(levellerSmoothSeconds / hop / 2);
+    for (int pass = 0; pass < 2; ++pass) {
+        std::vector<double> smooth(hops);
+        for (long i = 0; i < static_cast<long>(hops); ++i) {
+            double sum = 0.0;
+            for (long j = i - half; j <= i + half; ++j)
+                sum += gainDb[std::clamp<long>(j, 0, static_cast<long>(hops) - 1)];
+            smooth[i] = sum / (2 * half + 1);
+        }
+        gainDb = smooth;
+    }
+    for (size_t i = 0; i < mix.left.size(); ++i) {
+        double t = i / double(musicSampleRate);
+        double at = std::clamp((t + window / 2) / hop - 1.0, 0.0, double(hops - 1));
+        size_t k = static_cast<size_t>(at);
+        size_t next = std::min(k + 1, hops - 1);
+        double db = gainDb[k] + (gainDb[next] - gainDb[k]) * (at - k);
+        double gain = dbToGain(db);
+        mix.left[i] = static_cast<float>(mix.left[i] * gain);
+        mix.right[i] = static_cast<float>(mix.right[i] * gain);
         if (busGain) (*busGain)[i] = static_cast<float>((*busGain)[i] * gain);
     }
 }
@@ -126,6 +181,7 @@ MasterReport masterTrack(Stereo& mix, std::vector<float>* busGain)
     highPass(mix.left);
     highPass(mix.right);
     scale(mix, dbToGain(targetLoudness - 2.0 - integratedLoudness(mix)), busGain);
+    level(mix, integratedLoudness(mix), busGain);
     compress(mix, integratedLoudness(mix), busGain);
 
     // Normalise and limit, a few times over, since the limiter costs a little loudness.

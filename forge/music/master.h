@@ -1,6 +1,6 @@
 #pragma once
-// The master bus: a high-pass against rumble and DC, a gentle glue
-// compressor, loudness normalisation and a true-peak limiter.
+// The master bus: a high-pass against rumble and DC, a slow leveller, a
+// gentle glue compressor, loudness normalisation and a true-peak limiter.
 #include "music/synth.h"
 
 #include <vector>
@@ -16,8 +16,8 @@ struct MasterReport
 
 // Masters the mix in place and reports what it measured at the end. Where
 // busGain is given, it receives the gain the bus applied to each sample after
-// its high-pass (the compressor's, the normalisation's and the limiter's
-// together), so that each voice can be given the same treatment.
+// its high-pass (the leveller's, the compressor's, the normalisation's and
+// the limiter's together), so that each voice can be given the same treatment.
 MasterReport masterTrack(Stereo& mix, std::vector<float>* busGain = nullptr);
 
 // The master bus's high-pass on its own, for a voice heard apart.

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <sstream>
 #include <string>
 
@@ -100,19 +101,33 @@ double melody(Writer& w, double beat, const std::string& line, double velocity, 
     return beat;
 }
 
+// A pad chord. A note the chord before already holds is held on across the
+// bar line rather than struck again, as strings would tie it.
 void pad(Writer& w, double beat, double beats, const std::string& names, double velocity, float brightness)
 {
     std::vector<double> pitches = pitchesOf(names);
+    double start = beat * secondsPerBeat;
     for (size_t i = 0; i < pitches.size(); ++i) {
+        auto held = std::find_if(w.notes.rbegin(), w.notes.rend(), [&](const Note& n) {
+            return n.voice == Voice::Pad && n.pitch == pitches[i] && std::fabs(n.start + n.length - start) < 1e-6;
+        });
+        if (held != w.notes.rend()) {
+            held->length += beats * secondsPerBeat;
+            continue;
+        }
         float pan = static_cast<float>(i) / std::max<size_t>(1, pitches.size() - 1) * 0.6f - 0.3f;
         add(w, Voice::Pad, beat, beats, pitches[i], velocity, 0.5f, pan);
         w.notes.back().brightness = brightness;
     }
 }
 
+// The bass line. Its lowest notes go up an octave: below G1 they would be
+// felt more than heard, and small speakers would lose them.
 void bass(Writer& w, double beat, double beats, const std::string& name, double velocity)
 {
-    add(w, Voice::Bass, beat, beats, pitchOf(name), velocity, 0.05f);
+    double pitch = pitchOf(name);
+    if (pitch < pitchOf("G1")) pitch += 12.0;
+    add(w, Voice::Bass, beat, beats, pitch, velocity, 0.05f);
 }
 
 void bell(Writer& w, double beat, const std::string& name, double velocity, double ringBeats = 8.0)
@@ -146,11 +161,11 @@ double barBeat(double sectionBeat, int bar) { return sectionBeat + bar * beatsPe
 // 0 to 8 s: the quotation. A dark pad alone, a few far-apart notes.
 void quotation(Writer& w, double at)
 {
-    pad(w, at, 16, "D3 A3 E4 F4", 0.45, 0.15f);
-    piano(w, at + 2, 6, "A4", 0.32, 0.5f);
-    piano(w, at + 8, 2, "F4", 0.28, 0.5f);
-    piano(w, at + 10, 2, "E4", 0.26, 0.5f);
-    piano(w, at + 12, 4, "D4", 0.3, 0.5f);
+    pad(w, at, 16, "D3 A3 E4 F4", 0.35, 0.15f);
+    piano(w, at + 2, 6, "A4", 0.44, 0.5f);
+    piano(w, at + 8, 2, "F4", 0.4, 0.5f);
+    piano(w, at + 10, 2, "E4", 0.38, 0.5f);
+    piano(w, at + 12, 4, "D4", 0.42, 0.5f);
 }
 
 // 8 to 22 s: the title. The pad swells and opens, the bass comes in, rolled
@@ -266,7 +281,7 @@ void secondPoem(Writer& w, double at)
 }
 
 // 104 to 118 s: "Guilt ... resentment ...". Low octaves, a heartbeat in the
-// sub bass, a dark pad leaning on E flat.
+// bass, a dark pad leaning on E flat.
 void guilt(Writer& w, double at)
 {
     const char* octaves[7] = {"D2 D3", "Eb2 Eb3", "D2 D3", "G1 G2", "Bb1 Bb2", "A1 A2", "A1 A2"};
@@ -281,14 +296,23 @@ void guilt(Writer& w, double at)
     }
 }
 
-// 118 to 134 s: the glints. Bells on quavers high above a bright, thin pad;
-// a cascade when the glints glide to the strands.
+// 118 to 134 s: the glints. The bells chime the theme high above a bright,
+// thin pad, softer bells on quavers around it; a cascade when the glints
+// glide to the strands.
 void glints(Writer& w, double at)
 {
-    const char* chords[8] = {"D6 A5 F5 A6", "D6 Bb5 F5 F6", "C6 A5 F5 A6", "C6 G5 E5 G6",
+    const char* chords[8] = {"D6 A5 F5 A6", "D6 Bb5 F5 F6", "D6 Bb5 G5 G6", "C#6 A5 E5 A6",
                              "D6 A5 F5 A6", "D6 Bb5 F5 F6", "D6 Bb5 G5 G6", "C#6 A5 E5 A6"};
-    const char* pads[8] = {"A4 D5 F5", "Bb4 D5 F5", "A4 C5 F5", "G4 C5 E5",
+    const char* pads[8] = {"A4 D5 F5", "Bb4 D5 F5", "Bb4 D5 G5", "A4 C#5 E5",
                            "A4 D5 F5", "Bb4 D5 F5", "Bb4 D5 G5", "A4 C#5 E5"};
+    // The theme, its notes and their lengths in beats.
+    const char* tune[10] = {"A5", "D6", "E6", "F6", "E6", "D6", "Bb5", "C#6", "E6", "D6"};
+    const double lengths[10] = {2, 1, 1, 3, 1, 2, 2, 2, 2, 4};
+    double t = at;
+    for (int n = 0; n < 10; ++n) {
+        bell(w, t, tune[n], 0.7, 10.0);
+        t += lengths[n];
+    }
     for (int bar = 0; bar < 8; ++bar) {
         double beat = barBeat(at, bar);
         pad(w, beat, 4, pads[bar], 0.5, 0.7f);
@@ -300,36 +324,45 @@ void glints(Writer& w, double at)
         for (int q = 0; q < 8; ++q) {
             bool glide = bar == 3 || bar == 4;
             if (!glide && w.random.uniform() < 0.35 && q != 0) continue;
-            bell(w, beat + q * 0.5, names[w.random.next() % names.size()], glide ? 0.75 : 0.6, 10.0);
+            bell(w, beat + q * 0.5, names[w.random.next() % names.size()], glide ? 0.6 : 0.4, 10.0);
         }
     }
 }
 
-// 134 to 146 s: the receding picture. The theme an octave down, the pad
-// swelling and opening towards the white.
+// 134 to 146 s: the receding picture. The theme once more, the pad swelling
+// and opening towards the white, then letting go so that the credits can
+// come out of it.
 void recede(Writer& w, double at)
 {
-    melody(w, at, "A3:2 D4:1 E4:1 F4:3 E4:1 D4:2 Bb3:2 C#4:2 E4:2 D4:2 r:2 E4:4", 0.5, 0.4f);
+    melody(w, at, "A4:2 D5:1 E5:1 F5:3 E5:1 D5:2 Bb4:2 C#5:2 E5:2 D5:2 r:2 E5:4", 0.6, 0.4f);
     const char* pads[6] = {"D3 A3 F4", "Bb2 F3 D4", "G2 D3 Bb3", "A2 E3 C#4", "Bb2 F3 D4 F4", "C3 G3 E4 G4"};
     const char* roots[6] = {"D2", "Bb1", "G1", "A1", "Bb1", "C2"};
     for (int bar = 0; bar < 6; ++bar) {
         double beat = barBeat(at, bar);
-        double swell = 0.5 + 0.1 * bar;
-        pad(w, beat, 4, pads[bar], swell, static_cast<float>(0.25 + 0.1 * bar));
-        bass(w, beat, 3.8, roots[bar], 0.4 + 0.1 * bar);
+        const double swells[6] = {0.5, 0.6, 0.7, 0.75, 0.65, 0.5};
+        pad(w, beat, 4, pads[bar], swells[bar], static_cast<float>(0.25 + 0.1 * bar));
+        bass(w, beat, 3.8, roots[bar], swells[bar]);
     }
 }
 
 // 146 to 156 s: the credits. Out of the white, the piano alone resolves to D
-// major and rings out.
+// major, slowing as it goes, and the last chord rings out into the room.
 void credits(Writer& w, double at)
 {
-    pianoChord(w, at, 4, "D3 A3 F4 D5", 0.45, 0.05, 0.45f);
-    pianoChord(w, barBeat(at, 1), 4, "G2 D3 Bb3 G4", 0.42, 0.05, 0.45f);
-    pianoChord(w, barBeat(at, 2), 4, "A2 E3 C#4 A4", 0.42, 0.05, 0.45f);
-    pianoChord(w, barBeat(at, 3), 7, "D2 A2 F#3 D4 F#4 A4", 0.4, 0.08, 0.5f);
-    pad(w, barBeat(at, 3), 6, "D3 F#3 A3", 0.3, 0.2f);
-    bass(w, barBeat(at, 3), 6, "D2", 0.3);
+    // Each chord comes a little later than the one before; times in seconds.
+    const double chordAt[4] = {0.0, 1.5, 3.25, 5.25};
+    const char* chords[4] = {"D3 A3 F4 D5", "G2 D3 Bb3 G4 Bb4", "A2 E3 C#4 G4 C#5", "D2 A2 F#3 D4 F#4 A4 D5"};
+    const char* passing[3] = {"C5", "D5", "E5"};
+    auto beatAt = [&](double seconds) { return at + seconds / secondsPerBeat; };
+    for (int c = 0; c < 3; ++c) {
+        double gap = (chordAt[c + 1] - chordAt[c]) / secondsPerBeat;
+        pianoChord(w, beatAt(chordAt[c]), gap, chords[c], 0.52 - 0.03 * c, 0.05, 0.45f);
+        piano(w, beatAt(chordAt[c]) + gap * 0.5, gap * 0.5, passing[c], 0.42, 0.45f);
+    }
+    double last = beatAt(chordAt[3]);
+    pianoChord(w, last, 9, chords[3], 0.45, 0.09, 0.55f);
+    pad(w, last, 8, "D3 F#3 A3", 0.3, 0.2f);
+    bass(w, last, 8, "D2", 0.3);
 }
 
 }

@@ -1,5 +1,6 @@
 // The voices: a piano of decaying, slightly stretched partials, a soft pad of
-// detuned saws through a low-pass, a sub bass, and Risset-style bells.
+// detuned saws through a low-pass, a bass of rounded-off harmonics, and
+// tuned bells.
 #include "music/synth.h"
 
 #include <algorithm>
@@ -62,10 +63,13 @@ void addStereo(const std::vector<float>& mono, size_t first, float pan, const No
     }
 }
 
-// Piano: each partial a pair of slightly detuned strings, stretched by the
-// string's stiffness, brighter and louder with velocity, decaying in two
-// stages (a quick fall after the hammer, then a long sustain), damped on
-// release; a short thump of filtered noise for the hammer.
+// Piano: each partial a pair of unequal strings a little out of tune with
+// each other, struck together so that they beat slowly instead of
+// cancelling, stretched by the string's stiffness, brighter and louder with
+// velocity, decaying in two stages (a quick fall after the hammer, then a
+// long sustain), damped on release. Under the hammer a soft knock of felt
+// and a short breath of band-passed noise, both rising over a few
+// milliseconds so that neither steps.
 void renderPiano(const Note& note, Stereo& dry, Stereo& send)
 {
     size_t first, count;
@@ -77,15 +81,18 @@ void renderPiano(const Note& note, Stereo& dry, Stereo& send)
     double inharmonicity = 0.00025 * std::pow(f0 / 261.6, 0.6);
     double strikePoint = 1.0 / 7.3;
     double sustainTau = 4.5 * std::pow(261.6 / f0, 0.55);
-    double brightness = 0.55 - 0.3 * velocity;
-    const int maxPartials = 14;
+    // A harder blow throws more energy into the upper partials.
+    double brightness = 0.72 - 0.62 * velocity;
+    const int maxPartials = 18;
+    const double highestPartialHz = 14000.0;
 
     double re[2 * maxPartials], im[2 * maxPartials], cosStep[2 * maxPartials], sinStep[2 * maxPartials];
     double fast[maxPartials], slow[maxPartials], fastStep[maxPartials], slowStep[maxPartials];
     int partials = 0;
+    double stringShare = 0.58 + 0.1 * random.uniform();
     for (int n = 1; n <= maxPartials; ++n) {
         double fn = n * f0 * std::sqrt(1.0 + inharmonicity * n * n);
-        if (fn > 9000.0) break;
+        if (fn > highestPartialHz) break;
         double amplitude = std::exp(-(n - 1) * brightness) / std::pow(n, 0.6);
         amplitude *= 0.35 + std::fabs(std::sin(3.141592653589793 * n * strikePoint));
         double tau = sustainTau / (1.0 + 0.22 * (n - 1));
@@ -94,13 +101,14 @@ void renderPiano(const Note& note, Stereo& dry, Stereo& send)
         slow[partials] = amplitude * 0.4;
         fastStep[partials] = std::exp(-1.0 / (fastTau * musicSampleRate));
         slowStep[partials] = std::exp(-1.0 / (tau * musicSampleRate));
+        double phase = twoPi * random.uniform();
         for (int s = 0; s < 2; ++s) {
-            double cents = (s == 0 ? -1.0 : 1.0) * (0.6 + 0.5 * random.uniform());
+            double cents = (s == 0 ? -1.0 : 1.0) * (0.3 + 0.5 * random.uniform());
             double f = fn * std::pow(2.0, cents / 1200.0);
-            double phase = twoPi * random.uniform();
+            double share = s == 0 ? stringShare : 1.0 - stringShare;
             int k = partials * 2 + s;
-            re[k] = std::cos(phase) * 0.5;
-            im[k] = std::sin(phase) * 0.5;
+            re[k] = std::cos(phase) * share;
+            im[k] = std::sin(phase) * share;
             cosStep[k] = std::cos(twoPi * f / musicSampleRate);
             sinStep[k] = std::sin(twoPi * f / musicSampleRate);
         }
@@ -116,6 +124,18 @@ void renderPiano(const Note& note, Stereo& dry, Stereo& send)
     double thump = 0.0, felt = 0.0, thumpLevel = 0.3 * velocity;
     double thumpStep = std::exp(-1.0 / (0.012 * musicSampleRate));
     double thumpPole = std::exp(-twoPi * (250.0 + 450.0 * velocity) / musicSampleRate);
+    // The hammer's noise: a state-variable band-pass around 2 kHz, about
+    // two octaves wide, its upper skirt cut off above 4 kHz by three more
+    // poles so that it breathes rather than clicks; louder and a little
+    // higher for a harder blow.
+    double hammerLevel = 0.08 * velocity * velocity;
+    double hammerG = 2.0 * std::sin(3.141592653589793 * (1700.0 + 800.0 * velocity) / musicSampleRate);
+    double hammerDamping = 1.4;
+    double hammerLow = 0.0, hammerBand = 0.0, hammerSmooth[3] = {0.0, 0.0, 0.0};
+    double hammerPole = std::exp(-twoPi * 4000.0 / musicSampleRate);
+    const double hammerRise = 0.004, hammerSeconds = 0.06;
+    double hammerStep = std::exp(-1.0 / (0.012 * musicSampleRate));
+    double hammerDecay = 1.0;
 
     std::vector<float> mono(count);
     for (size_t i = 0; i < count; ++i) {
@@ -138,6 +158,17 @@ void renderPiano(const Note& note, Stereo& dry, Stereo& send)
         felt = felt * thumpPole + (1.0 - thumpPole) * thump;
         thumpLevel *= thumpStep;
         sum += felt;
+        if (t < hammerSeconds) {
+            hammerLow += hammerG * hammerBand;
+            double high = random.signedUniform() - hammerLow - hammerDamping * hammerBand;
+            hammerBand += hammerG * high;
+            // Rises smoothly, then dies away and is gone before its window closes.
+            double shape = rise(t, hammerRise) * hammerDecay * (1.0 - rise(t - 0.04, 0.02));
+            hammerDecay *= hammerStep;
+            double x = hammerBand;
+            for (double& y : hammerSmooth) x = y = y * hammerPole + (1.0 - hammerPole) * x;
+            sum += x * hammerLevel * shape;
+        }
         if (t > releaseAt) release *= releaseStep;
         mono[i] = static_cast<float>(sum * level * release * rise(t, riseSeconds) * tailFade(t, total));
     }
@@ -178,7 +209,7 @@ void renderPad(const Note& note, Stereo& dry, Stereo& send)
         step[s] = f0 * std::pow(2.0, detuneCents[s] / 1200.0) / musicSampleRate;
     }
     double attack = std::min(2.0, note.length * 0.4);
-    double level = 0.05 * note.velocity;
+    double level = 0.014 * note.velocity;
     double total = count / double(musicSampleRate);
     double releaseStep = std::exp(-1.0 / (0.6 * musicSampleRate));
     double release = 1.0;
@@ -212,14 +243,34 @@ void renderPad(const Note& note, Stereo& dry, Stereo& send)
         addStereo(channel[s], first, std::clamp(sawPans[s] + note.pan, -1.0f, 1.0f), note, dry, send);
 }
 
-// Sub bass: a sine with a touch of its octave, softly rounded, centred.
+// Bass: a sawtooth's first eight harmonics, rounded off above a few hundred
+// hertz, so that small speakers that cannot play the fundamental still give
+// the line; the upper harmonics fade faster, as a plucked string's do.
 void renderBass(const Note& note, Stereo& dry, Stereo& send)
 {
     size_t first, count;
     if (!noteSpan(note, dry.left.size(), first, count)) return;
+    const int harmonics = 8;
     double f0 = pitchToHz(note.pitch);
-    double step = twoPi * f0 / musicSampleRate;
-    double level = 0.22 * note.velocity;
+    double cutoff = 320.0 + 380.0 * note.velocity;
+    double re[harmonics], im[harmonics], c[harmonics], s[harmonics], sustain[harmonics], pluck[harmonics],
+        pluckStep[harmonics];
+    int used = 0;
+    for (int n = 1; n <= harmonics; ++n) {
+        double fn = n * f0;
+        if (fn > 4000.0) break;
+        double ratio = fn / cutoff;
+        double amplitude = (1.0 / n) / std::sqrt(1.0 + ratio * ratio * ratio * ratio);
+        re[used] = 1.0;
+        im[used] = 0.0;
+        c[used] = std::cos(twoPi * fn / musicSampleRate);
+        s[used] = std::sin(twoPi * fn / musicSampleRate);
+        sustain[used] = amplitude * (n == 1 ? 1.0 : 0.55);
+        pluck[used] = amplitude - sustain[used];
+        pluckStep[used] = std::exp(-1.0 / ((0.5 / n) * musicSampleRate));
+        ++used;
+    }
+    double level = 0.085 * note.velocity;
     double total = count / double(musicSampleRate);
     double releaseStep = std::exp(-1.0 / (0.12 * musicSampleRate));
     double decayStep = std::exp(-1.0 / (6.0 * musicSampleRate));
@@ -229,30 +280,39 @@ void renderBass(const Note& note, Stereo& dry, Stereo& send)
         double t = i / double(musicSampleRate);
         if (t > note.length) release *= releaseStep;
         decay *= decayStep;
-        double x = std::sin(step * i) + 0.18 * std::sin(2.0 * step * i + 0.4);
-        double shaped = std::tanh(1.3 * x) / std::tanh(1.3);
-        mono[i] = static_cast<float>(shaped * level * (0.6 + 0.4 * decay) * release * rise(t, 0.04)
+        double x = 0.0;
+        for (int h = 0; h < used; ++h) {
+            double r = re[h] * c[h] - im[h] * s[h];
+            im[h] = re[h] * s[h] + im[h] * c[h];
+            re[h] = r;
+            x += im[h] * (sustain[h] + pluck[h]);
+            pluck[h] *= pluckStep[h];
+        }
+        mono[i] = static_cast<float>(x * level * (0.6 + 0.4 * decay) * release * rise(t, 0.02)
                                      * tailFade(t, total));
     }
     addStereo(mono, first, note.pan, note, dry, send);
 }
 
-// Bell: Risset's recipe of inharmonic partials, each with its own length, the
-// lowest ringing longest, two of them a beat apart.
+// Bell: a tuned bell's partials (the hum an octave below, the prime, the
+// minor third, the fifth, the nominal an octave above and the upper octaves),
+// each with its own length, the lowest ringing longest, two of them beating
+// slowly against a twin a fraction of a hertz away.
 void renderBell(const Note& note, Stereo& dry, Stereo& send)
 {
     size_t first, count;
     if (!noteSpan(note, dry.left.size(), first, count)) return;
     struct Partial { double ratio, offsetHz, amplitude, length; };
+    const double minorThird = 1.189207115002721;
     const Partial partials[] = {
-        {0.56, 0.0, 1.0, 1.0},   {0.56, 1.0, 0.67, 0.9},  {0.92, 0.0, 1.0, 0.65},
-        {0.92, 1.7, 1.8, 0.55},  {1.19, 0.0, 2.67, 0.325}, {1.70, 0.0, 1.67, 0.35},
-        {2.00, 0.0, 1.46, 0.25}, {2.74, 0.0, 1.33, 0.2},  {3.00, 0.0, 1.33, 0.15},
-        {3.76, 0.0, 1.0, 0.1},   {4.07, 0.0, 1.33, 0.075}};
+        {0.5, 0.0, 0.8, 1.0},         {1.0, 0.0, 1.0, 0.75},  {1.0, 0.6, 0.6, 0.65},
+        {minorThird, 0.0, 1.2, 0.45}, {1.5, 0.0, 0.9, 0.35},  {2.0, 0.0, 1.3, 0.3},
+        {2.0, 0.9, 0.5, 0.25},        {3.0, 0.0, 0.6, 0.18},  {4.0, 0.0, 0.35, 0.12},
+        {5.0, 0.0, 0.25, 0.08}};
     Random random(note.seed);
     double f0 = pitchToHz(note.pitch);
     double ring = note.length;
-    double level = 0.018 * note.velocity;
+    double level = 0.028 * note.velocity;
     double total = count / double(musicSampleRate);
     std::vector<float> mono(count, 0.0f);
     for (const Partial& p : partials) {

@@ -171,3 +171,52 @@ FfmpegLoudness ffmpegLoudness(const std::string& file)
     measured.ran = foundLoudness && foundPeak;
     return measured;
 }
+
+namespace {
+
+// Power per bin of a stretch, averaged over Hann-windowed frames of the given size.
+std::vector<double> powerSpectrum(const Stereo& track, double from, double to, int sampleRate, size_t size)
+{
+    std::vector<double> power(size / 2, 0.0);
+    size_t begin = sampleAt(from, sampleRate, track.left.size());
+    size_t end = sampleAt(to, sampleRate, track.left.size());
+    for (size_t start = begin; start + size <= end; start += size / 2) {
+        std::vector<std::complex<double>> frame(size);
+        for (size_t i = 0; i < size; ++i) {
+            double hann = 0.5 - 0.5 * std::cos(2.0 * M_PI * i / size);
+            frame[i] = hann * 0.5 * (track.left[start + i] + track.right[start + i]);
+        }
+        fft(frame);
+        for (size_t bin = 1; bin < size / 2; ++bin) power[bin] += std::norm(frame[bin]);
+    }
+    return power;
+}
+
+}
+
+double shareBelow(const Stereo& track, double hz, int sampleRate)
+{
+    std::vector<double> power = powerSpectrum(track, 0.0, track.left.size() / double(sampleRate), sampleRate, frameSize);
+    double below = 0.0, all = 0.0;
+    for (size_t bin = 1; bin < power.size(); ++bin) {
+        all += power[bin];
+        if (bin * double(sampleRate) / frameSize < hz) below += power[bin];
+    }
+    return all > 0.0 ? below / all : 0.0;
+}
+
+double shareOffPitch(const Stereo& track, double from, double to, double cents, int sampleRate)
+{
+    const size_t size = 32768;   // bins of 1.3 Hz: a few cents at the bells' pitches
+    std::vector<double> power = powerSpectrum(track, from, to, sampleRate, size);
+    double off = 0.0, all = 0.0;
+    for (size_t bin = 1; bin < power.size(); ++bin) {
+        double hz = bin * double(sampleRate) / size;
+        if (hz < 400.0) continue;
+        double semitones = 12.0 * std::log2(hz / 440.0);
+        double away = 100.0 * std::fabs(semitones - std::round(semitones));
+        all += power[bin];
+        if (away > cents) off += power[bin];
+    }
+    return all > 0.0 ? off / all : 0.0;
+}

@@ -38,3 +38,10 @@ struct FfmpegLoudness
 
 // ffmpeg's EBU R128 measurement of a file, when ffmpeg is installed.
 FfmpegLoudness ffmpegLoudness(const std::string& file);
+
+// The share of a track's power below hz.
+double shareBelow(const Stereo& track, double hz, int sampleRate = musicSampleRate);
+
+// The share of a stretch's power above 400 Hz that lies more than `cents`
+// from every note of the equal-tempered scale: how far out of tune it is.
+double shareOffPitch(const Stereo& track, double from, double to, double cents, int sampleRate = musicSampleRate);

@@ -1,0 +1,105 @@
+// The music as a listener hears its balance: the piano carrying the line on
+// top of the other voices, a low end that does not swamp the rest, one arc of
+// loudness without cliffs, and bells in tune.
+#include "music/loudness.h"
+#include "music/render.h"
+#include "music/score.h"
+#include "support/music_test.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const RenderedMusic& withStems()
+{
+    static const RenderedMusic music = renderMusic({}, true);
+    return music;
+}
+
+const Stem& stemNamed(const std::string& name)
+{
+    for (const Stem& stem : withStems().stems)
+        if (stem.name == name) return stem;
+    static const Stem none;
+    return none;
+}
+
+// Power in the octaves where a melody lies (176 Hz to 5.6 kHz), in linear units.
+double melodyBandPower(const Stereo& samples, double from, double to)
+{
+    std::vector<double> bands = octaveLevels(samples, from, to);
+    double power = 0.0;
+    for (size_t b = 3; b <= 7; ++b) power += std::pow(10.0, bands[b] / 10.0);
+    return power;
+}
+
+const DecodedTrack& showTrack()
+{
+    static const DecodedTrack track = decodeMp3(SHOW_DIR "/angel6.mp3");
+    return track;
+}
+
+}
+
+// In every scene the piano carries a line (all but the glints', which the
+// bells carry), it is at least as strong in the melody's octaves as all the
+// other voices together.
+TEST(MusicMix, PianoOnTopInEveryScene)
+{
+    ASSERT_FALSE(stemNamed("piano").samples.left.empty());
+    const std::vector<double>& starts = sectionStarts();
+    const size_t glints = 9;
+    for (size_t s = 0; s < starts.size(); ++s) {
+        if (s == glints) continue;
+        double from = starts[s], to = s + 1 < starts.size() ? starts[s + 1] : trackSeconds;
+        double piano = 0.0, rest = 0.0;
+        for (const Stem& stem : withStems().stems)
+            (stem.name == "piano" ? piano : rest) += melodyBandPower(stem.samples, from, to);
+        double margin = 10.0 * std::log10(piano / rest);
+        std::printf("scene %zu at %5.1f s: piano %+5.1f dB over the rest\n", s, from, margin);
+        EXPECT_GE(margin, 0.0) << "the piano is buried in the scene at " << from << " s";
+    }
+}
+
+// The bells' partials lie on the scale's notes: little of their sound is
+// more than 30 cents from one.
+TEST(MusicMix, BellsInTune)
+{
+    const Stem& bell = stemNamed("bell");
+    ASSERT_FALSE(bell.samples.left.empty());
+    const std::vector<double>& starts = sectionStarts();
+    double off = shareOffPitch(bell.samples, starts[9], starts[10], 30.0);
+    std::printf("bells: %.1f %% of their sound more than 30 cents off\n", 100.0 * off);
+    EXPECT_LT(off, 0.05);
+}
+
+// The show's file: at most half its power below 120 Hz; a loudness range a
+// hall can carry; and no cliff, the 3 s loudness never falling by more than
+// 10 LU within two seconds before the last chord dies away.
+TEST(MusicMix, BalancedAndOneArc)
+{
+    const DecodedTrack& decoded = showTrack();
+    ASSERT_TRUE(decoded.ok) << "cannot decode angel6.mp3";
+    double low = shareBelow(decoded.samples, 120.0, decoded.sampleRate);
+    double range = loudnessRange(decoded.samples, decoded.sampleRate);
+    std::printf("%.1f %% of the power below 120 Hz, loudness range %.1f LU\n", 100.0 * low, range);
+    EXPECT_LE(low, 0.5);
+    EXPECT_LE(range, 10.0);
+
+    const double hop = 0.1;
+    std::vector<double> curve = shortTermLoudness(decoded.samples, hop, decoded.sampleRate);
+    size_t window = static_cast<size_t>(2.0 / hop);
+    size_t last = static_cast<size_t>((trackSeconds - 5.0) / hop);
+    double worst = 0.0, worstAt = 0.0;
+    for (size_t i = static_cast<size_t>(3.0 / hop); i < std::min(last, curve.size()); ++i)
+        for (size_t j = i + 1; j <= i + window && j < curve.size(); ++j)
+            if (curve[i] - curve[j] > worst) {
+                worst = curve[i] - curve[j];
+                worstAt = (i + 1) * hop;
+            }
+    std::printf("the steepest fall: %.1f LU from %.1f s\n", worst, worstAt);
+    EXPECT_LE(worst, 10.0) << "the loudness falls by " << worst << " LU from " << worstAt << " s";
+}
