@@ -1,14 +1,19 @@
 // Start-up steps shared by the player and the tools.
 #include "app/startup.h"
 
+#include "assets/blur.h"
 #include "assets/catalogue.h"
 #include "assets/fonts.h"
 #include "assets/render_target.h"
 #include "assets/shaders.h"
+#include "audio/audio.h"
+#include "draw/frame.h"
 #include "draw/tween.h"
+#include "scenes/scene.h"
 #include "system/files.h"
 
 #include <SFML/Graphics/Shader.hpp>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <string>
@@ -106,4 +111,17 @@ void releaseShowGroups()
 {
     releaseTweenGroup(stampGroup);
     releaseTweenGroup(glintGroup);
+}
+
+void rewindShow()
+{
+    resetScenes();
+    releaseShowGroups();
+    restoreCatalogue();
+    restoreSharedText();
+    setBlurRadius(0.0f);
+    closeMusicStreams();
+    frameDelta = 0.0f;
+    // The scenes' draws come from rand(), which nothing seeds: as at start-up.
+    std::srand(1);
 }

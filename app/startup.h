@@ -38,6 +38,13 @@ void warmUpGlyphs(sf::RenderTarget& target);
 // Releases the records of both tween groups (the first step of shutdown).
 void releaseShowGroups();
 
+// Puts the show back as start-up left it, for running it again from its
+// start in the same process (the preview's jumps; the player never does):
+// every scene's state, the effect clock, the tween groups, the catalogue's
+// sprites, the shared text, the blur's radius and the C library's generator
+// (unseeded, as srand(1) leaves it); every music stream is closed.
+void rewindShow();
+
 // The clock the frame loop takes each frame's time step from.
 extern sf::Clock frameClock;
 

@@ -247,6 +247,21 @@ void loadCatalogue()
         }
 }
 
+void restoreCatalogue()
+{
+    for (int i = 0; i < catalogueSize; ++i)
+        if (sf::Sprite* sprite = catalogueSprites[i])
+        {
+            const CatalogueEntry& entry = catalogue[i];
+            sprite->setOrigin(entry.originX, entry.originY);
+            sprite->setPosition(entry.posX, entry.posY);
+            sprite->setScale(1.0f, 1.0f);
+            sprite->setRotation(0.0f);
+            sprite->setColor(sf::Color::White);
+        }
+    blankSprite = sf::Sprite();
+}
+
 const char* catalogueFile(int i)
 {
     return catalogue[i].file;

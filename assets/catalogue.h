@@ -19,6 +19,11 @@ sf::Sprite* loadSprite(const std::string& file);
 // written in catalogue order.
 void loadCatalogue();
 
+// Puts every sprite's position, scale, rotation, colour and origin back as
+// they were loaded, for a show run again from its start in one process (the
+// preview's jumps; the player never runs the show twice).
+void restoreCatalogue();
+
 // The file name of catalogue entry i (0 to 27), in load order.
 const char* catalogueFile(int i);
 

@@ -18,6 +18,12 @@ void loadFonts()
     boldFont.loadFromFile("KGYouWontBringMeDownBold.ttf");
 }
 
+void restoreSharedText()
+{
+    sharedText = sf::Text();
+    sharedText.setFont(boldFont);
+}
+
 sf::String showString(const std::string& latin1)
 {
     sf::String text;

@@ -13,6 +13,10 @@ extern sf::Text sharedText;
 // then loads boldFont.
 void loadFonts();
 
+// Puts sharedText back as loadFonts left it: the bold font, nothing else
+// set; for a show run again from its start in one process.
+void restoreSharedText();
+
 // The show's strings are ISO 8859-1 bytes: each byte becomes the code point
 // of the same value (0xE4 is U+00E4, "ä"), whatever the C++ locale says.
 sf::String showString(const std::string& latin1);

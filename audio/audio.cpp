@@ -149,3 +149,11 @@ void seekMusicStreams(float seconds)
     for (MusicStream* stream : musicStreams)
         stream->setPlayingOffset(sf::seconds(seconds > 0 ? seconds : 0));
 }
+
+void closeMusicStreams()
+{
+    for (MusicStream* stream : musicStreams)
+        delete stream;
+    musicStreams.clear();
+    heldStreams.clear();
+}

@@ -27,3 +27,6 @@ void pauseMusicStreams(bool paused);
 // is moved with the rest, until pauseMusicStreams(false) lets it play.
 void holdMusicStreams();
 void seekMusicStreams(float seconds);
+// Stops and closes every stream, held ones included, for a show run again
+// from its start: the next stream asked for is channel 1 again.
+void closeMusicStreams();

@@ -21,6 +21,20 @@ const SceneRoutine sceneRoutines[sceneCount] = {
     runScene0, runScene1, runScene2, runScene3, runScene4,  runScene5,
     runScene6, runScene7, runScene8, runScene9, runScene10, runScene11,
 };
+
+using SceneReset = void (*)();
+
+const SceneReset sceneResets[sceneCount] = {
+    resetScene0, resetScene1, resetScene2, resetScene3, resetScene4,  resetScene5,
+    resetScene6, resetScene7, resetScene8, resetScene9, resetScene10, resetScene11,
+};
+}
+
+void resetScenes()
+{
+    for (SceneReset reset : sceneResets)
+        reset();
+    effectTime = 0.0f;
 }
 
 int dispatchScene(int sceneIndex, sf::RenderTarget& target)

@@ -36,6 +36,25 @@ int runScene9(sf::RenderTarget& target);
 int runScene10(sf::RenderTarget& target);
 int runScene11(sf::RenderTarget& target);
 
+// One per scene: puts the scene's own state back as at start-up, so that
+// the show can run again from its start in the same process (the preview's
+// jumps; the player never runs it twice).
+void resetScene0();
+void resetScene1();
+void resetScene2();
+void resetScene3();
+void resetScene4();
+void resetScene5();
+void resetScene6();
+void resetScene7();
+void resetScene8();
+void resetScene9();
+void resetScene10();
+void resetScene11();
+
+// Every scene's reset, and the effect clock back to 0.
+void resetScenes();
+
 // Runs one frame of the scene sceneIndex (0 to 11) and returns the next index.
 // Any other index draws nothing and comes back unchanged.
 int dispatchScene(int sceneIndex, sf::RenderTarget& target);

@@ -39,6 +39,17 @@ const char quotation[] =
     "               -  Varnholt";
 }
 
+void resetScene0()
+{
+    sceneFirstEntry = true;
+    overlayAlpha = 255.0f;
+    scenePhase = prerollPhase;
+    sceneTimer = 0.0f;
+    sceneResult = 0;
+    // The stream itself is closed with the others by whoever runs the show again.
+    musicChannel = 0;
+}
+
 int runScene0(sf::RenderTarget& target)
 {
     // White text, set once; the font is the bold one it holds since start-up.

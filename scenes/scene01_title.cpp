@@ -36,6 +36,19 @@ float logoAlpha = 0.0f; // "ostralis.png"
 float blurTime = 0.0f;  // seconds of blur growth
 }
 
+void resetScene1()
+{
+    sceneFirstEntry = true;
+    overlayAlpha = 255.0f;
+    textAlpha = 255.0f;
+    sceneResult = 1;
+    sceneTimer = 0.0f;
+    scenePhase = fadeInPhase;
+    layerX = 0.0f;
+    logoAlpha = 0.0f;
+    blurTime = 0.0f;
+}
+
 int runScene1(sf::RenderTarget& target)
 {
     // The presenter line in opaque black, and the title image's place.

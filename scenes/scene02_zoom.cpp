@@ -35,6 +35,18 @@ int scenePhase = fadeInPhase;
 float blurTime = 0.0f; // seconds of blur growth
 }
 
+void resetScene2()
+{
+    sceneFirstEntry = true;
+    overlayAlpha = 255.0f;
+    backScale = 3.0f;
+    frontScale = 3.0f;
+    sceneResult = 2;
+    sceneTimer = 0.0f;
+    scenePhase = fadeInPhase;
+    blurTime = 0.0f;
+}
+
 int runScene2(sf::RenderTarget& target)
 {
     // Both layers keep the centred origin they were loaded with.

@@ -66,6 +66,19 @@ void poseStamp(TweenSprite& stamp, float alpha)
 }
 }
 
+void resetScene3()
+{
+    sceneFirstEntry = true;
+    scenePhase = fadeInPhase;
+    sceneTimer = 0.0f;
+    revealTimer = 0.0f;
+    revealCount = 0;
+    overlayAlpha = 255.0f;
+    driftX = 0.0f;
+    driftY = 0.0f;
+    sceneResult = 3;
+}
+
 int runScene3(sf::RenderTarget& target)
 {
     // The stamps are placed on the sketch at once, all invisible.

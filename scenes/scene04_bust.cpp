@@ -46,6 +46,22 @@ float layerAlpha(float timer, double length)
 {
     return static_cast<float>(std::min(timer * 255.0 / length, 255.0));
 }
+
+}
+
+void resetScene4()
+{
+    sceneFirstEntry = true;
+    scenePhase = glidePhase;
+    sceneTimer = 0.0f;
+    stampScale = 1.0f;
+    stampsFading = false;
+    canvasAlpha = 0.0f;
+    frameAlpha = 0.0f;
+    skinAlpha = 0.0f;
+    hairAlpha = 0.0f;
+    clothesAlpha = 0.0f;
+    sceneResult = 4;
 }
 
 int runScene4(sf::RenderTarget& target)

@@ -26,6 +26,13 @@ const char* const poemTexts[poemLineCount] = {
 };
 }
 
+void resetScene5()
+{
+    sceneFirstEntry = true;
+    sceneResult = 5;
+    poem = PoemCourse();
+}
+
 int runScene5(sf::RenderTarget& target)
 {
     // The picture is already there: no fade-in and no log line.

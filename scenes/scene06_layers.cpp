@@ -33,6 +33,20 @@ float layerAlpha(float timer, double rate)
 {
     return static_cast<float>(std::min(static_cast<double>(timer) * 255.0 * rate, 255.0));
 }
+
+}
+
+void resetScene6()
+{
+    sceneFirstEntry = true;
+    scenePhase = fadeInPhase;
+    sceneTimer = 0.0f;
+    overlayAlpha = 255.0f;
+    layerAlpha1 = 0.0f;
+    layerAlpha2 = 0.0f;
+    layerAlpha3 = 0.0f;
+    layerAlpha4 = 0.0f;
+    sceneResult = 6;
 }
 
 int runScene6(sf::RenderTarget& target)

@@ -27,6 +27,13 @@ const char* const poemTexts[poemLineCount] = {
 };
 }
 
+void resetScene7()
+{
+    sceneFirstEntry = true;
+    sceneResult = 7;
+    poem = PoemCourse();
+}
+
 int runScene7(sf::RenderTarget& target)
 {
     // The picture is there at once: no fade-in and no log line.

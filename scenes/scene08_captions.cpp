@@ -39,6 +39,20 @@ void setUpCaption(TextLine& caption, const char* text, int x, int y)
     caption.green = 255;
     caption.blue = 255;
 }
+
+}
+
+void resetScene8()
+{
+    sceneFirstEntry = true;
+    scenePhase = openingPhase;
+    sceneTimer = 0.0f;
+    blurAmount = 0.0f;
+    overlayAlpha = 0.0f;
+    captionStep = 0;
+    sceneResult = 8;
+    firstCaption = TextLine();
+    secondCaption = TextLine();
 }
 
 int runScene8(sf::RenderTarget& target)

@@ -101,6 +101,17 @@ void fadeGlints(float delta)
 }
 }
 
+void resetScene9()
+{
+    sceneFirstEntry = true;
+    scenePhase = fadeInPhase;
+    sceneTimer = 0.0f;
+    overlayAlpha = 255.0f;
+    pictureAlpha = 255.0f;
+    blurAmount = 8.0f;
+    sceneResult = 9;
+}
+
 int runScene9(sf::RenderTarget& target)
 {
     if (sceneFirstEntry)

@@ -26,6 +26,18 @@ int sceneResult = 10;
 TextLine caption;
 }
 
+void resetScene10()
+{
+    sceneFirstEntry = true;
+    scenePhase = fadeInPhase;
+    sceneTimer = 0.0f;
+    blackOverlayAlpha = 255.0f;
+    whiteOverlayAlpha = 0.0f;
+    pictureScale = 1.4f;
+    sceneResult = 10;
+    caption = TextLine();
+}
+
 int runScene10(sf::RenderTarget& target)
 {
     // A black caption in the upper left; no log line.

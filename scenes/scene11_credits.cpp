@@ -22,6 +22,15 @@ float blackOverlayAlpha = 0.0f;
 int sceneResult = 11;
 }
 
+void resetScene11()
+{
+    scenePhase = outOfWhitePhase;
+    sceneTimer = 0.0f;
+    whiteOverlayAlpha = 255.0f;
+    blackOverlayAlpha = 0.0f;
+    sceneResult = 11;
+}
+
 int runScene11(sf::RenderTarget& target)
 {
     // No set-up and no log line: the scene starts where scene 10 left the

@@ -4,6 +4,7 @@
 #include "audio/mp3_stream.h"
 #include "support/audio_test.h"
 #include "support/player_control.h"
+#include "support/screen_grab.h"
 #include "support/show_test.h"
 #include "support/tool_test.h"
 
@@ -15,6 +16,9 @@
 #include <filesystem>
 #include <regex>
 #include <thread>
+
+#include <poll.h>
+#include <unistd.h>
 
 namespace
 {
@@ -87,6 +91,134 @@ TEST(PreviewJump, LandsOnTheFrameTheCaptureToolDrawsForThatTime)
     // Not a comparison of black screens.
     sf::Color mean = meanColor(fromCapture, 0, 0, 1280, 720);
     EXPECT_GT(mean.r + mean.g + mean.b, 15);
+}
+
+namespace
+{
+// Reads what a running preview writes on standard error into `err` until it
+// has said it landed `count` times in all, or `seconds` have passed.
+bool waitForLandings(const RunningProcess& preview, std::string& err, size_t count, double seconds)
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    while (landings(err).size() < count)
+    {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            return false;
+        pollfd ready = {preview.errFd, POLLIN, 0};
+        if (poll(&ready, 1, int(left.count())) <= 0)
+            continue;
+        char buffer[4096];
+        ssize_t got = read(preview.errFd, buffer, sizeof buffer);
+        if (got <= 0)
+            return false;
+        err.append(buffer, size_t(got));
+    }
+    return true;
+}
+
+// The status band at the window's foot covers the show's last rows.
+const unsigned statusBand = 28;
+
+// The preview's window as the screen shows it, above its status band.
+sf::Image shownAboveStatus()
+{
+    ScreenPixels screen = grabScreen();
+    sf::Image image;
+    if (screen.width < 1280 || screen.height < 720)
+        return image;
+    image.create(1280, 720 - statusBand);
+    for (unsigned y = 0; y < 720 - statusBand; ++y)
+        for (unsigned x = 0; x < 1280; ++x)
+        {
+            const std::uint8_t* rgb = &screen.rgb[(std::size_t(y) * screen.width + x) * 3];
+            image.setPixel(x, y, sf::Color(rgb[0], rgb[1], rgb[2]));
+        }
+    return image;
+}
+
+// The capture tool's frame, above the status band, reached the quick way.
+sf::Image capturedAboveStatus(const std::string& dir, long frame)
+{
+    char from[32], to[32], name[32];
+    std::snprintf(from, sizeof from, "%.6f", frame / 60.0);
+    std::snprintf(to, sizeof to, "%.6f", (frame + 0.5) / 60.0);
+    std::snprintf(name, sizeof name, "frame-%06ld.png", frame);
+    const std::string frames = dir + "/" + std::to_string(frame);
+    ProcessResult capture = runTool("ostralis-capture", {"--frames", frames, "--from", from, "--to", to});
+    sf::Image whole, image;
+    if (capture.exitCode != 0 || !whole.loadFromFile(frames + "/" + name))
+        return image;
+    image.create(1280, 720 - statusBand);
+    image.copy(whole, 0, 0, sf::IntRect(0, 0, 1280, 720 - statusBand));
+    return image;
+}
+}
+
+TEST(PreviewJump, JumpsBackAndForthInItsOwnWindowAndLandsOnTheCaptureToolsFrames)
+{
+    // Late in the show, back scene by scene to an early one, a second on,
+    // and forward again: every landing is the capture tool's frame for it,
+    // in the one window the preview opened.
+    RunningProcess preview = startProcess({toolPath("ostralis-preview"), "--at", "125", "--paused"});
+    std::string window = previewWindow();
+    ASSERT_FALSE(window.empty()) << "no preview window";
+    // With no window manager the window opens partly off the screen: all of it on the screen, to be read.
+    runProcess({"xdotool", "windowmove", "--sync", window, "0", "0"}, {}, "/", 10);
+    struct Step
+    {
+        const char* key;  // none for the first landing
+        int presses;
+        long frame;       // where the last press lands, to a frame: a step is added to the show time
+    };
+    const Step steps[] = {{"", 0, 7500},           // scene 9, its glints
+                          {"Page_Up", 1, 6363},    // scene 8's first frame
+                          {"Page_Up", 3, 3452},    // scene 5's, its picture already there
+                          {"Right", 1, 3512},      // a second into scene 5
+                          {"Page_Down", 3, 6363}}; // scene 8's first frame again
+    ScratchDir scratch;
+    std::string err;
+    size_t landed = 0;
+    // A step that cannot go on leaves the preview to be ended below.
+    auto take = [&](const Step& step) {
+        for (int press = 0; press < std::max(step.presses, 1); ++press)
+        {
+            if (step.presses > 0)
+                pressKey(window, step.key);
+            ASSERT_TRUE(waitForLandings(preview, err, ++landed, 60)) << err;
+        }
+        const long frame = landings(err).back().frame;
+        EXPECT_NEAR(frame, step.frame, 1) << err;
+        sf::Image captured = capturedAboveStatus(scratch.path, frame);
+        ASSERT_EQ(captured.getSize(), sf::Vector2u(1280, 720 - statusBand)) << "no capture of the frame";
+        sf::Color mean = meanColor(captured, 0, 0, 1280, 720 - statusBand);
+        EXPECT_GT(mean.r + mean.g + mean.b, 15) << "a comparison of black screens";
+        // The landing is presented just after it is reported; on a loaded
+        // machine the screen may take a moment to show it.
+        ImageDifference difference;
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        do
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            difference = compareImages(shownAboveStatus(), captured, 0);
+        } while (difference.pixelsBeyond > 0 && std::chrono::steady_clock::now() < deadline);
+        EXPECT_EQ(difference.pixelsBeyond, 0) << "largest " << difference.largest;
+    };
+    for (const Step& step : steps)
+    {
+        SCOPED_TRACE(std::string(step.key) + " to frame " + std::to_string(step.frame));
+        take(step);
+        if (HasFatalFailure())
+            break;
+    }
+    // Still the window it opened with, where it was put, and no other.
+    ProcessResult windows = runProcess({"xdotool", "search", "--name", "^Ostralis preview$"}, {}, "/", 10);
+    EXPECT_EQ(splitLines(windows.out), std::vector<std::string>{window});
+    ProcessResult geometry = runProcess({"xdotool", "getwindowgeometry", window}, {}, "/", 10);
+    EXPECT_NE(geometry.out.find("Position: 0,0"), std::string::npos) << geometry.out;
+    pressKey(window, "Escape");
+    ProcessResult result = finishProcess(preview, 30);
+    EXPECT_EQ(result.exitCode, 0) << err << result.err;
 }
 
 TEST(PreviewLoop, ALoopedSceneStartsAgainWhenItHandsOver)

@@ -1,9 +1,9 @@
 // ostralis-preview: the show with its music in a window of its own, and a
-// transport to move about in it. The scenes cannot be rewound, so a jump
-// starts the preview again at the new time: the show's logic is replayed
-// from its start at the capture tool's fixed step, off screen and as fast
-// as it goes, and the preview plays on from the frame the capture tool
-// draws for that time, the music moved to the same point.
+// transport to move about in it. A jump puts the show back as start-up left
+// it and replays its logic from the start at the capture tool's fixed step,
+// off screen and as fast as it goes, in the same window; the preview plays
+// on from the frame the capture tool draws for that time, the music moved to
+// the same point.
 #include "tools/options.h"
 #include "tools/tool_common.h"
 
@@ -27,7 +27,6 @@
 #include <SFML/System/Sleep.hpp>
 #include <SFML/Window/Event.hpp>
 
-#include <limits.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -218,44 +217,6 @@ void reloadShaders(const std::string& shaderDir, const std::string& showDir, std
     std::cerr << toolName << ": " << error << std::flush;
 }
 
-// Starts the preview again at a show time or a scene's start, keeping what
-// the viewer set. Returns only when the program cannot be started again.
-void jumpTo(const std::string& showDir, const Options& options, const Transport& transport, double seconds, int scene,
-            bool loop, double quitLeft)
-{
-    char self[PATH_MAX];
-    ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length <= 0)
-        return;
-    self[length] = '\0';
-    std::vector<std::string> args = {self, "--show-dir", showDir};
-    if (scene >= 0)
-        args.insert(args.end(), {"--scene", std::to_string(scene)});
-    else
-    {
-        char at[32];
-        std::snprintf(at, sizeof at, "%.4f", std::max(seconds, 0.0));
-        args.insert(args.end(), {"--at", at});
-    }
-    if (transport.paused)
-        args.push_back("--paused");
-    if (loop)
-        args.push_back("--loop");
-    // The limit runs on from the first landing: the new start gets what is left.
-    if (options.quitAfter >= 0)
-        args.insert(args.end(), {"--quit-after", std::to_string(std::max(quitLeft, 0.0))});
-    if (!options.shaderDir.empty())
-        args.insert(args.end(), {"--shader-dir", options.shaderDir});
-    std::vector<char*> argv;
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    std::cout << std::flush;
-    std::cerr << std::flush;
-    execv(self, argv.data());
-    toolError(toolName, "cannot start again to jump");
-}
-
 // Where R reads the shaders: the folder given, or the sources when the show
 // folder is this build tree's own, or else the show folder itself.
 std::string shaderFolder(const Options& options, const std::string& showDir)
@@ -267,6 +228,80 @@ std::string shaderFolder(const Options& options, const std::string& showDir)
         std::filesystem::is_directory(SHADER_SOURCE_DIR, error))
         return SHADER_SOURCE_DIR;
     return showDir;
+}
+
+// Where a jump lands: a show time, or a scene's first frame.
+struct Landing
+{
+    double seconds = 0;
+    int scene = -1;  // this scene's first frame instead, when 0 or more
+};
+
+// Runs the show from its start to the landing at the capture tool's step,
+// off screen, and draws the landing frame on the target; the music stays
+// silent until it has been moved to the landing. Only the last few frames
+// are drawn. False when the window was closed or Escape pressed meanwhile.
+bool replayTo(sf::RenderWindow& window, sf::RenderTexture& target, Transport& transport, const Landing& landing)
+{
+    transport.scene = 0;
+    transport.frame = -1;
+    transport.showSeconds = 0;
+    transport.musicStartSeconds = -1;
+    holdMusicStreams();
+    DiscardingTarget discarding;
+    const float step = 1.0f / replayFps;
+    const long landingFrame = landing.scene >= 0 ? -1 : long(std::ceil(landing.seconds * replayFps - 1e-6));
+    Clock::time_point serviced = Clock::now();
+    for (;;)
+    {
+        if (landing.scene >= 0 ? transport.scene >= landing.scene : transport.frame + 1 >= landingFrame)
+            break;
+        if (transport.scene == showEndIndex || transport.frame >= long(longestShowSeconds * replayFps))
+            break;
+        // A scene's start is found only on reaching it: its first frame is its own.
+        const bool farFromLanding = landing.scene >= 0 || landingFrame - transport.frame > fullReplayFrames;
+        target.setActive(true);
+        limitDrawing(farFromLanding);
+        if (farFromLanding)
+            runFrame(discarding, transport, step);
+        else
+        {
+            runFrame(target, transport, step);
+            target.display();
+        }
+        target.setActive(true);
+        limitDrawing(false);
+        if (secondsSince(serviced) >= replayServiceSeconds)
+        {
+            // Keep the window served and say where the replay is.
+            serviced = Clock::now();
+            sf::Event event;
+            while (window.pollEvent(event))
+                if (event.type == sf::Event::Closed ||
+                    (event.type == sf::Event::KeyPressed && event.key.code == sf::Keyboard::Escape))
+                    return false;
+            window.clear();
+            drawStatus(window, transport);
+            window.display();
+        }
+    }
+    // The landing frame itself, at the same step.
+    runFrame(target, transport, step);
+    target.display();
+    if (transport.musicStartSeconds >= 0)
+        seekMusicStreams(float(transport.showSeconds - transport.musicStartSeconds));
+    pauseMusicStreams(transport.paused);
+    return true;
+}
+
+// Says where the preview landed, and how long after `since` (its start, or the jump's key).
+void reportLanding(const Transport& transport, Clock::time_point since)
+{
+    char landed[160];
+    std::snprintf(landed, sizeof landed, "%s: at %s (frame %ld, scene %d) %.2f s after starting", toolName,
+                  clockTextToHundredths(transport.showSeconds).c_str(), transport.frame,
+                  std::min(transport.scene, sceneCount - 1), secondsSince(since));
+    std::cerr << landed << std::endl;
 }
 
 // Writes the frame on the off-screen target as an opaque PNG, under a
@@ -359,63 +394,21 @@ int main(int argc, char** argv)
     warmUpGlyphs(target);
     target.clear(sf::Color::Black);
 
-    // Replay up to the frame before the one to land on, without presenting;
-    // the music stays silent until it has been moved to the landing.
-    holdMusicStreams();
     Transport transport;
     transport.paused = options.paused;
-    DiscardingTarget discarding;
-    const float step = 1.0f / replayFps;
-    const long landing = options.atScene >= 0 ? -1 : long(std::ceil(options.atSeconds * replayFps - 1e-6));
-    Clock::time_point serviced = Clock::now();
-    for (;;)
+    Landing landing;
+    landing.seconds = options.atSeconds;
+    landing.scene = options.atScene;
+    if (!replayTo(window, target, transport, landing))
     {
-        if (options.atScene >= 0 ? transport.scene >= options.atScene : transport.frame + 1 >= landing)
-            break;
-        if (transport.scene == showEndIndex || transport.frame >= long(longestShowSeconds * replayFps))
-            break;
-        // A scene's start is found only on reaching it: its first frame is its own.
-        const bool farFromLanding = options.atScene >= 0 || landing - transport.frame > fullReplayFrames;
-        target.setActive(true);
-        limitDrawing(farFromLanding);
-        if (farFromLanding)
-            runFrame(discarding, transport, step);
-        else
-        {
-            runFrame(target, transport, step);
-            target.display();
-        }
-        target.setActive(true);
-        limitDrawing(false);
-        if (secondsSince(serviced) >= replayServiceSeconds)
-        {
-            // Keep the window served and say where the replay is.
-            serviced = Clock::now();
-            sf::Event event;
-            while (window.pollEvent(event))
-                if (event.type == sf::Event::Closed ||
-                    (event.type == sf::Event::KeyPressed && event.key.code == sf::Keyboard::Escape))
-                    return 0;
-            window.clear();
-            drawStatus(window, transport);
-            window.display();
-        }
+        releaseShowGroups();
+        return 0;
     }
-    // The landing frame itself, at the same step.
-    runFrame(target, transport, step);
-    target.display();
     if (options.loop)
         transport.loopScene = std::min(transport.scene, sceneCount - 1);
-    if (transport.musicStartSeconds >= 0)
-        seekMusicStreams(float(transport.showSeconds - transport.musicStartSeconds));
-    pauseMusicStreams(transport.paused);
+    // The limit runs in wall time from the first landing, through every jump and loop.
     const Clock::time_point landedAt = Clock::now();
-    auto quitLeft = [&] { return options.quitAfter - secondsSince(landedAt); };
-    char landed[160];
-    std::snprintf(landed, sizeof landed, "%s: at %s (frame %ld, scene %d) %.2f s after starting", toolName,
-                  clockTextToHundredths(transport.showSeconds).c_str(), transport.frame,
-                  std::min(transport.scene, sceneCount - 1), secondsSince(started));
-    std::cerr << landed << std::endl;
+    reportLanding(transport, started);
     if (!options.screenshot.empty())
     {
         if (!saveScreenshot(target, options.screenshot, error))
@@ -431,7 +424,7 @@ int main(int argc, char** argv)
     sf::Clock frameClock;
     for (bool first = true; window.isOpen(); first = false)
     {
-        // The keys: a jump starts the preview again at its target.
+        // The keys: a jump replays the show to its target.
         double jumpSeconds = -1;
         int jumpScene = -1;
         bool loop = transport.loopScene >= 0;
@@ -483,32 +476,41 @@ int main(int argc, char** argv)
         }
         if (!window.isOpen())
             break;
-        if (jumpScene >= 0 || jumpSeconds >= 0)
-        {
-            jumpTo(showDir, options, transport, jumpSeconds, jumpScene, loop, quitLeft());
-            return workFailure;
-        }
 
-        // The next frame of the show, unless paused or the show has ended.
+        // The next frame of the show, unless paused or the show has ended;
+        // a looped scene that has handed over goes back to its start.
         double delta = frameClock.restart().asSeconds();
-        if (!first && !transport.paused && transport.scene != showEndIndex)
+        if (jumpScene < 0 && jumpSeconds < 0 && !first && !transport.paused && transport.scene != showEndIndex)
         {
             sceneShown = transport.scene;
             runFrame(target, transport, float(delta));
             target.display();
             transport.frameMs = delta * 1000;
-            // The looped scene has handed over: back to its start.
             if (transport.loopScene >= 0 && transport.scene != transport.loopScene)
             {
                 std::cerr << toolName << ": looping scene " << transport.loopScene << std::endl;
-                jumpTo(showDir, options, transport, -1, transport.loopScene, true, quitLeft());
-                return workFailure;
+                jumpScene = transport.loopScene;
             }
-            if (transport.scene != showEndIndex)
+            else if (transport.scene != showEndIndex)
                 sceneShown = transport.scene;
         }
+        if (jumpScene >= 0 || jumpSeconds >= 0)
+        {
+            // Back to the state start-up left, and replayed to the target in this window.
+            const Clock::time_point jumped = Clock::now();
+            rewindShow();
+            Landing to;
+            to.seconds = jumpSeconds;
+            to.scene = jumpScene;
+            if (!replayTo(window, target, transport, to))
+                break;
+            transport.loopScene = loop ? std::min(transport.scene, sceneCount - 1) : -1;
+            sceneShown = transport.scene;
+            reportLanding(transport, jumped);
+            frameClock.restart();
+        }
         // Wall time, so that an ended or paused show still ends.
-        if (options.quitAfter >= 0 && quitLeft() <= 0)
+        if (options.quitAfter >= 0 && secondsSince(landedAt) >= options.quitAfter)
             break;
 
         if (transport.paused)
