@@ -209,9 +209,8 @@ INSTANTIATE_TEST_SUITE_P(Screens, OtherScreen,
 // The bench times the frames the player shows: on a screen of another size,
 // the frame scaled to fit it between black bars, not the scenes drawn on the
 // window unscaled. Its show frames alternate on the screen with its copy
-// floor's, which draw a picture unscaled (it may be the quotation's own), so
-// the screen is looked at until one shows the quotation held and scaled, or
-// for as long as the quotation is held.
+// floor's, drawn unscaled, so the screen is looked at until it shows the
+// quotation held and scaled, or for as long as the quotation is held.
 TEST(BenchOnOtherScreen, ShowsEachFrameScaledBetweenBlackBarsAsThePlayerDoes)
 {
     Box expected = quotationBox();
