@@ -403,7 +403,8 @@ int main(int argc, char** argv)
     int sceneIndex = 0;
     long frame = 0;
     Progress progress;
-    // One frame of the show, timed, and the copy floor frame after it.
+    // One frame of the show, as the player draws it, timed: the scene it
+    // showed and its time.
     auto benchFrame = [&] {
         Clock::time_point start = Clock::now();
         drainEvents(window);
@@ -424,6 +425,7 @@ int main(int argc, char** argv)
         double ms = millisecondsSince(start) - lookMs;
         return std::pair<int, double>(shownScene, ms);
     };
+    // The copy floor frame that follows each, and both times kept.
     auto recordFrame = [&](int shownScene, double ms) {
         double copyMs = floorFrame(window, drawCopy);
         sceneTimes[shownScene].push_back(ms);
