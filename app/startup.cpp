@@ -107,6 +107,33 @@ bool loadShowShaders()
     return loadShaders();
 }
 
+bool startShow(sf::RenderTarget& target, bool audio, const ShowStep& step)
+{
+    std::cout << "created render window" << std::endl;
+
+    runShowStep(step, "pictures", loadCatalogue);
+    runShowStep(step, "distortion", loadDistortionTexture);
+    runShowStep(step, "render_target", createRenderTarget);
+    runShowStep(step, "fonts", loadFonts);
+    bool shadersLoaded = false;
+    runShowStep(step, "shaders", [&] { shadersLoaded = loadShowShaders(); });
+    if (!shadersLoaded)
+        return false;
+    std::cout << std::endl << "generic data loaded" << std::endl;
+
+    if (audio)
+        runShowStep(step, "audio", initAudioOutput);
+    std::cout << "BASS loaded" << std::endl;
+
+    target.setActive(true);
+    std::cout << "Window is active for OpenGL rendering" << std::endl;
+
+    frameClock.restart();
+    std::cout << "Clock restarted" << std::endl;
+    std::cout << "Playing SYNC module" << std::endl;
+    return true;
+}
+
 void releaseShowGroups()
 {
     releaseTweenGroup(stampGroup);

@@ -3,6 +3,7 @@
 // the bench can also run one by one.
 #include <SFML/Graphics/RenderWindow.hpp>
 #include <SFML/System/Clock.hpp>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,43 @@ void loadShowData();
 // Checks for shader support and loads the shaders (steps 9 and 10). Writes
 // the fatal message and returns false when the show cannot go on.
 bool loadShowShaders();
+
+// How the player and the tools run a named step of start-up or of the
+// opening: the player just runs it, the bench times it. Empty: just run.
+using ShowStep = std::function<void(const char* name, const std::function<void()>& run)>;
+
+// Runs a step through step, or itself when step is empty.
+void runShowStep(const ShowStep& step, const char* name, const std::function<void()>& run);
+
+// Start-up once the show's target is made (the player's window, a tool's
+// off-screen target), in the player's order and with its lines: the steps
+// "pictures", "distortion", "render_target", "fonts", "shaders" and, with
+// audio, "audio" run through step; then the target is made active and the
+// frame clock restarted. Without audio (the capture puts the music in its
+// video) the audio output stays closed and its line is still written.
+// False, after the fatal message, when the shaders cannot be had.
+bool startShow(sf::RenderTarget& target, bool audio, const ShowStep& step = {});
+
+// The show's first frames on its window, in the player's order: a black
+// frame shown at once ("black_frame"); the show's first frame, which
+// firstFrame runs, saying whether the show goes on; then, unless it does
+// not, the warm-up ("warm_up") in the black opening that follows. The
+// quotation's first frame, drawn under its black overlay, costs the
+// driver's first build of several states, so it comes before the warm-up,
+// and the black frame before it; the warm-up's time goes into the next
+// frame's step, which the black opening takes up. The named steps run
+// through step.
+void playOpening(sf::RenderWindow& window, const std::function<bool()>& firstFrame, const ShowStep& step = {});
+
+// One frame of the show on a target: frameDelta set to delta, the target
+// cleared to opaque black, the scene sceneIndex run on it (nothing at the
+// end index). Returns the scene index for the next frame.
+int drawShowFrame(sf::RenderTarget& target, int sceneIndex, float delta);
+
+// One frame of the show on its window, as the player draws it: drawn on the
+// window, or on the frame scaled to fit it, and that frame then put on the
+// window between black bars (see scaled_frame.h); not yet displayed.
+int drawWindowFrame(sf::RenderWindow& window, int sceneIndex, float delta);
 
 // Draws everything the scenes will draw once, out of sight, so that no
 // scene's first frame stalls. The player runs it after its first, black

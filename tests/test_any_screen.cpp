@@ -7,11 +7,15 @@
 #include "support/reliability.h"
 #include "support/screen_grab.h"
 #include "support/show_test.h"
+#include "support/tool_test.h"
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <thread>
 
 TEST(Letterbox, FitsThePictureUniformlyAndCentresIt)
@@ -85,6 +89,68 @@ std::string screenName(const ::testing::TestParamInfo<Screen>& info)
     return std::to_string(info.param.width) + "x" + std::to_string(info.param.height);
 }
 
+// What a screen shows of the quotation: the pixels lit outside the
+// letterbox's area, and the box of its letters against where the 1280 x 720
+// picture has them, scaled into that area.
+struct ScaledQuotation
+{
+    long litInBars = 0;
+    Box seen;
+    double left, top, right, bottom, slack;
+};
+
+ScaledQuotation measureQuotation(const ScreenPixels& shown, const Box& expected)
+{
+    ScaledQuotation q;
+    sf::IntRect area = letterboxRect({shown.width, shown.height});
+    for (unsigned y = 0; y < shown.height; ++y)
+        for (unsigned x = 0; x < shown.width; ++x)
+            if (!area.contains(static_cast<int>(x), static_cast<int>(y)))
+            {
+                const std::uint8_t* p = pixelAt(shown, x, y);
+                q.litInBars += p[0] != 0 || p[1] != 0 || p[2] != 0;
+            }
+    q.seen = brightBox(shown.width, shown.height, [&](unsigned x, unsigned y) { return pixelAt(shown, x, y)[0] > 128; });
+    double scale = static_cast<double>(area.width) / 1280.0;
+    q.slack = 2.0 + scale;
+    q.left = area.left + expected.left * scale;
+    q.top = area.top + expected.top * scale;
+    q.right = area.left + (expected.right + 1) * scale - 1;
+    q.bottom = area.top + (expected.bottom + 1) * scale - 1;
+    return q;
+}
+
+bool quotationScaledBetweenBars(const ScreenPixels& shown, const Box& expected)
+{
+    ScaledQuotation q = measureQuotation(shown, expected);
+    return q.litInBars == 0 && std::abs(q.seen.left - q.left) <= q.slack && std::abs(q.seen.top - q.top) <= q.slack &&
+           std::abs(q.seen.right - q.right) <= q.slack && std::abs(q.seen.bottom - q.bottom) <= q.slack;
+}
+
+void expectQuotationScaledBetweenBars(const ScreenPixels& shown, const Box& expected)
+{
+    ScaledQuotation q = measureQuotation(shown, expected);
+    EXPECT_EQ(q.litInBars, 0) << "pixels lit in the bars";
+    EXPECT_NEAR(q.seen.left, q.left, q.slack);
+    EXPECT_NEAR(q.seen.top, q.top, q.slack);
+    EXPECT_NEAR(q.seen.right, q.right, q.slack);
+    EXPECT_NEAR(q.seen.bottom, q.bottom, q.slack);
+}
+
+// Whether a screen shows the quotation in its hold: some letter at full
+// white, on a picture mostly black (not a full-screen picture).
+bool quotationHeld(const ScreenPixels& shown)
+{
+    bool white = false;
+    long lit = 0;
+    for (std::size_t i = 0; i < shown.rgb.size(); i += 3)
+    {
+        white = white || (shown.rgb[i] >= 250 && shown.rgb[i + 1] >= 250 && shown.rgb[i + 2] >= 250);
+        lit += shown.rgb[i] > 16 || shown.rgb[i + 1] > 16 || shown.rgb[i + 2] > 16;
+    }
+    return white && lit * 10 < long(shown.rgb.size() / 3);
+}
+
 class OtherScreen : public ::testing::TestWithParam<Screen>
 {
 };
@@ -132,29 +198,46 @@ TEST_P(OtherScreen, ShowsTheWholePictureScaledBetweenBlackBarsAndEndsOnEscape)
     ASSERT_EQ(shown.width, screen.width);
     ASSERT_EQ(shown.height, screen.height);
 
-    // Outside the picture's area every pixel is black.
-    sf::IntRect area = letterboxRect({screen.width, screen.height});
-    long lit = 0;
-    for (unsigned y = 0; y < shown.height; ++y)
-        for (unsigned x = 0; x < shown.width; ++x)
-            if (!area.contains(static_cast<int>(x), static_cast<int>(y)))
-            {
-                const std::uint8_t* p = pixelAt(shown, x, y);
-                lit += p[0] != 0 || p[1] != 0 || p[2] != 0;
-            }
-    EXPECT_EQ(lit, 0) << "pixels lit in the bars";
-
-    // Inside, the quotation stands where the 1280 x 720 picture has it, scaled.
-    Box seen = brightBox(shown.width, shown.height, [&](unsigned x, unsigned y) { return pixelAt(shown, x, y)[0] > 128; });
-    double scale = static_cast<double>(area.width) / 1280.0;
-    const double slack = 2.0 + scale;
-    EXPECT_NEAR(seen.left, area.left + expected.left * scale, slack);
-    EXPECT_NEAR(seen.top, area.top + expected.top * scale, slack);
-    EXPECT_NEAR(seen.right, area.left + (expected.right + 1) * scale - 1, slack);
-    EXPECT_NEAR(seen.bottom, area.top + (expected.bottom + 1) * scale - 1, slack);
+    expectQuotationScaledBetweenBars(shown, expected);
 }
 
 // The show's own size first: there nothing may change.
 INSTANTIATE_TEST_SUITE_P(Screens, OtherScreen,
                          ::testing::Values(Screen{1280, 720}, Screen{1920, 1080}, Screen{1024, 768}, Screen{1440, 900}),
                          screenName);
+
+// The bench times the frames the player shows: on a screen of another size,
+// the frame scaled to fit it between black bars, not the scenes drawn on the
+// window unscaled. Its show frames alternate on the screen with its copy
+// floor's, drawn unscaled, so the screen is looked at until it shows the
+// quotation held and scaled, or for as long as the quotation is held.
+TEST(BenchOnOtherScreen, ShowsEachFrameScaledBetweenBlackBarsAsThePlayerDoes)
+{
+    Box expected = quotationBox();
+    ASSERT_FALSE(expected.empty()) << "the quotation drew nothing";
+
+    PrivateDisplay display("1024x768x24");
+    RunningProcess bench = startProcess({toolPath("ostralis-bench"), "--floor-frames", "1"});
+    ScreenPixels shown;
+    int heldGrabs = 0;
+    bool scaled = false;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(300);
+    while (!scaled && heldGrabs < 40 && std::chrono::steady_clock::now() < deadline && !processEnded(bench))
+    {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        ScreenPixels grab = grabScreen();
+        if (!quotationHeld(grab))
+            continue;
+        ++heldGrabs;
+        shown = grab;
+        scaled = quotationScaledBetweenBars(shown, expected);
+    }
+    kill(bench.pid, SIGKILL);
+    ProcessResult result = finishProcess(bench, 60);
+
+    ASSERT_GT(heldGrabs, 0) << "the bench never showed the quotation at full strength: " << result.err;
+    ASSERT_EQ(shown.width, 1024u);
+    ASSERT_EQ(shown.height, 768u);
+    EXPECT_TRUE(scaled) << "none of " << heldGrabs << " looks found the quotation scaled between bars";
+    expectQuotationScaledBetweenBars(shown, expected);
+}

@@ -1,10 +1,12 @@
 // ostralis-bench: times the show's start-up step by step, every frame of the
-// show at a fixed step on the player's own window (each frame finished on
-// the GPU side before the clock is read), two floor frames to compare them
-// with, the PNG decoding alone, the memory the show holds, and a jump to the
-// last scene in the preview. A copy floor frame follows each frame of the
-// show, so that every scene is compared with the floor as the machine ran
-// while it played: on a shared host the floor drifts by half within one run.
+// show at a fixed step on the player's own window, drawn by the player's own
+// routines (each frame finished on the GPU side before the clock is read;
+// on a screen of another size, scaled as the player shows it), two floor
+// frames to compare them with, the PNG decoding alone, the memory the show
+// holds, and a jump to the last scene in the preview. A copy floor frame
+// follows each frame of the show, so that every scene is compared with the
+// floor as the machine ran while it played: on a shared host the floor
+// drifts by half within one run.
 #include "common/progress.h"
 #include "tools/bench_report.h"
 #include "tools/options.h"
@@ -18,13 +20,11 @@
 #include "assets/fonts.h"
 #include "assets/render_target.h"
 #include "assets/shaders.h"
-#include "audio/audio.h"
 #include "scenes/scene.h"
 
 #include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/RenderTexture.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
-#include <SFML/Graphics/Shader.hpp>
 #include <SFML/Graphics/Sprite.hpp>
 #include <SFML/OpenGL.hpp>
 #include <SFML/Window/Event.hpp>
@@ -377,29 +377,22 @@ int main(int argc, char** argv)
     // Frames are timed as fast as they go, not paced by the display.
     window.setVerticalSyncEnabled(false);
     results.renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    timeStep(results, "pictures", loadCatalogue);
-    timeStep(results, "distortion", loadDistortionTexture);
-    timeStep(results, "render_target", createRenderTarget);
-    timeStep(results, "fonts", loadFonts);
-    bool shadersLoaded = false;
-    timeStep(results, "shaders", [&] { shadersLoaded = loadShowShaders(); });
-    if (!shadersLoaded)
+    // The player's own start-up, each step timed; its lines go to standard error.
+    auto timedStep = [&](const char* name, const std::function<void()>& run) { timeStep(results, name, run); };
+    if (!startShow(window, true, timedStep))
     {
         std::cout.rdbuf(tableOut);
         toolError(toolName, "the show could not start");
         return workFailure;
     }
-    timeStep(results, "audio", initAudioOutput);
-    window.setActive(true);
     results.stepsBeforeFirstFrame = results.steps.size();
 
     chooseCopyPicture(copyFloor, results);
     auto drawCopy = [&] { drawCopyFloor(window, copyFloor); };
 
     // The show, frame by frame, as the player runs it at a steady rate, each
-    // frame followed by a copy floor frame. As in the player, a black frame
-    // comes first, and the warm-up runs after the show's first frame, in its
-    // black opening.
+    // frame followed by a copy floor frame. Its opening is the player's: a
+    // black frame first, then the show's first frame, then the warm-up.
     const float step = float(1.0 / options.fps);
     const long frameLimit = long(longestShowSeconds * options.fps);
     std::vector<std::vector<double>> sceneTimes(sceneCount);
@@ -408,27 +401,15 @@ int main(int argc, char** argv)
     std::vector<long> sceneShownFrom(sceneCount, -1);
     std::vector<std::uint8_t> pixels;
     int sceneIndex = 0;
-    // The player's first frame: black, shown before the quotation's first.
-    window.clear(sf::Color::Black);
-    finishFrame(window);
-    results.firstFrameMs = millisecondsSince(startupBegins);
-    results.windowToFirstFrameMs = millisecondsSince(windowOpened);
+    long frame = 0;
     Progress progress;
-    startProgress(progress, std::string(toolName) + ": ", nominalShowSeconds * options.fps);
-    for (long frame = 0; sceneIndex != showEndIndex; ++frame)
-    {
-        if (frame >= frameLimit)
-        {
-            std::cout.rdbuf(tableOut);
-            toolError(toolName, "the show did not end within 30:00 of show time");
-            return workFailure;
-        }
+    // One frame of the show, as the player draws it, timed: the scene it
+    // showed and its time.
+    auto benchFrame = [&] {
         Clock::time_point start = Clock::now();
-        frameDelta = step;
         drainEvents(window);
-        window.clear(sf::Color(0, 0, 0, 255));
         int shownScene = sceneIndex;
-        sceneIndex = dispatchScene(sceneIndex, window);
+        sceneIndex = drawWindowFrame(window, sceneIndex, step);
         // Until the scene has shown something, its frames are looked at
         // before they are presented; the look is left out of their time.
         double lookMs = 0;
@@ -442,17 +423,46 @@ int main(int argc, char** argv)
         }
         finishFrame(window);
         double ms = millisecondsSince(start) - lookMs;
-        if (frame == 0)
-            timeStep(results, "warm_up", [&] { warmUpShow(window); });
-
+        return std::pair<int, double>(shownScene, ms);
+    };
+    // The copy floor frame that follows each, and both times kept.
+    auto recordFrame = [&](int shownScene, double ms) {
         double copyMs = floorFrame(window, drawCopy);
-
         sceneTimes[shownScene].push_back(ms);
         sceneCopyTimes[shownScene].push_back(copyMs);
         results.frameMs.push_back(ms);
         results.frameScene.push_back(shownScene);
         reportProgress(progress, double(frame + 1), "frame " + std::to_string(frame + 1) + ", scene " +
                                                         std::to_string(shownScene));
+    };
+    // The black frame is the first one shown: start-up ends with it. The
+    // warm-up comes after the show's first frame, whose copy floor frame
+    // waits until after it, as the player's next frame does.
+    auto openingStep = [&](const char* name, const std::function<void()>& run) {
+        if (std::string(name) != "black_frame")
+            return timeStep(results, name, run);
+        run();
+        glFinish();
+        results.firstFrameMs = millisecondsSince(startupBegins);
+        results.windowToFirstFrameMs = millisecondsSince(windowOpened);
+        startProgress(progress, std::string(toolName) + ": ", nominalShowSeconds * options.fps);
+    };
+    std::pair<int, double> first;
+    playOpening(window, [&] {
+        first = benchFrame();
+        return true;
+    }, openingStep);
+    recordFrame(first.first, first.second);
+    for (frame = 1; sceneIndex != showEndIndex; ++frame)
+    {
+        if (frame >= frameLimit)
+        {
+            std::cout.rdbuf(tableOut);
+            toolError(toolName, "the show did not end within 30:00 of show time");
+            return workFailure;
+        }
+        auto [shownScene, ms] = benchFrame();
+        recordFrame(shownScene, ms);
     }
     // The show is timed; the floors that follow take a few seconds more.
     finishProgress(progress, "");

@@ -399,18 +399,9 @@ int main(int argc, char** argv)
     sf::RenderTexture target;
     if (!target.create(screenWidth, screenHeight, sf::ContextSettings(0, 0, 4)))
         return fail(outputs, "cannot create the 1280 x 720 off-screen target");
-    std::cout << "created render window" << std::endl;
-
-    loadShowData();
-    if (!loadShowShaders())
+    // The player's start-up without audio output: the music goes into the video file instead.
+    if (!startShow(target, false))
         return fail(outputs, "the show could not start");
-    std::cout << std::endl << "generic data loaded" << std::endl;
-    // No audio output: the music goes into the video file instead.
-    std::cout << "BASS loaded" << std::endl;
-    target.setActive(true);
-    std::cout << "Window is active for OpenGL rendering" << std::endl;
-    std::cout << "Clock restarted" << std::endl;
-    std::cout << "Playing SYNC module" << std::endl;
     // Every glyph is in the fonts' pages before the first frame: a page that
     // grows copies its glyphs over, and not in a frame whose draws are cut.
     warmUpGlyphs(target);
@@ -475,8 +466,8 @@ int main(int argc, char** argv)
         return true;
     };
 
-    // The frame loop of the player, at a steady rate: clear to opaque black,
-    // run the scene (nothing once the show has ended), present.
+    // The frame loop of the player, at a steady rate, on the off-screen
+    // target: the player's frame, then presented.
     const float step = float(1.0 / options.fps);
     const long frameLimit = long(longestShowSeconds * options.fps);
     int sceneIndex = 0;
@@ -514,10 +505,7 @@ int main(int argc, char** argv)
             target.setActive(true);
             limitDrawing(true);
         }
-        frameDelta = step;
-        frameTarget.clear(sf::Color(0, 0, 0, 255));
-        if (sceneIndex != showEndIndex)
-            sceneIndex = dispatchScene(sceneIndex, frameTarget);
+        sceneIndex = drawShowFrame(frameTarget, sceneIndex, step);
         target.setActive(true);
         if (drawn)
             target.display();

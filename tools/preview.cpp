@@ -163,10 +163,7 @@ void drawStatus(sf::RenderWindow& window, const Transport& transport)
 void runFrame(sf::RenderTarget& target, Transport& transport, float delta)
 {
     int requests = musicStreamRequests();
-    frameDelta = delta;
-    target.clear(sf::Color(0, 0, 0, 255));
-    if (transport.scene != showEndIndex)
-        transport.scene = dispatchScene(transport.scene, target);
+    transport.scene = drawShowFrame(target, transport.scene, delta);
     // The first frame is shown at 0 s, each later one a step after the last.
     if (transport.frame++ >= 0)
         transport.showSeconds += delta;
@@ -373,20 +370,11 @@ int main(int argc, char** argv)
         return workFailure;
     }
     target.setSmooth(true);
-    std::cout << "created render window" << std::endl;
-    loadShowData();
-    if (!loadShowShaders())
+    if (!startShow(target, true))
     {
         toolError(toolName, "the show could not start");
         return workFailure;
     }
-    std::cout << std::endl << "generic data loaded" << std::endl;
-    initAudioOutput();
-    std::cout << "BASS loaded" << std::endl;
-    target.setActive(true);
-    std::cout << "Window is active for OpenGL rendering" << std::endl;
-    std::cout << "Clock restarted" << std::endl;
-    std::cout << "Playing SYNC module" << std::endl;
 
     // The fonts' pages hold every glyph before the replay cuts its draws
     // down: a page that grows copies its glyphs over with a draw of its own.
