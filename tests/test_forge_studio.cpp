@@ -47,21 +47,50 @@ int narrowestRow(const Picture& p, int top, int bottom)
 }
 }
 
-// Seen from behind: a head, a neck under it, shoulders and a back between
-// two and three heads wide (not a bell under a small head), below the arm
-// that reaches for the canvas.
+// Seen from behind: a head, a short neck under it, shoulders and a back
+// between two and three heads wide (not a bell under a small head, nor a
+// post), below the arm that reaches for the canvas; and nearly black, so
+// that it stands out against the dark wall even as the view blurs it.
 TEST(ForgeStudio, ThePaintersSilhouetteHasHumanProportions)
 {
     Picture figure = shownPicture("S5-2.png");
     ASSERT_TRUE(figure.ok);
     ASSERT_TRUE(figure.hasAlphaChannel);
-    int head = widestRow(figure, 280, 370);
-    ASSERT_GT(head, 60);
-    int neck = narrowestRow(figure, 385, 415);
+    int head = widestRow(figure, 270, 345);
+    ASSERT_GT(head, 50);
+    int neck = narrowestRow(figure, 348, 366);
     int back = widestRow(figure, 580, 720);
     EXPECT_LT(neck, head * 0.7f) << "no neck";
     EXPECT_GT(back, head * 2) << "the back is narrower than two heads: " << back << " under " << head;
     EXPECT_LT(back, head * 3.2f) << "the back is a bell: " << back << " under " << head;
+    // The shoulders spread close under the head, not after a long neck.
+    int shoulderRow = 0;
+    for (int y = 348; y < 480 && !shoulderRow; ++y)
+        if (widestRow(figure, y, y + 1) > head * 2.4f)
+            shoulderRow = y;
+    EXPECT_GT(shoulderRow, 0) << "no shoulders";
+    EXPECT_LT(shoulderRow, 400) << "the shoulders hang far below the head";
+    std::vector<float> core;
+    for (int y = 560; y < 700; y += 3)
+        for (int x = 360; x < 440; x += 3)
+            if (figure.at(x, y).a > 0.9f)
+                core.push_back(relativeLuminance(figure.at(x, y)));
+    ASSERT_FALSE(core.empty());
+    std::sort(core.begin(), core.end());
+    // About 12 of 255 in sRGB.
+    EXPECT_LT(core[core.size() / 2], 0.0037f) << "the figure is as light as the wall";
+}
+
+namespace
+{
+float meanLuminance(const Picture& p, int left, int top, int right, int bottom)
+{
+    double sum = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+            sum += relativeLuminance(p.at(x, y));
+    return float(sum / ((right - left) * (bottom - top)));
+}
 }
 
 // The wall beside and above the unfinished portrait is the wall: none of
@@ -95,16 +124,17 @@ TEST(ForgeStudio, ThePortraitsPaintStaysOnItsCanvas)
     EXPECT_LT(dark, all / 100) << dark << " of " << all << " wall pixels round the canvas carry its dark paint";
 }
 
-namespace
+
+// At night the moon through the window is the room's light: the bare
+// half of the portrait on the easel, in its light, stays darker than the
+// sky in the panes.
+TEST(ForgeStudio, TheMoonlitWindowOutshinesTheBareCanvas)
 {
-float meanLuminance(const Picture& p, int left, int top, int right, int bottom)
-{
-    double sum = 0;
-    for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x)
-            sum += relativeLuminance(p.at(x, y));
-    return float(sum / ((right - left) * (bottom - top)));
-}
+    Picture room = shownPicture("S5-1.png");
+    ASSERT_TRUE(room.ok);
+    float canvas = meanLuminance(room, 900, 200, 940, 460);
+    float sky = meanLuminance(room, 1090, 260, 1140, 390);
+    EXPECT_LT(canvas, sky) << "the unpainted canvas outshines the moonlit window";
 }
 
 // The studio at dusk, as its shrinking view shows it: the low sun lays a
