@@ -10,28 +10,43 @@
 
 namespace
 {
-// The face: a skull oval narrower than the head's box, cut below the
-// cheekbones by two straight jaw lines that meet in a small round chin.
+// The face: a skull oval narrower than the head's box, holding its width
+// down past the mouth, then cut by two straight jaw lines that turn in from
+// the jaw's corners to a small round chin.
 const float skullWidth = 0.86f;
+const float jawCornerU = 0.72f, jawCornerV = 0.68f;   // the corner under the ear
+const float chinSideU = 0.3f, chinSideV = 0.92f;      // where the jaw meets the chin
+const float jawSlope = (jawCornerU - chinSideU) / (chinSideV - jawCornerV);   // inward per unit down
 
 float jawLine(float au, float v)
 {
-    // Through the jaw's corner under the cheekbone (0.82, 0.36) and the side
-    // of the chin (0.26, 0.96), as a distance along its outward normal.
-    return (au - 0.82f) * 0.731f + (v - 0.36f) * 0.682f;
+    // As a distance along the line's outward normal.
+    const float nu = 1 / std::sqrt(1 + jawSlope * jawSlope), nv = jawSlope * nu;
+    return (au - jawCornerU) * nu + (v - jawCornerV) * nv;
 }
+
+// The skull's half width at the height v: an egg, fuller in the lower
+// cheeks than an ellipse, so that the face holds its width to the mouth.
+float skullHalf(float v) { return skullWidth * (1 + 0.1f * smoothstep(0.1f, 0.7f, v)); }
 
 // Half the face's width at the height v, for shading.
 float faceHalfWidth(float v)
 {
-    float skull = skullWidth * std::sqrt(std::max(0.f, 1 - v * v));
-    return std::max(0.02f, std::min(skull, 0.82f - (v - 0.36f) * 0.933f));
+    float skull = skullHalf(v) * std::sqrt(std::max(0.f, 1 - v * v));
+    return std::max(0.02f, std::min(skull, jawCornerU + 0.06f - std::max(0.f, v - jawCornerV) * jawSlope));
+}
+
+// How far down the jaw's underside reaches at au, in head units.
+float jawBottom(float au)
+{
+    float skull = std::sqrt(std::max(0.f, 1 - (au / skullHalf(1)) * (au / skullHalf(1))));
+    return std::min(jawCornerV + std::max(0.f, jawCornerU - au) / jawSlope, skull);
 }
 
 // Distance to the head's outline in head units, negative inside.
 float headDistance(float u, float v)
 {
-    float skull = length(u / skullWidth, v) - 1;
+    float skull = length(u / skullHalf(v), v) - 1;
     float jaw = jawLine(std::fabs(u), v);
     // A slightly rounded corner where the jaw leaves the cheek.
     return -smoothUnion(-skull, -jaw, 0.1f);
@@ -196,12 +211,16 @@ Colour sitterSkin(float x, float y, const Sitter& s)
         // the jaw throws its shadow down the neck, longest on the far side.
         float nxNeck = std::max(-1.f, std::min(1.f, u / (neckHalf + 0.5f * std::max(0.f, v - 1.1f)))) * 0.9f;
         lit = lightOn(nxNeck, v > 1.15f ? -0.3f : 0.05f);
-        float jawBottom = std::min(0.3f + (0.8f - std::fabs(u)) / 0.923f, std::sqrt(std::max(0.f, 1 - (u / skullWidth) * (u / skullWidth))));
-        float below = v - jawBottom;
+        float below = v - jawBottom(std::fabs(u));
         lit = mix(lit, -0.3f, smoothstep(0.3f + 0.25f * u, 0.1f + 0.25f * u, below));
-        lit -= 0.08f;
+        // The neck sits back under the face, a step below the lit cheek.
+        lit = lit * 0.75f - 0.12f;
     }
     Colour c = skinTone(lit);
+    // The lit contour turns away just before it meets the hair: a narrow
+    // step down, so the face's edge is not a cut-out against the dark.
+    float rim = smoothstep(-0.08f - 4 * px, -0.08f, std::min(head, neck)) * (1 - farSide);
+    c = scaled(c, 1 - 0.12f * rim);
     // Warm light bounced back into the shadow side along its contour.
     c = mix(c, rgb(150, 94, 76), smoothstep(0.7f, 1.f, across) * farSide * 0.3f * (head < 0 ? 1.f : 0.f));
 
