@@ -138,9 +138,10 @@ TEST(ForgeStudio, TheMoonlitWindowOutshinesTheBareCanvas)
 }
 
 // The studio at dusk, as its shrinking view shows it: the low sun lays a
-// patch on the wall round the easel with the canvas's shadow cast into it,
-// large enough shapes to survive the view's blur. The canvas stands at
-// x 548 to 732, y 260 to 400.
+// patch on the wall round the easel with the canvas's shadow cast well dark
+// into it, and the wall round the canvas sinks into dusk, so that the lit
+// canvas and its shadow are shapes large and strong enough to survive the
+// view's blur. The canvas stands at x 548 to 732, y 260 to 400.
 TEST(ForgeStudio, TheDuskLightRakesAcrossTheEasel)
 {
     Picture studio = shownPicture("S1-1.png");
@@ -149,7 +150,34 @@ TEST(ForgeStudio, TheDuskLightRakesAcrossTheEasel)
     float shadow = meanLuminance(studio, 740, 300, 770, 390);
     float dusk = meanLuminance(studio, 1000, 200, 1100, 300);
     float canvas = meanLuminance(studio, 560, 270, 640, 390);
-    EXPECT_GT(patch, shadow * 1.8f) << "no shadow of the canvas in the light";
+    float wallRound = (meanLuminance(studio, 490, 270, 540, 390) + meanLuminance(studio, 560, 205, 720, 250)) / 2;
+    EXPECT_GT(patch, shadow * 2.5f) << "the canvas's shadow is a change of colour, not a shadow";
     EXPECT_GT(patch, dusk * 1.8f) << "the wall round the light is as light as the light";
     EXPECT_GT(canvas, patch * 1.5f);
+    EXPECT_GT(canvas, wallRound * 5) << "the wall round the canvas is a flat light room, not dusk";
+}
+
+// The bare canvas is lit evenly from the side: no dark line runs across it
+// (a mast's shadow there would read as a fold or a book's spine).
+TEST(ForgeStudio, TheBareCanvasHasNoDarkLineAcrossIt)
+{
+    Picture studio = shownPicture("S1-1.png");
+    ASSERT_TRUE(studio.ok);
+    // Along each row, the darkest narrow band against the canvas beside
+    // it; a line that crosses the canvas shows in row after row.
+    std::vector<float> rows;
+    for (int y = 270; y < 390; y += 4)
+    {
+        float deepest = 1;
+        for (int x = 580; x < 700; x += 2)
+        {
+            float band = meanLuminance(studio, x, y, x + 4, y + 4);
+            float beside = (meanLuminance(studio, x - 20, y, x - 12, y + 4) + meanLuminance(studio, x + 16, y, x + 24, y + 4)) / 2;
+            deepest = std::min(deepest, band / beside);
+        }
+        rows.push_back(deepest);
+    }
+    std::sort(rows.begin(), rows.end());
+    float deepest = rows[rows.size() / 2];
+    EXPECT_GT(deepest, 0.85f) << "a dark line crosses the bare canvas";
 }

@@ -74,17 +74,22 @@ Canvas paintStudioDusk()
         c = mix(c, rgb(220, 170, 120), beam * 0.4f + 0.25f * std::exp(-length(x - 330, y - 300) / 220.f));
         // The low sun from a window out of the picture on the left rakes
         // across the back wall in one slanting patch round the easel; the
-        // wall round the patch sinks into dusk, and the canvas throws its
-        // shadow into the patch, down and to the right.
+        // wall round the patch sinks into dusk, and the canvas with its
+        // ledge, the mast and the legs throw their shadows into the patch,
+        // down and to the right, soft-edged and well darker than the light.
         float slant = x + (y - 330) * 0.45f;
-        float patch = std::min(smoothstep(400, 460, slant) * smoothstep(840, 790, slant), smoothstep(150, 200, y)) *
+        float patch = std::min(smoothstep(420, 480, slant) * smoothstep(830, 780, slant), smoothstep(150, 200, y)) *
                       (y < floorLine ? 1.f : 0.f);
-        float castShadow = fill(sdBox(x, y, easel.canvasX + 44, easel.canvasY + 34, easel.canvasHalfW, easel.canvasHalfH), 8);
+        const float shadowX = 46, shadowY = 28;
+        float board = std::min(sdBox(x - shadowX, y - shadowY, easel.canvasX, easel.canvasY, easel.canvasHalfW, easel.canvasHalfH),
+                               sdBox(x - shadowX, y - shadowY, easel.canvasX, easel.canvasY + easel.canvasHalfH + 6, easel.canvasHalfW + 14, 5));
+        float castShadow = std::max(fill(board, 5), fill(easelWood(x - shadowX, y - shadowY, easel), 3) * 0.8f);
         float around = std::exp(-length(x - 620, (y - 330) * 1.4f) / 420.f);
         if (y < floorLine)
         {
-            c = scaled(c, 1 - 0.35f * around * (1 - patch));
-            c = mix(c, rgb(198, 150, 110), patch * (1 - 0.8f * castShadow) * 0.55f);
+            c = scaled(c, 0.66f - 0.26f * around * (1 - patch));
+            c = mix(c, rgb(198, 150, 110), patch * (1 - castShadow) * 0.24f);
+            c = scaled(c, 1 - 0.2f * castShadow * patch);
         }
         // Canvases leaning against the wall on the right, their backs to us.
         for (int k = 0; k < 3; ++k)
@@ -143,9 +148,7 @@ Canvas paintStudioDusk()
             // Primed linen, lit from the window, a little darker at the right,
             // a faint charcoal line where a head will be drawn.
             float lit = smoothstep(easel.canvasX + easel.canvasHalfW, easel.canvasX - easel.canvasHalfW, x);
-            c = mix(rgb(196, 170, 138), rgb(250, 232, 200), lit);
-            // The mast's shadow falls across it in the raking light.
-            c = scaled(c, 1 - 0.25f * fill(std::fabs(x - easel.canvasX - 22 + (y - easel.canvasY) * 0.3f) - 4, 6));
+            c = mix(rgb(224, 202, 168), rgb(252, 236, 206), lit);
             c = mix(c, rgb(150, 140, 124), smoothstep(-4, 0, canvasEdge) * 0.7f);
             float oval = std::fabs(sdEllipse(x, y, easel.canvasX - 4, easel.canvasY - 10, 22, 28)) - 0.6f;
             c = mix(c, rgb(120, 112, 104), fill(oval, 1.2f) * 0.35f * smoothstep(easel.canvasY + 20, easel.canvasY - 30, y));
