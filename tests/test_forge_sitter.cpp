@@ -97,3 +97,27 @@ TEST(ForgeSitter, NoGroundShowsAlongTheJawAndNeck)
         }
     EXPECT_LT(open, all / 500) << open << " of " << all << " pixels round the jaw and neck let the ground through";
 }
+
+// Her eyes are open, not slits: between the brow and the cheek, the rows
+// across the lit eye that show its white, iris or lash line (colours far
+// from the skin: grey or dark) span the opening of a waking eye, about 0.4
+// of the eye's width.
+TEST(ForgeSitter, HerEyesAreOpen)
+{
+    Picture skin = layer("S3-2.png");
+    ASSERT_TRUE(skin.ok);
+    int rows = 0;
+    for (int y = rowAt(-0.19f); y < rowAt(0.13f); ++y)
+    {
+        int eye = 0;
+        for (int x = columnAt(-0.48f); x < columnAt(-0.24f); ++x)
+        {
+            const Rgba c = skin.at(x, y);
+            bool grey = c.r - c.b < 0.2f * c.r, dark = relativeLuminance(c) < 0.13f;
+            eye += c.a > 0.5f && (grey || dark);
+        }
+        rows += eye >= 2;
+    }
+    EXPECT_GE(rows, 10) << "the eye is a slit " << rows << " pixels tall";
+    EXPECT_LE(rows, 16) << "the eye stares";
+}

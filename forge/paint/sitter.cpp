@@ -127,10 +127,17 @@ Colour eye(Colour c, float u, float v, float eu, float ev, float px, float k, fl
 {
     float a = (u - eu) / 0.19f;
     float open = std::max(0.f, 1 - a * a);
-    // The lids: the upper one arched highest a little towards the nose.
-    float inward = eu < 0 ? a : -a;
-    float upper = ev - 0.056f * std::pow(open, 0.6f) * (1 + 0.12f * inward);
-    float lower = ev + 0.036f * std::pow(open, 0.8f);
+    // The eye's axis rises a little to its outer corner. Small, the eye is
+    // opened a touch wider than it would be, so that it still reads as open
+    // (at least five pixels between the lids).
+    float inward = eu < 0 ? a : -a, outward = -inward;
+    float axis = ev - 0.012f * outward;
+    const float lidUp = 0.075f, lidDown = 0.05f;
+    float wide = std::max(1.f, 5.2f * px / k / (lidUp + lidDown));
+    // The lids: the upper one arched highest a little towards the nose and
+    // over the top of the iris, the lower one shallower.
+    float upper = axis - lidUp * wide * std::pow(open, 0.6f) * (1 + 0.1f * inward);
+    float lower = axis + lidDown * wide * std::pow(open, 0.8f);
     // The lid's fold above the lash line, and the socket's shade above it.
     float fold = fill(std::fabs(v - (upper - 0.035f * open)) - 0.006f, px * 2) * open;
     c = mix(c, scaled(rgb(132, 86, 74), dim), fold * 0.6f);
@@ -141,22 +148,23 @@ Colour eye(Colour c, float u, float v, float eu, float ev, float px, float k, fl
         // greyer in the corners.
         Colour white = mix(rgb(132, 110, 102), rgb(214, 200, 188), smoothstep(upper, upper + 0.05f, v));
         white = mix(white, rgb(150, 122, 112), smoothstep(0.5f, 1.f, std::fabs(a)) * 0.6f);
-        float iu = eu, iv = ev + 0.008f;
+        // The iris, its top under the upper lid, its foot touching the lower.
+        float iu = eu, iv = ev + 0.02f * wide;
         float ir = length(u - iu, (v - iv) * k);
         Colour iris = mix(rgb(46, 30, 24), rgb(108, 76, 50), smoothstep(iv - 0.03f, iv + 0.05f, v));
-        iris = mix(iris, rgb(30, 20, 16), smoothstep(0.06f, 0.09f, ir));   // the dark rim
-        white = mix(white, iris, fill(ir - 0.09f, px * 1.2f));
-        white = mix(white, rgb(12, 8, 8), fill(ir - 0.036f, px));
+        iris = mix(iris, rgb(30, 20, 16), smoothstep(0.056f, 0.085f, ir));   // the dark rim
+        white = mix(white, iris, fill(ir - 0.085f, px * 1.2f));
+        white = mix(white, rgb(12, 8, 8), fill(ir - 0.034f, px));
         // The lid's shadow falls across the top of the iris too.
         white = scaled(white, dim * (1 - 0.35f * smoothstep(upper + 0.035f, upper, v)));
         float catchlight = length(u - (iu - 0.03f), (v - (iv - 0.022f)) * k);
         white = mix(white, rgb(248, 244, 234), fill(catchlight - 0.016f, px) * (dim > 0.9f ? 1.f : 0.6f));
         c = mix(c, white, inside);
     }
-    // The lash line along the upper lid, heavier at the outer corner.
-    float outward = eu > 0 ? a : -a;
-    float lash = fill(std::fabs(v - upper + 0.004f) - 0.011f - 0.007f * smoothstep(0, 1, outward), px * 1.4f) *
-                 smoothstep(1.12f, 0.85f, std::fabs(a));
+    // The lash line along the upper lid, a little heavier at the outer
+    // corner, ending there.
+    float lash = fill(std::fabs(v - upper + 0.004f) - 0.008f - 0.004f * smoothstep(0, 1, outward), px * 1.2f) *
+                 smoothstep(1.02f, 0.88f, std::fabs(a));
     c = mix(c, rgb(34, 22, 18), lash * 0.92f);
     float lowerLine = fill(std::fabs(v - lower) - 0.005f, px * 1.5f) * open;
     c = mix(c, rgb(128, 84, 72), lowerLine * 0.45f);
