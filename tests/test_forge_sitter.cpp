@@ -62,22 +62,27 @@ TEST(ForgeSitter, TheJawTurnsBelowTheMouthToAChin)
     EXPECT_GT(corners, neck + 2 * 0.15f * headRx) << "the jaw runs straight into the neck";
 }
 
+namespace
+{
+float meanLuminance(const Picture& p, float u0, float v0, float u1, float v1)
+{
+    double sum = 0;
+    int n = 0;
+    for (int y = rowAt(v0); y < rowAt(v1); ++y)
+        for (int x = columnAt(u0); x < columnAt(u1); ++x, ++n)
+            sum += relativeLuminance(p.at(x, y));
+    return float(sum / std::max(1, n));
+}
+}
+
 // The neck sits back under the face: its lit side a step below the lit
 // cheek, not as bright.
 TEST(ForgeSitter, TheNeckIsDarkerThanTheLitCheek)
 {
     Picture skin = layer("S3-2.png");
     ASSERT_TRUE(skin.ok);
-    auto meanValue = [&](float u0, float v0, float u1, float v1) {
-        double sum = 0;
-        int n = 0;
-        for (int y = rowAt(v0); y < rowAt(v1); ++y)
-            for (int x = columnAt(u0); x < columnAt(u1); ++x, ++n)
-                sum += relativeLuminance(skin.at(x, y));
-        return float(sum / std::max(1, n));
-    };
-    float cheek = meanValue(-0.55f, 0.1f, -0.35f, 0.3f);
-    float neck = meanValue(-0.3f, 1.2f, -0.15f, 1.4f);
+    float cheek = meanLuminance(skin, -0.55f, 0.1f, -0.35f, 0.3f);
+    float neck = meanLuminance(skin, -0.3f, 1.2f, -0.15f, 1.4f);
     EXPECT_LT(neck, cheek * 0.8f) << "the neck is as bright as the lit cheek";
 }
 
@@ -120,4 +125,18 @@ TEST(ForgeSitter, HerEyesAreOpen)
     }
     EXPECT_GE(rows, 10) << "the eye is a slit " << rows << " pixels tall";
     EXPECT_LE(rows, 16) << "the eye stares";
+}
+
+// The nose stands out of the face: the light catches its tip, the ridge
+// above it turns a step darker (not one lit strip from the brows down),
+// and its underside, turned from the light, is dark.
+TEST(ForgeSitter, TheNoseIsLitAtItsTipAndDarkUnderneath)
+{
+    Picture skin = layer("S3-2.png");
+    ASSERT_TRUE(skin.ok);
+    float tip = meanLuminance(skin, -0.06f, 0.25f, 0.02f, 0.31f);
+    float ridge = meanLuminance(skin, -0.06f, 0.12f, 0.02f, 0.2f);
+    float underside = meanLuminance(skin, -0.08f, 0.39f, 0.08f, 0.42f);
+    EXPECT_LT(ridge, tip * 0.77f) << "the nose is one lit strip";
+    EXPECT_LT(underside, tip * 0.35f) << "the nose has no underside";
 }

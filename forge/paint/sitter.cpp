@@ -253,8 +253,13 @@ Colour sitterSkin(float x, float y, const Sitter& s)
         // tip, the wings and nostrils, and the underside in shade.
         float half = noseHalf(v);
         float along = smoothstep(-0.14f, 0.02f, v) * smoothstep(0.42f, 0.33f, v);
-        float ridge = fill(std::fabs(u + 0.015f) - 0.016f, px * 2.5f) * along * smoothstep(-0.05f, 0.1f, v);
+        // The light catches the ridge only where it stands out: on the
+        // bridge between the eyes and at the tip, not all the way down.
+        float ridge = fill(std::fabs(u + 0.015f) - 0.016f, px * 2.5f) * along *
+                      std::max(std::exp(-std::pow((v - 0.02f) / 0.06f, 2)), std::exp(-std::pow((v - 0.27f) / 0.05f, 2)));
         c = mix(c, rgb(250, 220, 192), ridge * 0.35f);
+        // Between them the ridge is in a half-tone, a step below the cheek.
+        c = mix(c, rgb(176, 122, 100), fill(std::fabs(u + 0.01f) - 0.03f, px * 3) * smoothstep(0.06f, 0.12f, v) * smoothstep(0.24f, 0.18f, v) * 0.25f);
         float side = smoothstep(0.f, 0.03f, u) * fill(u - half - 0.02f, px * 3) * along;
         c = mix(c, rgb(132, 86, 72), side * (0.3f + 0.35f * smoothstep(0.f, 0.2f, v)));
         c = mix(c, rgb(112, 72, 62), blob(u, v, 0.17f, 0.41f, 0.09f, 0.045f) * 0.5f);
@@ -265,7 +270,8 @@ Colour sitterSkin(float x, float y, const Sitter& s)
                                           smoothstep(0.3f, 0.36f, v) * 0.5f);
         float nostrils = std::min(length((u + 0.06f) / 0.036f, (v - 0.378f) / 0.016f), length((u - 0.07f) / 0.036f, (v - 0.378f) / 0.016f)) - 1;
         c = mix(c, rgb(72, 40, 36), fill(nostrils * 0.02f, px * 1.5f) * 0.85f);
-        c = mix(c, rgb(130, 84, 72), fill(std::fabs(v - 0.405f) - 0.018f, px * 3) * smoothstep(0.16f, 0.08f, std::fabs(u - 0.01f)) * 0.45f);
+        // The nose's underside, turned from the light: a dark band at its foot.
+        c = mix(c, rgb(100, 62, 54), fill(std::fabs(v - 0.4f) - 0.018f, px * 1.5f) * smoothstep(0.17f, 0.09f, std::fabs(u - 0.01f)) * 0.7f);
         c = mix(c, rgb(150, 100, 86), blob(u, v, 0.02f, 0.47f, 0.04f, 0.035f) * 0.35f);   // the groove above the lip
 
         // The mouth: a dark parting line with a faint smile, the upper lip in
