@@ -146,15 +146,16 @@ Colour eye(Colour c, float u, float v, float eu, float ev, float px, float k, fl
     {
         // The white, never pure, in the upper lid's shadow at the top and
         // greyer in the corners.
-        Colour white = mix(rgb(132, 110, 102), rgb(214, 200, 188), smoothstep(upper, upper + 0.05f, v));
+        Colour white = mix(rgb(132, 108, 98), rgb(206, 188, 172), smoothstep(upper, upper + 0.05f, v));
         white = mix(white, rgb(150, 122, 112), smoothstep(0.5f, 1.f, std::fabs(a)) * 0.6f);
-        // The iris, its top under the upper lid, its foot touching the lower.
-        float iu = eu, iv = ev + 0.02f * wide;
+        // The iris, its top under the upper lid, its foot just under the
+        // lower: no white shows above or below it.
+        float iu = eu, iv = ev - 0.01f * wide;
         float ir = length(u - iu, (v - iv) * k);
         Colour iris = mix(rgb(46, 30, 24), rgb(108, 76, 50), smoothstep(iv - 0.03f, iv + 0.05f, v));
-        iris = mix(iris, rgb(30, 20, 16), smoothstep(0.056f, 0.085f, ir));   // the dark rim
-        white = mix(white, iris, fill(ir - 0.085f, px * 1.2f));
-        white = mix(white, rgb(12, 8, 8), fill(ir - 0.034f, px));
+        iris = mix(iris, rgb(30, 20, 16), smoothstep(0.064f, 0.095f, ir));   // the dark rim
+        white = mix(white, iris, fill(ir - 0.095f * std::min(wide, 1.1f), px * 1.2f));
+        white = mix(white, rgb(12, 8, 8), fill(ir - 0.036f, px));
         // The lid's shadow falls across the top of the iris too.
         white = scaled(white, dim * (1 - 0.35f * smoothstep(upper + 0.035f, upper, v)));
         float catchlight = length(u - (iu - 0.03f), (v - (iv - 0.022f)) * k);
