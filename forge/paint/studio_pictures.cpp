@@ -245,8 +245,14 @@ Canvas paintStudioNight()
             if (jar < 0)
                 c = mix(rgb(40, 46, 58), rgb(66, 76, 96), smoothstep(80.f + k * 60, 100.f + k * 60, x));
         }
+        // The easel, its mast and legs edged on the side towards the moon,
+        // so that they stand out from the wall above and below the canvas.
         if (easelWood(x, y, easel) < 0)
+        {
             c = mix(rgb(40, 32, 28), rgb(70, 60, 60), smoothstep(easel.canvasX - 10, easel.canvasX + 20, x));
+            if (easelWood(x + 3, y - 2, easel) > -0.5f)
+                c = mix(c, rgb(100, 108, 136), 0.45f);
+        }
         // Moonlight along the canvas's right edge.
         float canvasEdge = sdBox(x, y, easel.canvasX, easel.canvasY, easel.canvasHalfW, easel.canvasHalfH);
         c = mix(c, rgb(150, 160, 190), fill(std::fabs(canvasEdge + 2) - 2, 2) * smoothstep(easel.canvasX, easel.canvasX + 110, x) * 0.5f);
