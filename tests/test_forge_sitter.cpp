@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 namespace
@@ -41,19 +42,48 @@ float shownWidth(const Picture& skin, const Picture& hair, float v0, float v1)
 }
 }
 
-// Below the mouth the jaw has already turned in towards the chin: the face
-// is well narrower there than across the cheeks, not a round moon.
-TEST(ForgeSitter, TheJawNarrowsBeforeTheChin)
+// The face holds the cheeks' width down past the mouth and only then
+// turns in at the jaw's corners to a chin: not a moon, which stays round
+// to the bottom, nor a wedge, which narrows from just under the eyes. The
+// corners stand well out from the neck, so the head does not sit on a stalk.
+TEST(ForgeSitter, TheJawTurnsBelowTheMouthToAChin)
 {
     Picture skin = layer("S3-2.png"), hair = layer("S3-22.png");
     ASSERT_TRUE(skin.ok && hair.ok);
     float cheeks = shownWidth(skin, hair, 0.15f, 0.25f);
-    float belowMouth = shownWidth(skin, hair, 0.6f, 0.66f);
-    float chin = shownWidth(skin, hair, 0.8f, 0.86f);
+    float mouth = shownWidth(skin, hair, 0.55f, 0.6f);
+    float corners = shownWidth(skin, hair, 0.68f, 0.72f);
+    float chin = shownWidth(skin, hair, 0.84f, 0.88f);
+    float neck = shownWidth(skin, hair, 1.1f, 1.2f);
     ASSERT_GT(cheeks, headRx);   // a face is there at all
-    EXPECT_LT(belowMouth, cheeks * 0.72f) << "the jaw hardly narrows";
-    EXPECT_LT(chin, belowMouth * 0.8f);
+    EXPECT_GT(mouth, cheeks * 0.8f) << "the face narrows from under the eyes: " << mouth << " of " << cheeks;
+    EXPECT_LT(chin, cheeks * 0.55f) << "the jaw hardly narrows";
     EXPECT_GT(chin, cheeks * 0.2f) << "no chin, a point";
+    EXPECT_GT(corners, neck + 2 * 0.15f * headRx) << "the jaw runs straight into the neck";
+}
+
+namespace
+{
+float meanLuminance(const Picture& p, float u0, float v0, float u1, float v1)
+{
+    double sum = 0;
+    int n = 0;
+    for (int y = rowAt(v0); y < rowAt(v1); ++y)
+        for (int x = columnAt(u0); x < columnAt(u1); ++x, ++n)
+            sum += relativeLuminance(p.at(x, y));
+    return float(sum / std::max(1, n));
+}
+}
+
+// The neck sits back under the face: its lit side a step below the lit
+// cheek, not as bright.
+TEST(ForgeSitter, TheNeckIsDarkerThanTheLitCheek)
+{
+    Picture skin = layer("S3-2.png");
+    ASSERT_TRUE(skin.ok);
+    float cheek = meanLuminance(skin, -0.55f, 0.1f, -0.35f, 0.3f);
+    float neck = meanLuminance(skin, -0.3f, 1.2f, -0.15f, 1.4f);
+    EXPECT_LT(neck, cheek * 0.8f) << "the neck is as bright as the lit cheek";
 }
 
 // Round the jaw and down the neck, where the face meets the hair falling
@@ -71,4 +101,42 @@ TEST(ForgeSitter, NoGroundShowsAlongTheJawAndNeck)
             open += covered < 0.9f;
         }
     EXPECT_LT(open, all / 500) << open << " of " << all << " pixels round the jaw and neck let the ground through";
+}
+
+// Her eyes are open, not slits: between the brow and the cheek, the rows
+// across the lit eye that show its white, iris or lash line (colours far
+// from the skin: grey or dark) span the opening of a waking eye, about 0.4
+// of the eye's width.
+TEST(ForgeSitter, HerEyesAreOpen)
+{
+    Picture skin = layer("S3-2.png");
+    ASSERT_TRUE(skin.ok);
+    int rows = 0;
+    for (int y = rowAt(-0.19f); y < rowAt(0.13f); ++y)
+    {
+        int eye = 0;
+        for (int x = columnAt(-0.48f); x < columnAt(-0.24f); ++x)
+        {
+            const Rgba c = skin.at(x, y);
+            bool grey = c.r - c.b < 0.2f * c.r, dark = relativeLuminance(c) < 0.13f;
+            eye += c.a > 0.5f && (grey || dark);
+        }
+        rows += eye >= 2;
+    }
+    EXPECT_GE(rows, 10) << "the eye is a slit " << rows << " pixels tall";
+    EXPECT_LE(rows, 16) << "the eye stares";
+}
+
+// The nose stands out of the face: the light catches its tip, the ridge
+// above it turns a step darker (not one lit strip from the brows down),
+// and its underside, turned from the light, is dark.
+TEST(ForgeSitter, TheNoseIsLitAtItsTipAndDarkUnderneath)
+{
+    Picture skin = layer("S3-2.png");
+    ASSERT_TRUE(skin.ok);
+    float tip = meanLuminance(skin, -0.06f, 0.25f, 0.02f, 0.31f);
+    float ridge = meanLuminance(skin, -0.06f, 0.12f, 0.02f, 0.2f);
+    float underside = meanLuminance(skin, -0.08f, 0.39f, 0.08f, 0.42f);
+    EXPECT_LT(ridge, tip * 0.77f) << "the nose is one lit strip";
+    EXPECT_LT(underside, tip * 0.35f) << "the nose has no underside";
 }

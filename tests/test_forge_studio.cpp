@@ -47,21 +47,50 @@ int narrowestRow(const Picture& p, int top, int bottom)
 }
 }
 
-// Seen from behind: a head, a neck under it, shoulders and a back between
-// two and three heads wide (not a bell under a small head), below the arm
-// that reaches for the canvas.
+// Seen from behind: a head, a short neck under it, shoulders and a back
+// between two and three heads wide (not a bell under a small head, nor a
+// post), below the arm that reaches for the canvas; and nearly black, so
+// that it stands out against the dark wall even as the view blurs it.
 TEST(ForgeStudio, ThePaintersSilhouetteHasHumanProportions)
 {
     Picture figure = shownPicture("S5-2.png");
     ASSERT_TRUE(figure.ok);
     ASSERT_TRUE(figure.hasAlphaChannel);
-    int head = widestRow(figure, 280, 370);
-    ASSERT_GT(head, 60);
-    int neck = narrowestRow(figure, 385, 415);
+    int head = widestRow(figure, 270, 345);
+    ASSERT_GT(head, 50);
+    int neck = narrowestRow(figure, 348, 366);
     int back = widestRow(figure, 580, 720);
     EXPECT_LT(neck, head * 0.7f) << "no neck";
     EXPECT_GT(back, head * 2) << "the back is narrower than two heads: " << back << " under " << head;
     EXPECT_LT(back, head * 3.2f) << "the back is a bell: " << back << " under " << head;
+    // The shoulders spread close under the head, not after a long neck.
+    int shoulderRow = 0;
+    for (int y = 348; y < 480 && !shoulderRow; ++y)
+        if (widestRow(figure, y, y + 1) > head * 2.4f)
+            shoulderRow = y;
+    EXPECT_GT(shoulderRow, 0) << "no shoulders";
+    EXPECT_LT(shoulderRow, 400) << "the shoulders hang far below the head";
+    std::vector<float> core;
+    for (int y = 560; y < 700; y += 3)
+        for (int x = 360; x < 440; x += 3)
+            if (figure.at(x, y).a > 0.9f)
+                core.push_back(relativeLuminance(figure.at(x, y)));
+    ASSERT_FALSE(core.empty());
+    std::sort(core.begin(), core.end());
+    // About 12 of 255 in sRGB.
+    EXPECT_LT(core[core.size() / 2], 0.0037f) << "the figure is as light as the wall";
+}
+
+namespace
+{
+float meanLuminance(const Picture& p, int left, int top, int right, int bottom)
+{
+    double sum = 0;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+            sum += relativeLuminance(p.at(x, y));
+    return float(sum / ((right - left) * (bottom - top)));
+}
 }
 
 // The wall beside and above the unfinished portrait is the wall: none of
@@ -95,22 +124,24 @@ TEST(ForgeStudio, ThePortraitsPaintStaysOnItsCanvas)
     EXPECT_LT(dark, all / 100) << dark << " of " << all << " wall pixels round the canvas carry its dark paint";
 }
 
-namespace
+
+// At night the moon through the window is the room's light: the bare
+// half of the portrait on the easel, in its light, stays darker than the
+// sky in the panes.
+TEST(ForgeStudio, TheMoonlitWindowOutshinesTheBareCanvas)
 {
-float meanLuminance(const Picture& p, int left, int top, int right, int bottom)
-{
-    double sum = 0;
-    for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x)
-            sum += relativeLuminance(p.at(x, y));
-    return float(sum / ((right - left) * (bottom - top)));
-}
+    Picture room = shownPicture("S5-1.png");
+    ASSERT_TRUE(room.ok);
+    float canvas = meanLuminance(room, 900, 200, 940, 460);
+    float sky = meanLuminance(room, 1090, 260, 1140, 390);
+    EXPECT_LT(canvas, sky) << "the unpainted canvas outshines the moonlit window";
 }
 
 // The studio at dusk, as its shrinking view shows it: the low sun lays a
-// patch on the wall round the easel with the canvas's shadow cast into it,
-// large enough shapes to survive the view's blur. The canvas stands at
-// x 548 to 732, y 260 to 400.
+// patch on the wall round the easel with the canvas's shadow cast well dark
+// into it, and the wall round the canvas sinks into dusk, so that the lit
+// canvas and its shadow are shapes large and strong enough to survive the
+// view's blur. The canvas stands at x 548 to 732, y 260 to 400.
 TEST(ForgeStudio, TheDuskLightRakesAcrossTheEasel)
 {
     Picture studio = shownPicture("S1-1.png");
@@ -119,7 +150,34 @@ TEST(ForgeStudio, TheDuskLightRakesAcrossTheEasel)
     float shadow = meanLuminance(studio, 740, 300, 770, 390);
     float dusk = meanLuminance(studio, 1000, 200, 1100, 300);
     float canvas = meanLuminance(studio, 560, 270, 640, 390);
-    EXPECT_GT(patch, shadow * 1.8f) << "no shadow of the canvas in the light";
+    float wallRound = (meanLuminance(studio, 490, 270, 540, 390) + meanLuminance(studio, 560, 205, 720, 250)) / 2;
+    EXPECT_GT(patch, shadow * 2.5f) << "the canvas's shadow is a change of colour, not a shadow";
     EXPECT_GT(patch, dusk * 1.8f) << "the wall round the light is as light as the light";
     EXPECT_GT(canvas, patch * 1.5f);
+    EXPECT_GT(canvas, wallRound * 5) << "the wall round the canvas is a flat light room, not dusk";
+}
+
+// The bare canvas is lit evenly from the side: no dark line runs across it
+// (a mast's shadow there would read as a fold or a book's spine).
+TEST(ForgeStudio, TheBareCanvasHasNoDarkLineAcrossIt)
+{
+    Picture studio = shownPicture("S1-1.png");
+    ASSERT_TRUE(studio.ok);
+    // Along each row, the darkest narrow band against the canvas beside
+    // it; a line that crosses the canvas shows in row after row.
+    std::vector<float> rows;
+    for (int y = 270; y < 390; y += 4)
+    {
+        float deepest = 1;
+        for (int x = 580; x < 700; x += 2)
+        {
+            float band = meanLuminance(studio, x, y, x + 4, y + 4);
+            float beside = (meanLuminance(studio, x - 20, y, x - 12, y + 4) + meanLuminance(studio, x + 16, y, x + 24, y + 4)) / 2;
+            deepest = std::min(deepest, band / beside);
+        }
+        rows.push_back(deepest);
+    }
+    std::sort(rows.begin(), rows.end());
+    float deepest = rows[rows.size() / 2];
+    EXPECT_GT(deepest, 0.85f) << "a dark line crosses the bare canvas";
 }

@@ -10,28 +10,43 @@
 
 namespace
 {
-// The face: a skull oval narrower than the head's box, cut below the
-// cheekbones by two straight jaw lines that meet in a small round chin.
+// The face: a skull oval narrower than the head's box, holding its width
+// down past the mouth, then cut by two straight jaw lines that turn in from
+// the jaw's corners to a small round chin.
 const float skullWidth = 0.86f;
+const float jawCornerU = 0.72f, jawCornerV = 0.68f;   // the corner under the ear
+const float chinSideU = 0.3f, chinSideV = 0.92f;      // where the jaw meets the chin
+const float jawSlope = (jawCornerU - chinSideU) / (chinSideV - jawCornerV);   // inward per unit down
 
 float jawLine(float au, float v)
 {
-    // Through the jaw's corner under the cheekbone (0.82, 0.36) and the side
-    // of the chin (0.26, 0.96), as a distance along its outward normal.
-    return (au - 0.82f) * 0.731f + (v - 0.36f) * 0.682f;
+    // As a distance along the line's outward normal.
+    const float nu = 1 / std::sqrt(1 + jawSlope * jawSlope), nv = jawSlope * nu;
+    return (au - jawCornerU) * nu + (v - jawCornerV) * nv;
 }
+
+// The skull's half width at the height v: an egg, fuller in the lower
+// cheeks than an ellipse, so that the face holds its width to the mouth.
+float skullHalf(float v) { return skullWidth * (1 + 0.1f * smoothstep(0.1f, 0.7f, v)); }
 
 // Half the face's width at the height v, for shading.
 float faceHalfWidth(float v)
 {
-    float skull = skullWidth * std::sqrt(std::max(0.f, 1 - v * v));
-    return std::max(0.02f, std::min(skull, 0.82f - (v - 0.36f) * 0.933f));
+    float skull = skullHalf(v) * std::sqrt(std::max(0.f, 1 - v * v));
+    return std::max(0.02f, std::min(skull, jawCornerU + 0.06f - std::max(0.f, v - jawCornerV) * jawSlope));
+}
+
+// How far down the jaw's underside reaches at au, in head units.
+float jawBottom(float au)
+{
+    float skull = std::sqrt(std::max(0.f, 1 - (au / skullHalf(1)) * (au / skullHalf(1))));
+    return std::min(jawCornerV + std::max(0.f, jawCornerU - au) / jawSlope, skull);
 }
 
 // Distance to the head's outline in head units, negative inside.
 float headDistance(float u, float v)
 {
-    float skull = length(u / skullWidth, v) - 1;
+    float skull = length(u / skullHalf(v), v) - 1;
     float jaw = jawLine(std::fabs(u), v);
     // A slightly rounded corner where the jaw leaves the cheek.
     return -smoothUnion(-skull, -jaw, 0.1f);
@@ -112,10 +127,17 @@ Colour eye(Colour c, float u, float v, float eu, float ev, float px, float k, fl
 {
     float a = (u - eu) / 0.19f;
     float open = std::max(0.f, 1 - a * a);
-    // The lids: the upper one arched highest a little towards the nose.
-    float inward = eu < 0 ? a : -a;
-    float upper = ev - 0.056f * std::pow(open, 0.6f) * (1 + 0.12f * inward);
-    float lower = ev + 0.036f * std::pow(open, 0.8f);
+    // The eye's axis rises a little to its outer corner. Small, the eye is
+    // opened a touch wider than it would be, so that it still reads as open
+    // (at least five pixels between the lids).
+    float inward = eu < 0 ? a : -a, outward = -inward;
+    float axis = ev - 0.012f * outward;
+    const float lidUp = 0.075f, lidDown = 0.05f;
+    float wide = std::max(1.f, 5.2f * px / k / (lidUp + lidDown));
+    // The lids: the upper one arched highest a little towards the nose and
+    // over the top of the iris, the lower one shallower.
+    float upper = axis - lidUp * wide * std::pow(open, 0.6f) * (1 + 0.1f * inward);
+    float lower = axis + lidDown * wide * std::pow(open, 0.8f);
     // The lid's fold above the lash line, and the socket's shade above it.
     float fold = fill(std::fabs(v - (upper - 0.035f * open)) - 0.006f, px * 2) * open;
     c = mix(c, scaled(rgb(132, 86, 74), dim), fold * 0.6f);
@@ -124,13 +146,15 @@ Colour eye(Colour c, float u, float v, float eu, float ev, float px, float k, fl
     {
         // The white, never pure, in the upper lid's shadow at the top and
         // greyer in the corners.
-        Colour white = mix(rgb(132, 110, 102), rgb(214, 200, 188), smoothstep(upper, upper + 0.05f, v));
+        Colour white = mix(rgb(132, 108, 98), rgb(206, 188, 172), smoothstep(upper, upper + 0.05f, v));
         white = mix(white, rgb(150, 122, 112), smoothstep(0.5f, 1.f, std::fabs(a)) * 0.6f);
-        float iu = eu, iv = ev + 0.008f;
+        // The iris, its top under the upper lid, its foot just under the
+        // lower: no white shows above or below it.
+        float iu = eu, iv = ev - 0.01f * wide;
         float ir = length(u - iu, (v - iv) * k);
         Colour iris = mix(rgb(46, 30, 24), rgb(108, 76, 50), smoothstep(iv - 0.03f, iv + 0.05f, v));
-        iris = mix(iris, rgb(30, 20, 16), smoothstep(0.06f, 0.09f, ir));   // the dark rim
-        white = mix(white, iris, fill(ir - 0.09f, px * 1.2f));
+        iris = mix(iris, rgb(30, 20, 16), smoothstep(0.064f, 0.095f, ir));   // the dark rim
+        white = mix(white, iris, fill(ir - 0.095f * std::min(wide, 1.1f), px * 1.2f));
         white = mix(white, rgb(12, 8, 8), fill(ir - 0.036f, px));
         // The lid's shadow falls across the top of the iris too.
         white = scaled(white, dim * (1 - 0.35f * smoothstep(upper + 0.035f, upper, v)));
@@ -138,10 +162,10 @@ Colour eye(Colour c, float u, float v, float eu, float ev, float px, float k, fl
         white = mix(white, rgb(248, 244, 234), fill(catchlight - 0.016f, px) * (dim > 0.9f ? 1.f : 0.6f));
         c = mix(c, white, inside);
     }
-    // The lash line along the upper lid, heavier at the outer corner.
-    float outward = eu > 0 ? a : -a;
-    float lash = fill(std::fabs(v - upper + 0.004f) - 0.011f - 0.007f * smoothstep(0, 1, outward), px * 1.4f) *
-                 smoothstep(1.12f, 0.85f, std::fabs(a));
+    // The lash line along the upper lid, a little heavier at the outer
+    // corner, ending there.
+    float lash = fill(std::fabs(v - upper + 0.004f) - 0.008f - 0.004f * smoothstep(0, 1, outward), px * 1.2f) *
+                 smoothstep(1.02f, 0.88f, std::fabs(a));
     c = mix(c, rgb(34, 22, 18), lash * 0.92f);
     float lowerLine = fill(std::fabs(v - lower) - 0.005f, px * 1.5f) * open;
     c = mix(c, rgb(128, 84, 72), lowerLine * 0.45f);
@@ -196,12 +220,16 @@ Colour sitterSkin(float x, float y, const Sitter& s)
         // the jaw throws its shadow down the neck, longest on the far side.
         float nxNeck = std::max(-1.f, std::min(1.f, u / (neckHalf + 0.5f * std::max(0.f, v - 1.1f)))) * 0.9f;
         lit = lightOn(nxNeck, v > 1.15f ? -0.3f : 0.05f);
-        float jawBottom = std::min(0.3f + (0.8f - std::fabs(u)) / 0.923f, std::sqrt(std::max(0.f, 1 - (u / skullWidth) * (u / skullWidth))));
-        float below = v - jawBottom;
+        float below = v - jawBottom(std::fabs(u));
         lit = mix(lit, -0.3f, smoothstep(0.3f + 0.25f * u, 0.1f + 0.25f * u, below));
-        lit -= 0.08f;
+        // The neck sits back under the face, a step below the lit cheek.
+        lit = lit * 0.75f - 0.12f;
     }
     Colour c = skinTone(lit);
+    // The lit contour turns away just before it meets the hair: a narrow
+    // step down, so the face's edge is not a cut-out against the dark.
+    float rim = smoothstep(-0.08f - 4 * px, -0.08f, std::min(head, neck)) * (1 - farSide);
+    c = scaled(c, 1 - 0.12f * rim);
     // Warm light bounced back into the shadow side along its contour.
     c = mix(c, rgb(150, 94, 76), smoothstep(0.7f, 1.f, across) * farSide * 0.3f * (head < 0 ? 1.f : 0.f));
 
@@ -226,8 +254,13 @@ Colour sitterSkin(float x, float y, const Sitter& s)
         // tip, the wings and nostrils, and the underside in shade.
         float half = noseHalf(v);
         float along = smoothstep(-0.14f, 0.02f, v) * smoothstep(0.42f, 0.33f, v);
-        float ridge = fill(std::fabs(u + 0.015f) - 0.016f, px * 2.5f) * along * smoothstep(-0.05f, 0.1f, v);
+        // The light catches the ridge only where it stands out: on the
+        // bridge between the eyes and at the tip, not all the way down.
+        float ridge = fill(std::fabs(u + 0.015f) - 0.016f, px * 2.5f) * along *
+                      std::max(std::exp(-std::pow((v - 0.02f) / 0.06f, 2)), std::exp(-std::pow((v - 0.27f) / 0.05f, 2)));
         c = mix(c, rgb(250, 220, 192), ridge * 0.35f);
+        // Between them the ridge is in a half-tone, a step below the cheek.
+        c = mix(c, rgb(176, 122, 100), fill(std::fabs(u + 0.01f) - 0.03f, px * 3) * smoothstep(0.06f, 0.12f, v) * smoothstep(0.24f, 0.18f, v) * 0.25f);
         float side = smoothstep(0.f, 0.03f, u) * fill(u - half - 0.02f, px * 3) * along;
         c = mix(c, rgb(132, 86, 72), side * (0.3f + 0.35f * smoothstep(0.f, 0.2f, v)));
         c = mix(c, rgb(112, 72, 62), blob(u, v, 0.17f, 0.41f, 0.09f, 0.045f) * 0.5f);
@@ -238,7 +271,8 @@ Colour sitterSkin(float x, float y, const Sitter& s)
                                           smoothstep(0.3f, 0.36f, v) * 0.5f);
         float nostrils = std::min(length((u + 0.06f) / 0.036f, (v - 0.378f) / 0.016f), length((u - 0.07f) / 0.036f, (v - 0.378f) / 0.016f)) - 1;
         c = mix(c, rgb(72, 40, 36), fill(nostrils * 0.02f, px * 1.5f) * 0.85f);
-        c = mix(c, rgb(130, 84, 72), fill(std::fabs(v - 0.405f) - 0.018f, px * 3) * smoothstep(0.16f, 0.08f, std::fabs(u - 0.01f)) * 0.45f);
+        // The nose's underside, turned from the light: a dark band at its foot.
+        c = mix(c, rgb(100, 62, 54), fill(std::fabs(v - 0.4f) - 0.018f, px * 1.5f) * smoothstep(0.17f, 0.09f, std::fabs(u - 0.01f)) * 0.7f);
         c = mix(c, rgb(150, 100, 86), blob(u, v, 0.02f, 0.47f, 0.04f, 0.035f) * 0.35f);   // the groove above the lip
 
         // The mouth: a dark parting line with a faint smile, the upper lip in

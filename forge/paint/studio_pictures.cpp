@@ -7,6 +7,7 @@
 #include "paint/shapes.h"
 #include "paint/sitter.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -73,17 +74,22 @@ Canvas paintStudioDusk()
         c = mix(c, rgb(220, 170, 120), beam * 0.4f + 0.25f * std::exp(-length(x - 330, y - 300) / 220.f));
         // The low sun from a window out of the picture on the left rakes
         // across the back wall in one slanting patch round the easel; the
-        // wall round the patch sinks into dusk, and the canvas throws its
-        // shadow into the patch, down and to the right.
+        // wall round the patch sinks into dusk, and the canvas with its
+        // ledge, the mast and the legs throw their shadows into the patch,
+        // down and to the right, soft-edged and well darker than the light.
         float slant = x + (y - 330) * 0.45f;
-        float patch = std::min(smoothstep(400, 460, slant) * smoothstep(840, 790, slant), smoothstep(150, 200, y)) *
+        float patch = std::min(smoothstep(420, 480, slant) * smoothstep(830, 780, slant), smoothstep(150, 200, y)) *
                       (y < floorLine ? 1.f : 0.f);
-        float castShadow = fill(sdBox(x, y, easel.canvasX + 44, easel.canvasY + 34, easel.canvasHalfW, easel.canvasHalfH), 8);
+        const float shadowX = 46, shadowY = 28;
+        float board = std::min(sdBox(x - shadowX, y - shadowY, easel.canvasX, easel.canvasY, easel.canvasHalfW, easel.canvasHalfH),
+                               sdBox(x - shadowX, y - shadowY, easel.canvasX, easel.canvasY + easel.canvasHalfH + 6, easel.canvasHalfW + 14, 5));
+        float castShadow = std::max(fill(board, 5), fill(easelWood(x - shadowX, y - shadowY, easel), 3) * 0.8f);
         float around = std::exp(-length(x - 620, (y - 330) * 1.4f) / 420.f);
         if (y < floorLine)
         {
-            c = scaled(c, 1 - 0.35f * around * (1 - patch));
-            c = mix(c, rgb(198, 150, 110), patch * (1 - 0.8f * castShadow) * 0.55f);
+            c = scaled(c, 0.66f - 0.26f * around * (1 - patch));
+            c = mix(c, rgb(198, 150, 110), patch * (1 - castShadow) * 0.24f);
+            c = scaled(c, 1 - 0.2f * castShadow * patch);
         }
         // Canvases leaning against the wall on the right, their backs to us.
         for (int k = 0; k < 3; ++k)
@@ -142,9 +148,7 @@ Canvas paintStudioDusk()
             // Primed linen, lit from the window, a little darker at the right,
             // a faint charcoal line where a head will be drawn.
             float lit = smoothstep(easel.canvasX + easel.canvasHalfW, easel.canvasX - easel.canvasHalfW, x);
-            c = mix(rgb(196, 170, 138), rgb(250, 232, 200), lit);
-            // The mast's shadow falls across it in the raking light.
-            c = scaled(c, 1 - 0.25f * fill(std::fabs(x - easel.canvasX - 22 + (y - easel.canvasY) * 0.3f) - 4, 6));
+            c = mix(rgb(224, 202, 168), rgb(252, 236, 206), lit);
             c = mix(c, rgb(150, 140, 124), smoothstep(-4, 0, canvasEdge) * 0.7f);
             float oval = std::fabs(sdEllipse(x, y, easel.canvasX - 4, easel.canvasY - 10, 22, 28)) - 0.6f;
             c = mix(c, rgb(120, 112, 104), fill(oval, 1.2f) * 0.35f * smoothstep(easel.canvasY + 20, easel.canvasY - 30, y));
@@ -241,8 +245,14 @@ Canvas paintStudioNight()
             if (jar < 0)
                 c = mix(rgb(40, 46, 58), rgb(66, 76, 96), smoothstep(80.f + k * 60, 100.f + k * 60, x));
         }
+        // The easel, its mast and legs edged on the side towards the moon,
+        // so that they stand out from the wall above and below the canvas.
         if (easelWood(x, y, easel) < 0)
+        {
             c = mix(rgb(40, 32, 28), rgb(70, 60, 60), smoothstep(easel.canvasX - 10, easel.canvasX + 20, x));
+            if (easelWood(x + 3, y - 2, easel) > -0.5f)
+                c = mix(c, rgb(100, 108, 136), 0.45f);
+        }
         // Moonlight along the canvas's right edge.
         float canvasEdge = sdBox(x, y, easel.canvasX, easel.canvasY, easel.canvasHalfW, easel.canvasHalfH);
         c = mix(c, rgb(150, 160, 190), fill(std::fabs(canvasEdge + 2) - 2, 2) * smoothstep(easel.canvasX, easel.canvasX + 110, x) * 0.5f);
@@ -252,29 +262,38 @@ Canvas paintStudioNight()
 
     // The unfinished portrait, painted on its own canvas with a finer brush
     // and set on the easel, so its paint stops at the canvas's edge: the
-    // light ground with her drawn on it, the left of it painted, room and
-    // all; dim in the moonlight.
+    // bare ground with her first drawing faint on it, her head and hair
+    // finished and the left of the picture painted, room and all; dim in the
+    // moonlight, which stays the brightest light in the room.
     const int w = int(easel.canvasHalfW * 2), h = int(easel.canvasHalfH * 2);
     const float left = easel.canvasX - easel.canvasHalfW, top = easel.canvasY - easel.canvasHalfH;
     const Sitter onCanvas{unfinished.x - left, unfinished.y - top, unfinished.rx, unfinished.ry};
     const float shoulders = 56, bottom = easel.canvasY + 110 - top;
+    auto doneAt = [=](float x, float y) {
+        float leftSide = smoothstep(onCanvas.x + 12, onCanvas.x - 18, x + 0.4f * (y - onCanvas.y) +
+                                    24 * (fractalNoise((x + left) / 14.f, (y + top) / 14.f, 2, 905) - 0.5f));
+        return std::max(leftSide, std::max(sitterSkin(x, y, onCanvas).a, sitterHair(x, y, onCanvas).a));
+    };
     Composition portrait = [=](float x, float y) {
-        Colour c = mix(rgb(104, 98, 92), rgb(128, 122, 116), smoothstep(0, float(w), x));
-        blendOver(c, scaled(sitterUnderdrawing(x, y, onCanvas, shoulders, bottom), 0.55f), 1);
-        // Painted where the brush has been: the left of the face and hair.
-        float done = smoothstep(onCanvas.x + 12, onCanvas.x - 18, x + 0.4f * (y - onCanvas.y) +
-                                24 * (fractalNoise((x + left) / 14.f, (y + top) / 14.f, 2, 905) - 0.5f));
+        Colour c = mix(rgb(84, 80, 76), rgb(100, 96, 92), smoothstep(0, float(w), x));
+        // The first drawing, thin and light under the paint still to come.
+        blendOver(c, scaled(sitterUnderdrawing(x, y, onCanvas, shoulders, bottom), 0.7f), 0.3f);
         Colour painted = sitterBackground(x, y, onCanvas);
         blendOver(painted, sitterSkin(x, y, onCanvas), 1);
         blendOver(painted, sitterHair(x, y, onCanvas), 1);
         blendOver(painted, sitterDress(x, y, onCanvas, shoulders, bottom), 1);
-        c = mix(c, scaled(painted, 0.6f), done);
+        c = mix(c, scaled(painted, 0.52f), doneAt(x, y));
         // Moonlight along its right edge.
         c = mix(c, rgb(150, 160, 190), fill(float(w) - 3 - x, 2) * 0.5f);
         return c;
     };
+    // Where the brush has been the strokes follow her form; on the bare
+    // ground the first drawing's lines are laid in straight strokes.
+    FlowField flow = [=](float x, float y) {
+        return doneAt(x, y) > 0.5f ? sitterFlow(x, y, onCanvas) : 1.5708f;
+    };
     PaintStyle fine = brushStyle(906, 10, 1.5f, 5, 0);
-    Canvas painted = paintComposition(w, h, portrait, [=](float x, float y) { return sitterFlow(x, y, onCanvas); }, fine);
+    Canvas painted = paintComposition(w, h, portrait, flow, fine);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             at(room, int(left) + x, int(top) + y) = at(painted, x, y);
@@ -283,37 +302,40 @@ Canvas paintStudioNight()
 
 Canvas paintPainterShadow()
 {
-    // The painter from behind, a dark silhouette at the left: head bowed a
-    // little, a neck, shoulders under three heads wide sloping down from it,
-    // the back going straight down out of the picture, the left arm hanging
-    // at the side and the right one raised with a brush towards the canvas.
+    // The painter from behind, a dark silhouette at the left: the head, a
+    // short neck, shoulders under three heads wide sloping down from it, the
+    // back going straight down out of the picture, the left arm hanging at
+    // the side and the right one bent at the elbow, the forearm rising to
+    // the brush, whose tip touches the canvas.
     auto shape = [](float x, float y) {
-        float head = sdEllipse(x, y, 400, 330, 46, 56);
-        float hair = sdEllipse(x, y, 396, 314, 50, 50) + 5 * (fractalNoise(x / 7.f, y / 7.f, 2, 906) - 0.5f);
-        float neck = sdBox(x, y, 403, 398, 22, 30);
-        float shoulders = std::min(sdSegment(x, y, {403, 440}, {300, 478}, 30), sdSegment(x, y, {403, 440}, {506, 470}, 30));
-        float back = std::max(std::fabs(x - 403) - (122 - 0.05f * (y - 480)), 480 - y);
-        float leftArm = sdSegment(x, y, {296, 470}, {284, 720}, 28);
-        float upperArm = sdSegment(x, y, {506, 458}, {640, 522}, 27);
-        float forearm = sdSegment(x, y, {640, 522}, {752, 420}, 19);
-        float hand = sdEllipse(x, y, 760, 410, 19, 15);
-        float brush = std::min(sdSegment(x, y, {760, 405}, {838, 318}, 3.2f), sdSegment(x, y, {838, 318}, {852, 302}, 4.5f));
+        float head = sdEllipse(x, y, 400, 312, 33, 42);
+        float hair = sdEllipse(x, y, 398, 300, 35, 38) + 4 * (fractalNoise(x / 7.f, y / 7.f, 2, 906) - 0.5f);
+        float neck = sdBox(x, y, 402, 364, 16, 18);
+        float shoulders = std::min(sdSegment(x, y, {402, 390}, {328, 416}, 20), sdSegment(x, y, {402, 390}, {474, 412}, 20));
+        float back = std::max(std::fabs(x - 401) - (84 - 30 * smoothstep(470, 396, y) - 0.02f * (y - 440)), 396 - y);
+        float leftArm = sdSegment(x, y, {328, 420}, {320, 720}, 19);
+        float upperArm = sdSegment(x, y, {474, 414}, {540, 500}, 19);
+        float forearm = sdSegment(x, y, {540, 500}, {684, 432}, 14);
+        float hand = sdEllipse(x, y, 694, 426, 14, 11);
+        float brush = std::min(sdSegment(x, y, {698, 422}, {736, 404}, 2.6f), sdSegment(x, y, {736, 404}, {746, 399}, 3.6f));
         // The trapezius slopes from the neck into the shoulders.
-        float d = smoothUnion(smoothUnion(std::min(head, hair), neck, 10), shoulders, 34);
-        d = smoothUnion(d, smoothUnion(back, leftArm, 10), 26);
-        d = smoothUnion(d, upperArm, 18);
-        d = smoothUnion(d, forearm, 12);
-        return std::min(smoothUnion(d, hand, 8), brush);
+        float d = smoothUnion(smoothUnion(std::min(head, hair), neck, 6), shoulders, 24);
+        d = smoothUnion(d, smoothUnion(back, leftArm, 8), 30);
+        d = smoothUnion(d, upperArm, 14);
+        d = smoothUnion(d, forearm, 10);
+        return std::min(smoothUnion(d, hand, 6), brush);
     };
     Composition figure = [=](float x, float y) {
         float d = shape(x, y);
         float cover = fill(d, 4);
         // The moon, high on the right, catches the rims that face it.
         float facingMoon = clamp01((shape(x + 4, y - 4) - d) / 5.6f);
-        float rim = fill(std::fabs(d + 4) - 3, 3) * facingMoon;
-        Colour c = mix(rgb(10, 10, 16), rgb(26, 26, 36), fractalNoise(x / 40.f, y / 40.f, 2, 907));
-        c = mix(c, rgb(110, 120, 150), rim * 0.45f);
-        c.a = cover * 0.97f;
+        // Nearly black, so that the figure stands dark against the dark wall;
+        // a thin cool rim where the moon catches it.
+        float rim = fill(std::fabs(d + 3) - 1.5f, 1.5f) * facingMoon;
+        Colour c = mix(rgb(5, 5, 9), rgb(12, 12, 18), fractalNoise(x / 40.f, y / 40.f, 2, 907));
+        c = mix(c, rgb(64, 72, 98), rim * 0.9f);
+        c.a = cover;
         return c;
     };
     return paintComposition(screenW, screenH, figure, noisyFlow(1.2f, 0.3f, 150, 904),
