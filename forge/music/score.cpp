@@ -236,7 +236,7 @@ void sketch(Writer& w, double at)
         double beat = barBeat(at, bar);
         // The last bar draws back, so that the next scene arrives.
         double velocity = bar == 4 ? 0.42 : 0.55 + 0.03 * bar;
-        ostinato(w, beat, chords[bar], velocity, bar == 4 ? 1 : 0, 0.1f + 0.05f * bar);
+        ostinato(w, beat, chords[bar], velocity, bar == 4 ? 1 : 0, 0.3f + 0.06f * bar);
         for (int b = 0; b < 4; ++b) bass(w, beat + b, 0.45, roots[bar], b == 0 ? 0.9 : 0.6);
     }
     melody(w, at, "G5:2 D5:1 C5:1 Bb4:1 A4:2 C5:1 D5:2 G5:2 E5:2 C5:2", 0.5, 0.35f);
@@ -252,7 +252,7 @@ void shoulders(Writer& w, double at)
     const char* roots[7] = {"D2", "Bb1", "F1", "C2", "G1", "Bb1", "A1"};
     for (int bar = 0; bar < 7; ++bar) {
         double beat = barBeat(at, bar);
-        ostinato(w, beat, chords[bar], 0.54, bar, 0.55f);
+        ostinato(w, beat, chords[bar], 0.54, bar, 0.75f);
         pad(w, beat, 4, padChords[bar], 0.8, 0.55f);
         bass(w, beat, 2.8, roots[bar], 0.85);
         bass(w, beat + 3, 0.5, roots[bar], 0.6);
