@@ -110,3 +110,53 @@ TEST(MusicMix, BalancedAndOneArc)
     std::printf("the steepest fall: %.1f LU from %.1f s\n", worst, worstAt);
     EXPECT_LE(worst, 10.0) << "the loudness falls by " << worst << " LU from " << worstAt << " s";
 }
+
+// The piano opens with the touch: the same note struck hard has a far larger
+// share of its sound above 2.8 kHz than struck softly.
+TEST(MusicVoices, PianoBrightensWithTouch)
+{
+    auto topShare = [](float velocity) {
+        Note note;
+        note.voice = Voice::Piano;
+        note.start = 0.0;
+        note.length = 1.0;
+        note.pitch = 72.0;
+        note.velocity = velocity;
+        Stereo dry, send;
+        size_t length = static_cast<size_t>(2.5 * musicSampleRate);
+        dry.left.assign(length, 0.0f);
+        dry.right.assign(length, 0.0f);
+        send = dry;
+        renderNote(note, dry, send);
+        std::vector<double> bands = octaveLevels(dry, 0.0, 2.0);
+        double top = 0.0, all = 0.0;
+        for (size_t b = 0; b < bands.size(); ++b) {
+            double power = std::pow(10.0, bands[b] / 10.0);
+            all += power;
+            if (b >= 7) top += power;
+        }
+        return 10.0 * std::log10(top / all);
+    };
+    double soft = topShare(0.3f), hard = topShare(0.9f);
+    std::printf("above 2.8 kHz: %.1f dB struck softly, %.1f dB struck hard\n", soft, hard);
+    EXPECT_GT(hard - soft, 15.0);
+    EXPECT_GT(hard, -17.0) << "a hard blow is still dull";
+}
+
+// The pedal holds the layered picture's broken chords: every note of them
+// rings on to the bar line, where the harmony changes.
+TEST(MusicVoices, PedalHoldsTheBrokenChords)
+{
+    const double secondsPerBar = 4 * 60.0 / beatsPerMinute;
+    const double from = sectionStarts()[6], to = sectionStarts()[7];
+    int notes = 0, damped = 0;
+    for (const Note& note : composeScore()) {
+        if (note.voice != Voice::Piano || note.start < from - 0.05 || note.start >= to - 0.05) continue;
+        double bar = std::floor((note.start + 0.05 - from) / secondsPerBar);
+        double barLine = from + (bar + 1) * secondsPerBar;
+        ++notes;
+        if (note.start + note.length < barLine - 0.05) ++damped;
+    }
+    EXPECT_GT(notes, 60);
+    EXPECT_EQ(damped, 0) << damped << " of " << notes << " notes are damped before the bar line";
+}
