@@ -102,7 +102,8 @@ double melody(Writer& w, double beat, const std::string& line, double velocity, 
 }
 
 // A pad chord. A note the chord before already holds is held on across the
-// bar line rather than struck again, as strings would tie it.
+// bar line rather than struck again, as strings would tie it; the others
+// come in as the chord before lets go.
 void pad(Writer& w, double beat, double beats, const std::string& names, double velocity, float brightness)
 {
     std::vector<double> pitches = pitchesOf(names);
@@ -116,8 +117,12 @@ void pad(Writer& w, double beat, double beats, const std::string& names, double 
             continue;
         }
         float pan = static_cast<float>(i) / std::max<size_t>(1, pitches.size() - 1) * 0.6f - 0.3f;
+        bool follows = std::any_of(w.notes.begin(), w.notes.end(), [&](const Note& n) {
+            return n.voice == Voice::Pad && std::fabs(n.start + n.length - start) < 1e-6;
+        });
         add(w, Voice::Pad, beat, beats, pitches[i], velocity, 0.5f, pan);
         w.notes.back().brightness = brightness;
+        w.notes.back().legato = follows;
     }
 }
 

@@ -218,7 +218,9 @@ void renderPad(const Note& note, Stereo& dry, Stereo& send)
         phase[s] = random.uniform();
         step[s] = f0 * std::pow(2.0, detuneCents[s] / 1200.0) / musicSampleRate;
     }
-    double attack = std::min(2.0, note.length * 0.4);
+    // Out of silence a slow swell; after another chord, as quick as the
+    // chord before lets go, so that the two cross without a dip.
+    double attack = note.legato ? 0.45 : std::min(2.0, note.length * 0.4);
     double level = 0.014 * note.velocity;
     double total = count / double(musicSampleRate);
     double releaseStep = std::exp(-1.0 / (0.6 * musicSampleRate));
