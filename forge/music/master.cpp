@@ -1,5 +1,6 @@
-// The master bus: a high-pass against rumble and DC, a slow leveller, a
-// gentle glue compressor, loudness normalisation and a true-peak limiter.
+// The master bus: a high-pass against rumble and DC, a broad lift for
+// presence, a slow leveller, a gentle glue compressor, loudness normalisation and
+// a true-peak limiter.
 #include "music/master.h"
 #include "music/loudness.h"
 
@@ -11,6 +12,9 @@ namespace {
 
 const double pi = 3.141592653589793;
 const double highPassHz = 24.0;
+const double presenceHz = 10000.0;
+const double presenceDb = 8.0;
+const double presenceOctaves = 1.3;
 const double limiterLookSeconds = 0.0015;
 const double limiterReleaseSeconds = 0.12;
 const int normalisePasses = 3;
@@ -169,17 +173,37 @@ void limit(Stereo& mix, double ceilingDb, std::vector<float>* busGain)
 
 }
 
-void masterHighPass(std::vector<float>& channel)
+// A peaking lift (the cookbook's), `octaves` wide.
+void peakingLift(std::vector<float>& x, double hz, double db, double octaves)
+{
+    double a = std::pow(10.0, db / 40.0);
+    double w = 2.0 * pi * hz / musicSampleRate;
+    double alpha = std::sin(w) * std::sinh(std::log(2.0) / 2.0 * octaves * w / std::sin(w));
+    double c = std::cos(w);
+    double a0 = 1.0 + alpha / a;
+    double b0 = (1.0 + alpha * a) / a0, b1 = -2.0 * c / a0, b2 = (1.0 - alpha * a) / a0;
+    double a1 = -2.0 * c / a0, a2 = (1.0 - alpha / a) / a0;
+    double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+    for (float& s : x) {
+        double y = b0 * s + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+        x2 = x1; x1 = s; y2 = y1; y1 = y;
+        s = static_cast<float>(y);
+    }
+}
+
+void masterFilters(std::vector<float>& channel)
 {
     highPass(channel);
+    // A broad lift round 10 kHz: the presence a synthesised mix lacks.
+    peakingLift(channel, presenceHz, presenceDb, presenceOctaves);
 }
 
 MasterReport masterTrack(Stereo& mix, std::vector<float>* busGain)
 {
     if (busGain) busGain->assign(mix.left.size(), 1.0f);
     // Clean the low end, then bring the mix near its target before compressing.
-    highPass(mix.left);
-    highPass(mix.right);
+    masterFilters(mix.left);
+    masterFilters(mix.right);
     scale(mix, dbToGain(targetLoudness - 2.0 - integratedLoudness(mix)), busGain);
     level(mix, integratedLoudness(mix), busGain);
     compress(mix, integratedLoudness(mix), busGain);

@@ -1,6 +1,7 @@
 #pragma once
-// The master bus: a high-pass against rumble and DC, a slow leveller, a
-// gentle glue compressor, loudness normalisation and a true-peak limiter.
+// The master bus: a high-pass against rumble and DC, a broad lift for
+// presence, a slow leveller, a gentle glue compressor, loudness normalisation and
+// a true-peak limiter.
 #include "music/synth.h"
 
 #include <vector>
@@ -16,9 +17,13 @@ struct MasterReport
 
 // Masters the mix in place and reports what it measured at the end. Where
 // busGain is given, it receives the gain the bus applied to each sample after
-// its high-pass (the leveller's, the compressor's, the normalisation's and
+// its filters (the leveller's, the compressor's, the normalisation's and
 // the limiter's together), so that each voice can be given the same treatment.
 MasterReport masterTrack(Stereo& mix, std::vector<float>* busGain = nullptr);
 
-// The master bus's high-pass on its own, for a voice heard apart.
-void masterHighPass(std::vector<float>& channel);
+// A broad peaking lift of `db` decibels round `hz`, in place.
+void peakingLift(std::vector<float>& channel, double hz, double db, double octaves);
+
+// The master bus's fixed filters (the high-pass and the lift) on their own,
+// for a voice heard apart.
+void masterFilters(std::vector<float>& channel);

@@ -157,10 +157,10 @@ RenderedMusic renderMusic(const RenderProgress& onProgress, bool withStems)
     fadeIn(edges, edgeFadeSeconds);
     applyGain(music.track, edges);
 
-    // Each voice through the same high-pass and the same gains as the bus.
+    // Each voice through the same filters and the same gains as the bus.
     for (Stem& stem : music.stems) {
-        masterHighPass(stem.samples.left);
-        masterHighPass(stem.samples.right);
+        masterFilters(stem.samples.left);
+        masterFilters(stem.samples.right);
         for (size_t i = 0; i < length; ++i) {
             float g = gain[i] * bus[i] * edges[i];
             stem.samples.left[i] *= g;

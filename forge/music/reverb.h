@@ -6,7 +6,7 @@
 struct ReverbSettings
 {
     float roomSize = 0.82f;   // 0..1, the combs' feedback
-    float damping = 0.45f;    // 0..1, how fast the highs die away
+    float damping = 0.3f;     // 0..1, how fast the highs die away
     float preDelaySeconds = 0.025f;
 };
 

@@ -102,7 +102,8 @@ double melody(Writer& w, double beat, const std::string& line, double velocity, 
 }
 
 // A pad chord. A note the chord before already holds is held on across the
-// bar line rather than struck again, as strings would tie it.
+// bar line rather than struck again, as strings would tie it; the others
+// come in as the chord before lets go.
 void pad(Writer& w, double beat, double beats, const std::string& names, double velocity, float brightness)
 {
     std::vector<double> pitches = pitchesOf(names);
@@ -116,8 +117,12 @@ void pad(Writer& w, double beat, double beats, const std::string& names, double 
             continue;
         }
         float pan = static_cast<float>(i) / std::max<size_t>(1, pitches.size() - 1) * 0.6f - 0.3f;
+        bool follows = std::any_of(w.notes.begin(), w.notes.end(), [&](const Note& n) {
+            return n.voice == Voice::Pad && std::fabs(n.start + n.length - start) < 1e-6;
+        });
         add(w, Voice::Pad, beat, beats, pitches[i], velocity, 0.5f, pan);
         w.notes.back().brightness = brightness;
+        w.notes.back().legato = follows;
     }
 }
 
@@ -136,14 +141,36 @@ void bell(Writer& w, double beat, const std::string& name, double velocity, doub
     add(w, Voice::Bell, beat, ringBeats, pitchOf(name), velocity, 0.55f, pan);
 }
 
-// Eight quavers a bar over a chord, the pencil's pulse: root, fifth, third, fifth.
-void ostinato(Writer& w, double beat, const std::string& names, double velocity)
+// Eight quavers a bar over a chord, the pencil's pulse. Its shape changes
+// from bar to bar (root, fifth, third, fifth; or climbing to the octave; or
+// turning round the third) and its quavers trade between the hands, left
+// and right, by `width`: narrow while the pencil draws, wide once the
+// picture fills out.
+void ostinato(Writer& w, double beat, const std::string& names, double velocity, int shape, float width)
 {
     std::vector<double> p = pitchesOf(names);
-    const int order[8] = {0, 2, 1, 2, 0, 2, 1, 2};
+    p.push_back(p[0] + 12.0);
+    const int orders[3][8] = {{0, 2, 1, 2, 0, 2, 1, 2}, {0, 1, 2, 3, 2, 1, 2, 1}, {0, 2, 3, 2, 1, 2, 3, 1}};
+    const int* order = orders[shape % 3];
     for (int i = 0; i < 8; ++i) {
         double accent = (i % 2 == 0) ? 1.0 : 0.8;
-        add(w, Voice::Piano, beat + i * 0.5, 0.4, p[order[i]], velocity * accent, 0.25f);
+        float pan = (i % 2 == 0 ? -1.0f : 1.0f) * width;
+        add(w, Voice::Piano, beat + i * 0.5, 0.4, p[order[i]], velocity * accent, 0.25f, pan);
+    }
+}
+
+// The sustain pedal, down from beat `from` to beat `to` and lifted where the
+// harmony changes, every `every` beats: the piano's notes struck in that
+// span ring on until the next lift, the dampers off the strings.
+void sustainPedal(Writer& w, double from, double to, double every)
+{
+    for (Note& note : w.notes) {
+        if (note.voice != Voice::Piano) continue;
+        double beat = note.start / secondsPerBeat;
+        if (beat < from - 0.1 || beat >= to) continue;
+        // A note struck a hair before the lift belongs to the next harmony.
+        double lift = std::min(to, from + std::ceil((beat - from + 0.1) / every) * every);
+        note.length = std::max(note.length, lift * secondsPerBeat - note.start);
     }
 }
 
@@ -184,6 +211,7 @@ void title(Writer& w, double at)
         pianoChord(w, beat, 4, chords[bar], 0.35 + 0.35 * swell);
         piano(w, beat + 2, 2, tops[bar], 0.3 + 0.35 * swell);
     }
+    sustainPedal(w, at, barBeat(at, 7), 4);
 }
 
 // 22 to 32 s: the first picture shrinking. The theme on the piano, the left
@@ -199,18 +227,25 @@ void theme(Writer& w, double at)
         add(w, Voice::Piano, beat + 2, 2, p[1], 0.36, 0.3f);
     }
     pad(w, at, 20, "D3 F3 A3", 0.3, 0.12f);
+    sustainPedal(w, at, barBeat(at, 5), 4);
 }
 
-// 32 to 42 s: the pencil. A pulsing ostinato with a heartbeat in the bass.
+// 32 to 42 s: the pencil. A pulsing ostinato with a heartbeat in the bass,
+// and over it the theme turned upside down, climbing at the end into the
+// next scene's first note.
 void sketch(Writer& w, double at)
 {
     const char* chords[5] = {"D4 F4 A4", "D4 F4 A4", "D4 G4 Bb4", "C4 E4 G4", "C#4 E4 A4"};
     const char* roots[5] = {"D2", "D2", "G1", "C2", "A1"};
     for (int bar = 0; bar < 5; ++bar) {
         double beat = barBeat(at, bar);
-        ostinato(w, beat, chords[bar], 0.66 + 0.03 * bar);
+        // The last bar draws back, so that the next scene arrives.
+        double velocity = bar == 4 ? 0.42 : 0.55 + 0.03 * bar;
+        ostinato(w, beat, chords[bar], velocity, bar == 4 ? 1 : 0, 0.3f + 0.06f * bar);
         for (int b = 0; b < 4; ++b) bass(w, beat + b, 0.45, roots[bar], b == 0 ? 0.9 : 0.6);
     }
+    melody(w, at, "G5:2 D5:1 C5:1 Bb4:1 A4:2 C5:1 D5:2 G5:2 E5:2 C5:2", 0.5, 0.35f);
+    melody(w, barBeat(at, 4), "C#5:2 E5:1 G5:1", 0.42, 0.35f);
 }
 
 // 42 to 56 s: the sketch becomes head and shoulders. The ostinato goes on,
@@ -222,12 +257,14 @@ void shoulders(Writer& w, double at)
     const char* roots[7] = {"D2", "Bb1", "F1", "C2", "G1", "Bb1", "A1"};
     for (int bar = 0; bar < 7; ++bar) {
         double beat = barBeat(at, bar);
-        ostinato(w, beat, chords[bar], 0.62);
+        ostinato(w, beat, chords[bar], 0.54, bar, 0.75f);
         pad(w, beat, 4, padChords[bar], 0.8, 0.55f);
         bass(w, beat, 2.8, roots[bar], 0.85);
         bass(w, beat + 3, 0.5, roots[bar], 0.6);
     }
     melody(w, at, "A5:2 D6:1 E6:1 F6:3 E6:1 D6:2 Bb5:2 C6:2 G5:2 D6:2 Bb5:2 A5:2 G5:1 F5:1 E5:4", 0.62);
+    // The arrival: deep octaves under the first bar.
+    pianoChord(w, at, 4, "D2 D3 A3", 0.7, 0.01, 0.3f);
     bell(w, barBeat(at, 2), "A6", 0.5);
     bell(w, barBeat(at, 4), "F6", 0.45);
 }
@@ -243,6 +280,7 @@ void poem(Writer& w, double at, const char* const chords[4], const char* const a
         pad(w, beat, 8, pads[pair], padLevel, brightness);
         piano(w, beat + 5, 3, answers[pair], 0.3, 0.55f);
     }
+    sustainPedal(w, at, barBeat(at, 8), 8);
 }
 
 void firstPoem(Writer& w, double at)
@@ -269,7 +307,12 @@ void layers(Writer& w, double at)
         if (bar >= 2) bass(w, beat, 3.8, roots[bar], 0.7);
         if (bar >= 4) pad(w, beat, 4, pads[bar], 0.7, 0.5f);
     }
-    melody(w, barBeat(at, 6), "F5:2 E5:1 D5:1 E5:3 C#5:1", 0.6);
+    // The theme's opening climbs in sequence, a step higher each time, to
+    // the climax of the track: F6 leaning on the dominant, falling to E6.
+    melody(w, barBeat(at, 4), "G4:2 C5:1 D5:1 E5:3 D5:1", 0.62);
+    melody(w, barBeat(at, 6), "F5:1 Bb5:1 D6:1 E6:1", 0.7);
+    melody(w, barBeat(at, 7), "F6:3 E6:1", 0.82);
+    sustainPedal(w, at, barBeat(at, 8), 4);
 }
 
 void secondPoem(Writer& w, double at)
@@ -294,6 +337,9 @@ void guilt(Writer& w, double at)
         bass(w, beat, 0.6, roots[bar], 1.0);
         bass(w, beat + 0.75, 1.2, roots[bar], 0.7);
     }
+    // A lament in the middle of the keyboard: the theme's falling half,
+    // slowed and darkened.
+    melody(w, barBeat(at, 1), "G4:3 F4:1 F4:2 A4:2 Bb4:3 A4:1 D5:2 F5:2 E5:3 C#5:1 A4:4", 0.5, 0.4f);
 }
 
 // 118 to 134 s: the glints. The bells chime the theme high above a bright,
@@ -343,6 +389,7 @@ void recede(Writer& w, double at)
         pad(w, beat, 4, pads[bar], swells[bar], static_cast<float>(0.25 + 0.1 * bar));
         bass(w, beat, 3.8, roots[bar], swells[bar]);
     }
+    sustainPedal(w, at, barBeat(at, 6), 4);
 }
 
 // 146 to 156 s: the credits. Out of the white, the piano alone resolves to D
@@ -378,17 +425,13 @@ std::vector<Note> composeScore()
     Writer w;
     const std::vector<double>& s = sectionStarts();
     auto beatOf = [](double seconds) { return seconds / secondsPerBeat; };
-    quotation(w, beatOf(s[0]));
-    title(w, beatOf(s[1]));
-    theme(w, beatOf(s[2]));
-    sketch(w, beatOf(s[3]));
-    shoulders(w, beatOf(s[4]));
-    firstPoem(w, beatOf(s[5]));
-    layers(w, beatOf(s[6]));
-    secondPoem(w, beatOf(s[7]));
-    guilt(w, beatOf(s[8]));
-    glints(w, beatOf(s[9]));
-    recede(w, beatOf(s[10]));
-    credits(w, beatOf(s[11]));
+    void (*const sections[])(Writer&, double) = {quotation, title,   theme,      sketch, shoulders, firstPoem,
+                                                 layers,    secondPoem, guilt, glints, recede,    credits};
+    for (size_t i = 0; i < s.size(); ++i) {
+        // Each section humanised by its own hand, so that rewriting one
+        // leaves the others as they were.
+        w.random = Random(20240611u + 7919u * static_cast<uint32_t>(i));
+        sections[i](w, beatOf(s[i]));
+    }
     return w.notes;
 }

@@ -19,8 +19,11 @@ struct Note
     float velocity = 0.7f;
     float pan = 0.0f;
     float send = 0.3f;
-    // Pad only: brightness of its filter, 0 dark to 1 open.
+    // Pad only: brightness of its filter, 0 dark to 1 open; and whether it
+    // takes over from a chord the pad was holding (a quicker swell in, so
+    // that the change of chord does not dip).
     float brightness = 0.5f;
+    bool legato = false;
     uint32_t seed = 1;
 };
 

@@ -65,11 +65,13 @@ void addStereo(const std::vector<float>& mono, size_t first, float pan, const No
 
 // Piano: each partial a pair of unequal strings a little out of tune with
 // each other, struck together so that they beat slowly instead of
-// cancelling, stretched by the string's stiffness, brighter and louder with
-// velocity, decaying in two stages (a quick fall after the hammer, then a
-// long sustain), damped on release. Under the hammer a soft knock of felt
-// and a short breath of band-passed noise, both rising over a few
-// milliseconds so that neither steps.
+// cancelling, stretched by the string's stiffness, decaying in two stages (a
+// quick fall after the hammer, then a long sustain), damped on release. A
+// harder blow throws more energy into the upper partials, so the tone opens
+// with the touch: a loud note rings up to the top octaves, a soft one is
+// round. Under the hammer a soft knock of felt and a short breath of
+// band-passed noise, both rising over a few milliseconds so that neither
+// steps.
 void renderPiano(const Note& note, Stereo& dry, Stereo& send)
 {
     size_t first, count;
@@ -81,83 +83,90 @@ void renderPiano(const Note& note, Stereo& dry, Stereo& send)
     double inharmonicity = 0.00025 * std::pow(f0 / 261.6, 0.6);
     double strikePoint = 1.0 / 7.3;
     double sustainTau = 4.5 * std::pow(261.6 / f0, 0.55);
-    // A harder blow throws more energy into the upper partials.
-    double brightness = 0.72 - 0.62 * velocity;
-    const int maxPartials = 18;
-    const double highestPartialHz = 14000.0;
+    // Where the tone rolls off: higher for a harder blow.
+    double openHz = 500.0 + 18000.0 * velocity * velocity * velocity;
+    const int maxPartials = 40;
+    const double highestPartialHz = 13000.0;
 
-    double re[2 * maxPartials], im[2 * maxPartials], cosStep[2 * maxPartials], sinStep[2 * maxPartials];
-    double fast[maxPartials], slow[maxPartials], fastStep[maxPartials], slowStep[maxPartials];
-    int partials = 0;
+    double level = 0.12 * (0.15 + 0.85 * velocity * velocity);
+    double releaseAt = note.length;
+    double releaseStep = std::exp(-1.0 / (0.09 * musicSampleRate));
+    double total = count / double(musicSampleRate);
+    // A partial is left out from where it has fallen below hearing.
+    const double inaudible = 1e-6 / level;
+    size_t releaseSample = static_cast<size_t>(std::max(0.0, releaseAt) * musicSampleRate);
+
+    std::vector<double> sum(count, 0.0);
     double stringShare = 0.58 + 0.1 * random.uniform();
     for (int n = 1; n <= maxPartials; ++n) {
         double fn = n * f0 * std::sqrt(1.0 + inharmonicity * n * n);
         if (fn > highestPartialHz) break;
-        double amplitude = std::exp(-(n - 1) * brightness) / std::pow(n, 0.6);
+        double amplitude = std::exp(-(n - 1) * 0.02 - fn / openHz) / std::pow(n, 0.7);
         amplitude *= 0.35 + std::fabs(std::sin(3.141592653589793 * n * strikePoint));
         double tau = sustainTau / (1.0 + 0.22 * (n - 1));
         double fastTau = std::min(0.35, tau * 0.12);
-        fast[partials] = amplitude * 0.6;
-        slow[partials] = amplitude * 0.4;
-        fastStep[partials] = std::exp(-1.0 / (fastTau * musicSampleRate));
-        slowStep[partials] = std::exp(-1.0 / (tau * musicSampleRate));
+        // The highest partials keep more of their first ring, so that the
+        // top is not all in the attack.
+        double fastShare = 0.6 - 0.35 * std::min(1.0, fn / 8000.0);
+        double fast = amplitude * fastShare, slow = amplitude * (1.0 - fastShare);
+        double fastStep = std::exp(-1.0 / (fastTau * musicSampleRate));
+        double slowStep = std::exp(-1.0 / (tau * musicSampleRate));
         double phase = twoPi * random.uniform();
-        for (int s = 0; s < 2; ++s) {
-            double cents = (s == 0 ? -1.0 : 1.0) * (0.3 + 0.5 * random.uniform());
+        double re[2], im[2], c[2], s[2];
+        for (int k = 0; k < 2; ++k) {
+            double cents = (k == 0 ? -1.0 : 1.0) * (0.3 + 0.5 * random.uniform());
             double f = fn * std::pow(2.0, cents / 1200.0);
-            double share = s == 0 ? stringShare : 1.0 - stringShare;
-            int k = partials * 2 + s;
+            double share = k == 0 ? stringShare : 1.0 - stringShare;
             re[k] = std::cos(phase) * share;
             im[k] = std::sin(phase) * share;
-            cosStep[k] = std::cos(twoPi * f / musicSampleRate);
-            sinStep[k] = std::sin(twoPi * f / musicSampleRate);
+            c[k] = std::cos(twoPi * f / musicSampleRate);
+            s[k] = std::sin(twoPi * f / musicSampleRate);
         }
-        ++partials;
+        if (amplitude < inaudible) continue;
+        double damper = 1.0;
+        for (size_t i = 0; i < count; ++i) {
+            double r0 = re[0] * c[0] - im[0] * s[0];
+            im[0] = re[0] * s[0] + im[0] * c[0];
+            re[0] = r0;
+            double r1 = re[1] * c[1] - im[1] * s[1];
+            im[1] = re[1] * s[1] + im[1] * c[1];
+            re[1] = r1;
+            double envelope = (fast + slow) * damper;
+            sum[i] += envelope * (im[0] + im[1]);
+            fast *= fastStep;
+            slow *= slowStep;
+            if (i > releaseSample) damper *= releaseStep;
+            if ((i & 255) == 0 && envelope < inaudible) break;
+        }
     }
 
-    double level = 0.12 * (0.15 + 0.85 * velocity * velocity);
     double riseSeconds = 0.006 - 0.004 * velocity;
-    double releaseAt = note.length;
-    double releaseStep = std::exp(-1.0 / (0.09 * musicSampleRate));
-    double total = count / double(musicSampleRate);
-    double release = 1.0;
     double thump = 0.0, felt = 0.0, thumpLevel = 0.3 * velocity;
     double thumpStep = std::exp(-1.0 / (0.012 * musicSampleRate));
     double thumpPole = std::exp(-twoPi * (250.0 + 450.0 * velocity) / musicSampleRate);
-    // The hammer's noise: a state-variable band-pass around 2 kHz, about
-    // two octaves wide, its upper skirt cut off above 4 kHz by three more
+    // The hammer's noise: a state-variable band-pass around 2 to 3 kHz,
+    // about two octaves wide, its upper skirt rounded off by three more
     // poles so that it breathes rather than clicks; louder and a little
     // higher for a harder blow.
     double hammerLevel = 0.08 * velocity * velocity;
-    double hammerG = 2.0 * std::sin(3.141592653589793 * (1700.0 + 800.0 * velocity) / musicSampleRate);
+    double hammerG = 2.0 * std::sin(3.141592653589793 * (1700.0 + 1200.0 * velocity) / musicSampleRate);
     double hammerDamping = 1.4;
     double hammerLow = 0.0, hammerBand = 0.0, hammerSmooth[3] = {0.0, 0.0, 0.0};
-    double hammerPole = std::exp(-twoPi * 4000.0 / musicSampleRate);
+    double hammerPole = std::exp(-twoPi * (4000.0 + 1500.0 * velocity) / musicSampleRate);
     const double hammerRise = 0.004, hammerSeconds = 0.06;
     double hammerStep = std::exp(-1.0 / (0.012 * musicSampleRate));
     double hammerDecay = 1.0;
+    double release = 1.0;
 
     std::vector<float> mono(count);
     for (size_t i = 0; i < count; ++i) {
         double t = i / double(musicSampleRate);
-        double sum = 0.0;
-        for (int p = 0; p < partials; ++p) {
-            double envelope = fast[p] + slow[p];
-            fast[p] *= fastStep[p];
-            slow[p] *= slowStep[p];
-            for (int s = 0; s < 2; ++s) {
-                int k = p * 2 + s;
-                double r = re[k] * cosStep[k] - im[k] * sinStep[k];
-                im[k] = re[k] * sinStep[k] + im[k] * cosStep[k];
-                re[k] = r;
-                sum += envelope * im[k];
-            }
-        }
+        double x = sum[i];
         // The hammer's felt: noise low-passed twice, a soft knock gone in a few milliseconds.
         thump = thump * thumpPole + (1.0 - thumpPole) * random.signedUniform() * thumpLevel;
         felt = felt * thumpPole + (1.0 - thumpPole) * thump;
         thumpLevel *= thumpStep;
-        sum += felt;
+        double knock = felt;
         if (t < hammerSeconds) {
             hammerLow += hammerG * hammerBand;
             double high = random.signedUniform() - hammerLow - hammerDamping * hammerBand;
@@ -165,12 +174,13 @@ void renderPiano(const Note& note, Stereo& dry, Stereo& send)
             // Rises smoothly, then dies away and is gone before its window closes.
             double shape = rise(t, hammerRise) * hammerDecay * (1.0 - rise(t - 0.04, 0.02));
             hammerDecay *= hammerStep;
-            double x = hammerBand;
-            for (double& y : hammerSmooth) x = y = y * hammerPole + (1.0 - hammerPole) * x;
-            sum += x * hammerLevel * shape;
+            double y = hammerBand;
+            for (double& z : hammerSmooth) y = z = z * hammerPole + (1.0 - hammerPole) * y;
+            knock += y * hammerLevel * shape;
         }
-        if (t > releaseAt) release *= releaseStep;
-        mono[i] = static_cast<float>(sum * level * release * rise(t, riseSeconds) * tailFade(t, total));
+        // The strings carry their own damper; the knock is damped with them.
+        if (i > releaseSample) release *= releaseStep;
+        mono[i] = static_cast<float>((x + knock * release) * level * rise(t, riseSeconds) * tailFade(t, total));
     }
     // Low notes sit to the left and high notes to the right, as seen from the keys.
     float pan = std::clamp(static_cast<float>((note.pitch - 62.0) / 40.0) + note.pan, -1.0f, 1.0f);
@@ -179,7 +189,7 @@ void renderPiano(const Note& note, Stereo& dry, Stereo& send)
 
 // Pad: three saws a few cents apart (left, centre, right), band-limited with
 // polyBLEP, through a two-pole low-pass that opens with the note and breathes
-// slowly; long attack and release.
+// slowly, a little of the saws' highs let past it; long attack and release.
 double polyBlep(double phase, double step)
 {
     if (phase < step) {
@@ -208,7 +218,9 @@ void renderPad(const Note& note, Stereo& dry, Stereo& send)
         phase[s] = random.uniform();
         step[s] = f0 * std::pow(2.0, detuneCents[s] / 1200.0) / musicSampleRate;
     }
-    double attack = std::min(2.0, note.length * 0.4);
+    // Out of silence a slow swell; after another chord, as quick as the
+    // chord before lets go, so that the two cross without a dip.
+    double attack = note.legato ? 0.45 : std::min(2.0, note.length * 0.4);
     double level = 0.014 * note.velocity;
     double total = count / double(musicSampleRate);
     double releaseStep = std::exp(-1.0 / (0.6 * musicSampleRate));
@@ -216,6 +228,9 @@ void renderPad(const Note& note, Stereo& dry, Stereo& send)
     double lfoRate = 0.11 + 0.05 * random.uniform();
     double lfoPhase = twoPi * random.uniform();
     double low[saws] = {0, 0, 0}, band[saws] = {0, 0, 0};
+    double air = 0.25 * note.brightness * note.brightness;
+    double airPole = std::exp(-twoPi * 9000.0 / musicSampleRate);
+    double airLow[saws] = {0, 0, 0};
 
     std::vector<float> channel[saws];
     for (int s = 0; s < saws; ++s) channel[s].assign(count, 0.0f);
@@ -236,7 +251,11 @@ void renderPad(const Note& note, Stereo& dry, Stereo& send)
             low[s] += g * band[s];
             double high = saw - low[s] - 0.9 * band[s];
             band[s] += g * high;
-            channel[s][i] = static_cast<float>(low[s] * level * envelope);
+            // A breath of the saw's own upper harmonics over the filtered
+            // tone, the air of bowed strings, rounded off above 9 kHz so
+            // that it shimmers rather than hisses.
+            airLow[s] = airLow[s] * airPole + (1.0 - airPole) * (saw - low[s]);
+            channel[s][i] = static_cast<float>((low[s] + air * airLow[s]) * level * envelope);
         }
     }
     for (int s = 0; s < saws; ++s)
@@ -295,7 +314,7 @@ void renderBass(const Note& note, Stereo& dry, Stereo& send)
 }
 
 // Bell: a tuned bell's partials (the hum an octave below, the prime, the
-// minor third, the fifth, the nominal an octave above and the upper octaves),
+// minor third, the fifth, the nominal an octave above and the upper partials),
 // each with its own length, the lowest ringing longest, two of them beating
 // slowly against a twin a fraction of a hertz away.
 void renderBell(const Note& note, Stereo& dry, Stereo& send)
@@ -307,8 +326,8 @@ void renderBell(const Note& note, Stereo& dry, Stereo& send)
     const Partial partials[] = {
         {0.5, 0.0, 0.8, 1.0},         {1.0, 0.0, 1.0, 0.75},  {1.0, 0.6, 0.6, 0.65},
         {minorThird, 0.0, 1.2, 0.45}, {1.5, 0.0, 0.9, 0.35},  {2.0, 0.0, 1.3, 0.3},
-        {2.0, 0.9, 0.5, 0.25},        {3.0, 0.0, 0.6, 0.18},  {4.0, 0.0, 0.35, 0.12},
-        {5.0, 0.0, 0.25, 0.08}};
+        {2.0, 0.9, 0.5, 0.25},        {3.0, 0.0, 0.6, 0.18},  {4.0, 0.0, 0.22, 0.12},
+        {5.0, 0.0, 0.14, 0.08}};
     Random random(note.seed);
     double f0 = pitchToHz(note.pitch);
     double ring = note.length;

@@ -220,3 +220,24 @@ double shareOffPitch(const Stereo& track, double from, double to, double cents, 
     }
     return all > 0.0 ? off / all : 0.0;
 }
+
+std::vector<BandDeviation> tiltDeviations(const Stereo& track, double dbPerOctave, int sampleRate)
+{
+    const size_t size = 16384;   // bins of 2.7 Hz: a few dozen even in the 1 kHz band
+    std::vector<double> power = powerSpectrum(track, 0.0, track.left.size() / double(sampleRate), sampleRate, size);
+    auto bandDb = [&](double centre) {
+        double sum = 1e-30;
+        for (size_t bin = 1; bin < power.size(); ++bin) {
+            double hz = bin * double(sampleRate) / size;
+            if (hz >= centre * std::pow(2.0, -1.0 / 6.0) && hz < centre * std::pow(2.0, 1.0 / 6.0)) sum += power[bin];
+        }
+        return 10.0 * std::log10(sum);
+    };
+    double reference = bandDb(1000.0);
+    std::vector<BandDeviation> deviations;
+    for (int third = 3; third <= 10; ++third) {
+        double centre = 1000.0 * std::pow(2.0, third / 3.0);
+        deviations.push_back({centre, bandDb(centre) - (reference - dbPerOctave * third / 3.0)});
+    }
+    return deviations;
+}

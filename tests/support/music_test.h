@@ -45,3 +45,13 @@ double shareBelow(const Stereo& track, double hz, int sampleRate = musicSampleRa
 // The share of a stretch's power above 400 Hz that lies more than `cents`
 // from every note of the equal-tempered scale: how far out of tune it is.
 double shareOffPitch(const Stereo& track, double from, double to, double cents, int sampleRate = musicSampleRate);
+
+// How far each 1/3-octave band from 2 to 10 kHz lies from a line falling
+// dbPerOctave through the 1 kHz band, in dB (below the line is negative),
+// over the whole track: the brightness of the mix against a natural tilt.
+struct BandDeviation
+{
+    double hz = 0.0;
+    double db = 0.0;
+};
+std::vector<BandDeviation> tiltDeviations(const Stereo& track, double dbPerOctave, int sampleRate = musicSampleRate);
