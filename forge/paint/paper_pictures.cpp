@@ -3,22 +3,30 @@
 #include "paint/brush.h"
 #include "paint/noise.h"
 #include "paint/pictures.h"
+#include "paint/poem_page.h"
 #include "paint/shapes.h"
 
 #include <cmath>
 
 Canvas paintSketchPaper()
 {
-    // Cream paper, a little darker and warmer towards its edges.
+    // Cream paper in a pool of lamplight: light where the pencil draws her
+    // and where the second poem's lines lie over it, going down into a dusky
+    // grey-violet towards the right and the foot, the evening the grave
+    // leaves on screen before that poem.
     Composition paper = [](float x, float y) {
         float cloud = fractalNoise(x / 260.f, y / 260.f, 4, 1001);
-        return mix(rgb(242, 237, 223), rgb(230, 221, 202), cloud * 0.7f);
+        Colour c = mix(rgb(236, 232, 220), rgb(226, 218, 200), cloud * 0.7f);
+        float wobble = fractalNoise(x / 110.f, y / 110.f, 2, 1002);
+        float away = awayFromLines(x, y, secondPoemInk, 4 + 8 * wobble, 40);
+        away = std::min(away, smoothstep(10, 28, sdEllipse(x, y, 635, 352, 250, 220)));
+        Colour dusk = mix(rgb(26, 25, 34), rgb(40, 34, 42), cloud);
+        return mix(c, dusk, away);
     };
     Canvas canvas = renderComposition(screenW, screenH, paper);
     PaintStyle finish;
     finish.surface = Surface::paper;
     finish.grain = 0.06f;
-    finish.vignette = 0.08f;
     finishSurface(canvas, finish);
     return canvas;
 }
