@@ -17,10 +17,10 @@ Canvas paintSketchPaper()
     Composition paper = [](float x, float y) {
         float cloud = fractalNoise(x / 260.f, y / 260.f, 4, 1001);
         Colour c = mix(rgb(236, 232, 220), rgb(226, 218, 200), cloud * 0.7f);
-        float wobble = fractalNoise(x / 110.f, y / 110.f, 2, 1002);
-        float away = awayFromLines(x, y, secondPoemInk, 4 + 8 * wobble, 40);
+        float wobble = fractalNoise(x / 200.f, y / 200.f, 3, 1002);
+        float away = awayFromLines(x, y, secondPoemInk, 2 + 12 * wobble, 40, 80);
         away = std::min(away, smoothstep(10, 28, sdEllipse(x, y, 635, 352, 250, 220)));
-        Colour dusk = mix(rgb(26, 25, 34), rgb(40, 34, 42), cloud);
+        Colour dusk = mix(rgb(20, 19, 27), rgb(32, 27, 34), cloud);
         return mix(c, dusk, away);
     };
     Canvas canvas = renderComposition(screenW, screenH, paper);
@@ -51,12 +51,16 @@ Canvas paintLightLeak()
 
 Canvas paintPencilDab()
 {
-    // Graphite: a soft grainy dab, dense at (8, 8), gone by the edges.
+    // Graphite: a flat-topped dab, wide enough that stamps laid 9 px apart
+    // run into one line, evenly grey across and soft only at its rim, so a
+    // fast stroke reads as a pencil line rather than a string of beads. The
+    // paper's tooth breaks it up, in single grains and in small clusters,
+    // but never below most of its strength, or the line would read dotted.
     Composition dab = [](float x, float y) {
         float d = length(x - 8, y - 8);
-        float tooth = hashUnit(uint32_t(x), uint32_t(y), 1201);
-        float cover = smoothstep(6.5f, 1.5f, d) * (0.65f + 0.35f * tooth);
-        return rgb(54, 54, 60, cover);
+        float tooth = 0.6f * hashUnit(uint32_t(x), uint32_t(y), 1201) + 0.4f * hashUnit(uint32_t(x) / 2, uint32_t(y) / 2, 1202);
+        float cover = smoothstep(6.5f, 4.5f, d) * (0.7f + 0.3f * tooth);
+        return rgb(58, 58, 66, cover);
     };
     return renderComposition(stampSize, stampSize, dab);
 }

@@ -16,13 +16,22 @@ const InkBox secondPoemInk[poemLines] = {
     {75, 370, 979, 446}, {80, 470, 620, 546}, {92, 570, 309, 646},
 };
 
-float awayFromLines(float x, float y, const InkBox (&lines)[poemLines], float margin, float reach)
+float awayFromLines(float x, float y, const InkBox (&lines)[poemLines], float margin, float reach, float round)
 {
     float nearest = 1e9f;
     for (const InkBox& box : lines)
     {
         float hw = (box.right - box.left) / 2, hh = (box.bottom - box.top) / 2;
-        nearest = std::min(nearest, sdBox(x, y, box.left + hw, box.top + hh, hw, hh));
+        float d = sdBox(x, y, box.left + hw, box.top + hh, hw, hh);
+        if (round <= 0 || nearest > 1e8f)
+        {
+            nearest = std::min(nearest, d);
+            continue;
+        }
+        // A smooth minimum: never farther than the nearer box, closer where
+        // two boxes are both near.
+        float h = std::clamp(0.5f + 0.5f * (nearest - d) / round, 0.f, 1.f);
+        nearest = nearest + (d - nearest) * h - round * h * (1 - h);
     }
     return smoothstep(margin, margin + reach, nearest);
 }

@@ -15,5 +15,8 @@ extern const InkBox firstPoemInk[poemLines];
 extern const InkBox secondPoemInk[poemLines];
 
 // 0 on and near a poem's lines (within `margin` pixels of any of them),
-// rising smoothly to 1 at `reach` pixels beyond that margin.
-float awayFromLines(float x, float y, const InkBox (&lines)[poemLines], float margin, float reach);
+// rising smoothly to 1 at `reach` pixels beyond that margin. With `round`,
+// the lines' boxes melt into one another over that many pixels, filling the
+// corners between a short line and a long one, so the light they leave
+// reads as one pool rather than a stack of boxes.
+float awayFromLines(float x, float y, const InkBox (&lines)[poemLines], float margin, float reach, float round = 0);

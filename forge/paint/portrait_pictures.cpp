@@ -20,7 +20,7 @@ const Sitter sitter{626, 236, 58, 74};
 // painting loosens into the ground below them.
 const float bustHalfWidth = 96, bustBottom = 420;
 // How much lighter the room behind her is painted than the sitter's own.
-const float roomKey = 3.6f;
+const float roomKey = 3.8f;
 
 PaintStyle portraitStyle(uint32_t seed, bool layer)
 {
@@ -46,15 +46,15 @@ Canvas paintUnderpainting()
         // Light round her and under the first poem's lines, which lie over
         // this ground, going down into umber away from them, the more so
         // towards the right and the foot: a pool of light on the canvas.
-        float wobble = fractalNoise(x / 110.f, y / 110.f, 2, 1405);
-        float away = awayFromLines(x, y, firstPoemInk, 10 + 12 * wobble, 70);
+        float wobble = fractalNoise(x / 200.f, y / 200.f, 3, 1405);
+        float away = awayFromLines(x, y, firstPoemInk, 2 + 30 * wobble, 70, 150);
         away = std::min(away, smoothstep(16, 80, sdEllipse(x, y, sitter.x, sitter.y + 60, 150, 190)));
         // Light too where the room of the finished portrait is laid thin,
         // in the glow behind her head, so the sketch shows through it there.
         away = std::min(away, smoothstep(10, 60, sdEllipse(x, y, sitter.x + 0.9f * sitter.rx, sitter.y - 0.2f * sitter.ry, 170, 170)));
         float edge = smoothstep(0.45f, 1.1f, length((x - 560) / 760.f, (y - 330) / 420.f));
         away = std::max(away, edge * awayFromLines(x, y, firstPoemInk, 8, 50));
-        c = mix(c, mix(rgb(34, 26, 21), rgb(54, 40, 31), cloud), away);
+        c = mix(c, mix(rgb(30, 23, 18), rgb(48, 36, 28), cloud), away);
         // Its foot toned down to a band of dark umber, the earth the reeds of
         // the poem's picture stand in; its edge wavers as the brush went.
         float foot = smoothstep(662, 674, y + 5 * (fractalNoise(x / 60.f, 0.5f, 2, 1402) - 0.5f));

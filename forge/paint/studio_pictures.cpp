@@ -184,7 +184,7 @@ Canvas paintStudioCurtains()
         // The second poem shows this layer doubled about the centre: away
         // from its lines the cloth hangs in shadow.
         float shade = awayFromLines(640 + 2 * (x - 640), 360 + 2 * (y - 360), secondPoemInk, 6, 30);
-        cloth = mix(cloth, scaled(cloth, 0.2f), shade);
+        cloth = mix(cloth, scaled(cloth, 0.12f), shade);
         float sheer = 0.5f + 0.35f * folds;
         Colour c = cloth;
         c.a = inCurtain * sheer;
