@@ -19,7 +19,7 @@ Canvas paintSketchPaper()
         Colour c = mix(rgb(236, 232, 220), rgb(226, 218, 200), cloud * 0.7f);
         float wobble = fractalNoise(x / 200.f, y / 200.f, 3, 1002);
         float away = awayFromLines(x, y, secondPoemInk, 2 + 12 * wobble, 40, 80);
-        away = std::min(away, smoothstep(10, 28, sdEllipse(x, y, 635, 352, 250, 220)));
+        away = std::min(away, smoothstep(10, 28, sdEllipse(x, y, 630, 340, 220, 200)));
         Colour dusk = mix(rgb(20, 19, 27), rgb(32, 27, 34), cloud);
         return mix(c, dusk, away);
     };

@@ -182,8 +182,13 @@ Canvas paintStudioCurtains()
         Colour lit = mix(rgb(248, 236, 214), rgb(226, 228, 236), smoothstep(300, 980, x));
         Colour cloth = mix(scaled(lit, 0.9f), lit, folds);
         // The second poem shows this layer doubled about the centre: away
-        // from its lines the cloth hangs in shadow.
-        float shade = awayFromLines(640 + 2 * (x - 640), 360 + 2 * (y - 360), secondPoemInk, 6, 30);
+        // from its lines the cloth hangs in shadow. The right curtain takes
+        // the light softly, from its inner edge high up where the long
+        // lines end, and falls into shade below; the left one, which lies
+        // under the lines' beginnings, stays lit down to the last line.
+        float poemX = 640 + 2 * (x - 640), poemY = 360 + 2 * (y - 360);
+        float shade = x < 640 ? awayFromLines(poemX, poemY, secondPoemInk, 6, 30)
+                              : awayFromLines(poemX, poemY, secondPoemInk, 4, 130, 150);
         cloth = mix(cloth, scaled(cloth, 0.12f), shade);
         float sheer = 0.5f + 0.35f * folds;
         Colour c = cloth;
