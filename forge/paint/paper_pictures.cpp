@@ -3,22 +3,30 @@
 #include "paint/brush.h"
 #include "paint/noise.h"
 #include "paint/pictures.h"
+#include "paint/poem_page.h"
 #include "paint/shapes.h"
 
 #include <cmath>
 
 Canvas paintSketchPaper()
 {
-    // Cream paper, a little darker and warmer towards its edges.
+    // Cream paper in a pool of lamplight: light where the pencil draws her
+    // and where the second poem's lines lie over it, going down into a dusky
+    // grey-violet towards the right and the foot, the evening the grave
+    // leaves on screen before that poem.
     Composition paper = [](float x, float y) {
         float cloud = fractalNoise(x / 260.f, y / 260.f, 4, 1001);
-        return mix(rgb(242, 237, 223), rgb(230, 221, 202), cloud * 0.7f);
+        Colour c = mix(rgb(236, 232, 220), rgb(226, 218, 200), cloud * 0.7f);
+        float wobble = fractalNoise(x / 200.f, y / 200.f, 3, 1002);
+        float away = awayFromLines(x, y, secondPoemInk, 2 + 12 * wobble, 40, 80);
+        away = std::min(away, smoothstep(10, 28, sdEllipse(x, y, 630, 340, 220, 200)));
+        Colour dusk = mix(rgb(20, 19, 27), rgb(32, 27, 34), cloud);
+        return mix(c, dusk, away);
     };
     Canvas canvas = renderComposition(screenW, screenH, paper);
     PaintStyle finish;
     finish.surface = Surface::paper;
     finish.grain = 0.06f;
-    finish.vignette = 0.08f;
     finishSurface(canvas, finish);
     return canvas;
 }
@@ -43,12 +51,16 @@ Canvas paintLightLeak()
 
 Canvas paintPencilDab()
 {
-    // Graphite: a soft grainy dab, dense at (8, 8), gone by the edges.
+    // Graphite: a flat-topped dab, wide enough that stamps laid 9 px apart
+    // run into one line, evenly grey across and soft only at its rim, so a
+    // fast stroke reads as a pencil line rather than a string of beads. The
+    // paper's tooth breaks it up, in single grains and in small clusters,
+    // but never below most of its strength, or the line would read dotted.
     Composition dab = [](float x, float y) {
         float d = length(x - 8, y - 8);
-        float tooth = hashUnit(uint32_t(x), uint32_t(y), 1201);
-        float cover = smoothstep(6.5f, 1.5f, d) * (0.65f + 0.35f * tooth);
-        return rgb(54, 54, 60, cover);
+        float tooth = 0.6f * hashUnit(uint32_t(x), uint32_t(y), 1201) + 0.4f * hashUnit(uint32_t(x) / 2, uint32_t(y) / 2, 1202);
+        float cover = smoothstep(6.5f, 4.5f, d) * (0.7f + 0.3f * tooth);
+        return rgb(58, 58, 66, cover);
     };
     return renderComposition(stampSize, stampSize, dab);
 }

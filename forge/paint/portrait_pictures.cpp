@@ -6,6 +6,7 @@
 #include "paint/brush.h"
 #include "paint/noise.h"
 #include "paint/pictures.h"
+#include "paint/poem_page.h"
 #include "paint/shapes.h"
 #include "paint/sitter.h"
 
@@ -18,6 +19,8 @@ const Sitter sitter{626, 236, 58, 74};
 // Her shoulders' points, on the sketch's shoulder line, and where the
 // painting loosens into the ground below them.
 const float bustHalfWidth = 96, bustBottom = 420;
+// How much lighter the room behind her is painted than the sitter's own.
+const float roomKey = 3.8f;
 
 PaintStyle portraitStyle(uint32_t seed, bool layer)
 {
@@ -39,10 +42,22 @@ Canvas paintUnderpainting()
         // A light imprimatura of warm ochre, thinly and unevenly laid, with
         // the first drawing of her in sienna over it.
         float cloud = fractalNoise(x / 140.f, y / 140.f, 3, 1401);
-        Colour c = mix(rgb(242, 228, 202), rgb(230, 210, 178), cloud);
+        Colour c = mix(rgb(242, 234, 216), rgb(234, 222, 198), cloud);
+        // Light round her and under the first poem's lines, which lie over
+        // this ground, going down into umber away from them, the more so
+        // towards the right and the foot: a pool of light on the canvas.
+        float wobble = fractalNoise(x / 200.f, y / 200.f, 3, 1405);
+        float away = awayFromLines(x, y, firstPoemInk, 2 + 30 * wobble, 70, 150);
+        away = std::min(away, smoothstep(16, 80, sdEllipse(x, y, sitter.x, sitter.y + 60, 150, 190)));
+        // Light too where the room of the finished portrait is laid thin,
+        // in the glow behind her head, so the sketch shows through it there.
+        away = std::min(away, smoothstep(10, 60, sdEllipse(x, y, sitter.x + 0.9f * sitter.rx, sitter.y - 0.2f * sitter.ry, 170, 170)));
+        float edge = smoothstep(0.45f, 1.1f, length((x - 560) / 760.f, (y - 330) / 420.f));
+        away = std::max(away, edge * awayFromLines(x, y, firstPoemInk, 8, 50));
+        c = mix(c, mix(rgb(30, 23, 18), rgb(48, 36, 28), cloud), away);
         // Its foot toned down to a band of dark umber, the earth the reeds of
         // the poem's picture stand in; its edge wavers as the brush went.
-        float foot = smoothstep(548, 560, y + 5 * (fractalNoise(x / 60.f, 0.5f, 2, 1402) - 0.5f));
+        float foot = smoothstep(662, 674, y + 5 * (fractalNoise(x / 60.f, 0.5f, 2, 1402) - 0.5f));
         c = mix(c, mix(rgb(30, 22, 16), rgb(40, 30, 22), cloud), foot);
         blendOver(c, sitterUnderdrawing(x, y, sitter, bustHalfWidth, bustBottom), 1);
         return c;
@@ -80,6 +95,10 @@ Canvas paintClothes()
         float v = (y - sitter.y) / sitter.ry;
         Colour c = sitterBackground(x, y, sitter);
         float light = (c.r + c.g + c.b) / 3;
+        // The room in a higher key than her own dark: the poem after it
+        // comes on a light ground, and the finish meets it halfway.
+        c = scaled(c, roomKey);
+        c.r = std::min(c.r, 1.f), c.g = std::min(c.g, 1.f), c.b = std::min(c.b, 1.f);
         // Above the dress the figure shows through; below, the room covers all.
         float figure = std::max(sitterHair(x, y, sitter).a, sitterSkin(x, y, sitter).a) * smoothstep(1.85f, 1.6f, v);
         float inset = std::min(std::min(x, screenW - x), std::min(y, screenH - y));
@@ -102,17 +121,19 @@ Canvas paintClothes()
 
 Canvas paintFrame()
 {
-    // A carved wooden frame along the canvas edge, gilt on its inner lip.
+    // A carved frame of pale limed oak along the canvas edge, gilt on its
+    // inner lip: light, so that the pictures it holds end on a higher key
+    // than their dark rooms and dusk alone would give.
     const float outer = 0, width = 38;
     Composition frame = [=](float x, float y) {
         float inset = std::min(std::min(x - outer, screenW - outer - x), std::min(y - outer, screenH - outer - y));
         float depth = inset / width;
-        Colour wood = mix(rgb(58, 36, 22), rgb(104, 70, 40), 0.5f + 0.5f * std::sin(depth * 9.4f));
-        wood = scaled(wood, 0.85f + 0.3f * fractalNoise(x / 18.f + y / 90.f, y / 18.f, 2, 1801));
-        Colour gilt = mix(rgb(150, 116, 56), rgb(212, 176, 100), fractalNoise(x / 20.f, y / 20.f, 2, 1802));
+        Colour wood = mix(rgb(150, 122, 88), rgb(204, 178, 136), 0.5f + 0.5f * std::sin(depth * 9.4f));
+        wood = scaled(wood, 0.88f + 0.24f * fractalNoise(x / 18.f + y / 90.f, y / 18.f, 2, 1801));
+        Colour gilt = mix(rgb(196, 160, 92), rgb(240, 212, 146), fractalNoise(x / 20.f, y / 20.f, 2, 1802));
         Colour c = mix(wood, gilt, smoothstep(0.7f, 0.85f, depth));
         // The frame's shadow falls a little inward on the painting.
-        float shadow = smoothstep(width + 18, width, inset) * 0.45f;
+        float shadow = smoothstep(width + 12, width, inset) * 0.3f;
         c.a = inset < width ? 1.f : shadow;
         if (inset >= width)
             c = rgb(10, 6, 4, shadow);

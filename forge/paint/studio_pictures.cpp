@@ -4,6 +4,7 @@
 #include "paint/brush.h"
 #include "paint/noise.h"
 #include "paint/pictures.h"
+#include "paint/poem_page.h"
 #include "paint/shapes.h"
 #include "paint/sitter.h"
 
@@ -184,13 +185,23 @@ Canvas paintStudioCurtains()
         // The window's warm light through the cloth on the left, cooler on the right.
         Colour lit = mix(rgb(248, 236, 214), rgb(226, 228, 236), smoothstep(300, 980, x));
         Colour cloth = mix(scaled(lit, 0.9f), lit, folds);
+        // The second poem shows this layer doubled about the centre: away
+        // from its lines the cloth hangs in shadow. The right curtain takes
+        // the light softly, from its inner edge high up where the long
+        // lines end, and falls into shade below; the left one, which lies
+        // under the lines' beginnings, stays lit down to the last line.
+        float poemX = 640 + 2 * (x - 640), poemY = 360 + 2 * (y - 360);
+        float shade = x < 640 ? awayFromLines(poemX, poemY, secondPoemInk, 6, 30)
+                              : awayFromLines(poemX, poemY, secondPoemInk, 4, 130, 150);
+        cloth = mix(cloth, scaled(cloth, 0.12f), shade);
         float sheer = 0.5f + 0.35f * folds;
         Colour c = cloth;
         c.a = inCurtain * sheer;
-        // The tie-back cords in ochre, and the rod across the top.
+        // The tie-back cords in ochre, and the rod across the top; a cord
+        // under the poem's light is lost in the cloth there.
         float cord = std::min(sdEllipse(x, y, leftEdge - 40, tieY, 44, 3), sdEllipse(x, y, rightEdge + 40, tieY, 44, 3));
         if (cord < 1 && inCurtain > 0.5f)
-            blendOver(c, rgb(222, 194, 138), fill(cord, 2));
+            blendOver(c, rgb(222, 194, 138), fill(cord, 2) * shade);
         float rail = fill(std::fabs(y - 196) - 6, 2) * smoothstep(300, 330, x) * smoothstep(980, 950, x);
         if (rail > 0)
             blendOver(c, mix(rgb(64, 48, 40), rgb(120, 90, 64), smoothstep(200, 191, y)), rail);

@@ -134,6 +134,10 @@ Canvas paintTitleReeds()
         bool far = i % 3 == 0;
         float baseX = left ? dice.range(-20, 360) : dice.range(910, 1300);
         float heightTop = far ? dice.range(520, 640) : dice.range(420, 620);
+        // Those on the left stay low, under the first poem's last line,
+        // which is drawn over this picture.
+        if (left)
+            heightTop = 646 + (heightTop - 420) * 0.2f;
         float lean = dice.range(-70, 70) + (left ? 30 : -30);
         std::vector<Point> stem;
         for (int k = 0; k <= 6; ++k)
