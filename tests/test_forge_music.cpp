@@ -133,6 +133,15 @@ TEST(MusicRender, IsMasteredAndClean)
         EXPECT_TRUE(heard) << "a step at " << at << " s goes unnoticed";
     }
 
+    // The last chord rings into the room: half a second before the end
+    // fades it, it is still within 15 dB of its loudest moment.
+    double chordPeak = -200.0;
+    for (double t = trackSeconds - 8.0; t < trackSeconds - 1.0; t += 0.25)
+        chordPeak = std::max(chordPeak, levelDb(track, t, t + 0.5));
+    double ringing = levelDb(track, trackSeconds - 1.0, trackSeconds - 0.5);
+    std::printf("the last chord: %.1f dB at its loudest, %.1f dB a second before the end\n", chordPeak, ringing);
+    EXPECT_GE(ringing, chordPeak - 15.0) << "the last chord is cut off";
+
     // The track ends in silence, as the credits end in black.
     size_t end = track.left.size();
     EXPECT_LT(levelDb(track, trackSeconds - 0.05, trackSeconds), -70.0);

@@ -317,10 +317,14 @@ void layers(Writer& w, double at)
 
 void secondPoem(Writer& w, double at)
 {
-    const char* const chords[4] = {"F3 C4 A4", "C3 G3 E4", "Bb2 F3 D4", "D3 A3 F4"};
+    // The climax's dominant resolves on the downbeat to D minor, held, and
+    // the line falls from it to the first answer, so the music does not stop
+    // dead as the words come in.
+    const char* const chords[4] = {"D3 A3 D4 F4 A4", "C3 G3 E4", "Bb2 F3 D4", "D3 A3 F4"};
     const char* const answers[4] = {"C6", "G5", "F5", "A5"};
-    const char* const pads[4] = {"A4 C5 F5", "G4 C5 E5", "F4 Bb4 D5", "F4 A4 D5"};
-    poem(w, at, chords, answers, pads, 0.3, 0.3f);
+    const char* const pads[4] = {"A4 D5 F5", "G4 C5 E5", "F4 Bb4 D5", "F4 A4 D5"};
+    poem(w, at, chords, answers, pads, 0.34, 0.3f);
+    melody(w, at, "D6:2 A5:1 F5:1 G5:1 r:1 A5:1 G5:1", 0.5, 0.45f);
 }
 
 // 104 to 118 s: "Guilt ... resentment ...". Low octaves, a heartbeat in the
@@ -332,14 +336,15 @@ void guilt(Writer& w, double at)
     const char* roots[7] = {"D1", "Eb1", "D1", "G1", "Bb1", "A1", "A1"};
     for (int bar = 0; bar < 7; ++bar) {
         double beat = barBeat(at, bar);
-        pianoChord(w, beat, 3.5, octaves[bar], 0.75, 0.01, 0.3f);
+        // The last octave rings on into the bells, which take over from it.
+        pianoChord(w, beat, bar == 6 ? 7.0 : 3.5, octaves[bar], 0.75, 0.01, 0.3f);
         pad(w, beat, 4, pads[bar], 0.85, 0.08f);
         bass(w, beat, 0.6, roots[bar], 1.0);
         bass(w, beat + 0.75, 1.2, roots[bar], 0.7);
     }
     // A lament in the middle of the keyboard: the theme's falling half,
     // slowed and darkened.
-    melody(w, barBeat(at, 1), "G4:3 F4:1 F4:2 A4:2 Bb4:3 A4:1 D5:2 F5:2 E5:3 C#5:1 A4:4", 0.5, 0.4f);
+    melody(w, barBeat(at, 1), "G4:3 F4:1 F4:2 A4:2 Bb4:3 A4:1 D5:2 F5:2 E5:3 C#5:1 A4:7", 0.5, 0.4f);
 }
 
 // 118 to 134 s: the glints. The bells chime the theme high above a bright,
@@ -373,6 +378,8 @@ void glints(Writer& w, double at)
             bell(w, beat + q * 0.5, names[w.random.next() % names.size()], glide ? 0.6 : 0.4, 10.0);
         }
     }
+    // A soft low D under them, so the bells do not ring over nothing.
+    bass(w, at, 32, "D2", 0.25);
 }
 
 // 134 to 146 s: the receding picture. The theme once more, the pad swelling
@@ -397,7 +404,7 @@ void recede(Writer& w, double at)
 void credits(Writer& w, double at)
 {
     // Each chord comes a little later than the one before; times in seconds.
-    const double chordAt[4] = {0.0, 1.5, 3.25, 5.25};
+    const double chordAt[4] = {0.0, 1.1, 2.35, 3.9};
     const char* chords[4] = {"D3 A3 F4 D5", "G2 D3 Bb3 G4 Bb4", "A2 E3 C#4 G4 C#5", "D2 A2 F#3 D4 F#4 A4 D5"};
     const char* passing[3] = {"C5", "D5", "E5"};
     auto beatAt = [&](double seconds) { return at + seconds / secondsPerBeat; };
@@ -407,9 +414,9 @@ void credits(Writer& w, double at)
         piano(w, beatAt(chordAt[c]) + gap * 0.5, gap * 0.5, passing[c], 0.42, 0.45f);
     }
     double last = beatAt(chordAt[3]);
-    pianoChord(w, last, 9, chords[3], 0.45, 0.09, 0.55f);
-    pad(w, last, 8, "D3 F#3 A3", 0.3, 0.2f);
-    bass(w, last, 8, "D2", 0.3);
+    pianoChord(w, last, 12, chords[3], 0.45, 0.09, 0.55f);
+    pad(w, last, 12, "D3 F#3 A3", 0.3, 0.2f);
+    bass(w, last, 12, "D2", 0.3);
 }
 
 }
