@@ -2,6 +2,7 @@
 // line reads against the ground right under it while it is fully shown, and
 // where a scene's picture comes at once (the two poems and the night studio)
 // the frame's brightness does not jump from one frame to the next.
+#include "support/picture_test.h"
 #include "support/tool_test.h"
 
 #include <SFML/Graphics/Font.hpp>
@@ -19,24 +20,7 @@ const int fps = 60;
 const float readable = 3.5f;
 const double largestStep = 48;
 
-struct Rgba
-{
-    float r = 0, g = 0, b = 0;   // 0 to 1, sRGB values
-};
 const Rgba poemRed{226 / 255.f, 22 / 255.f, 22 / 255.f};
-
-// WCAG 2 relative luminance and contrast ratio.
-float relativeLuminance(const Rgba& c)
-{
-    auto linear = [](float v) { return v <= 0.03928f ? v / 12.92f : std::pow((v + 0.055f) / 1.055f, 2.4f); };
-    return 0.2126f * linear(c.r) + 0.7152f * linear(c.g) + 0.0722f * linear(c.b);
-}
-
-float contrastRatio(const Rgba& a, const Rgba& b)
-{
-    float la = relativeLuminance(a), lb = relativeLuminance(b);
-    return (std::max(la, lb) + 0.05f) / (std::min(la, lb) + 0.05f);
-}
 
 std::string frameName(long frame)
 {

@@ -111,30 +111,6 @@ double levelDb(const Stereo& track, double from, double to, int sampleRate)
     return 10.0 * std::log10(sum / std::max<size_t>(1, end - begin) + 1e-12);
 }
 
-std::vector<double> octaveLevels(const Stereo& track, double from, double to, int sampleRate)
-{
-    const int bands = 10;
-    std::vector<double> power(bands, 1e-12);
-    size_t begin = sampleAt(from, sampleRate, track.left.size());
-    size_t end = sampleAt(to, sampleRate, track.left.size());
-    for (size_t start = begin; start + frameSize <= end; start += frameSize / 2) {
-        std::vector<std::complex<double>> frame(frameSize);
-        for (size_t i = 0; i < frameSize; ++i) {
-            double hann = 0.5 - 0.5 * std::cos(2.0 * M_PI * i / frameSize);
-            frame[i] = hann * 0.5 * (track.left[start + i] + track.right[start + i]);
-        }
-        fft(frame);
-        for (size_t bin = 1; bin < frameSize / 2; ++bin) {
-            double hz = double(bin) * sampleRate / frameSize;
-            int band = static_cast<int>(std::floor(std::log2(hz / 22.0)));
-            if (band >= 0 && band < bands) power[band] += std::norm(frame[bin]);
-        }
-    }
-    std::vector<double> levels;
-    for (double p : power) levels.push_back(10.0 * std::log10(p));
-    return levels;
-}
-
 std::vector<size_t> findClicks(const Stereo& track)
 {
     std::vector<size_t> clicks;
@@ -192,6 +168,22 @@ std::vector<double> powerSpectrum(const Stereo& track, double from, double to, i
     return power;
 }
 
+}
+
+std::vector<double> octaveLevels(const Stereo& track, double from, double to, int sampleRate)
+{
+    // Octave bands from 22 Hz, summed from the spectrum's bins.
+    const int bands = 10;
+    std::vector<double> power = powerSpectrum(track, from, to, sampleRate, frameSize);
+    std::vector<double> bandPower(bands, 1e-12);
+    for (size_t bin = 1; bin < power.size(); ++bin) {
+        double hz = double(bin) * sampleRate / frameSize;
+        int band = static_cast<int>(std::floor(std::log2(hz / 22.0)));
+        if (band >= 0 && band < bands) bandPower[band] += power[bin];
+    }
+    std::vector<double> levels;
+    for (double p : bandPower) levels.push_back(10.0 * std::log10(p));
+    return levels;
 }
 
 double shareBelow(const Stereo& track, double hz, int sampleRate)
