@@ -8,7 +8,7 @@ set -uo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
 library=/usr/lib/x86_64-linux-gnu/libsfml-system.so.2.5
 [ -f "$library" ] || { echo "skipped: $library is not installed"; exit 77; }
-[ -f /usr/share/doc/fonts-comic-neue/copyright ] || { echo "skipped: fonts-comic-neue is not installed"; exit 77; }
+[ -f /usr/share/doc/fonts-dancingscript/copyright ] || { echo "skipped: fonts-dancingscript is not installed"; exit 77; }
 command -v patchelf >/dev/null || { echo "skipped: patchelf is not installed"; exit 77; }
 
 work=$(mktemp -d)
