@@ -41,3 +41,9 @@ void playOpening(sf::RenderWindow& window, const std::function<bool()>& firstFra
     if (firstFrame())
         runShowStep(step, "warm_up", [&] { warmUpShow(window); });
 }
+
+void playOffScreenOpening(sf::RenderTarget& target)
+{
+    warmUpGlyphs(target);
+    target.clear(sf::Color::Black);
+}

@@ -89,12 +89,12 @@ void openShowWindow(sf::RenderWindow& window)
                   << ", not 1280 x 720: the show is scaled to fit it" << std::endl;
 }
 
-void loadShowData()
+void loadShowData(const ShowStep& step)
 {
-    loadCatalogue();
-    loadDistortionTexture();
-    createRenderTarget();
-    loadFonts();
+    runShowStep(step, "pictures", loadCatalogue);
+    runShowStep(step, "distortion", loadDistortionTexture);
+    runShowStep(step, "render_target", createRenderTarget);
+    runShowStep(step, "fonts", loadFonts);
 }
 
 bool loadShowShaders()
@@ -111,10 +111,7 @@ bool startShow(sf::RenderTarget& target, bool audio, const ShowStep& step)
 {
     std::cout << "created render window" << std::endl;
 
-    runShowStep(step, "pictures", loadCatalogue);
-    runShowStep(step, "distortion", loadDistortionTexture);
-    runShowStep(step, "render_target", createRenderTarget);
-    runShowStep(step, "fonts", loadFonts);
+    loadShowData(step);
     bool shadersLoaded = false;
     runShowStep(step, "shaders", [&] { shadersLoaded = loadShowShaders(); });
     if (!shadersLoaded)

@@ -18,9 +18,6 @@ int reportMissingShowFiles();
 // Opens the show's window: 1280 x 720 full screen, vertical sync on, no cursor.
 void openShowWindow(sf::RenderWindow& window);
 
-// Loads the pictures, the distortion map, the off-screen target and the fonts
-// (start-up steps 4 to 8). Only the lines of failing files are written.
-void loadShowData();
 
 // Checks for shader support and loads the shaders (steps 9 and 10). Writes
 // the fatal message and returns false when the show cannot go on.
@@ -32,6 +29,11 @@ using ShowStep = std::function<void(const char* name, const std::function<void()
 
 // Runs a step through step, or itself when step is empty.
 void runShowStep(const ShowStep& step, const char* name, const std::function<void()>& run);
+
+// Loads the pictures, the distortion map, the off-screen target and the
+// fonts, as the steps "pictures", "distortion", "render_target" and "fonts".
+// Only the lines of failing files are written.
+void loadShowData(const ShowStep& step = {});
 
 // Start-up once the show's target is made (the player's window, a tool's
 // off-screen target), in the player's order and with its lines: the steps
@@ -62,6 +64,13 @@ int drawShowFrame(sf::RenderTarget& target, int sceneIndex, float delta);
 // window, or on the frame scaled to fit it, and that frame then put on the
 // window between black bars (see scaled_frame.h); not yet displayed.
 int drawWindowFrame(sf::RenderWindow& window, int sceneIndex, float delta);
+
+// The opening of a show drawn off screen (the capture, the preview), which
+// has no black frame to show and no window to warm: every glyph goes into
+// the fonts' pages before the first frame, since a page that grows copies
+// its glyphs over, and not in a frame whose draws are cut. The target is
+// left black.
+void playOffScreenOpening(sf::RenderTarget& target);
 
 // Draws everything the scenes will draw once, out of sight, so that no
 // scene's first frame stalls. The player runs it after its first, black

@@ -402,10 +402,7 @@ int main(int argc, char** argv)
     // The player's start-up without audio output: the music goes into the video file instead.
     if (!startShow(target, false))
         return fail(outputs, "the show could not start");
-    // Every glyph is in the fonts' pages before the first frame: a page that
-    // grows copies its glyphs over, and not in a frame whose draws are cut.
-    warmUpGlyphs(target);
-    target.clear(sf::Color::Black);
+    playOffScreenOpening(target);
 
     const unsigned width = target.getSize().x, height = target.getSize().y;
     const bool wantVideo = !options.video.empty();

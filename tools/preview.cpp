@@ -376,11 +376,9 @@ int main(int argc, char** argv)
         return workFailure;
     }
 
-    // The fonts' pages hold every glyph before the replay cuts its draws
-    // down: a page that grows copies its glyphs over with a draw of its own.
+    // The fonts' pages hold every glyph before the replay cuts its draws down.
     target.setActive(true);
-    warmUpGlyphs(target);
-    target.clear(sf::Color::Black);
+    playOffScreenOpening(target);
 
     Transport transport;
     transport.paused = options.paused;

@@ -42,9 +42,7 @@ sf::RenderTexture& testTarget()
 
 int runFrameOn(sf::RenderTexture& target, int sceneIndex, float delta)
 {
-    frameDelta = delta;
-    target.clear(sf::Color(0, 0, 0, 255));
-    int next = dispatchScene(sceneIndex, target);
+    int next = drawShowFrame(target, sceneIndex, delta);
     target.display();
     return next;
 }
