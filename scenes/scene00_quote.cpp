@@ -21,14 +21,19 @@ const int fadeOutPhase = 2;
 // Black and silent for this long before the music starts.
 const float prerollSeconds = 1.25f;
 
-bool sceneFirstEntry = true;
-float overlayAlpha = 255.0f; // the black overlay
-int scenePhase = prerollPhase;
-float sceneTimer = 0.0f;
-int sceneResult = 0;
+// What the scene keeps from frame to frame, as at start-up.
+struct SceneState
+{
+    bool firstEntry = true;
+    float overlayAlpha = 255.0f; // the black overlay
+    int phase = prerollPhase;
+    float timer = 0.0f;
+    int result = 0;
 
-// The music stream, opened once when the pre-roll is over.
-MusicChannel musicChannel = 0;
+    // The music stream, opened once when the pre-roll is over.
+    MusicChannel musicChannel = 0;
+};
+SceneState state;
 
 // ISO 8859-1 bytes: \xE4 is "ä", \xF6 "ö", \xE5 "å". Four lines: the two of
 // the quotation, an empty one, and the attribution set in by 15 spaces.
@@ -41,21 +46,16 @@ const char quotation[] =
 
 void resetScene0()
 {
-    sceneFirstEntry = true;
-    overlayAlpha = 255.0f;
-    scenePhase = prerollPhase;
-    sceneTimer = 0.0f;
-    sceneResult = 0;
     // The stream itself is closed with the others by whoever runs the show again.
-    musicChannel = 0;
+    state = SceneState();
 }
 
 int runScene0(sf::RenderTarget& target)
 {
     // White text, set once; the font is the bold one it holds since start-up.
-    if (sceneFirstEntry)
+    if (state.firstEntry)
     {
-        sceneFirstEntry = false;
+        state.firstEntry = false;
         sharedText.setFillColor(sf::Color(255, 255, 255, 255));
         sharedText.setCharacterSize(36);
         sharedText.setPosition(290.0f, 200.0f);
@@ -63,54 +63,54 @@ int runScene0(sf::RenderTarget& target)
         std::cout << "scene 01 loaded" << std::endl;
     }
 
-    switch (scenePhase)
+    switch (state.phase)
     {
     case prerollPhase:
         // The screen stays black until the timer passes the pre-roll; that
         // frame starts the music.
-        sceneTimer += frameDelta;
-        if (sceneTimer > prerollSeconds)
+        state.timer += frameDelta;
+        if (state.timer > prerollSeconds)
         {
-            musicChannel = createMusicStream("angel6.mp3");
-            playMusicStream(musicChannel);
-            sceneTimer = 0.0f;
-            scenePhase = fadeInPhase;
+            state.musicChannel = createMusicStream("angel6.mp3");
+            playMusicStream(state.musicChannel);
+            state.timer = 0.0f;
+            state.phase = fadeInPhase;
         }
         break;
 
     case fadeInPhase:
-        sceneTimer += frameDelta;
-        overlayAlpha = fadeInAlpha(sceneTimer, fadeSeconds);
-        if (sceneTimer >= fadeSeconds)
+        state.timer += frameDelta;
+        state.overlayAlpha = fadeInAlpha(state.timer, fadeSeconds);
+        if (state.timer >= fadeSeconds)
         {
-            sceneTimer = 0.0f;
-            scenePhase = holdPhase;
+            state.timer = 0.0f;
+            state.phase = holdPhase;
         }
         break;
 
     case holdPhase:
-        sceneTimer += frameDelta;
-        if (sceneTimer >= holdSeconds)
+        state.timer += frameDelta;
+        if (state.timer >= holdSeconds)
         {
-            sceneTimer = 0.0f;
-            scenePhase = fadeOutPhase;
+            state.timer = 0.0f;
+            state.phase = fadeOutPhase;
         }
         break;
 
     case fadeOutPhase:
         // Over once the screen is fully black again.
-        sceneTimer += frameDelta;
-        overlayAlpha = fadeOutAlpha(sceneTimer, fadeSeconds);
-        if (overlayAlpha >= 255.0f)
-            sceneResult = 1;
+        state.timer += frameDelta;
+        state.overlayAlpha = fadeOutAlpha(state.timer, fadeSeconds);
+        if (state.overlayAlpha >= 255.0f)
+            state.result = 1;
         break;
     }
 
     // The quotation under the black overlay, drawn in every frame.
     sf::Sprite& black = picture("black.png");
-    setSpriteAlpha(black, overlayAlpha);
+    setSpriteAlpha(black, state.overlayAlpha);
     target.draw(sharedText, sf::RenderStates::Default);
     drawOverlay(target, black);
 
-    return sceneResult;
+    return state.result;
 }

@@ -25,36 +25,33 @@ const int fadeOutPhase = 4;
 // The middle title layer drifts left at this many pixels per second.
 const float layerDriftSpeed = 4.0f;
 
-bool sceneFirstEntry = true;
-float overlayAlpha = 255.0f; // the black overlay
-float textAlpha = 255.0f;    // the presenter line
-int sceneResult = 1;
-float sceneTimer = 0.0f;
-int scenePhase = fadeInPhase;
-float layerX = 0.0f;    // x of "title2.png"
-float logoAlpha = 0.0f; // "ostralis.png"
-float blurTime = 0.0f;  // seconds of blur growth
+// What the scene keeps from frame to frame, as at start-up.
+struct SceneState
+{
+    bool firstEntry = true;
+    float overlayAlpha = 255.0f; // the black overlay
+    float textAlpha = 255.0f;    // the presenter line
+    int result = 1;
+    float timer = 0.0f;
+    int phase = fadeInPhase;
+    float layerX = 0.0f;    // x of "title2.png"
+    float logoAlpha = 0.0f; // "ostralis.png"
+    float blurTime = 0.0f;  // seconds of blur growth
+};
+SceneState state;
 }
 
 void resetScene1()
 {
-    sceneFirstEntry = true;
-    overlayAlpha = 255.0f;
-    textAlpha = 255.0f;
-    sceneResult = 1;
-    sceneTimer = 0.0f;
-    scenePhase = fadeInPhase;
-    layerX = 0.0f;
-    logoAlpha = 0.0f;
-    blurTime = 0.0f;
+    state = SceneState();
 }
 
 int runScene1(sf::RenderTarget& target)
 {
     // The presenter line in opaque black, and the title image's place.
-    if (sceneFirstEntry)
+    if (state.firstEntry)
     {
-        sceneFirstEntry = false;
+        state.firstEntry = false;
         sharedText.setFillColor(sf::Color(0, 0, 0, 255));
         sharedText.setCharacterSize(86);
         picture("ostralis.png").setPosition(342.0f, 78.0f);
@@ -64,85 +61,85 @@ int runScene1(sf::RenderTarget& target)
     }
 
     // The middle layer drifts for the whole scene.
-    layerX = layerX - layerDriftSpeed * frameDelta;
+    state.layerX = state.layerX - layerDriftSpeed * frameDelta;
 
-    switch (scenePhase)
+    switch (state.phase)
     {
     case fadeInPhase:
-        sceneTimer += frameDelta;
-        overlayAlpha = fadeInAlpha(sceneTimer, fadeSeconds);
-        if (sceneTimer >= fadeSeconds)
+        state.timer += frameDelta;
+        state.overlayAlpha = fadeInAlpha(state.timer, fadeSeconds);
+        if (state.timer >= fadeSeconds)
         {
-            sceneTimer = 0.0f;
-            scenePhase = holdPhase;
+            state.timer = 0.0f;
+            state.phase = holdPhase;
         }
         break;
 
     case holdPhase:
-        sceneTimer += frameDelta;
-        if (sceneTimer >= holdSeconds)
+        state.timer += frameDelta;
+        if (state.timer >= holdSeconds)
         {
-            sceneTimer = 0.0f;
-            scenePhase = crossFadePhase;
+            state.timer = 0.0f;
+            state.phase = crossFadePhase;
         }
         break;
 
     case crossFadePhase:
         // The line fades out as the title fades in; the timer must pass the
         // fade's length.
-        sceneTimer += frameDelta;
-        textAlpha = fadeInAlpha(sceneTimer, fadeSeconds);
-        logoAlpha = fadeOutAlpha(sceneTimer, fadeSeconds);
-        if (sceneTimer > fadeSeconds)
+        state.timer += frameDelta;
+        state.textAlpha = fadeInAlpha(state.timer, fadeSeconds);
+        state.logoAlpha = fadeOutAlpha(state.timer, fadeSeconds);
+        if (state.timer > fadeSeconds)
         {
-            sceneTimer = 0.0f;
-            scenePhase = blurHoldPhase;
+            state.timer = 0.0f;
+            state.phase = blurHoldPhase;
         }
         break;
 
     case blurHoldPhase:
         // The blur starts growing halfway through the hold.
-        sceneTimer += frameDelta;
-        if (sceneTimer >= fadeSeconds)
-            blurTime += frameDelta;
-        if (sceneTimer >= holdSeconds)
+        state.timer += frameDelta;
+        if (state.timer >= fadeSeconds)
+            state.blurTime += frameDelta;
+        if (state.timer >= holdSeconds)
         {
-            sceneTimer = 0.0f;
-            scenePhase = fadeOutPhase;
+            state.timer = 0.0f;
+            state.phase = fadeOutPhase;
         }
         break;
 
     case fadeOutPhase:
-        blurTime += frameDelta;
-        sceneTimer += frameDelta;
-        overlayAlpha = fadeOutAlpha(sceneTimer, fadeSeconds);
-        if (sceneTimer >= fadeSeconds)
+        state.blurTime += frameDelta;
+        state.timer += frameDelta;
+        state.overlayAlpha = fadeOutAlpha(state.timer, fadeSeconds);
+        if (state.timer >= fadeSeconds)
         {
-            sceneTimer = 0.0f;
-            sceneResult = 2;
+            state.timer = 0.0f;
+            state.result = 2;
         }
         break;
     }
 
     // The three layers and the line onto the blur's canvas.
     sf::Sprite& middleLayer = picture("title2.png");
-    middleLayer.setPosition(layerX, 0.0f);
-    setBlurRadius(blurTime / 100.0f);
+    middleLayer.setPosition(state.layerX, 0.0f);
+    setBlurRadius(state.blurTime / 100.0f);
     sf::RenderTexture& canvas = blurCanvas();
     drawPicture(canvas, picture("title1.png"));
     drawPicture(canvas, middleLayer);
     drawPicture(canvas, picture("title3.png"));
-    sharedText.setFillColor(sf::Color(0, 0, 0, alphaByte(textAlpha)));
+    sharedText.setFillColor(sf::Color(0, 0, 0, alphaByte(state.textAlpha)));
     sf::Sprite& logo = picture("ostralis.png");
-    setSpriteAlpha(logo, logoAlpha);
+    setSpriteAlpha(logo, state.logoAlpha);
     canvas.draw(sharedText, sf::RenderStates::Default);
 
     // The blurred picture, the sharp title above it, the overlay on top.
     drawBlurredCanvas(target);
     target.draw(logo, sf::RenderStates::Default);
     sf::Sprite& black = picture("black.png");
-    setSpriteAlpha(black, overlayAlpha);
+    setSpriteAlpha(black, state.overlayAlpha);
     drawOverlay(target, black);
 
-    return sceneResult;
+    return state.result;
 }

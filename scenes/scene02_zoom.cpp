@@ -25,83 +25,81 @@ const float holdLength = fadeSeconds + 4.0f;
 // The back layer never shrinks below its own size.
 const float smallestBackScale = 1.0f;
 
-bool sceneFirstEntry = true;
-float overlayAlpha = 255.0f; // the black overlay
-float backScale = 3.0f;      // "S1-1.png"
-float frontScale = 3.0f;     // "S1-2.png"
-int sceneResult = 2;
-float sceneTimer = 0.0f;
-int scenePhase = fadeInPhase;
-float blurTime = 0.0f; // seconds of blur growth
+// What the scene keeps from frame to frame, as at start-up.
+struct SceneState
+{
+    bool firstEntry = true;
+    float overlayAlpha = 255.0f; // the black overlay
+    float backScale = 3.0f;      // "S1-1.png"
+    float frontScale = 3.0f;     // "S1-2.png"
+    int result = 2;
+    float timer = 0.0f;
+    int phase = fadeInPhase;
+    float blurTime = 0.0f; // seconds of blur growth
+};
+SceneState state;
 }
 
 void resetScene2()
 {
-    sceneFirstEntry = true;
-    overlayAlpha = 255.0f;
-    backScale = 3.0f;
-    frontScale = 3.0f;
-    sceneResult = 2;
-    sceneTimer = 0.0f;
-    scenePhase = fadeInPhase;
-    blurTime = 0.0f;
+    state = SceneState();
 }
 
 int runScene2(sf::RenderTarget& target)
 {
     // Both layers keep the centred origin they were loaded with.
-    if (sceneFirstEntry)
+    if (state.firstEntry)
     {
-        sceneFirstEntry = false;
+        state.firstEntry = false;
         std::cout << "scene 03 loaded" << std::endl;
     }
 
-    switch (scenePhase)
+    switch (state.phase)
     {
     case fadeInPhase:
-        sceneTimer += frameDelta;
-        overlayAlpha = fadeInAlpha(sceneTimer, fadeSeconds);
-        if (sceneTimer >= fadeSeconds)
+        state.timer += frameDelta;
+        state.overlayAlpha = fadeInAlpha(state.timer, fadeSeconds);
+        if (state.timer >= fadeSeconds)
         {
-            sceneTimer = 0.0f;
-            overlayAlpha = 0.0f;
-            scenePhase = holdPhase;
+            state.timer = 0.0f;
+            state.overlayAlpha = 0.0f;
+            state.phase = holdPhase;
         }
         break;
 
     case holdPhase:
-        sceneTimer += frameDelta;
-        if (sceneTimer >= holdLength)
+        state.timer += frameDelta;
+        if (state.timer >= holdLength)
         {
-            sceneTimer = 0.0f;
-            scenePhase = fadeOutPhase;
+            state.timer = 0.0f;
+            state.phase = fadeOutPhase;
         }
         break;
 
     case fadeOutPhase:
         // The timer must pass the fade's length: one fully black frame more.
-        sceneTimer += frameDelta;
-        overlayAlpha = fadeOutAlpha(sceneTimer, fadeSeconds);
-        if (sceneTimer > fadeSeconds)
+        state.timer += frameDelta;
+        state.overlayAlpha = fadeOutAlpha(state.timer, fadeSeconds);
+        if (state.timer > fadeSeconds)
         {
-            sceneTimer = 0.0f;
-            sceneResult = 3;
+            state.timer = 0.0f;
+            state.result = 3;
         }
         break;
     }
 
     // Blur and scales are applied first and changed afterwards, so each
     // frame shows the values the previous one ended with.
-    setBlurRadius(blurTime / 500.0f);
-    blurTime += frameDelta;
+    setBlurRadius(state.blurTime / 500.0f);
+    state.blurTime += frameDelta;
     sf::Sprite& backLayer = picture("S1-1.png");
     sf::Sprite& frontLayer = picture("S1-2.png");
-    backLayer.setScale(backScale, backScale);
-    frontLayer.setScale(frontScale, frontScale);
-    backScale -= 0.125f * frameDelta;
-    frontScale -= frameDelta / 10.0f;
-    if (backScale < smallestBackScale)
-        backScale = smallestBackScale;
+    backLayer.setScale(state.backScale, state.backScale);
+    frontLayer.setScale(state.frontScale, state.frontScale);
+    state.backScale -= 0.125f * frameDelta;
+    state.frontScale -= frameDelta / 10.0f;
+    if (state.backScale < smallestBackScale)
+        state.backScale = smallestBackScale;
 
     // The blurred back layer and the sharp front one, off-screen.
     drawBlurred(renderTexture, backLayer);
@@ -111,8 +109,8 @@ int runScene2(sf::RenderTarget& target)
     // The picture, then the overlay.
     drawRenderTexture(target);
     sf::Sprite& black = picture("black.png");
-    setSpriteAlpha(black, overlayAlpha);
+    setSpriteAlpha(black, state.overlayAlpha);
     drawOverlay(target, black);
 
-    return sceneResult;
+    return state.result;
 }

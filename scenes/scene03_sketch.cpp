@@ -39,15 +39,20 @@ const double slowestSpin = 32.0;
 const double spinRange = 96.0;
 const double randomRange = 32767.0; // the draws run from 0 to this
 
-bool sceneFirstEntry = true;
-int scenePhase = fadeInPhase;
-float sceneTimer = 0.0f;
-float revealTimer = 0.0f; // time since the last stamp was laid
-int revealCount = 0;      // stamps laid so far
-float overlayAlpha = 255.0f; // the black overlay
-float driftX = 0.0f;      // "S2-2.png", the drifting light
-float driftY = 0.0f;
-int sceneResult = 3;
+// What the scene keeps from frame to frame, as at start-up.
+struct SceneState
+{
+    bool firstEntry = true;
+    int phase = fadeInPhase;
+    float timer = 0.0f;
+    float revealTimer = 0.0f; // time since the last stamp was laid
+    int revealCount = 0;      // stamps laid so far
+    float overlayAlpha = 255.0f; // the black overlay
+    float driftX = 0.0f;      // "S2-2.png", the drifting light
+    float driftY = 0.0f;
+    int result = 3;
+};
+SceneState state;
 
 // The C library's generator, kept to the 0..32767 range the spin formula
 // expects where rand() reaches further (glibc's goes to 2^31 - 1).
@@ -68,23 +73,15 @@ void poseStamp(TweenSprite& stamp, float alpha)
 
 void resetScene3()
 {
-    sceneFirstEntry = true;
-    scenePhase = fadeInPhase;
-    sceneTimer = 0.0f;
-    revealTimer = 0.0f;
-    revealCount = 0;
-    overlayAlpha = 255.0f;
-    driftX = 0.0f;
-    driftY = 0.0f;
-    sceneResult = 3;
+    state = SceneState();
 }
 
 int runScene3(sf::RenderTarget& target)
 {
     // The stamps are placed on the sketch at once, all invisible.
-    if (sceneFirstEntry)
+    if (state.firstEntry)
     {
-        sceneFirstEntry = false;
+        state.firstEntry = false;
         createTweenGroup(stampGroup, sketchStampCount, &picture("pencilsprite.png"));
         setTweenTargets(stampGroup, headOutline, 0.1f);
         for (int i = 0; i < stampGroup.count; ++i)
@@ -92,37 +89,37 @@ int runScene3(sf::RenderTarget& target)
         std::cout << "scene 04 loaded" << std::endl;
     }
 
-    switch (scenePhase)
+    switch (state.phase)
     {
     case fadeInPhase:
-        sceneTimer += frameDelta;
-        overlayAlpha = fadeInAlpha(sceneTimer, fadeSeconds);
-        if (sceneTimer >= fadeSeconds)
+        state.timer += frameDelta;
+        state.overlayAlpha = fadeInAlpha(state.timer, fadeSeconds);
+        if (state.timer >= fadeSeconds)
         {
-            sceneTimer = 0.0f;
-            overlayAlpha = 0.0f;
-            scenePhase = drawingPhase;
+            state.timer = 0.0f;
+            state.overlayAlpha = 0.0f;
+            state.phase = drawingPhase;
         }
         break;
 
     case drawingPhase:
         // At most one stamp per frame; the reveal timer keeps no excess.
-        sceneTimer += frameDelta;
-        revealTimer += frameDelta;
-        if (revealTimer > revealInterval)
+        state.timer += frameDelta;
+        state.revealTimer += frameDelta;
+        if (state.revealTimer > revealInterval)
         {
-            revealTimer = 0.0f;
-            if (revealCount < revealTicks && revealCount + 1 < stampGroup.count)
+            state.revealTimer = 0.0f;
+            if (state.revealCount < revealTicks && state.revealCount + 1 < stampGroup.count)
             {
-                ++revealCount;
-                poseStamp(stampGroup.records[revealCount], laidAlpha);
+                ++state.revealCount;
+                poseStamp(stampGroup.records[state.revealCount], laidAlpha);
             }
         }
         // Every stamp, laid or not, at full strength and spinning.
-        if (sceneTimer > drawingLength)
+        if (state.timer > drawingLength)
         {
-            scenePhase = spinPhase;
-            sceneTimer = 0.0f;
+            state.phase = spinPhase;
+            state.timer = 0.0f;
             for (int i = 0; i < stampGroup.count; ++i)
             {
                 TweenSprite& stamp = stampGroup.records[i];
@@ -136,19 +133,19 @@ int runScene3(sf::RenderTarget& target)
 
     case spinPhase:
         // The blur grows with the effect clock from here on.
-        sceneTimer += frameDelta;
+        state.timer += frameDelta;
         effectTime += frameDelta;
-        if (sceneTimer > fadeSeconds)
+        if (state.timer > fadeSeconds)
         {
-            sceneTimer = 0.0f;
-            sceneResult = 4;
+            state.timer = 0.0f;
+            state.result = 4;
         }
         break;
     }
 
     // The laid stamps darken; those not laid yet (at 0) and those at full
     // strength are left alone.
-    for (int i = 0; i < revealCount && i < stampGroup.count; ++i)
+    for (int i = 0; i < state.revealCount && i < stampGroup.count; ++i)
     {
         TweenSprite& stamp = stampGroup.records[i];
         if (stamp.alpha > 0.0f && stamp.alpha < fullAlpha)
@@ -163,10 +160,10 @@ int runScene3(sf::RenderTarget& target)
     updateTweenGroup(stampGroup);
 
     // The light drifts down and to the right in every phase.
-    driftX += frameDelta * 114.0f * 0.5f;
-    driftY += frameDelta * 90.0f * 0.5f;
+    state.driftX += frameDelta * 114.0f * 0.5f;
+    state.driftY += frameDelta * 90.0f * 0.5f;
     sf::Sprite& light = picture("S2-2.png");
-    light.setPosition(driftX, driftY);
+    light.setPosition(state.driftX, state.driftY);
 
     // The backdrop through the blur, the sharp stamps, the overlay.
     sf::RenderTexture& canvas = blurCanvas();
@@ -175,8 +172,8 @@ int runScene3(sf::RenderTarget& target)
     drawBlurredCanvas(target);
     drawTweenGroup(stampGroup, target);
     sf::Sprite& black = picture("black.png");
-    setSpriteAlpha(black, overlayAlpha);
+    setSpriteAlpha(black, state.overlayAlpha);
     drawOverlay(target, black);
 
-    return sceneResult;
+    return state.result;
 }

@@ -29,17 +29,22 @@ const float smallestStampScale = 0.5f;
 // Once the glide is over they fade from 0.75 to nothing in six seconds.
 const float stampFadeRate = 0.125f;
 
-bool sceneFirstEntry = true;
-int scenePhase = glidePhase;
-float sceneTimer = 0.0f;
-float stampScale = 1.0f;
-bool stampsFading = false;
-float canvasAlpha = 0.0f;  // "S3-1.png"
-float frameAlpha = 0.0f;   // "S3-3.png"
-float skinAlpha = 0.0f;    // "S3-2.png"
-float hairAlpha = 0.0f;    // "S3-22.png"
-float clothesAlpha = 0.0f; // "S3-23.png"
-int sceneResult = 4;
+// What the scene keeps from frame to frame, as at start-up.
+struct SceneState
+{
+    bool firstEntry = true;
+    int phase = glidePhase;
+    float timer = 0.0f;
+    float stampScale = 1.0f;
+    bool stampsFading = false;
+    float canvasAlpha = 0.0f;  // "S3-1.png"
+    float frameAlpha = 0.0f;   // "S3-3.png"
+    float skinAlpha = 0.0f;    // "S3-2.png"
+    float hairAlpha = 0.0f;    // "S3-22.png"
+    float clothesAlpha = 0.0f; // "S3-23.png"
+    int result = 4;
+};
+SceneState state;
 
 // A layer rising from 0 to 255 over `length` seconds, held at 255 after.
 float layerAlpha(float timer, double length)
@@ -51,17 +56,7 @@ float layerAlpha(float timer, double length)
 
 void resetScene4()
 {
-    sceneFirstEntry = true;
-    scenePhase = glidePhase;
-    sceneTimer = 0.0f;
-    stampScale = 1.0f;
-    stampsFading = false;
-    canvasAlpha = 0.0f;
-    frameAlpha = 0.0f;
-    skinAlpha = 0.0f;
-    hairAlpha = 0.0f;
-    clothesAlpha = 0.0f;
-    sceneResult = 4;
+    state = SceneState();
 }
 
 int runScene4(sf::RenderTarget& target)
@@ -71,65 +66,65 @@ int runScene4(sf::RenderTarget& target)
     setBlurRadius(static_cast<float>(effectTime / 100.0));
 
     // The stamps are not fresh any more: each sets off from where it stands.
-    if (sceneFirstEntry)
+    if (state.firstEntry)
     {
-        sceneFirstEntry = false;
+        state.firstEntry = false;
         std::cout << "scene 5 loaded" << std::endl;
         setTweenTargets(stampGroup, bustOutline, holdSeconds);
     }
 
     // Every phase must pass its length, not just reach it.
-    switch (scenePhase)
+    switch (state.phase)
     {
     case glidePhase:
-        sceneTimer += frameDelta;
-        canvasAlpha = layerAlpha(sceneTimer, fadeSeconds);
-        if (sceneTimer > holdSeconds)
+        state.timer += frameDelta;
+        state.canvasAlpha = layerAlpha(state.timer, fadeSeconds);
+        if (state.timer > holdSeconds)
         {
-            sceneTimer = 0.0f;
-            scenePhase = firstLayerPhase;
-            stampsFading = true;
+            state.timer = 0.0f;
+            state.phase = firstLayerPhase;
+            state.stampsFading = true;
         }
         break;
 
     case firstLayerPhase:
-        sceneTimer += frameDelta;
-        frameAlpha = layerAlpha(sceneTimer, 4.0);
-        if (sceneTimer > holdSeconds)
+        state.timer += frameDelta;
+        state.frameAlpha = layerAlpha(state.timer, 4.0);
+        if (state.timer > holdSeconds)
         {
-            scenePhase = furtherLayersPhase;
-            sceneTimer = 0.0f;
+            state.phase = furtherLayersPhase;
+            state.timer = 0.0f;
         }
         break;
 
     case furtherLayersPhase:
-        sceneTimer += frameDelta;
-        skinAlpha = layerAlpha(sceneTimer, stepSeconds);
-        hairAlpha = layerAlpha(sceneTimer, fadeSeconds);
-        clothesAlpha = layerAlpha(sceneTimer, 4.0);
-        if (sceneTimer > holdSeconds)
+        state.timer += frameDelta;
+        state.skinAlpha = layerAlpha(state.timer, stepSeconds);
+        state.hairAlpha = layerAlpha(state.timer, fadeSeconds);
+        state.clothesAlpha = layerAlpha(state.timer, 4.0);
+        if (state.timer > holdSeconds)
         {
-            scenePhase = holdPhase;
-            sceneTimer = 0.0f;
+            state.phase = holdPhase;
+            state.timer = 0.0f;
         }
         break;
 
     case holdPhase:
-        sceneTimer += frameDelta;
-        if (sceneTimer > fadeSeconds)
-            sceneResult = 5;
+        state.timer += frameDelta;
+        if (state.timer > fadeSeconds)
+            state.result = 5;
         break;
     }
 
     // The stamps shrink to half size, and fade once the glide is over.
-    stampScale -= stampShrinkRate * frameDelta;
-    if (stampScale < smallestStampScale)
-        stampScale = smallestStampScale;
+    state.stampScale -= stampShrinkRate * frameDelta;
+    if (state.stampScale < smallestStampScale)
+        state.stampScale = smallestStampScale;
     for (int i = 0; i < stampGroup.count; ++i)
     {
         TweenSprite& stamp = stampGroup.records[i];
-        stamp.scale = stampScale;
-        if (stampsFading && stamp.alpha > 0.0f)
+        stamp.scale = state.stampScale;
+        if (state.stampsFading && stamp.alpha > 0.0f)
         {
             stamp.alpha -= stampFadeRate * frameDelta;
             if (stamp.alpha < 0.0f)
@@ -141,7 +136,7 @@ int runScene4(sf::RenderTarget& target)
     // The backdrop as scene 3 left it, through the blur, until the canvas
     // has faded in over it and hides it.
     sf::Sprite& canvas = picture("S3-1.png");
-    setSpriteAlpha(canvas, canvasAlpha);
+    setSpriteAlpha(canvas, state.canvasAlpha);
     if (!hidesTarget("S3-1.png", target))
     {
         sf::RenderTexture& backdrop = blurCanvas();
@@ -158,14 +153,14 @@ int runScene4(sf::RenderTarget& target)
     sf::Sprite& hair = picture("S3-22.png");
     sf::Sprite& clothes = picture("S3-23.png");
     sf::Sprite& frame = picture("S3-3.png");
-    setSpriteAlpha(skin, skinAlpha);
-    setSpriteAlpha(hair, hairAlpha);
-    setSpriteAlpha(clothes, clothesAlpha);
-    setSpriteAlpha(frame, frameAlpha);
+    setSpriteAlpha(skin, state.skinAlpha);
+    setSpriteAlpha(hair, state.hairAlpha);
+    setSpriteAlpha(clothes, state.clothesAlpha);
+    setSpriteAlpha(frame, state.frameAlpha);
     drawOverlay(target, skin);
     drawOverlay(target, hair);
     drawOverlay(target, clothes);
     drawOverlay(target, frame);
 
-    return sceneResult;
+    return state.result;
 }

@@ -9,11 +9,16 @@
 
 namespace
 {
-bool sceneFirstEntry = true;
-int sceneResult = 5;
+// What the scene keeps from frame to frame, as at start-up.
+struct SceneState
+{
+    bool firstEntry = true;
+    int result = 5;
 
-// Where the poem stands: its phase, timer, ripple clock, lines and overlay.
-PoemCourse poem;
+    // Where the poem stands: its phase, timer, ripple clock, lines and overlay.
+    PoemCourse poem;
+};
+SceneState state;
 
 // The last line keeps its trailing blank.
 const char* const poemTexts[poemLineCount] = {
@@ -28,35 +33,33 @@ const char* const poemTexts[poemLineCount] = {
 
 void resetScene5()
 {
-    sceneFirstEntry = true;
-    sceneResult = 5;
-    poem = PoemCourse();
+    state = SceneState();
 }
 
 int runScene5(sf::RenderTarget& target)
 {
     // The picture is already there: no fade-in and no log line.
-    if (sceneFirstEntry)
+    if (state.firstEntry)
     {
-        sceneFirstEntry = false;
+        state.firstEntry = false;
         effectTime = 0.0f;
-        setUpPoemLines(poem, poemTexts);
+        setUpPoemLines(state.poem, poemTexts);
     }
 
     // Lines in one a step, a fade's hold, lines out one a step, then the
     // picture to black; scene 6 follows.
-    if (advancePoem(poem))
-        sceneResult = 6;
+    if (advancePoem(state.poem))
+        state.result = 6;
 
     // The rippled picture with its unrippled title, blurred as a whole.
-    setPoemEffects(poem);
+    setPoemEffects(state.poem);
     sf::RenderTexture& canvas = blurCanvas();
     drawRippled(canvas, picture("S3-1.png"));
     drawPicture(canvas, picture("title3.png"));
     drawBlurredCanvas(target);
 
     // The poem stays sharp, under the black overlay.
-    drawPoemLines(poem, target);
+    drawPoemLines(state.poem, target);
 
-    return sceneResult;
+    return state.result;
 }

@@ -18,15 +18,20 @@ const int donePhase = 3;
 
 const float threeLayersSeconds = 8.0f;
 
-bool sceneFirstEntry = true;
-int scenePhase = fadeInPhase;
-float sceneTimer = 0.0f;
-float overlayAlpha = 255.0f;
-float layerAlpha1 = 0.0f; // "S3-3.png"
-float layerAlpha2 = 0.0f; // "S4-21.png"
-float layerAlpha3 = 0.0f; // "S4-22.png"
-float layerAlpha4 = 0.0f; // "S4-23.png"
-int sceneResult = 6;
+// What the scene keeps from frame to frame, as at start-up.
+struct SceneState
+{
+    bool firstEntry = true;
+    int phase = fadeInPhase;
+    float timer = 0.0f;
+    float overlayAlpha = 255.0f;
+    float layerAlpha1 = 0.0f; // "S3-3.png"
+    float layerAlpha2 = 0.0f; // "S4-21.png"
+    float layerAlpha3 = 0.0f; // "S4-22.png"
+    float layerAlpha4 = 0.0f; // "S4-23.png"
+    int result = 6;
+};
+SceneState state;
 
 // A layer's opacity at `rate` times 255 per second, capped only above 255.
 float layerAlpha(float timer, double rate)
@@ -38,61 +43,53 @@ float layerAlpha(float timer, double rate)
 
 void resetScene6()
 {
-    sceneFirstEntry = true;
-    scenePhase = fadeInPhase;
-    sceneTimer = 0.0f;
-    overlayAlpha = 255.0f;
-    layerAlpha1 = 0.0f;
-    layerAlpha2 = 0.0f;
-    layerAlpha3 = 0.0f;
-    layerAlpha4 = 0.0f;
-    sceneResult = 6;
+    state = SceneState();
 }
 
 int runScene6(sf::RenderTarget& target)
 {
-    if (sceneFirstEntry)
+    if (state.firstEntry)
     {
-        sceneFirstEntry = false;
+        state.firstEntry = false;
         std::cout << "scene 7 loaded" << std::endl;
     }
 
     // The phases; every threshold must be passed, not just reached.
-    switch (scenePhase)
+    switch (state.phase)
     {
     case fadeInPhase:
         // Fully visible after 2 s, held for 2 s more.
-        sceneTimer += frameDelta;
-        overlayAlpha = fadeInAlpha(sceneTimer, fadeSeconds);
-        if (sceneTimer > holdSeconds)
+        state.timer += frameDelta;
+        state.overlayAlpha = fadeInAlpha(state.timer, fadeSeconds);
+        if (state.timer > holdSeconds)
         {
-            sceneTimer = 0.0f;
-            scenePhase = firstLayerPhase;
+            state.timer = 0.0f;
+            state.phase = firstLayerPhase;
         }
         break;
     case firstLayerPhase:
-        sceneTimer += frameDelta;
-        layerAlpha1 = layerAlpha(sceneTimer, 0.25);
-        if (sceneTimer > holdSeconds)
+        state.timer += frameDelta;
+        state.layerAlpha1 = layerAlpha(state.timer, 0.25);
+        if (state.timer > holdSeconds)
         {
-            sceneTimer = 0.0f;
-            scenePhase = threeLayersPhase;
+            state.timer = 0.0f;
+            state.phase = threeLayersPhase;
         }
         break;
     case threeLayersPhase:
-        sceneTimer += frameDelta;
-        layerAlpha2 = layerAlpha(sceneTimer, 1.0 / stepSeconds);
-        layerAlpha3 = layerAlpha(sceneTimer, 0.25);
-        layerAlpha4 = layerAlpha(sceneTimer, 0.125);
-        if (sceneTimer > threeLayersSeconds)
+        state.timer += frameDelta;
+        state.layerAlpha2 = layerAlpha(state.timer, 1.0 / stepSeconds);
+        state.layerAlpha3 = layerAlpha(state.timer, 0.25);
+        state.layerAlpha4 = layerAlpha(state.timer, 0.125);
+        if (state.timer > threeLayersSeconds)
         {
-            sceneTimer = 0.0f;
-            scenePhase = donePhase;
+            state.timer = 0.0f;
+            state.phase = donePhase;
         }
         break;
     default:
         // The frame after the last layer is complete hands over.
-        sceneResult = 7;
+        state.result = 7;
         break;
     }
 
@@ -104,20 +101,20 @@ int runScene6(sf::RenderTarget& target)
 
     // The base picture, then the three later layers over its second image.
     drawPicture(target, picture("S4-1.png"));
-    setSpriteAlpha(layer2, layerAlpha2);
-    setSpriteAlpha(layer3, layerAlpha3);
-    setSpriteAlpha(layer4, layerAlpha4);
+    setSpriteAlpha(layer2, state.layerAlpha2);
+    setSpriteAlpha(layer3, state.layerAlpha3);
+    setSpriteAlpha(layer4, state.layerAlpha4);
     drawPicture(target, picture("S4-4.png"));
     drawOverlay(target, layer2);
     drawOverlay(target, layer3);
     drawOverlay(target, layer4);
 
     // The first layer lies above the later ones although it comes in first.
-    setSpriteAlpha(layer1, layerAlpha1);
+    setSpriteAlpha(layer1, state.layerAlpha1);
     drawOverlay(target, layer1);
 
-    setSpriteAlpha(black, overlayAlpha);
+    setSpriteAlpha(black, state.overlayAlpha);
     drawOverlay(target, black);
 
-    return sceneResult;
+    return state.result;
 }

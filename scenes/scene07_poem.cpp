@@ -10,11 +10,16 @@
 
 namespace
 {
-bool sceneFirstEntry = true;
-int sceneResult = 7;
+// What the scene keeps from frame to frame, as at start-up.
+struct SceneState
+{
+    bool firstEntry = true;
+    int result = 7;
 
-// Where the poem stands: its phase, timer, ripple clock, lines and overlay.
-PoemCourse poem;
+    // Where the poem stands: its phase, timer, ripple clock, lines and overlay.
+    PoemCourse poem;
+};
+SceneState state;
 
 // The last line keeps its trailing blank.
 const char* const poemTexts[poemLineCount] = {
@@ -29,36 +34,34 @@ const char* const poemTexts[poemLineCount] = {
 
 void resetScene7()
 {
-    sceneFirstEntry = true;
-    sceneResult = 7;
-    poem = PoemCourse();
+    state = SceneState();
 }
 
 int runScene7(sf::RenderTarget& target)
 {
     // The picture is there at once: no fade-in and no log line.
-    if (sceneFirstEntry)
+    if (state.firstEntry)
     {
-        sceneFirstEntry = false;
+        state.firstEntry = false;
         effectTime = 0.0f;
-        setUpPoemLines(poem, poemTexts);
+        setUpPoemLines(state.poem, poemTexts);
     }
 
     // Lines in one a step, a fade's hold, lines out one a step, then the
     // picture to black; scene 8 follows.
-    if (advancePoem(poem))
-        sceneResult = 8;
+    if (advancePoem(state.poem))
+        state.result = 8;
 
     // The rippled back layer with the front layer unrippled on top, at the
     // scale scene 2 left it, blurred as a whole.
-    setPoemEffects(poem);
+    setPoemEffects(state.poem);
     sf::RenderTexture& canvas = blurCanvas();
     drawRippled(canvas, picture("S2-1.png"));
     drawPicture(canvas, picture("S1-2.png"));
     drawBlurredCanvas(target);
 
     // The poem stays sharp, under the black overlay.
-    drawPoemLines(poem, target);
+    drawPoemLines(state.poem, target);
 
-    return sceneResult;
+    return state.result;
 }

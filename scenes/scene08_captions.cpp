@@ -18,16 +18,21 @@ const int fadeOutPhase = 2;
 
 const float captionsSeconds = 8.0f;
 
-bool sceneFirstEntry = true;
-int scenePhase = openingPhase;
-float sceneTimer = 0.0f;
-float blurAmount = 0.0f;   // "blur_radius" is a hundredth of it
-float overlayAlpha = 0.0f; // transparent from the first frame
-int captionStep = 0;       // 0 first caption, 1 second caption, 2 second leaving
-int sceneResult = 8;
+// What the scene keeps from frame to frame, as at start-up.
+struct SceneState
+{
+    bool firstEntry = true;
+    int phase = openingPhase;
+    float timer = 0.0f;
+    float blurAmount = 0.0f;   // "blur_radius" is a hundredth of it
+    float overlayAlpha = 0.0f; // transparent from the first frame
+    int captionStep = 0;       // 0 first caption, 1 second caption, 2 second leaving
+    int result = 8;
 
-TextLine firstCaption;
-TextLine secondCaption;
+    TextLine firstCaption;
+    TextLine secondCaption;
+};
+SceneState state;
 
 void setUpCaption(TextLine& caption, const char* text, int x, int y)
 {
@@ -44,96 +49,88 @@ void setUpCaption(TextLine& caption, const char* text, int x, int y)
 
 void resetScene8()
 {
-    sceneFirstEntry = true;
-    scenePhase = openingPhase;
-    sceneTimer = 0.0f;
-    blurAmount = 0.0f;
-    overlayAlpha = 0.0f;
-    captionStep = 0;
-    sceneResult = 8;
-    firstCaption = TextLine();
-    secondCaption = TextLine();
+    state = SceneState();
 }
 
 int runScene8(sf::RenderTarget& target)
 {
-    if (sceneFirstEntry)
+    if (state.firstEntry)
     {
-        sceneFirstEntry = false;
+        state.firstEntry = false;
         std::cout << "scene 09 loaded" << std::endl;
-        setUpCaption(firstCaption, "Guilt ... resentment ...", 100, 100);
-        setUpCaption(secondCaption, "Canvas ... Brush ...", 140, 180);
+        setUpCaption(state.firstCaption, "Guilt ... resentment ...", 100, 100);
+        setUpCaption(state.secondCaption, "Canvas ... Brush ...", 140, 180);
     }
 
-    switch (scenePhase)
+    switch (state.phase)
     {
     case openingPhase:
         // The blur creeps in; the opening ends once its timer reaches 2 s.
-        blurAmount = static_cast<float>(blurAmount + 0.125 * frameDelta);
-        sceneTimer += frameDelta;
-        if (sceneTimer >= fadeSeconds)
+        state.blurAmount = static_cast<float>(state.blurAmount + 0.125 * frameDelta);
+        state.timer += frameDelta;
+        if (state.timer >= fadeSeconds)
         {
-            scenePhase = captionsPhase;
-            firstCaption.fadeState = textLineFadingIn;
-            sceneTimer = 0.0f;
+            state.phase = captionsPhase;
+            state.firstCaption.fadeState = textLineFadingIn;
+            state.timer = 0.0f;
         }
         break;
     case captionsPhase:
         // Past 4 s the second caption takes over; past 8 s the fade begins.
-        sceneTimer += frameDelta;
-        blurAmount += frameDelta;
-        if (sceneTimer > holdSeconds && captionStep == 0)
+        state.timer += frameDelta;
+        state.blurAmount += frameDelta;
+        if (state.timer > holdSeconds && state.captionStep == 0)
         {
-            captionStep = 1;
-            firstCaption.fadeState = textLineFadingOut;
-            secondCaption.fadeState = textLineFadingIn;
+            state.captionStep = 1;
+            state.firstCaption.fadeState = textLineFadingOut;
+            state.secondCaption.fadeState = textLineFadingIn;
         }
-        if (sceneTimer > captionsSeconds)
+        if (state.timer > captionsSeconds)
         {
-            scenePhase = fadeOutPhase;
-            sceneTimer = 0.0f;
+            state.phase = fadeOutPhase;
+            state.timer = 0.0f;
         }
         break;
     default:
         // The second caption leaves half a second into the fade.
-        sceneTimer += frameDelta;
-        if (sceneTimer > halfStepSeconds && captionStep == 1)
+        state.timer += frameDelta;
+        if (state.timer > halfStepSeconds && state.captionStep == 1)
         {
-            captionStep = 2;
-            secondCaption.fadeState = textLineFadingOut;
+            state.captionStep = 2;
+            state.secondCaption.fadeState = textLineFadingOut;
         }
-        blurAmount += frameDelta;
+        state.blurAmount += frameDelta;
 
         // Each frame writes the overlay's value before and after its clamp.
-        overlayAlpha = static_cast<float>(static_cast<double>(sceneTimer) * 255.0 / fadeSeconds);
-        std::cout << overlayAlpha << std::endl;
-        if (overlayAlpha >= 255.0f)
-            overlayAlpha = 255.0f;
-        std::cout << overlayAlpha << std::endl;
+        state.overlayAlpha = static_cast<float>(static_cast<double>(state.timer) * 255.0 / fadeSeconds);
+        std::cout << state.overlayAlpha << std::endl;
+        if (state.overlayAlpha >= 255.0f)
+            state.overlayAlpha = 255.0f;
+        std::cout << state.overlayAlpha << std::endl;
 
         // Black from 2 s on, and held until the timer reaches 4 s.
-        if (sceneTimer >= holdSeconds)
+        if (state.timer >= holdSeconds)
         {
-            sceneResult = 9;
-            sceneTimer = 0.0f;
+            state.result = 9;
+            state.timer = 0.0f;
         }
         break;
     }
 
     // A caption whose fade was just set moves in this same frame.
-    updateTextLine(firstCaption);
-    updateTextLine(secondCaption);
+    updateTextLine(state.firstCaption);
+    updateTextLine(state.secondCaption);
 
-    setBlurRadius(static_cast<float>(blurAmount / 100.0));
+    setBlurRadius(static_cast<float>(state.blurAmount / 100.0));
 
     // The sharp picture with its blurring top layer, the captions, the black.
     drawPicture(target, picture("S5-1.png"));
     drawBlurred(target, picture("S5-2.png"));
-    drawTextLine(firstCaption, target);
-    drawTextLine(secondCaption, target);
+    drawTextLine(state.firstCaption, target);
+    drawTextLine(state.secondCaption, target);
     sf::Sprite& black = picture("black.png");
-    setSpriteAlpha(black, overlayAlpha);
+    setSpriteAlpha(black, state.overlayAlpha);
     drawOverlay(target, black);
 
-    return sceneResult;
+    return state.result;
 }

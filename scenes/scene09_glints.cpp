@@ -46,13 +46,18 @@ const float settleSeconds = 8.0f;
 const float glintShift = 8.0f;   // the glints stand this far right of and below the loop
 const double randomRange = 32767.0; // the draws run from 0 to this
 
-bool sceneFirstEntry = true;
-int scenePhase = fadeInPhase;
-float sceneTimer = 0.0f;
-float overlayAlpha = 255.0f;
-float pictureAlpha = 255.0f; // of the front picture, shown through renderTexture
-float blurAmount = 8.0f;     // "blur_radius" is this over 85
-int sceneResult = 9;
+// What the scene keeps from frame to frame, as at start-up.
+struct SceneState
+{
+    bool firstEntry = true;
+    int phase = fadeInPhase;
+    float timer = 0.0f;
+    float overlayAlpha = 255.0f;
+    float pictureAlpha = 255.0f; // of the front picture, shown through renderTexture
+    float blurAmount = 8.0f;     // "blur_radius" is this over 85
+    int result = 9;
+};
+SceneState state;
 
 // One draw from the C library's generator, from 0 to 32767. The C library
 // may offer a wider range (glibc goes to 2^31 - 1); its low 15 bits are
@@ -103,20 +108,14 @@ void fadeGlints(float delta)
 
 void resetScene9()
 {
-    sceneFirstEntry = true;
-    scenePhase = fadeInPhase;
-    sceneTimer = 0.0f;
-    overlayAlpha = 255.0f;
-    pictureAlpha = 255.0f;
-    blurAmount = 8.0f;
-    sceneResult = 9;
+    state = SceneState();
 }
 
 int runScene9(sf::RenderTarget& target)
 {
-    if (sceneFirstEntry)
+    if (state.firstEntry)
     {
-        sceneFirstEntry = false;
+        state.firstEntry = false;
         setUpGlints();
         std::cout << "scene 10 loaded" << std::endl;
     }
@@ -124,59 +123,59 @@ int runScene9(sf::RenderTarget& target)
     // The glints spin in every phase, and glide once they have targets.
     updateTweenGroup(glintGroup);
 
-    switch (scenePhase)
+    switch (state.phase)
     {
     case fadeInPhase:
         // The fade-in ends once its timer reaches 2 s.
-        sceneTimer += frameDelta;
-        overlayAlpha = fadeInAlpha(sceneTimer, fadeSeconds);
-        if (sceneTimer >= fadeSeconds)
+        state.timer += frameDelta;
+        state.overlayAlpha = fadeInAlpha(state.timer, fadeSeconds);
+        if (state.timer >= fadeSeconds)
         {
-            sceneTimer = 0.0f;
-            scenePhase = glintsAppearPhase;
+            state.timer = 0.0f;
+            state.phase = glintsAppearPhase;
         }
         break;
     case glintsAppearPhase:
         // The glints fade in on the loop, then set off for the strands.
         fadeGlints(frameDelta);
-        sceneTimer += frameDelta;
-        if (sceneTimer > holdSeconds)
+        state.timer += frameDelta;
+        if (state.timer > holdSeconds)
         {
-            sceneTimer = 0.0f;
-            scenePhase = pictureChangePhase;
+            state.timer = 0.0f;
+            state.phase = pictureChangePhase;
             setTweenTargets(glintGroup, glintStrands, holdSeconds);
         }
         break;
     case pictureChangePhase:
         // The front picture fades away; the blur beneath starts to ease off.
-        sceneTimer += frameDelta;
-        pictureAlpha = fadeInAlpha(sceneTimer, fadeSeconds);
-        blurAmount -= frameDelta;
-        if (sceneTimer >= fadeSeconds)
+        state.timer += frameDelta;
+        state.pictureAlpha = fadeInAlpha(state.timer, fadeSeconds);
+        state.blurAmount -= frameDelta;
+        if (state.timer >= fadeSeconds)
         {
-            sceneTimer = 0.0f;
-            scenePhase = settlePhase;
+            state.timer = 0.0f;
+            state.phase = settlePhase;
         }
         break;
     default:
         // The picture comes into focus; past 4 s the glints fade out.
-        sceneTimer += frameDelta;
-        blurAmount -= frameDelta;
-        if (blurAmount < 0.0f)
-            blurAmount = 0.0f;
-        if (sceneTimer > holdSeconds)
+        state.timer += frameDelta;
+        state.blurAmount -= frameDelta;
+        if (state.blurAmount < 0.0f)
+            state.blurAmount = 0.0f;
+        if (state.timer > holdSeconds)
             fadeGlints(-frameDelta);
-        if (sceneTimer > settleSeconds)
-            sceneResult = 10;
+        if (state.timer > settleSeconds)
+            state.result = 10;
         break;
     }
 
-    setBlurRadius(static_cast<float>(blurAmount / 85.0));
+    setBlurRadius(static_cast<float>(state.blurAmount / 85.0));
 
     // The blurred back picture, the front one through renderTexture over it.
     // Until the front one starts to fade it hides the back one, which is
     // then not drawn.
-    setSpriteAlpha(renderTextureSprite, pictureAlpha);
+    setSpriteAlpha(renderTextureSprite, state.pictureAlpha);
     if (!hidesTarget("SF1.png", renderTexture) || !coversTarget(renderTextureSprite, target))
         drawBlurred(target, picture("SF2.png"));
     drawPicture(renderTexture, picture("SF1.png"));
@@ -186,8 +185,8 @@ int runScene9(sf::RenderTarget& target)
     // The glints, then the black overlay.
     drawTweenGroup(glintGroup, target);
     sf::Sprite& black = picture("black.png");
-    setSpriteAlpha(black, overlayAlpha);
+    setSpriteAlpha(black, state.overlayAlpha);
     drawOverlay(target, black);
 
-    return sceneResult;
+    return state.result;
 }

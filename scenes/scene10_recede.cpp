@@ -15,92 +15,90 @@ const int fadeToWhitePhase = 2;
 
 const float captionSeconds = 8.0f;
 
-bool sceneFirstEntry = true;
-int scenePhase = fadeInPhase;
-float sceneTimer = 0.0f;
-float blackOverlayAlpha = 255.0f;
-float whiteOverlayAlpha = 0.0f;
-float pictureScale = 1.4f;
-int sceneResult = 10;
+// What the scene keeps from frame to frame, as at start-up.
+struct SceneState
+{
+    bool firstEntry = true;
+    int phase = fadeInPhase;
+    float timer = 0.0f;
+    float blackOverlayAlpha = 255.0f;
+    float whiteOverlayAlpha = 0.0f;
+    float pictureScale = 1.4f;
+    int result = 10;
 
-TextLine caption;
+    TextLine caption;
+};
+SceneState state;
 }
 
 void resetScene10()
 {
-    sceneFirstEntry = true;
-    scenePhase = fadeInPhase;
-    sceneTimer = 0.0f;
-    blackOverlayAlpha = 255.0f;
-    whiteOverlayAlpha = 0.0f;
-    pictureScale = 1.4f;
-    sceneResult = 10;
-    caption = TextLine();
+    state = SceneState();
 }
 
 int runScene10(sf::RenderTarget& target)
 {
     // A black caption in the upper left; no log line.
-    if (sceneFirstEntry)
+    if (state.firstEntry)
     {
-        sceneFirstEntry = false;
-        caption.text = "I can't capture you anymore ...";
-        caption.characterSize = 57;
-        caption.x = 40;
-        caption.y = 80;
-        caption.red = 0;
-        caption.green = 0;
-        caption.blue = 0;
+        state.firstEntry = false;
+        state.caption.text = "I can't capture you anymore ...";
+        state.caption.characterSize = 57;
+        state.caption.x = 40;
+        state.caption.y = 80;
+        state.caption.red = 0;
+        state.caption.green = 0;
+        state.caption.blue = 0;
     }
 
-    switch (scenePhase)
+    switch (state.phase)
     {
     case fadeInPhase:
         // The fade-in ends once its timer reaches 2 s; the caption follows.
-        sceneTimer += frameDelta;
-        blackOverlayAlpha = fadeInAlpha(sceneTimer, fadeSeconds);
-        if (sceneTimer >= fadeSeconds)
+        state.timer += frameDelta;
+        state.blackOverlayAlpha = fadeInAlpha(state.timer, fadeSeconds);
+        if (state.timer >= fadeSeconds)
         {
-            scenePhase = captionPhase;
-            caption.fadeState = textLineFadingIn;
-            sceneTimer = 0.0f;
+            state.phase = captionPhase;
+            state.caption.fadeState = textLineFadingIn;
+            state.timer = 0.0f;
         }
         break;
     case captionPhase:
-        sceneTimer += frameDelta;
-        if (sceneTimer > captionSeconds)
+        state.timer += frameDelta;
+        if (state.timer > captionSeconds)
         {
-            caption.fadeState = textLineFadingOut;
-            scenePhase = fadeToWhitePhase;
-            sceneTimer = 0.0f;
+            state.caption.fadeState = textLineFadingOut;
+            state.phase = fadeToWhitePhase;
+            state.timer = 0.0f;
         }
         break;
     default:
         // The white follows the timer as it stood before this frame.
-        whiteOverlayAlpha = fadeOutAlpha(sceneTimer, fadeSeconds);
-        sceneTimer += frameDelta;
-        if (sceneTimer > fadeSeconds)
-            sceneResult = 11;
+        state.whiteOverlayAlpha = fadeOutAlpha(state.timer, fadeSeconds);
+        state.timer += frameDelta;
+        if (state.timer > fadeSeconds)
+            state.result = 11;
         break;
     }
 
     // The slow pull-back, 0.025 per second, with no floor.
-    pictureScale = static_cast<float>(pictureScale - frameDelta / 40.0);
+    state.pictureScale = static_cast<float>(state.pictureScale - frameDelta / 40.0);
 
     // A caption whose fade was just set moves in this same frame.
-    updateTextLine(caption);
+    updateTextLine(state.caption);
 
     // The picture, the caption, then black under white.
     sf::Sprite& receding = picture("SF3.png");
-    receding.setScale(pictureScale, pictureScale);
+    receding.setScale(state.pictureScale, state.pictureScale);
     target.draw(receding, sf::RenderStates::Default);
-    drawTextLine(caption, target);
+    drawTextLine(state.caption, target);
     sf::Sprite& black = picture("black.png");
-    setSpriteAlpha(black, blackOverlayAlpha);
+    setSpriteAlpha(black, state.blackOverlayAlpha);
     drawOverlay(target, black);
     sf::Sprite& white = picture("white.png");
-    setSpriteAlpha(white, whiteOverlayAlpha);
+    setSpriteAlpha(white, state.whiteOverlayAlpha);
     drawOverlay(target, white);
 
-    return sceneResult;
+    return state.result;
 }

@@ -15,77 +15,78 @@ const int blackHoldPhase = 3;
 
 const float creditsHoldSeconds = 8.0f;
 
-int scenePhase = outOfWhitePhase;
-float sceneTimer = 0.0f;
-float whiteOverlayAlpha = 255.0f;
-float blackOverlayAlpha = 0.0f;
-int sceneResult = 11;
+// What the scene keeps from frame to frame, as at start-up.
+struct SceneState
+{
+    int phase = outOfWhitePhase;
+    float timer = 0.0f;
+    float whiteOverlayAlpha = 255.0f;
+    float blackOverlayAlpha = 0.0f;
+    int result = 11;
+};
+SceneState state;
 }
 
 void resetScene11()
 {
-    scenePhase = outOfWhitePhase;
-    sceneTimer = 0.0f;
-    whiteOverlayAlpha = 255.0f;
-    blackOverlayAlpha = 0.0f;
-    sceneResult = 11;
+    state = SceneState();
 }
 
 int runScene11(sf::RenderTarget& target)
 {
     // No set-up and no log line: the scene starts where scene 10 left the
     // screen, white.
-    switch (scenePhase)
+    switch (state.phase)
     {
     case outOfWhitePhase:
         // The phase ends on the alpha itself, once it drops below 0.
-        sceneTimer += frameDelta;
-        whiteOverlayAlpha = static_cast<float>(255.0 - static_cast<double>(sceneTimer) * 255.0 * 0.25);
-        if (whiteOverlayAlpha < 0.0f)
+        state.timer += frameDelta;
+        state.whiteOverlayAlpha = static_cast<float>(255.0 - static_cast<double>(state.timer) * 255.0 * 0.25);
+        if (state.whiteOverlayAlpha < 0.0f)
         {
-            sceneTimer = 0.0f;
-            scenePhase = creditsHoldPhase;
-            whiteOverlayAlpha = 0.0f;
+            state.timer = 0.0f;
+            state.phase = creditsHoldPhase;
+            state.whiteOverlayAlpha = 0.0f;
         }
         break;
     case creditsHoldPhase:
-        sceneTimer += frameDelta;
-        if (sceneTimer > creditsHoldSeconds)
+        state.timer += frameDelta;
+        if (state.timer > creditsHoldSeconds)
         {
-            scenePhase = fadeToBlackPhase;
-            sceneTimer = 0.0f;
+            state.phase = fadeToBlackPhase;
+            state.timer = 0.0f;
         }
         break;
     case fadeToBlackPhase:
         // The phase ends on the alpha itself, once it rises above 255.
-        sceneTimer += frameDelta;
-        blackOverlayAlpha = static_cast<float>(static_cast<double>(sceneTimer) * 255.0 * 0.25);
-        if (blackOverlayAlpha > 255.0f)
+        state.timer += frameDelta;
+        state.blackOverlayAlpha = static_cast<float>(static_cast<double>(state.timer) * 255.0 * 0.25);
+        if (state.blackOverlayAlpha > 255.0f)
         {
-            scenePhase = blackHoldPhase;
-            sceneTimer = 0.0f;
-            blackOverlayAlpha = 255.0f;
+            state.phase = blackHoldPhase;
+            state.timer = 0.0f;
+            state.blackOverlayAlpha = 255.0f;
         }
         break;
     default:
         // Index 12 ends the frame loop.
-        sceneTimer += frameDelta;
-        if (sceneTimer > holdSeconds)
-            sceneResult = showEndIndex;
+        state.timer += frameDelta;
+        if (state.timer > holdSeconds)
+            state.result = showEndIndex;
         break;
     }
 
     // The second step of the timer, in every phase, also right after a reset.
-    sceneTimer += frameDelta;
+    state.timer += frameDelta;
 
     // The credits, then black under white.
     drawPicture(target, picture("credz.png"));
     sf::Sprite& black = picture("black.png");
-    setSpriteAlpha(black, blackOverlayAlpha);
+    setSpriteAlpha(black, state.blackOverlayAlpha);
     drawOverlay(target, black);
     sf::Sprite& white = picture("white.png");
-    setSpriteAlpha(white, whiteOverlayAlpha);
+    setSpriteAlpha(white, state.whiteOverlayAlpha);
     drawOverlay(target, white);
 
-    return sceneResult;
+    return state.result;
 }
