@@ -480,9 +480,9 @@ const std::vector<ArcPoint>& dynamicArc()
     // start; the climax rises through the layered picture's second half and
     // lets go into the second poem's first chord.
     static const std::vector<ArcPoint> arc = {
-        {0, 0},     {7, 0},     {9, -1},    {21, -1},   {23, 0},    {41, 0},    {43, -2},   {54, -2},   {57, -2.5},
+        {0, 0},     {7, 0},     {9, -1.5},  {21, -1.5},   {23, 0},    {41, 0},    {43, -2},   {54, -2},   {57, -2.5},
         {70, -2.5}, {73, -1},   {79, -1},   {84, 4},    {86.5, 4},  {90, 0},    {94, -2.5},
-        {102, -2.5}, {105, -2}, {116, -2},  {119, 0},   {156, 0}};
+        {102, -2.5}, {105, -3.5}, {116, -3.5},  {119, 0},   {156, 0}};
     return arc;
 }
 
