@@ -270,3 +270,37 @@ TEST(MusicScore, PhrasedAsAPianistPlays)
     std::printf("the last note comes %.1f ms after the bass\n", 1000.0 * (end.at - under->at));
     EXPECT_GE(end.at - under->at, 0.005) << "the cadence does not broaden";
 }
+
+// The pad changes chord at the bar line without a dip: a chord that takes
+// over from another swells in as the one before lets go, so the level across
+// the join stays within a decibel and a half of the level either side.
+TEST(MusicVoices, PadCrossesTheBarLineWithoutADip)
+{
+    Stereo dry, send;
+    size_t length = static_cast<size_t>(8.0 * musicSampleRate);
+    dry.left.assign(length, 0.0f);
+    dry.right.assign(length, 0.0f);
+    send = dry;
+    // Two bars of B flat, then two of F, the F's notes coming in as the B
+    // flat's others let go, as the title voices them.
+    const double first[] = {46.0, 53.0, 62.0}, second[] = {41.0, 60.0, 69.0};
+    for (int bar = 0; bar < 2; ++bar)
+        for (double pitch : bar == 0 ? first : second) {
+            Note note;
+            note.voice = Voice::Pad;
+            note.start = 2.0 * bar;
+            note.length = 2.0;
+            note.pitch = pitch;
+            note.velocity = 0.8f;
+            note.brightness = 0.4f;
+            note.legato = bar == 1;
+            note.seed = static_cast<uint32_t>(pitch);
+            renderNote(note, dry, send);
+        }
+    double before = levelDb(dry, 1.4, 1.9), after = levelDb(dry, 2.8, 3.3);
+    double join = 0.0;
+    for (double t = 1.95; t < 2.6; t += 0.05) join = std::min(join, levelDb(dry, t, t + 0.1) - std::min(before, after));
+    std::printf("the pad: %.1f dB before the bar line, %.1f dB after, %.1f dB at its lowest across it\n", before, after,
+                join);
+    EXPECT_GT(join, -1.5) << "the pad dips " << -join << " dB at the bar line";
+}
