@@ -115,16 +115,18 @@ double melody(Writer& w, double beat, const std::string& line, double velocity, 
             if (pitchOf(words[k].name) > pitchOf(words[peak].name)) peak = k;
         double rest = to < words.size() ? words[to].beats : 0.0;
         for (size_t k = from; k < to; ++k) {
-            double shape = 1.0;
-            if (k < peak) shape = 0.92 + 0.14 * double(k - from) / double(peak - from);
-            else if (k > peak) shape = 1.06 - 0.16 * double(k - peak) / double(to - 1 - peak);
-            else shape = 1.06;
+            // From a little under the marked touch up to a little over it at
+            // the high note, then down to a tenth under it at the last.
+            double shape = 1.06;
             if (to - from == 1) shape = 1.0;
+            else if (k < peak) shape = 0.92 + 0.14 * double(k - from) / double(peak - from);
+            else if (k > peak) shape = 1.06 - 0.16 * double(k - peak) / double(to - 1 - peak);
             double length = words[k].beats * 0.95;
             if (k + 1 == to) length = words[k].beats + 0.5 * rest;
             piano(w, beat, length, words[k].name, velocity * shape, send);
-            double late = k + 2 == to ? broaden[0] : k + 1 == to ? broaden[1] : 0.0;
-            w.notes.back().start = std::max(0.0, w.notes.back().start - lead + (to - from > 2 ? late : 0.0));
+            // A figure of one or two notes is not long enough to broaden.
+            double late = to - from <= 2 ? 0.0 : k + 2 == to ? broaden[0] : k + 1 == to ? broaden[1] : 0.0;
+            w.notes.back().start = std::max(0.0, w.notes.back().start - lead + late);
             beat += words[k].beats;
         }
         from = to;
