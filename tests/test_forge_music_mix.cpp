@@ -109,6 +109,21 @@ TEST(MusicMix, BalancedAndOneArc)
             }
     std::printf("the steepest fall: %.1f LU from %.1f s\n", worst, worstAt);
     EXPECT_LE(worst, 10.0) << "the loudness falls by " << worst << " LU from " << worstAt << " s";
+
+    // One climax, in the layered picture's last bars: its loudest 3 s stand
+    // clear of the loudest anywhere else, away from its own rise and fall.
+    double climax = -200.0, elsewhere = -200.0, elsewhereAt = 0.0;
+    for (size_t i = static_cast<size_t>(3.0 / hop); i < std::min(last, curve.size()); ++i) {
+        double end = (i + 1) * hop;
+        if (end >= 80.0 && end <= 90.0) climax = std::max(climax, curve[i]);
+        else if ((end < 76.0 || end > 94.0) && curve[i] > elsewhere) {
+            elsewhere = curve[i];
+            elsewhereAt = end;
+        }
+    }
+    std::printf("the climax: %.1f LUFS, %.1f LU over the loudest elsewhere (at %.1f s)\n", climax,
+                climax - elsewhere, elsewhereAt);
+    EXPECT_GE(climax - elsewhere, 3.0) << "the climax is no louder than the music at " << elsewhereAt << " s";
 }
 
 // The piano opens with the touch: the same note struck hard has a far larger
@@ -159,4 +174,133 @@ TEST(MusicVoices, PedalHoldsTheBrokenChords)
     }
     EXPECT_GT(notes, 60);
     EXPECT_EQ(damped, 0) << damped << " of " << notes << " notes are damped before the bar line";
+}
+
+namespace {
+
+struct Onset
+{
+    double at;
+    double pitch;
+    float velocity;
+};
+
+// The piano's notes struck from `from` to `to`, in pitch bounds, in order.
+std::vector<Onset> pianoOnsets(const std::vector<Note>& score, double from, double to, double lowest, double highest)
+{
+    std::vector<Onset> onsets;
+    for (const Note& note : score)
+        if (note.voice == Voice::Piano && note.start >= from && note.start < to && note.pitch >= lowest
+            && note.pitch <= highest)
+            onsets.push_back({note.start, note.pitch, note.velocity});
+    std::sort(onsets.begin(), onsets.end(), [](const Onset& a, const Onset& b) { return a.at < b.at; });
+    return onsets;
+}
+
+}
+
+// The scenes that would start cold are led into: two or more piano strokes
+// (a chord's notes counting as one) in the second and a half before the
+// downbeat. Over the poems the piano sings a line, its upper voice never
+// silent for two seconds, breaths and all.
+TEST(MusicScore, LeadsInAndSingsOverThePoems)
+{
+    const std::vector<Note> score = composeScore();
+    for (double start : {22.0, 104.0, 134.0}) {
+        std::vector<Onset> onsets = pianoOnsets(score, start - 1.5, start - 0.05, 0.0, 127.0);
+        int strokes = 0;
+        for (size_t i = 0; i < onsets.size(); ++i)
+            if (i == 0 || onsets[i].at - onsets[i - 1].at > 0.03) ++strokes;
+        std::printf("%zu piano strokes lead into %.0f s\n", size_t(strokes), start);
+        EXPECT_GE(strokes, 2) << "the scene at " << start << " s starts cold";
+    }
+
+    const std::vector<double>& starts = sectionStarts();
+    const double step = 0.02;
+    for (size_t s : {5u, 7u}) {
+        // The line lies above the chords, from G4 up.
+        std::vector<Note> line;
+        for (const Note& note : score)
+            if (note.voice == Voice::Piano && note.pitch >= 67.0) line.push_back(note);
+        double longest = 0.0, silent = 0.0, longestAt = 0.0;
+        for (double t = starts[s]; t < starts[s + 1] - 0.5; t += step) {
+            bool sounding = std::any_of(line.begin(), line.end(),
+                                        [&](const Note& n) { return n.start <= t && t < n.start + n.length; });
+            silent = sounding ? 0.0 : silent + step;
+            if (silent > longest) {
+                longest = silent;
+                longestAt = t - silent;
+            }
+        }
+        std::printf("the poem at %.0f s: the line's longest silence %.2f s\n", starts[s], longest);
+        EXPECT_LT(longest, 2.0) << "the line over the poem at " << starts[s] << " s stops for " << longest
+                                << " s from " << longestAt << " s";
+    }
+}
+
+// The theme is played, not typed: its line sounds a little ahead of the left
+// hand where they strike together, its high note (F5) is the phrase's
+// loudest, and its cadence broadens, the last note coming after the bass.
+TEST(MusicScore, PhrasedAsAPianistPlays)
+{
+    const std::vector<Note> score = composeScore();
+    const double from = sectionStarts()[2] - 0.05, to = sectionStarts()[3] - 0.05;
+    std::vector<Onset> line = pianoOnsets(score, from, to, 69.0, 127.0);
+    std::vector<Onset> left = pianoOnsets(score, from, to, 0.0, 57.0);
+    ASSERT_GE(line.size(), 10u);
+    double lead = 0.0;
+    int together = 0;
+    for (size_t i = 0; i + 1 < line.size(); ++i)
+        for (const Onset& l : left)
+            if (std::fabs(l.at - line[i].at) < 0.04) {
+                lead += l.at - line[i].at;
+                ++together;
+            }
+    ASSERT_GT(together, 4);
+    lead /= together;
+    std::printf("the line leads the left hand by %.1f ms on average\n", 1000.0 * lead);
+    EXPECT_GE(lead, 0.005);
+
+    auto high = std::max_element(line.begin(), line.end(), [](const Onset& a, const Onset& b) { return a.pitch < b.pitch; });
+    const Onset& end = line.back();
+    std::printf("the high note at %.2f s: %.2f; the last note: %.2f\n", high->at, high->velocity, end.velocity);
+    EXPECT_GE(high->velocity - end.velocity, 0.05) << "the phrase does not fall away from its high note";
+    auto under = std::find_if(left.begin(), left.end(), [&](const Onset& l) { return std::fabs(l.at - end.at) < 0.04; });
+    ASSERT_NE(under, left.end());
+    std::printf("the last note comes %.1f ms after the bass\n", 1000.0 * (end.at - under->at));
+    EXPECT_GE(end.at - under->at, 0.005) << "the cadence does not broaden";
+}
+
+// The pad changes chord at the bar line without a dip: a chord that takes
+// over from another swells in as the one before lets go, so the level across
+// the join stays within a decibel and a half of the level either side.
+TEST(MusicVoices, PadCrossesTheBarLineWithoutADip)
+{
+    Stereo dry, send;
+    size_t length = static_cast<size_t>(8.0 * musicSampleRate);
+    dry.left.assign(length, 0.0f);
+    dry.right.assign(length, 0.0f);
+    send = dry;
+    // Two bars of B flat, then two of F, the F's notes coming in as the B
+    // flat's others let go, as the title voices them.
+    const double first[] = {46.0, 53.0, 62.0}, second[] = {41.0, 60.0, 69.0};
+    for (int bar = 0; bar < 2; ++bar)
+        for (double pitch : bar == 0 ? first : second) {
+            Note note;
+            note.voice = Voice::Pad;
+            note.start = 2.0 * bar;
+            note.length = 2.0;
+            note.pitch = pitch;
+            note.velocity = 0.8f;
+            note.brightness = 0.4f;
+            note.legato = bar == 1;
+            note.seed = static_cast<uint32_t>(pitch);
+            renderNote(note, dry, send);
+        }
+    double before = levelDb(dry, 1.4, 1.9), after = levelDb(dry, 2.8, 3.3);
+    double join = 0.0;
+    for (double t = 1.95; t < 2.6; t += 0.05) join = std::min(join, levelDb(dry, t, t + 0.1) - std::min(before, after));
+    std::printf("the pad: %.1f dB before the bar line, %.1f dB after, %.1f dB at its lowest across it\n", before, after,
+                join);
+    EXPECT_GT(join, -1.5) << "the pad dips " << -join << " dB at the bar line";
 }

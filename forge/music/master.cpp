@@ -75,13 +75,30 @@ void compress(Stereo& mix, double loudness, std::vector<float>* busGain)
     }
 }
 
-// A slow leveller, as an engineer rides the faders: each moment is brought
-// towards the whole track's loudness by a share of its distance from it,
+// A slow leveller, as an engineer rides the faders with the score's
+// dynamics before them: each moment is brought
+// towards the whole track's loudness by a share of its distance from it
+// and then moved by the arc's level there,
 // steered by the 3 s loudness centred on that moment and smoothed over a few
 // seconds more, so that quiet sections come up and loud ones down while a
 // phrase keeps its own swell. The last seconds keep the gain they come in
 // with, so that the final chord dies away as it was played.
-void level(Stereo& mix, double loudness, std::vector<float>* busGain)
+// The arc's level at `seconds`, a straight line between its points.
+double arcAt(const std::vector<ArcPoint>& arc, double seconds)
+{
+    if (arc.empty()) return 0.0;
+    if (seconds <= arc.front().seconds) return arc.front().db;
+    for (size_t i = 1; i < arc.size(); ++i)
+        if (seconds <= arc[i].seconds) {
+            const ArcPoint& a = arc[i - 1];
+            const ArcPoint& b = arc[i];
+            double x = b.seconds > a.seconds ? (seconds - a.seconds) / (b.seconds - a.seconds) : 1.0;
+            return a.db + (b.db - a.db) * x;
+        }
+    return arc.back().db;
+}
+
+void level(Stereo& mix, double loudness, const std::vector<ArcPoint>& arc, std::vector<float>* busGain)
 {
     const double hop = 0.1, window = 3.0;
     std::vector<double> curve = shortTermLoudness(mix, hop);
@@ -97,7 +114,7 @@ void level(Stereo& mix, double loudness, std::vector<float>* busGain)
         long k = std::lround((held + window / 2) / hop) - 1;
         k = std::clamp<long>(k, static_cast<long>(firstFull), static_cast<long>(hops) - 1);
         double distance = std::max(curve[k] - loudness, -levellerFloor);
-        gainDb[i] = std::clamp(-levellerShare * distance, -levellerMostCut, levellerMostBoost);
+        gainDb[i] = std::clamp(-levellerShare * distance, -levellerMostCut, levellerMostBoost) + arcAt(arc, centre);
     }
     // Twice a moving average: a triangle a few seconds wide, with no steps.
     long half = static_cast<long>(levellerSmoothSeconds / hop / 2);
@@ -198,14 +215,14 @@ void masterFilters(std::vector<float>& channel)
     peakingLift(channel, presenceHz, presenceDb, presenceOctaves);
 }
 
-MasterReport masterTrack(Stereo& mix, std::vector<float>* busGain)
+MasterReport masterTrack(Stereo& mix, std::vector<float>* busGain, const std::vector<ArcPoint>& arc)
 {
     if (busGain) busGain->assign(mix.left.size(), 1.0f);
     // Clean the low end, then bring the mix near its target before compressing.
     masterFilters(mix.left);
     masterFilters(mix.right);
     scale(mix, dbToGain(targetLoudness - 2.0 - integratedLoudness(mix)), busGain);
-    level(mix, integratedLoudness(mix), busGain);
+    level(mix, integratedLoudness(mix), arc, busGain);
     compress(mix, integratedLoudness(mix), busGain);
 
     // Normalise and limit, a few times over, since the limiter costs a little loudness.

@@ -151,7 +151,7 @@ RenderedMusic renderMusic(const RenderProgress& onProgress, bool withStems)
     fadeOut(gain, endFadeSeconds);
     applyGain(music.track, gain);
     std::vector<float> bus;
-    music.report = masterTrack(music.track, withStems ? &bus : nullptr);
+    music.report = masterTrack(music.track, withStems ? &bus : nullptr, dynamicArc());
     std::vector<float> edges(length, 1.0f);
     fadeOut(edges, edgeFadeSeconds);
     fadeIn(edges, edgeFadeSeconds);

@@ -66,7 +66,7 @@ void add(Writer& w, Voice voice, double beat, double beats, double pitch, double
     note.send = send;
     note.pan = pan;
     bool played = voice == Voice::Piano || voice == Voice::Bell;
-    humanise(w, note, played ? 0.008 : 0.0, played ? 0.05 : 0.0);
+    humanise(w, note, played ? 0.005 : voice == Voice::Bass ? 0.004 : 0.0, played ? 0.04 : 0.0);
     if (note.start < 0.0) note.start = 0.0;
     w.notes.push_back(note);
 }
@@ -86,17 +86,50 @@ void pianoChord(Writer& w, double beat, double beats, const std::string& names, 
             pitches[i], velocity * (i + 1 == pitches.size() ? 1.05 : 0.9), send);
 }
 
-// A melody in "name:beats" words; "r:2" rests for two beats.
+// A melody in "name:beats" words; "r:2" rests for two beats. It is played
+// as a pianist phrases it: each phrase (the notes between rests) swells to
+// its highest note and falls away after it; the line sounds a hair ahead of
+// the accompaniment; and a phrase's last notes broaden, coming a little late
+// and held into the breath after them.
 double melody(Writer& w, double beat, const std::string& line, double velocity, float send = 0.3f)
 {
-    std::istringstream words(line);
+    struct Word { std::string name; double beats; };
+    std::vector<Word> words;
+    std::istringstream in(line);
     std::string word;
-    while (words >> word) {
+    while (in >> word) {
         size_t colon = word.find(':');
-        double beats = std::stod(word.substr(colon + 1));
-        std::string name = word.substr(0, colon);
-        if (name != "r") piano(w, beat, beats * 0.95, name, velocity, send);
-        beat += beats;
+        words.push_back({word.substr(0, colon), std::stod(word.substr(colon + 1))});
+    }
+    const double lead = 0.01, broaden[2] = {0.012, 0.03};
+    size_t from = 0;
+    while (from < words.size()) {
+        if (words[from].name == "r") {
+            beat += words[from++].beats;
+            continue;
+        }
+        size_t to = from;
+        while (to < words.size() && words[to].name != "r") ++to;
+        size_t peak = from;
+        for (size_t k = from; k < to; ++k)
+            if (pitchOf(words[k].name) > pitchOf(words[peak].name)) peak = k;
+        double rest = to < words.size() ? words[to].beats : 0.0;
+        for (size_t k = from; k < to; ++k) {
+            // From a little under the marked touch up to a little over it at
+            // the high note, then down to a tenth under it at the last.
+            double shape = 1.06;
+            if (to - from == 1) shape = 1.0;
+            else if (k < peak) shape = 0.92 + 0.14 * double(k - from) / double(peak - from);
+            else if (k > peak) shape = 1.06 - 0.16 * double(k - peak) / double(to - 1 - peak);
+            double length = words[k].beats * 0.95;
+            if (k + 1 == to) length = words[k].beats + 0.5 * rest;
+            piano(w, beat, length, words[k].name, velocity * shape, send);
+            // A figure of one or two notes is not long enough to broaden.
+            double late = to - from <= 2 ? 0.0 : k + 2 == to ? broaden[0] : k + 1 == to ? broaden[1] : 0.0;
+            w.notes.back().start = std::max(0.0, w.notes.back().start - lead + late);
+            beat += words[k].beats;
+        }
+        from = to;
     }
     return beat;
 }
@@ -209,16 +242,22 @@ void title(Writer& w, double at)
         pad(w, beat, 4, chords[bar], swell, static_cast<float>(0.25 + 0.12 * bar));
         bass(w, beat, 3.8, roots[bar], 0.45 + 0.4 * swell);
         pianoChord(w, beat, 4, chords[bar], 0.35 + 0.35 * swell);
-        piano(w, beat + 2, 2, tops[bar], 0.3 + 0.35 * swell);
+        // The last bar's top note comes a beat sooner, leaving the theme room
+        // to lead in.
+        piano(w, beat + (bar == 6 ? 1 : 2), 2, tops[bar], 0.3 + 0.35 * swell);
     }
     sustainPedal(w, at, barBeat(at, 7), 4);
 }
 
-// 22 to 32 s: the first picture shrinking. The theme on the piano, the left
-// hand in half notes, the pad withdrawn.
+// The theme's upbeat, three notes climbing into its first note.
+const char* const themeUpbeat = "E4:1 F4:0.5 G4:0.5 ";
+
+// 22 to 32 s: the first picture shrinking. The theme on the piano, led in
+// from the title's last bar by its upbeat, the left hand in half notes, the
+// pad withdrawn.
 void theme(Writer& w, double at)
 {
-    melody(w, at, "A4:2 D5:1 E5:1 F5:3 E5:1 D5:2 Bb4:2 C#5:2 E5:2 D5:4", 0.55);
+    melody(w, at - 2, std::string(themeUpbeat) + "A4:2 D5:1 E5:1 F5:3 E5:1 D5:2 Bb4:2 C#5:2 E5:2 D5:4", 0.55);
     const char* left[5] = {"D3 A3", "Bb2 F3", "G2 D3", "A2 E3", "D3 A3"};
     for (int bar = 0; bar < 5; ++bar) {
         std::vector<double> p = pitchesOf(left[bar]);
@@ -270,25 +309,30 @@ void shoulders(Writer& w, double at)
 }
 
 // 56 to 72 s and 88 to 104 s: the poems. Room for the words: one rolled
-// chord every two bars, a soft pad, an answering note between the lines.
-void poem(Writer& w, double at, const char* const chords[4], const char* const answers[4],
-          const char* const pads[4], double padLevel, float brightness)
+// chord every two bars, a soft pad, and over them a slow singing line in
+// phrases with breaths between, quiet enough to speak over.
+void poem(Writer& w, double at, const char* const chords[4], const char* const pads[4], double padLevel,
+          float brightness, const std::string& line, double lineLevel)
 {
     for (int pair = 0; pair < 4; ++pair) {
         double beat = barBeat(at, pair * 2);
         pianoChord(w, beat, 7, chords[pair], 0.38, 0.06, 0.5f);
         pad(w, beat, 8, pads[pair], padLevel, brightness);
-        piano(w, beat + 5, 3, answers[pair], 0.3, 0.55f);
     }
+    // The pedal holds the chords; the line is played clean over them.
     sustainPedal(w, at, barBeat(at, 8), 8);
+    melody(w, at, line, lineLevel, 0.5f);
 }
 
 void firstPoem(Writer& w, double at)
 {
     const char* const chords[4] = {"D3 A3 D4 F4", "Bb2 F3 D4", "G2 D3 Bb3 D4", "A2 E3 C#4"};
-    const char* const answers[4] = {"A4", "F4", "G4", "E4"};
     const char* const pads[4] = {"D3 A3", "Bb2 F3", "G2 D3", "A2 E3"};
-    poem(w, at, chords, answers, pads, 0.42, 0.15f);
+    // The theme answered: it fell from F, now it falls to A and climbs back
+    // through G minor to the dominant.
+    poem(w, at, chords, pads, 0.42, 0.15f,
+         "F5:2 E5:1 D5:1 A4:3 Bb4:1 D5:2 C5:1 Bb4:1 A4:3 r:1 "
+         "G4:2 Bb4:1 D5:1 G5:3 F5:1 E5:2 D5:1 C#5:1 A4:3 r:1", 0.4);
     bass(w, at, 30, "D2", 0.25);
 }
 
@@ -311,26 +355,30 @@ void layers(Writer& w, double at)
     // the climax of the track: F6 leaning on the dominant, falling to E6.
     melody(w, barBeat(at, 4), "G4:2 C5:1 D5:1 E5:3 D5:1", 0.62);
     melody(w, barBeat(at, 6), "F5:1 Bb5:1 D6:1 E6:1", 0.7);
-    melody(w, barBeat(at, 7), "F6:3 E6:1", 0.82);
+    melody(w, barBeat(at, 7), "F6:3 E6:1", 0.78);
     sustainPedal(w, at, barBeat(at, 8), 4);
 }
 
 void secondPoem(Writer& w, double at)
 {
     // The climax's dominant resolves on the downbeat to D minor, held, and
-    // the line falls from it to the first answer, so the music does not stop
-    // dead as the words come in.
+    // the line falls from it and sings on, higher than the first poem's,
+    // so the music does not stop dead as the words come in.
     const char* const chords[4] = {"D3 A3 D4 F4 A4", "C3 G3 E4", "Bb2 F3 D4", "D3 A3 F4"};
-    const char* const answers[4] = {"C6", "G5", "F5", "A5"};
     const char* const pads[4] = {"A4 D5 F5", "G4 C5 E5", "F4 Bb4 D5", "F4 A4 D5"};
-    poem(w, at, chords, answers, pads, 0.34, 0.3f);
-    melody(w, at, "D6:2 A5:1 F5:1 G5:1 r:1 A5:1 G5:1", 0.5, 0.45f);
+    poem(w, at, chords, pads, 0.34, 0.3f,
+         "D6:2 A5:1 F5:1 G5:1 r:1 A5:1 G5:1 E5:3 F5:1 G5:2 r:2 "
+         "F5:2 D5:1 F5:1 Bb5:3 A5:1 A5:2 G5:1 F5:1 E5:1 F5:1 D5:1 r:1", 0.44);
 }
 
 // 104 to 118 s: "Guilt ... resentment ...". Low octaves, a heartbeat in the
 // bass, a dark pad leaning on E flat.
 void guilt(Writer& w, double at)
 {
+    // Led in from the dominant below: low octaves climbing A, C sharp, into
+    // the first D.
+    pianoChord(w, at - 1, 0.5, "A1 A2", 0.5, 0.01, 0.3f);
+    pianoChord(w, at - 0.5, 0.5, "C#2 C#3", 0.62, 0.01, 0.3f);
     const char* octaves[7] = {"D2 D3", "Eb2 Eb3", "D2 D3", "G1 G2", "Bb1 Bb2", "A1 A2", "A1 A2"};
     const char* pads[7] = {"D3 F3 A3", "Eb3 G3 Bb3", "D3 F3 A3", "G2 Bb2 D3", "Bb2 D3 F3", "A2 C#3 E3", "A2 C#3 E3"};
     const char* roots[7] = {"D1", "Eb1", "D1", "G1", "Bb1", "A1", "A1"};
@@ -387,7 +435,8 @@ void glints(Writer& w, double at)
 // come out of it.
 void recede(Writer& w, double at)
 {
-    melody(w, at, "A4:2 D5:1 E5:1 F5:3 E5:1 D5:2 Bb4:2 C#5:2 E5:2 D5:2 r:2 E5:4", 0.6, 0.4f);
+    melody(w, at - 2, std::string(themeUpbeat) + "A4:2 D5:1 E5:1 F5:3 E5:1 D5:2 Bb4:2 C#5:2 E5:2 D5:2 r:2 E5:4",
+           0.6, 0.4f);
     const char* pads[6] = {"D3 A3 F4", "Bb2 F3 D4", "G2 D3 Bb3", "A2 E3 C#4", "Bb2 F3 D4 F4", "C3 G3 E4 G4"};
     const char* roots[6] = {"D2", "Bb1", "G1", "A1", "Bb1", "C2"};
     for (int bar = 0; bar < 6; ++bar) {
@@ -425,6 +474,18 @@ const std::vector<double>& sectionStarts()
 {
     static const std::vector<double> starts = {0, 8, 22, 32, 42, 56, 72, 88, 104, 118, 134, 146};
     return starts;
+}
+
+const std::vector<ArcPoint>& dynamicArc()
+{
+    // Held flat through each section, turning over the bar or two around its
+    // start; the climax rises through the layered picture's second half and
+    // lets go into the second poem's first chord.
+    static const std::vector<ArcPoint> arc = {
+        {0, 0},     {7, 0},     {9, -1.5},  {21, -1.5},   {23, 0},    {41, 0},    {43, -2},   {54, -2},   {57, -2.5},
+        {70, -2.5}, {73, -1},   {79, -1},   {84, 4},    {86.5, 4},  {90, 0},    {94, -2.5},
+        {102, -2.5}, {105, -3.5}, {116, -3.5},  {119, 0},   {156, 0}};
+    return arc;
 }
 
 std::vector<Note> composeScore()

@@ -12,5 +12,9 @@ const double trackSeconds = 156.0;
 // the show plays them, the music having started 1.25 s into the show.
 const std::vector<double>& sectionStarts();
 
+// The track's dynamics: quiet valleys for the poems and the night studio,
+// one climax in the layered picture.
+const std::vector<ArcPoint>& dynamicArc();
+
 // Every note of the track, humanised a little (the same every time).
 std::vector<Note> composeScore();

@@ -27,6 +27,15 @@ struct Note
     uint32_t seed = 1;
 };
 
+// A point of the track's dynamics as the score marks them: at `seconds`
+// into the track, `db` above or below the even level the master bus rides
+// towards; straight lines between the points.
+struct ArcPoint
+{
+    double seconds = 0.0;
+    double db = 0.0;
+};
+
 // A stereo buffer at musicSampleRate.
 struct Stereo
 {

@@ -220,7 +220,7 @@ void renderPad(const Note& note, Stereo& dry, Stereo& send)
     }
     // Out of silence a slow swell; after another chord, as quick as the
     // chord before lets go, so that the two cross without a dip.
-    double attack = note.legato ? 0.45 : std::min(2.0, note.length * 0.4);
+    double attack = note.legato ? 0.3 : std::min(2.0, note.length * 0.4);
     double level = 0.014 * note.velocity;
     double total = count / double(musicSampleRate);
     double releaseStep = std::exp(-1.0 / (0.6 * musicSampleRate));
@@ -236,11 +236,19 @@ void renderPad(const Note& note, Stereo& dry, Stereo& send)
     for (int s = 0; s < saws; ++s) channel[s].assign(count, 0.0f);
     for (size_t i = 0; i < count; ++i) {
         double t = i / double(musicSampleRate);
-        double envelope = rise(t, attack);
+        // Taking over from a chord, the note rises as a quarter sine, so that
+        // its power and the power of the chord letting go add up to an even
+        // level; and it comes in with the filter as open as the chord's was,
+        // the strings already sounding.
+        double swell = note.legato ? std::sin(0.5 * 3.141592653589793 * std::min(1.0, t / attack))
+                                   : rise(t, attack);
+        double opening = note.legato ? 1.0 : swell;
         if (t > note.length) release *= releaseStep;
-        envelope *= release * tailFade(t, total);
-        // The filter opens with the swell of the note and breathes with a slow LFO.
-        double cutoff = (250.0 + 2200.0 * note.brightness) * (0.6 + 0.4 * envelope)
+        double envelope = swell * release * tailFade(t, total);
+        // The filter opens with the swell of the note and breathes with a
+        // slow LFO; it stays open as the note lets go, so that the release
+        // fades rather than darkens under the chord that follows.
+        double cutoff = (250.0 + 2200.0 * note.brightness) * (0.6 + 0.4 * opening)
                         * (1.0 + 0.18 * std::sin(twoPi * lfoRate * t + lfoPhase));
         double g = 2.0 * std::sin(3.141592653589793 * std::min(cutoff, 8000.0) / musicSampleRate);
         for (int s = 0; s < saws; ++s) {
