@@ -286,6 +286,60 @@ TEST(ForgePictures, GraveLayersEachAddTheirPart)
     EXPECT_GT(nearCover, farCover) << "far petals no smaller or sparser than the near ones";
 }
 
+// The far stones along the slope sit darker than the grass beside them, as
+// dark shapes in the dusk: none stands out as a pale post brighter than its
+// surroundings. A column 5 px wide and 15 tall is compared with the columns
+// 12 px either side of it, so the crest and the hills' horizontal edges
+// cancel and only upright shapes count. The main stone and the tree's trunk
+// are left out.
+TEST(ForgePictures, FarStonesAreNoPalerThanTheHillAroundThem)
+{
+    const Picture& hill = shown("S4-1.png");
+    auto column = [&](int cx, int cy) {
+        double sum = 0;
+        for (int y = cy - 7; y <= cy + 7; ++y)
+            for (int x = cx - 2; x <= cx + 2; ++x)
+            {
+                const Rgba& c = hill.at(x, y);
+                sum += (c.r + c.g + c.b) / 3;
+            }
+        return sum / 75;
+    };
+    struct Band { int left, right, top; };
+    for (const Band& band : {Band{20, 440, 400}, Band{780, 960, 320}, Band{1050, 1260, 320}})
+    {
+        double brightest = -1;
+        int bx = 0, by = 0;
+        for (int y = band.top; y < 540; y += 2)
+            for (int x = band.left; x < band.right; ++x)
+            {
+                double bump = column(x, y) - 0.5 * (column(x - 12, y) + column(x + 12, y));
+                if (bump > brightest)
+                    brightest = bump, bx = x, by = y;
+            }
+        EXPECT_LT(brightest, 0.075) << "a pale upright shape on the hill at " << bx << ", " << by;
+    }
+}
+
+// The glint is a gleam, not a four-pointed star: its halo is as round on the
+// diagonals as along the axes, and it is there at all.
+TEST(ForgePictures, TheGlintIsARoundGleam)
+{
+    const Picture& glint = shown("glint.png");
+    // Pixel centres lie at half pixels; the sprite's centre is (8, 8).
+    double axes = 0, diagonals = 0;
+    for (int k : {0, 1})
+    {
+        int near = 7 + k, far = k ? 11 : 4;    // 3.5 px from the centre along an axis
+        axes += glint.at(far, near).a + glint.at(near, far).a;
+        int d1 = k ? 10 : 5;                   // 3.5 px from the centre on a diagonal
+        diagonals += glint.at(d1, d1).a + glint.at(d1, 15 - d1).a;
+    }
+    EXPECT_GT(diagonals / 4, 0.1) << "no halo round the glint's head";
+    EXPECT_GT(diagonals, axes * 0.6) << "the glint's light runs in rays, a star";
+    EXPECT_GT(glint.at(7, 7).a + glint.at(8, 8).a, 1.8f) << "no bright head";
+}
+
 // The zoomed pictures hold detail at their centre, where scene 2 starts at 3x.
 TEST(ForgePictures, ZoomedPicturesHaveDetailAtTheirCentre)
 {
