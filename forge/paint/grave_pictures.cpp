@@ -18,7 +18,7 @@ float hillTop(float x)
 
 const float stoneX = 600, stoneTop = 330, stoneBottom = 600, stoneHalfW = 100;
 // The plinth under the slab, a little wider and set into the grass.
-const float plinthTop = 596, plinthH = 18, plinthHalfW = 120;
+const float plinthTop = 596, plinthH = 22, plinthHalfW = 120;
 
 float stoneShape(float x, float y)
 {
@@ -155,7 +155,7 @@ Canvas paintGravestone()
         float contact = smoothstep(plinthTop + plinthH + 12, plinthTop + plinthH, y) * smoothstep(plinthHalfW + 14, plinthHalfW - 6, std::fabs(x - stoneX - 10)) *
                         (y > plinthTop + 4 ? 1.f : 0.f);
         // Tufts of grass along the plinth's foot, in front of it.
-        float tuft = plinthTop + plinthH + 2 - 9 * valueNoise(x / 3.f, 0.5f, 2109) * valueNoise(x / 25.f, 0.5f, 2110);
+        float tuft = plinthTop + plinthH + 2 - 8 * valueNoise(x / 3.f, 0.5f, 2109) * valueNoise(x / 25.f, 0.5f, 2110);
         if (y > tuft && y < plinthTop + plinthH + 4 && std::fabs(x - stoneX - 6) < plinthHalfW + 14)
             return rgb(34, 42, 36, 1);
         if (cover <= 0 && baseCover <= 0)
@@ -165,7 +165,7 @@ Canvas paintGravestone()
             // Its top lit from the sky, its face in the dusk, warmer at the
             // left where the sunset reaches.
             float grain = fractalNoise(x / 6.f, y / 6.f, 3, 2111);
-            Colour face = mix(rgb(44, 46, 54), rgb(84, 82, 88), smoothstep(stoneX + 120, stoneX - 110, x));
+            Colour face = mix(rgb(52, 54, 62), rgb(96, 94, 98), smoothstep(stoneX + 120, stoneX - 110, x));
             face = scaled(face, 0.88f + 0.2f * grain);
             face = mix(face, rgb(150, 144, 144), smoothstep(plinthTop + 5, plinthTop + 2, y) * 0.85f);
             face = mix(face, rgb(40, 42, 46), smoothstep(plinthTop + plinthH - 6, plinthTop + plinthH, y) * 0.5f);
@@ -300,7 +300,7 @@ Canvas paintCandleGlow()
     // on the stone's edge, the grass and the air.
     const float cx = 760, flameY = 552;
     Composition glow = [=](float x, float y) {
-        float halo = std::exp(-length(x - cx, (y - flameY) * 1.15f) / 120.f);
+        float halo = std::exp(-length(x - cx, (y - flameY) * 1.15f) / 132.f);
         float core = std::exp(-length(x - cx, (y - flameY) * 0.8f) / 22.f);
         // The lantern's soft shadow on the grass at its foot, thrown right
         // by the last of the sky, under the glow.
