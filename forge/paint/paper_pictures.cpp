@@ -74,10 +74,10 @@ Canvas paintGlint()
     Composition glint = [](float x, float y) {
         float dx = x - 8, dy = y - 8;
         float r = length(dx, dy);
-        float head = std::exp(-r * r / 2.2f);
-        float halo = std::exp(-r * r / 12.f) * smoothstep(7.8f, 5.f, r);
+        float head = std::exp(-r * r / 1.3f);
+        float halo = std::exp(-r * r / 18.f) * smoothstep(7.9f, 4.5f, r);
         float rays = (std::exp(-dy * dy / 0.5f) + std::exp(-dx * dx / 0.5f)) * smoothstep(6.5f, 1.f, r);
-        float cover = clamp01(head + 0.55f * halo + 0.12f * rays);
+        float cover = clamp01(head + 0.42f * halo + 0.1f * rays);
         Colour c = mix(rgb(255, 214, 150), rgb(255, 255, 248), clamp01(head * 1.3f));
         c.a = cover;
         return c;
