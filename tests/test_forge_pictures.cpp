@@ -3,6 +3,7 @@
 // the strands where the glints fly, and captions that stay legible over the
 // pictures beneath them.
 #include "forge.h"
+#include "paint/brush.h"
 #include "paint/pictures.h"
 #include "paint/png_file.h"
 #include "paint/shapes.h"
@@ -338,6 +339,32 @@ TEST(ForgePictures, TheGlintIsARoundGleam)
     EXPECT_GT(diagonals / 4, 0.1) << "no halo round the glint's head";
     EXPECT_GT(diagonals, axes * 0.6) << "the glint's light runs in rays, a star";
     EXPECT_GT(glint.at(7, 7).a + glint.at(8, 8).a, 1.8f) << "no bright head";
+}
+
+// A pale, even sky laid with tapered strokes shows no outline round each
+// stroke: after smoothing along the strokes, hardly a row is a thin line
+// brighter than the rows just above and below it, as a stroke's rim is.
+TEST(ForgePictures, TaperedStrokesLeaveNoRims)
+{
+    Composition sky = [](float x, float) { return rgb(150 + int(x) / 60, 160, 180); };
+    PaintStyle style = brushStyle(101, 30, 3, 5, 0, Surface::none);
+    style.taperedStrokes = true;
+    Canvas painted = paintComposition(400, 200, sky, [](float, float) { return 0.f; }, style);
+    const int w = painted.width, h = painted.height, reach = 4;
+    auto smoothed = [&](int x, int y) {
+        float sum = 0;
+        for (int k = -reach; k <= reach; ++k)
+        {
+            const Colour& c = at(painted, std::min(std::max(x + k, 0), w - 1), y);
+            sum += (c.r + c.g + c.b) / 3;
+        }
+        return sum / (2 * reach + 1);
+    };
+    long rims = 0, all = 0;
+    for (int y = 1; y < h - 1; ++y)
+        for (int x = 0; x < w; ++x, ++all)
+            rims += smoothed(x, y) - 0.5f * (smoothed(x, y - 1) + smoothed(x, y + 1)) > 0.006f;
+    EXPECT_LT(double(rims) / all, 0.005) << "the strokes' edges show as bright rims";
 }
 
 // The zoomed pictures hold detail at their centre, where scene 2 starts at 3x.
