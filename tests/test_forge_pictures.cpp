@@ -3,6 +3,7 @@
 // the strands where the glints fly, and captions that stay legible over the
 // pictures beneath them.
 #include "forge.h"
+#include "paint/brush.h"
 #include "paint/pictures.h"
 #include "paint/png_file.h"
 #include "paint/shapes.h"
@@ -284,6 +285,86 @@ TEST(ForgePictures, GraveLayersEachAddTheirPart)
     petalStats(1040, 1280, farCover, farChroma);
     EXPECT_LT(farChroma, nearChroma * 0.8f) << "far petals as bright in colour as the near ones";
     EXPECT_GT(nearCover, farCover) << "far petals no smaller or sparser than the near ones";
+}
+
+// The far stones along the slope sit darker than the grass beside them, as
+// dark shapes in the dusk: none stands out as a pale post brighter than its
+// surroundings. A column 5 px wide and 15 tall is compared with the columns
+// 12 px either side of it, so the crest and the hills' horizontal edges
+// cancel and only upright shapes count. The main stone and the tree's trunk
+// are left out.
+TEST(ForgePictures, FarStonesAreNoPalerThanTheHillAroundThem)
+{
+    const Picture& hill = shown("S4-1.png");
+    auto column = [&](int cx, int cy) {
+        double sum = 0;
+        for (int y = cy - 7; y <= cy + 7; ++y)
+            for (int x = cx - 2; x <= cx + 2; ++x)
+            {
+                const Rgba& c = hill.at(x, y);
+                sum += (c.r + c.g + c.b) / 3;
+            }
+        return sum / 75;
+    };
+    struct Band { int left, right, top; };
+    for (const Band& band : {Band{20, 440, 400}, Band{780, 960, 320}, Band{1050, 1260, 320}})
+    {
+        double brightest = -1;
+        int bx = 0, by = 0;
+        for (int y = band.top; y < 540; y += 2)
+            for (int x = band.left; x < band.right; ++x)
+            {
+                double bump = column(x, y) - 0.5 * (column(x - 12, y) + column(x + 12, y));
+                if (bump > brightest)
+                    brightest = bump, bx = x, by = y;
+            }
+        EXPECT_LT(brightest, 0.075) << "a pale upright shape on the hill at " << bx << ", " << by;
+    }
+}
+
+// The glint is a gleam, not a four-pointed star: its halo is as round on the
+// diagonals as along the axes, and it is there at all.
+TEST(ForgePictures, TheGlintIsARoundGleam)
+{
+    const Picture& glint = shown("glint.png");
+    // Pixel centres lie at half pixels; the sprite's centre is (8, 8).
+    double axes = 0, diagonals = 0;
+    for (int k : {0, 1})
+    {
+        int near = 7 + k, far = k ? 11 : 4;    // 3.5 px from the centre along an axis
+        axes += glint.at(far, near).a + glint.at(near, far).a;
+        int d1 = k ? 10 : 5;                   // 3.5 px from the centre on a diagonal
+        diagonals += glint.at(d1, d1).a + glint.at(d1, 15 - d1).a;
+    }
+    EXPECT_GT(diagonals / 4, 0.1) << "no halo round the glint's head";
+    EXPECT_GT(diagonals, axes * 0.6) << "the glint's light runs in rays, a star";
+    EXPECT_GT(glint.at(7, 7).a + glint.at(8, 8).a, 1.8f) << "no bright head";
+}
+
+// A pale, even sky laid with tapered strokes shows no outline round each
+// stroke: after smoothing along the strokes, hardly a row is a thin line
+// brighter than the rows just above and below it, as a stroke's rim is.
+TEST(ForgePictures, TaperedStrokesLeaveNoRims)
+{
+    Composition sky = [](float x, float) { return rgb(150 + int(x) / 60, 160, 180); };
+    PaintStyle style = brushStyle(101, 30, 3, 5, 0, Surface::none);
+    style.taperedStrokes = true;
+    Canvas painted = paintComposition(400, 200, sky, [](float, float) { return 0.f; }, style);
+    const int w = painted.width, h = painted.height, reach = 4;
+    auto smoothed = [&](int x, int y) {
+        float sum = 0;
+        for (int k = -reach; k <= reach; ++k)
+        {
+            const Colour& c = at(painted, std::min(std::max(x + k, 0), w - 1), y);
+            sum += (c.r + c.g + c.b) / 3;
+        }
+        return sum / (2 * reach + 1);
+    };
+    long rims = 0, all = 0;
+    for (int y = 1; y < h - 1; ++y)
+        for (int x = 0; x < w; ++x, ++all)
+            rims += smoothed(x, y) - 0.5f * (smoothed(x, y - 1) + smoothed(x, y + 1)) > 0.006f;
+    EXPECT_LT(double(rims) / all, 0.005) << "the strokes' edges show as bright rims";
 }
 
 // The zoomed pictures hold detail at their centre, where scene 2 starts at 3x.

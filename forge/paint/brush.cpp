@@ -91,7 +91,7 @@ void tracePath(Stroke& stroke, const Canvas& target, const FlowField& flow, floa
 }
 
 // Rasterises one stroke: a tapered band with bristle streaks along it.
-void layStroke(Canvas& canvas, const Stroke& stroke, float opacity)
+void layStroke(Canvas& canvas, const Stroke& stroke, float opacity, bool tapered)
 {
     float r = stroke.radius;
     float minX = 1e9f, minY = 1e9f, maxX = -1e9f, maxY = -1e9f;
@@ -109,7 +109,7 @@ void layStroke(Canvas& canvas, const Stroke& stroke, float opacity)
     for (size_t i = 1; i < stroke.path.size(); ++i)
         arc[i] = arc[i - 1] + length(stroke.path[i].x - stroke.path[i - 1].x, stroke.path[i].y - stroke.path[i - 1].y);
     float total = std::max(arc.back(), 1e-3f);
-    float feather = std::max(1.2f, r * 0.25f);
+    float feather = tapered ? std::max(1.5f, r * 0.3f) : std::max(1.2f, r * 0.25f);
     float bristleScale = std::max(0.8f, r * 0.35f);
     // Nearest point of the path for every pixel of the box, found segment by
     // segment over each segment's own small box.
@@ -151,10 +151,28 @@ void layStroke(Canvas& canvas, const Stroke& stroke, float opacity)
             float s = n.along / total;
             float wander = valueNoise(n.along / (r * 1.5f + 1), 0.5f, stroke.seed ^ 0x5A5Au);
             float width = r * (0.8f + 0.3f * wander) * (1 - 0.25f * smoothstep(0.6f, 1.f, s));
+            if (tapered)
+            {
+                // Narrowing over the first and last stretch to a point.
+                float ends = std::min(n.along, total - n.along);
+                width = r * (0.85f + 0.2f * wander) * (0.15f + 0.85f * std::sqrt(smoothstep(0, std::min(total * 0.4f, r * 3), ends)));
+            }
             float coverage = fill(n.distance - width, feather);
             if (coverage <= 0.003f)
                 continue;
             float streak = valueNoise(n.side / bristleScale, n.along / (r * 5 + 4), stroke.seed);
+            if (tapered)
+            {
+                // Bristle marks inside, fading out towards the edge, where
+                // the paint thins evenly instead.
+                float inner = 1 - smoothstep(0.5f, 1.f, n.distance / std::max(width, 0.5f));
+                Colour paint = scaled(stroke.colour, 1 + 0.1f * (streak - 0.5f) * inner);
+                paint.a = stroke.colour.a;
+                coverage *= 1 - 0.25f * inner * (1 - streak);
+                Colour& under = at(canvas, x, y);
+                under = mix(under, paint, clamp01(coverage * opacity));
+                continue;
+            }
             float edge = n.distance / std::max(width, 0.5f);
             float ragged = smoothstep(0.55f, 1.f, edge) + smoothstep(0.65f, 1.f, s);
             coverage *= smoothstep(ragged * 0.7f - 0.1f, ragged * 0.7f + 0.15f, streak);
@@ -212,7 +230,7 @@ Canvas paintComposition(int width, int height, const Composition& composition,
                              clamp01(wanted.g + shade + dice.range(-jitter, jitter) * 0.5f),
                              clamp01(wanted.b + shade + dice.range(-jitter, jitter) * 0.5f), wanted.a};
             tracePath(stroke, reference, flow, brush * style.strokeLength * dice.range(0.6f, 1.4f), {cx, cy});
-            layStroke(canvas, stroke, style.opacity);
+            layStroke(canvas, stroke, style.opacity, style.taperedStrokes);
         }
     }
     finishSurface(canvas, style);

@@ -31,6 +31,10 @@ struct PaintStyle
     Surface surface = Surface::canvas;
     float grain = 0.05f;
     float vignette = 0.25f;
+    // Strokes drawn to a point at both ends, their edges soft and their
+    // bristle marks kept off the rim, so a pale, even passage like a sky
+    // shows no outline round each stroke.
+    bool taperedStrokes = false;
     uint32_t seed = 1;
 };
 

@@ -17,6 +17,8 @@ float hillTop(float x)
 }
 
 const float stoneX = 600, stoneTop = 330, stoneBottom = 600, stoneHalfW = 100;
+// The plinth under the slab, a little wider and set into the grass.
+const float plinthTop = 596, plinthH = 22, plinthHalfW = 120;
 
 float stoneShape(float x, float y)
 {
@@ -83,19 +85,6 @@ Canvas paintCemetery()
             // The last of the light along the crest.
             c = mix(c, rgb(150, 120, 110), smoothstep(crest + 14, crest, y) * 0.4f);
         }
-        // Distant stones and crosses along the slope, fading into the haze.
-        for (int i = 0; i < 9; ++i)
-        {
-            float sx = 90 + i * 120 + 30 * hashUnit(i, 2004);
-            if (std::fabs(sx - stoneX) < 160)
-                continue;
-            float sy = hillTop(sx) + 24 + 20 * hashUnit(i, 2005);
-            float h = 26 + 10 * hashUnit(i, 2006);
-            float d = (i % 3 == 0) ? std::min(sdBox(x, y, sx, sy - h / 2, 3, h / 2), sdBox(x, y, sx, sy - h * 0.7f, 10, 3))
-                                   : sdBox(x, y, sx, sy - h / 2, 9, h / 2) - 3;
-            if (d < 0)
-                c = mix(rgb(70, 74, 84), rgb(112, 108, 118), smoothstep(sx + 8, sx - 8, x));
-        }
         // The lone tree on the crest, bare.
         if (std::fabs(x - 1000) < 230 && y < 420)
         {
@@ -106,8 +95,48 @@ Canvas paintCemetery()
         }
         return c;
     };
+    // The hill is painted with broad strokes, the far stones over it with a
+    // fine brush so that their shapes survive; the linen and the vignette
+    // then go over both at once.
     PaintStyle style = brushStyle(2007, 28, 2, 6, 0.4f);
-    return paintComposition(screenW, screenH, cemetery, noisyFlow(-0.12f, 0.2f, 250, 2008), style);
+    PaintStyle broad = style;
+    broad.surface = Surface::none;
+    broad.vignette = 0;
+    Canvas canvas = paintComposition(screenW, screenH, cemetery, noisyFlow(-0.12f, 0.2f, 250, 2008), broad);
+    Composition farStones = [](float x, float y) {
+        Colour c = rgb(60, 64, 74, 0);
+        // Distant stones and crosses along the slope: dark shapes against
+        // the grass, darker than the grave's own stone, the farther ones
+        // smaller and bluer in the haze, each with a thin lit left edge.
+        for (int i = 0; i < 9; ++i)
+        {
+            float sx = 90 + i * 120 + 30 * hashUnit(i, 2004);
+            if (std::fabs(sx - stoneX) < 160)
+                continue;
+            float distance = hashUnit(i, 2005);
+            float sy = hillTop(sx) + 44 - 20 * distance;
+            float scale = 1 - 0.35f * distance;
+            float h = (32 + 10 * hashUnit(i, 2006)) * scale, w = 9 * scale;
+            float d = (i % 3 == 0)
+                          ? std::min(sdBox(x, y, sx, sy - h / 2, 2.5f * scale, h / 2), sdBox(x, y, sx, sy - h * 0.72f, 9 * scale, 2.5f * scale))
+                          : std::min(sdBox(x, y, sx, sy - (h - w) / 2, w, (h - w) / 2), std::max(sdCircle(x, y, sx, sy - h + w, w), y - (sy - h + w)));
+            if (d < 0.5f)
+            {
+                Colour shade = mix(rgb(44, 48, 58), rgb(70, 74, 90), distance);
+                Colour lit = mix(rgb(84, 84, 92), rgb(92, 96, 116), distance);
+                Colour stone = mix(shade, lit, smoothstep(sx - 2, sx - w, x) * 0.8f);
+                stone.a = fill(d, 1.f);
+                blendOver(c, stone, 1);
+            }
+        }
+        return c;
+    };
+    Canvas stones = paintComposition(screenW, screenH, farStones, noisyFlow(1.5708f, 0.1f, 60, 2012),
+                                     brushStyle(2013, 5, 1.5f, 3, 0, Surface::none));
+    for (size_t i = 0; i < canvas.pixels.size(); ++i)
+        blendOver(canvas.pixels[i], stones.pixels[i], 1);
+    finishSurface(canvas, style);
+    return canvas;
 }
 
 Canvas paintGravestone()
@@ -117,10 +146,32 @@ Canvas paintGravestone()
         // The slab's thickness shows on its shaded right side.
         float side = stoneShape(x - 12, y + 4);
         float cover = std::max(fill(d, 2.5f), fill(side, 2.5f));
-        // The grass it stands in, and its shadow thrown away from the sunset.
-        float shadow = sdEllipse(x, y, stoneX + 90, stoneBottom - 4, 170, 22);
+        // The plinth it stands on, sunk a little into the slope.
+        float base = sdBox(x, y, stoneX + 6, plinthTop + plinthH / 2, plinthHalfW, plinthH / 2);
+        float baseCover = fill(base, 1.5f);
+        // The grass it stands in: its shadow thrown away from the sunset,
+        // and the dark where the plinth meets the ground.
+        float shadow = sdEllipse(x, y, stoneX + 90, plinthTop + plinthH - 4, 190, 24);
+        float contact = smoothstep(plinthTop + plinthH + 12, plinthTop + plinthH, y) * smoothstep(plinthHalfW + 14, plinthHalfW - 6, std::fabs(x - stoneX - 10)) *
+                        (y > plinthTop + 4 ? 1.f : 0.f);
+        // Tufts of grass along the plinth's foot, in front of it.
+        float tuft = plinthTop + plinthH + 2 - 8 * valueNoise(x / 3.f, 0.5f, 2109) * valueNoise(x / 25.f, 0.5f, 2110);
+        if (y > tuft && y < plinthTop + plinthH + 4 && std::fabs(x - stoneX - 6) < plinthHalfW + 14)
+            return rgb(34, 42, 36, 1);
+        if (cover <= 0 && baseCover <= 0)
+            return rgb(14, 16, 18, std::max(0.55f * fill(shadow, 30), 0.8f * contact));
         if (cover <= 0)
-            return rgb(14, 16, 18, 0.55f * fill(shadow, 30));
+        {
+            // Its top lit from the sky, its face in the dusk, warmer at the
+            // left where the sunset reaches.
+            float grain = fractalNoise(x / 6.f, y / 6.f, 3, 2111);
+            Colour face = mix(rgb(52, 54, 62), rgb(96, 94, 98), smoothstep(stoneX + 120, stoneX - 110, x));
+            face = scaled(face, 0.88f + 0.2f * grain);
+            face = mix(face, rgb(150, 144, 144), smoothstep(plinthTop + 5, plinthTop + 2, y) * 0.85f);
+            face = mix(face, rgb(40, 42, 46), smoothstep(plinthTop + plinthH - 6, plinthTop + plinthH, y) * 0.5f);
+            face.a = baseCover;
+            return face;
+        }
         // Weathered granite: cool grey in the dusk, warm where the sunset
         // reaches its left edge, lichen and damp near the ground.
         float grain = fractalNoise(x / 6.f, y / 6.f, 3, 2101);
@@ -134,36 +185,45 @@ Canvas paintGravestone()
         // The rounded edge catching the last light from the left.
         c = mix(c, rgb(206, 180, 150), fill(std::fabs(d + 4) - 2.5f, 2) * smoothstep(stoneX + 20, stoneX - 90, x) * 0.7f);
         // Carved: a border groove, a cross, and two lines of lettering too worn
-        // to read from here, each cut dark with its lower lip in the light.
-        float border = std::fabs(stoneShape(x, y) + 14) - 1.1f;
-        float cross = std::min(sdBox(x, y, stoneX, 392, 3.5f, 22), sdBox(x, y, stoneX, 382, 14, 3.5f));
-        float letters = 1e9f;
-        for (int line = 0; line < 3; ++line)
-        {
-            float ly = 446 + line * 26, half = line == 0 ? 56 : (line == 1 ? 40 : 26), pitch = line == 0 ? 9.f : 7.f;
-            float high = line == 0 ? 6.f : 4.5f;
-            if (std::fabs(y - ly) < 10 && std::fabs(x - stoneX) < half)
+        // to read from here. Each cut is incised: its upper wall in shadow,
+        // its lower wall catching the sky, its floor between.
+        auto carvedAt = [](float x, float y) {
+            float border = std::fabs(stoneShape(x, y) + 14) - 1.3f;
+            float cross = std::min(sdBox(x, y, stoneX, 392, 3.5f, 22), sdBox(x, y, stoneX, 382, 14, 3.5f));
+            float letters = 1e9f;
+            for (int line = 0; line < 3; ++line)
             {
-                int slot = int(std::floor((x - stoneX + half) / pitch));
-                float sx = stoneX - half + slot * pitch + pitch / 2;
-                float lean = (hashUnit(slot, line, 2105) - 0.5f) * 4;
-                float nick = sdSegment(x, y, {sx - lean, ly - high}, {sx + lean, ly + high}, 1.1f);
-                float bar = ly - high + 2 * high * hashUnit(slot, line, 2107);
-                if (hashUnit(slot, line, 2106) < 0.6f)
-                    nick = std::min(nick, sdSegment(x, y, {sx - 3, bar}, {sx + 3, bar + 2 * high * (hashUnit(slot, line, 2109) - 0.5f)}, 1.f));
-                if (hashUnit(slot, line, 2108) > 0.15f)
-                    letters = nick;
+                float ly = 446 + line * 26, half = line == 0 ? 56 : (line == 1 ? 40 : 26), pitch = line == 0 ? 9.f : 7.f;
+                float high = line == 0 ? 6.f : 4.5f;
+                if (std::fabs(y - ly) < 10 && std::fabs(x - stoneX) < half)
+                {
+                    int slot = int(std::floor((x - stoneX + half) / pitch));
+                    float sx = stoneX - half + slot * pitch + pitch / 2;
+                    float lean = (hashUnit(slot, line, 2105) - 0.5f) * 4;
+                    float nick = sdSegment(x, y, {sx - lean, ly - high}, {sx + lean, ly + high}, 1.4f);
+                    float bar = ly - high + 2 * high * hashUnit(slot, line, 2107);
+                    if (hashUnit(slot, line, 2106) < 0.6f)
+                        nick = std::min(nick, sdSegment(x, y, {sx - 3, bar}, {sx + 3, bar + 2 * high * (hashUnit(slot, line, 2109) - 0.5f)}, 1.3f));
+                    if (hashUnit(slot, line, 2108) > 0.15f)
+                        letters = nick;
+                }
+            }
+            return std::min(std::min(border, cross), letters);
+        };
+        if (d < 0)
+        {
+            float carved = carvedAt(x, y);
+            float cut = fill(carved, 1.f);
+            if (cut > 0)
+            {
+                float upperWall = fill(-carvedAt(x, y - 1.6f), 0.8f);
+                float lowerWall = fill(-carvedAt(x, y + 1.6f), 0.8f);
+                c = mix(c, rgb(46, 46, 54), cut * 0.8f);
+                c = mix(c, rgb(26, 26, 34), cut * upperWall * 0.85f);
+                c = mix(c, rgb(184, 178, 170), cut * lowerWall * (1 - upperWall) * 0.6f);
             }
         }
-        float carved = std::min(std::min(border, cross), letters);
-        c = mix(c, rgb(40, 40, 48), fill(carved, 1.5f) * 0.7f * (d < 0 ? 1.f : 0.f));
-        c = mix(c, rgb(170, 164, 160), fill(std::fabs(carved - 1.5f) - 0.8f, 1.2f) * 0.35f * (d < 0 ? 1.f : 0.f) *
-                                            (std::min(std::min(std::fabs(border), std::fabs(cross)), std::fabs(letters)) < 3 ? 1.f : 0.f));
-        // Tufts of grass in front of its foot.
-        c.a = cover;
-        float tuft = stoneBottom - 6 - 22 * valueNoise(x / 3.f, 0.5f, 2109) * valueNoise(x / 25.f, 0.5f, 2110);
-        if (y > tuft && std::fabs(x - stoneX) < stoneHalfW + 16)
-            c = rgb(34, 42, 36, 1);
+        c.a = std::max(cover, baseCover);
         return c;
     };
     return paintComposition(screenW, screenH, stone, noisyFlow(1.5708f, 0.1f, 80, 2102), layerStyle(2103));
@@ -238,12 +298,16 @@ Canvas paintCandleGlow()
 {
     // A candle in a small lantern right of the stone, and its warm light
     // on the stone's edge, the grass and the air.
-    const float cx = 760, flameY = 540;
+    const float cx = 760, flameY = 552;
     Composition glow = [=](float x, float y) {
-        float halo = std::exp(-length(x - cx, (y - flameY) * 1.15f) / 120.f);
+        float halo = std::exp(-length(x - cx, (y - flameY) * 1.15f) / 132.f);
         float core = std::exp(-length(x - cx, (y - flameY) * 0.8f) / 22.f);
-        Colour c = mix(rgb(255, 176, 96), rgb(255, 226, 170), core);
-        c.a = clamp01(halo * 0.5f + core * 0.5f);
+        // The lantern's soft shadow on the grass at its foot, thrown right
+        // by the last of the sky, under the glow.
+        Colour c = rgb(16, 14, 14, 0.55f * fill(sdEllipse(x, y, cx + 20, 614, 46, 7), 9));
+        Colour light = mix(rgb(255, 176, 96), rgb(255, 226, 170), core);
+        light.a = clamp01(halo * 0.5f + core * 0.5f);
+        blendOver(c, light, 1);
         // The lantern: a dark iron cap and base, glass sides between.
         float glass = sdBox(x, y, cx, 566, 24, 38);
         float cap = std::min(sdBox(x, y, cx, 522, 28, 5), sdCircle(x, y, cx, 512, 7));
@@ -261,19 +325,34 @@ Canvas paintCandleGlow()
             float reach = std::exp(-length(x - cx, (y - flameY) * 1.4f) / 150.f);
             blendOver(c, rgb(255, 168, 92, onStone * facing * reach * 0.85f), 1);
         }
-        // The candle itself, lit from its flame, and the flame.
-        float candle = sdBox(x, y, cx, 584, 8, 20);
-        if (candle < 0.5f)
+        // The candle itself: a slim taper burnt part way down in a holder,
+        // lit warm on the flame's side and shaded away from it, with the
+        // flame standing on its wick.
+        const float waxTop = 562;
+        float taper = sdBox(x, y, cx, (waxTop + 600) / 2, 3.5f + 0.6f * smoothstep(waxTop, 600, y), (600 - waxTop) / 2);
+        float holder = std::min(sdBox(x, y, cx, 601, 10, 2.5f), sdBox(x, y, cx, 597, 5, 3));
+        if (taper < 0.5f)
         {
-            Colour wax = mix(rgb(240, 226, 196), rgb(176, 150, 118), smoothstep(584 - 20, 604, y));
-            wax.a = fill(candle, 1);
+            Colour wax = mix(rgb(244, 230, 200), rgb(160, 132, 104), smoothstep(waxTop, 600, y) * 0.7f + smoothstep(cx - 2, cx + 4, x) * 0.3f);
+            wax.a = fill(taper, 0.8f);
             blendOver(c, wax, 1);
         }
-        float flame = sdEllipse(x, y, cx, flameY + 2 * std::sin((y - flameY) * 0.3f), 4.5f, 12);
-        if (flame < 1.5f)
+        if (holder < 0.5f)
         {
-            Colour fire = mix(rgb(255, 250, 226), rgb(255, 178, 80), smoothstep(flameY - 4, flameY - 12, y));
-            fire.a = fill(flame, 1.5f);
+            Colour brass = mix(rgb(150, 110, 62), rgb(70, 50, 34), smoothstep(cx - 8, cx + 10, x));
+            brass.a = fill(holder, 0.8f);
+            blendOver(c, brass, 1);
+        }
+        float wick = sdSegment(x, y, {cx, waxTop - 3}, {cx + 0.5f, waxTop}, 0.6f);
+        if (wick < 0.5f)
+            blendOver(c, rgb(40, 28, 20, fill(wick, 0.6f)), 1);
+        // A teardrop of flame, round below and drawn to a point above.
+        float rise = clamp01((waxTop - 3 - y) / 10);
+        float flame = length((x - cx) / (2.6f * (1 - 0.85f * rise) + 0.4f), (y - (waxTop - 7)) / 5.5f) - 1;
+        if (flame < 0.6f)
+        {
+            Colour fire = mix(rgb(255, 252, 232), rgb(255, 170, 70), smoothstep(waxTop - 6, waxTop - 13, y) * 0.8f + smoothstep(0.f, 1.f, flame + 1) * 0.3f);
+            fire.a = fill(flame * 3, 1.2f);
             blendOver(c, fire, 1);
         }
         if (iron < 1)

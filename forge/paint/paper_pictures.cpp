@@ -67,13 +67,18 @@ Canvas paintPencilDab()
 
 Canvas paintGlint()
 {
-    // Four thin rays and a hot core, all centred on (8, 8).
+    // Light caught on wet paint: a small white-hot head in a round, warm,
+    // soft halo, with only a faint hint of rays, so that a chain of them
+    // reads as gleams rather than a string of stars. Centred on (8, 8) and
+    // gone before the sprite's edge.
     Composition glint = [](float x, float y) {
-        float dx = std::fabs(x - 8), dy = std::fabs(y - 8);
-        float core = std::exp(-(dx * dx + dy * dy) / 3.f);
-        float rays = std::exp(-dy * dy / 0.6f) * smoothstep(8, 0, dx) + std::exp(-dx * dx / 0.6f) * smoothstep(8, 0, dy);
-        float cover = clamp01(core + rays * 0.9f);
-        Colour c = mix(rgb(255, 226, 160), rgb(255, 255, 250), core);
+        float dx = x - 8, dy = y - 8;
+        float r = length(dx, dy);
+        float head = std::exp(-r * r / 1.3f);
+        float halo = std::exp(-r * r / 18.f) * smoothstep(7.9f, 4.5f, r);
+        float rays = (std::exp(-dy * dy / 0.5f) + std::exp(-dx * dx / 0.5f)) * smoothstep(6.5f, 1.f, r);
+        float cover = clamp01(head + 0.42f * halo + 0.1f * rays);
+        Colour c = mix(rgb(255, 214, 150), rgb(255, 255, 248), clamp01(head * 1.3f));
         c.a = cover;
         return c;
     };

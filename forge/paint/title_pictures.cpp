@@ -90,8 +90,11 @@ Canvas paintTitleDawn()
         float sunPath = std::exp(-std::fabs(x - 470) / 60.f) * smoothstep(720, horizonY, y);
         return mix(water, rgb(246, 226, 192), sunPath * 0.45f * ripple);
     };
-    return paintComposition(screenW, screenH, dawn, noisyFlow(0, 0.12f, 300, 102),
-                            brushStyle(101, 30, 3, 5, 0.18f));
+    // The sky wants long soft strokes with no outline to each.
+    PaintStyle style = brushStyle(101, 30, 3, 5, 0.18f);
+    style.taperedStrokes = true;
+    style.strokeLength = 7;
+    return paintComposition(screenW, screenH, dawn, noisyFlow(0, 0.12f, 300, 102), style);
 }
 
 Canvas paintTitleMist()
@@ -111,8 +114,9 @@ Canvas paintTitleMist()
             out = {veil.r, veil.g, veil.b, 0};
         return out;
     };
-    return paintComposition(titleMistWidth, screenH, mist, noisyFlow(0, 0.08f, 250, 202),
-                            brushStyle(201, 24, 3, 5, 0, Surface::none));
+    PaintStyle style = brushStyle(201, 24, 3, 5, 0, Surface::none);
+    style.taperedStrokes = true;
+    return paintComposition(titleMistWidth, screenH, mist, noisyFlow(0, 0.08f, 250, 202), style);
 }
 
 Canvas paintTitleReeds()
