@@ -239,13 +239,12 @@ Canvas paintStudioNight()
         // The sill catches the light.
         if (sdBox(x, y, 1150, 404, 80, 4) < 0)
             c = rgb(86, 94, 120);
-        float fx = x + (y - 560) * 1.1f, fy = y;
-        if (fy > 570 && std::fabs(fx - 1040) < 130 - (fy - 570) * 0.2f)
-        {
-            bool bar = std::fabs(fx - 1040) < 4 || std::fabs(fy - 640) < 3;
-            if (!bar)
-                c = mix(c, rgb(80, 92, 124), 0.3f * smoothstep(720, 580, fy) * smoothstep(0, 30, 130 - (fy - 570) * 0.2f - std::fabs(fx - 1040)));
-        }
+        // The window laid on the floor as a slanting patch of moonlight with
+        // soft edges, crossed by the shadows of its bars.
+        float fx = x + (y - 560) * 1.1f;
+        float pane = smoothstep(880, 910, fx) * smoothstep(1220, 1190, fx) * smoothstep(568, 598, y) * smoothstep(724, 694, y);
+        float bars = clamp01(1 - 0.75f * (fill(std::fabs(fx - 1050) - 3, 4) + fill(std::fabs(y - 642) - 2, 4)));
+        c = mix(c, rgb(100, 112, 146), 0.42f * pane * bars);
         // The moonlight the floor and the canvas throw back lifts the wall a
         // little behind the painter, so that his head and shoulders stand
         // against it as a dark mass even when the view blurs him.
@@ -304,7 +303,8 @@ Canvas paintStudioNight()
         return std::max(leftSide, std::max(sitterSkin(x, y, onCanvas).a, sitterHair(x, y, onCanvas).a));
     };
     Composition portrait = [=](float x, float y) {
-        Colour c = mix(rgb(84, 80, 76), rgb(100, 96, 92), smoothstep(0, float(w), x));
+        // The bare canvas takes the moonlight from the window's side.
+        Colour c = mix(rgb(70, 68, 68), rgb(96, 96, 102), std::pow(smoothstep(0, float(w), x), 1.4f));
         // The first drawing, thin and light under the paint still to come.
         blendOver(c, scaled(sitterUnderdrawing(x, y, onCanvas, shoulders, bottom), 0.7f), 0.3f);
         Colour painted = sitterBackground(x, y, onCanvas);
@@ -365,7 +365,7 @@ Canvas paintPainterShadow()
         float rim = smoothstep(-24, -4, d) * smoothstep(0.3f, 0.9f, facingMoon);
         Colour c = mix(rgb(5, 5, 9), rgb(12, 12, 18), fractalNoise(x / 40.f, y / 40.f, 2, 907));
         c = mix(c, rgb(70, 80, 110), rim * 0.65f);
-        c = mix(c, rgb(96, 106, 138), fill(std::fabs(d + 2.5f) - 1.5f, 1.5f) * facingMoon * 0.8f);
+        c = mix(c, rgb(143, 163, 200), fill(std::fabs(d + 2.5f) - 1.2f, 1.2f) * facingMoon * 0.85f);
         c.a = cover;
         return c;
     };
