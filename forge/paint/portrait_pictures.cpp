@@ -19,8 +19,10 @@ const Sitter sitter{626, 236, 58, 74};
 // Her shoulders' points, on the sketch's shoulder line, and where the
 // painting loosens into the ground below them.
 const float bustHalfWidth = 96, bustBottom = 420;
+// The finished bust goes on lower, to the middle of her chest.
+const float finishBottom = 470;
 // How much lighter the room behind her is painted than the sitter's own.
-const float roomKey = 5.2f;
+const float roomKey = 5.4f;
 
 PaintStyle portraitStyle(uint32_t seed, bool layer)
 {
@@ -109,7 +111,7 @@ Canvas paintClothes()
         }
         float inset = std::min(std::min(x, screenW - x), std::min(y, screenH - y));
         c.a = (1 - smoothstep(0.75f, 1.f, figure)) * smoothstep(20, 30, inset);
-        blendOver(c, sitterDress(x, y, sitter, bustHalfWidth, bustBottom), 1);
+        blendOver(c, sitterDress(x, y, sitter, bustHalfWidth, finishBottom), 1);
         return c;
     };
     FlowField flow = [](float x, float y) {

@@ -230,8 +230,9 @@ Colour sitterSkin(float x, float y, const Sitter& s)
     // step down, so the face's edge is not a cut-out against the dark.
     float rim = smoothstep(-0.08f - 4 * px, -0.08f, std::min(head, neck)) * (1 - farSide);
     c = scaled(c, 1 - 0.12f * rim);
-    // Warm light bounced back into the shadow side along its contour.
-    c = mix(c, rgb(150, 94, 76), smoothstep(0.7f, 1.f, across) * farSide * 0.3f * (head < 0 ? 1.f : 0.f));
+    // The candle beyond her left shoulder warms the shadow side along its
+    // contour.
+    c = mix(c, rgb(190, 112, 70), smoothstep(0.7f, 1.f, across) * farSide * 0.34f * (head < 0 ? 1.f : 0.f));
 
     if (head < 0.05f)
     {
@@ -451,14 +452,14 @@ Colour lifted(Colour c, float key)
 
 // The candle beyond her left shoulder, in head units: a tapered stick of
 // wax in a brass candlestick standing on a table, a small flame over it.
-const float candleU = 2.15f, flameV = 0.37f, waxTop = 0.5f, waxFoot = 1.32f, tableV = 1.98f;
+const float candleU = 2.3f, flameV = 0.2f, waxTop = 0.36f, waxFoot = 1.42f, tableV = 1.98f;
 
 // The candle's light on the room round it, 0 to 1: a small bright halo
 // round the flame inside a wide, soft warmth.
 float candleHalo(float u, float v)
 {
     float r = length(u - candleU, (v - flameV) * 1.2f);
-    return std::exp(-std::pow(r / 0.32f, 2)) * 0.55f + std::exp(-r / 0.9f) * 0.3f;
+    return std::exp(-std::pow(r / 0.9f, 2)) * 0.5f + std::exp(-r / 1.1f) * 0.25f;
 }
 
 // The candle, its stick and its flame laid over the room colour c; px is
@@ -466,7 +467,7 @@ float candleHalo(float u, float v)
 Colour candle(Colour c, float u, float v, float px)
 {
     float du = u - candleU;
-    if (std::fabs(du) > 0.6f || v < flameV - 0.3f || v > tableV + 0.2f)
+    if (std::fabs(du) > 0.8f || v < flameV - 0.4f || v > tableV + 0.2f)
         return c;
     // The table's top catches the candle's light round the candlestick's
     // foot; its front falls away into the dark.
@@ -475,10 +476,10 @@ Colour candle(Colour c, float u, float v, float px)
     c = mix(c, scaled(c, 0.7f), smoothstep(tableV, tableV + 0.04f, v) * smoothstep(1.7f, 1.85f, u));
     // The candlestick: a drip pan under the wax, a stem with a knop, and a
     // domed foot on the table; brass, lit from the left and by the flame.
-    float pan = sdBox(du, v, 0, waxFoot + 0.035f, 0.19f, 0.028f);
-    float stem = sdBox(du, v, 0, 1.62f, 0.04f, 0.26f);
-    float knop = length(du / 0.085f, (v - 1.6f) / 0.05f) - 1;
-    float footHalf = 0.06f + 0.18f * smoothstep(1.84f, tableV, v);
+    float pan = sdBox(du, v, 0, waxFoot + 0.035f, 0.3f, 0.032f);
+    float stem = sdBox(du, v, 0, 1.68f, 0.05f, 0.22f);
+    float knop = length(du / 0.11f, (v - 1.64f) / 0.06f) - 1;
+    float footHalf = 0.08f + 0.26f * smoothstep(1.84f, tableV, v);
     float foot = std::max(std::fabs(du) - footHalf, std::max(1.82f - v, v - tableV));
     float brassD = std::min(std::min(pan, stem), std::min(knop * 0.05f, foot));
     float brass = fill(brassD, px * 1.2f);
@@ -487,12 +488,12 @@ Colour candle(Colour c, float u, float v, float px)
         float side = clamp01(0.5f - 0.5f * du / std::max(0.04f, footHalf));
         Colour metal = mix(rgb(70, 46, 22), rgb(206, 160, 88), side);
         // A bright line where the flame shines on the top of the pan.
-        metal = mix(metal, rgb(250, 214, 150), fill(std::fabs(v - waxFoot - 0.012f) - 0.008f, px) * smoothstep(0.19f, 0.05f, std::fabs(du)));
+        metal = mix(metal, rgb(250, 214, 150), fill(std::fabs(v - waxFoot - 0.012f) - 0.008f, px) * smoothstep(0.3f, 0.08f, std::fabs(du)));
         c = mix(c, metal, brass);
     }
     // The wax, narrowing a little towards its top, lit on its left and
     // glowing warm just under the flame, where it is thin.
-    float half = 0.068f + 0.016f * (v - waxTop) / (waxFoot - waxTop);
+    float half = 0.1f + 0.02f * (v - waxTop) / (waxFoot - waxTop);
     float waxD = std::max(std::fabs(du) - half, std::max(waxTop - v, v - waxFoot));
     float wax = fill(waxD, px * 1.2f);
     if (wax > 0)
@@ -503,10 +504,10 @@ Colour candle(Colour c, float u, float v, float px)
     }
     // The wick, and the flame: a small teardrop, white at its heart.
     c = mix(c, rgb(40, 26, 16), fill(std::fabs(du) - 0.008f, px * 0.8f) * (v > flameV + 0.05f && v < waxTop + 0.005f ? 1.f : 0.f));
-    float t = (flameV + 0.09f - v) / 0.22f;   // 0 at the flame's foot, 1 at its tip
+    float t = (flameV + 0.12f - v) / 0.3f;   // 0 at the flame's foot, 1 at its tip
     if (t > 0 && t < 1)
     {
-        float width = 0.05f * std::sin(3.1416f * std::pow(t, 0.6f)) + 1e-4f;
+        float width = 0.1f * std::sin(3.1416f * std::pow(t, 0.6f)) + 1e-4f;
         float flame = fill(std::fabs(du) - width, px * 0.9f);
         Colour fire = mix(rgb(255, 170, 70), rgb(255, 248, 220), smoothstep(width, 0.f, std::fabs(du)) * smoothstep(0.9f, 0.2f, t));
         c = mix(c, fire, flame);
@@ -535,11 +536,15 @@ Colour sitterBackground(float x, float y, const Sitter& s, float key)
     float drape = fill((u - drapeEdge) * s.rx, 3);
     if (drape > 0)
     {
-        float phase = u * 3.2f + 2.5f * fractalNoise(u * 0.7f, v * 0.25f, 2, 1902);
+        // Folds of unequal widths, each crest lit by its own amount.
+        float phase = u * 4.4f + 1.8f * std::sin(u * 1.3f + 0.7f) + 2.f * fractalNoise(u * 0.7f, v * 0.25f, 2, 1902);
         float folds = 0.5f + 0.5f * std::sin(phase);
+        float crest = 0.45f + 0.55f * hashUnit(uint32_t(int(std::floor(phase / 6.2832f)) + 100), 1903);
         float light = smoothstep(-1.5f, 4.f, -v + 1.5f);
-        Colour cloth = mix(rgb(18, 24, 20), rgb(56, 68, 48), std::pow(folds, 1.5f) * light);
-        cloth = mix(cloth, rgb(104, 116, 84), smoothstep(0.95f, 1.f, folds) * 0.25f * light);
+        Colour cloth = mix(rgb(16, 22, 18), rgb(56, 68, 48), std::pow(folds, 2.f) * light * (0.5f + 0.5f * crest));
+        cloth = mix(cloth, rgb(112, 124, 90), smoothstep(0.93f, 1.f, folds) * 0.35f * light * crest);
+        // Its inner edge turns away into shade, no lit seam against the room.
+        cloth = scaled(cloth, 1 - 0.6f * smoothstep(-0.6f, 0.f, u - drapeEdge));
         c = mix(c, lifted(cloth, std::max(1.f, key * 0.85f)), drape);
     }
     // Far from her the room and the drape sink into the dark.
