@@ -28,6 +28,31 @@ float easelWood(float x, float y, const Easel& e)
     return std::min(std::min(legs, mast), ledge);
 }
 
+// The painter at night, seen from behind, as a distance to his outline
+// (negative inside): the head, a short neck, shoulders under three heads
+// wide sloping down from it, the back going straight down out of the
+// picture, the left arm hanging at the side and the right one bent at the
+// elbow, the forearm rising to the brush, whose tip touches the canvas.
+float painterShape(float x, float y)
+{
+    float head = sdEllipse(x, y, 400, 306, 38, 46);
+    float hair = sdEllipse(x, y, 398, 294, 40, 42) + 4 * (fractalNoise(x / 7.f, y / 7.f, 2, 906) - 0.5f);
+    float neck = sdBox(x, y, 402, 364, 17, 18);
+    float shoulders = std::min(sdSegment(x, y, {402, 390}, {314, 414}, 22), sdSegment(x, y, {402, 390}, {488, 410}, 22));
+    float back = std::max(std::fabs(x - 401) - (96 - 30 * smoothstep(470, 396, y) - 0.02f * (y - 440)), 396 - y);
+    float leftArm = sdSegment(x, y, {316, 420}, {306, 720}, 20);
+    float upperArm = sdSegment(x, y, {486, 412}, {546, 500}, 21);
+    float forearm = sdSegment(x, y, {546, 500}, {684, 432}, 16);
+    float hand = sdEllipse(x, y, 694, 426, 14, 11);
+    float brush = std::min(sdSegment(x, y, {698, 422}, {736, 404}, 2.6f), sdSegment(x, y, {736, 404}, {746, 399}, 3.6f));
+    // The trapezius slopes from the neck into the shoulders.
+    float d = smoothUnion(smoothUnion(std::min(head, hair), neck, 6), shoulders, 24);
+    d = smoothUnion(d, smoothUnion(back, leftArm, 8), 30);
+    d = smoothUnion(d, upperArm, 14);
+    d = smoothUnion(d, forearm, 10);
+    return std::min(smoothUnion(d, hand, 6), brush);
+}
+
 // The studio: the walls, the floor, a window's light from the left.
 Colour studioRoom(float x, float y, Colour wall, Colour floor, Colour light, float lightAmount)
 {
@@ -257,6 +282,11 @@ Canvas paintStudioNight()
         c = scaled(c, 1 - 0.1f * fill(onWall, 26) * smoothstep(566, 556, y));
         float onFloor = sdBox(x + (y - 560) * 1.1f, y, easel.canvasX + 10, 650, easel.canvasHalfW - 10, 42);
         c = scaled(c, 1 - 0.45f * fill(onFloor, 24) * smoothstep(556, 576, y));
+        // The moon throws the painter's shadow on the wall to his left, a
+        // little larger than he is and crisp, as a far small light does: the
+        // head and shoulders stay on the wall however the view blurs him.
+        float castPainter = painterShape(400 + (x - 170) / 1.08f, 330 + (y - 322) / 1.08f);
+        c = scaled(c, 1 - 0.42f * fill(castPainter, 5) * smoothstep(562, 552, y));
         // A table at the left with jars of brushes and a rag, in the dark.
         float table = std::min(sdBox(x, y, 150, 520, 150, 7), std::min(sdBox(x, y, 40, 600, 6, 80), sdBox(x, y, 260, 600, 6, 80)));
         if (table < 0)
@@ -336,32 +366,14 @@ Canvas paintPainterShadow()
     // back going straight down out of the picture, the left arm hanging at
     // the side and the right one bent at the elbow, the forearm rising to
     // the brush, whose tip touches the canvas.
-    auto shape = [](float x, float y) {
-        float head = sdEllipse(x, y, 400, 306, 38, 46);
-        float hair = sdEllipse(x, y, 398, 294, 40, 42) + 4 * (fractalNoise(x / 7.f, y / 7.f, 2, 906) - 0.5f);
-        float neck = sdBox(x, y, 402, 364, 17, 18);
-        float shoulders = std::min(sdSegment(x, y, {402, 390}, {314, 414}, 22), sdSegment(x, y, {402, 390}, {488, 410}, 22));
-        float back = std::max(std::fabs(x - 401) - (96 - 30 * smoothstep(470, 396, y) - 0.02f * (y - 440)), 396 - y);
-        float leftArm = sdSegment(x, y, {316, 420}, {306, 720}, 20);
-        float upperArm = sdSegment(x, y, {486, 412}, {546, 500}, 21);
-        float forearm = sdSegment(x, y, {546, 500}, {684, 432}, 16);
-        float hand = sdEllipse(x, y, 694, 426, 14, 11);
-        float brush = std::min(sdSegment(x, y, {698, 422}, {736, 404}, 2.6f), sdSegment(x, y, {736, 404}, {746, 399}, 3.6f));
-        // The trapezius slopes from the neck into the shoulders.
-        float d = smoothUnion(smoothUnion(std::min(head, hair), neck, 6), shoulders, 24);
-        d = smoothUnion(d, smoothUnion(back, leftArm, 8), 30);
-        d = smoothUnion(d, upperArm, 14);
-        d = smoothUnion(d, forearm, 10);
-        return std::min(smoothUnion(d, hand, 6), brush);
-    };
     Composition figure = [=](float x, float y) {
-        float d = shape(x, y);
+        float d = painterShape(x, y);
         float cover = fill(d, 4);
         // Nearly black, so that the figure stands dark against the wall; the
         // moon, high on the right, lays a broad cool rim down the head, the
         // shoulder and the arm that face it, wide enough to stay a lighter
         // side of the figure as the view blurs it.
-        float facingMoon = clamp01((shape(x + 6, y - 4) - d) / 7.f);
+        float facingMoon = clamp01((painterShape(x + 6, y - 4) - d) / 7.f);
         float rim = smoothstep(-24, -4, d) * smoothstep(0.3f, 0.9f, facingMoon);
         Colour c = mix(rgb(5, 5, 9), rgb(12, 12, 18), fractalNoise(x / 40.f, y / 40.f, 2, 907));
         c = mix(c, rgb(70, 80, 110), rim * 0.65f);
