@@ -229,7 +229,8 @@ TEST(ForgePictures, ThePortraitShowsAFace)
 }
 
 // The finished portrait stands in a room rather than a flat swirl: the dark
-// ground is lit behind her head, on the side her face turns into shade.
+// ground is lit behind her head, on the side her face turns into shade, by
+// a candle: a warm light in a lower key than her lit face, not a white disc.
 TEST(ForgePictures, ThePortraitsGroundIsLitBehindHerHead)
 {
     std::vector<Rgba> portrait = blackFrame();
@@ -239,6 +240,11 @@ TEST(ForgePictures, ThePortraitsGroundIsLitBehindHerHead)
     float corner = boxLuminance(portrait, 80, 480, 200, 600);
     EXPECT_GT(behindHead, 0.06f);
     EXPECT_GT(behindHead, corner * 4) << "no light behind her head";
+    float litCheek = boxLuminance(portrait, 588, 240, 600, 260);
+    EXPECT_LT(behindHead, litCheek) << "the light behind her outshines her face";
+    EXPECT_LT(behindHead, 0.7f) << "the light behind her head is a hot disc";
+    Rgba light = meanIn(portrait, 700, 130, 780, 230);
+    EXPECT_GT(light.r - light.b, 0.2f) << "the light behind her is not warm";
 }
 
 // Each later layer of the grave shows where it is laid: the flowers at the

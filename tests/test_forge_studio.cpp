@@ -181,3 +181,31 @@ TEST(ForgeStudio, TheBareCanvasHasNoDarkLineAcrossIt)
     float deepest = rows[rows.size() / 2];
     EXPECT_GT(deepest, 0.85f) << "a dark line crosses the bare canvas";
 }
+
+// The canvas on the easel at night is a thing in the room, not a picture
+// pasted on the wall: its side towards the window (just right of x 950)
+// catches the moonlight as a strip well lighter than the wall beyond it,
+// and it casts a soft shadow on the wall at its left, away from the window.
+TEST(ForgeStudio, TheNightCanvasHasItsSideAndCastsAShadow)
+{
+    Picture room = shownPicture("S5-1.png");
+    ASSERT_TRUE(room.ok);
+    float side = meanLuminance(room, 951, 200, 955, 460);
+    float beyond = meanLuminance(room, 966, 200, 990, 460);
+    EXPECT_GT(side, beyond * 3) << "the canvas has no thickness";
+    float shadow = meanLuminance(room, 700, 260, 726, 460);
+    float wall = meanLuminance(room, 640, 260, 680, 460);
+    EXPECT_LT(shadow, wall * 0.95f) << "the canvas casts no shadow on the wall";
+}
+
+// As the view blurs the painter away, his head and shoulders must still
+// stand as a dark mass against something lighter: the wall on either side
+// of his head is lifted well above the dark wall away from him.
+TEST(ForgeStudio, TheWallBehindThePainterIsLighter)
+{
+    Picture room = shownPicture("S5-1.png");
+    ASSERT_TRUE(room.ok);
+    float farWall = std::max(meanLuminance(room, 60, 120, 200, 200), meanLuminance(room, 520, 60, 640, 140));
+    EXPECT_GT(meanLuminance(room, 250, 250, 330, 340), farWall * 1.5f) << "left of his head";
+    EXPECT_GT(meanLuminance(room, 470, 250, 550, 340), farWall * 1.5f) << "right of his head";
+}

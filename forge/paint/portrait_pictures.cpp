@@ -19,8 +19,10 @@ const Sitter sitter{626, 236, 58, 74};
 // Her shoulders' points, on the sketch's shoulder line, and where the
 // painting loosens into the ground below them.
 const float bustHalfWidth = 96, bustBottom = 420;
+// The finished bust goes on lower, to the middle of her chest.
+const float finishBottom = 470;
 // How much lighter the room behind her is painted than the sitter's own.
-const float roomKey = 3.8f;
+const float roomKey = 5.4f;
 
 PaintStyle portraitStyle(uint32_t seed, bool layer)
 {
@@ -88,22 +90,28 @@ Canvas paintHair()
 
 Canvas paintClothes()
 {
-    // The dress, and the dark room behind her laid round the head and hair:
-    // thinner where the light falls behind her, so the warm ground glows
-    // through, and none under the frame.
+    // The dress, and the room behind her laid round the head and hair,
+    // opaque: the candle's warmth behind her is painted, not the ground
+    // glowing through, so the light stays the candle's and not a hot disc.
     Composition dressAndRoom = [](float x, float y) {
         float v = (y - sitter.y) / sitter.ry;
-        Colour c = sitterBackground(x, y, sitter);
-        float light = (c.r + c.g + c.b) / 3;
         // The room in a higher key than her own dark: the poem after it
         // comes on a light ground, and the finish meets it halfway.
-        c = scaled(c, roomKey);
-        c.r = std::min(c.r, 1.f), c.g = std::min(c.g, 1.f), c.b = std::min(c.b, 1.f);
-        // Above the dress the figure shows through; below, the room covers all.
-        float figure = std::max(sitterHair(x, y, sitter).a, sitterSkin(x, y, sitter).a) * smoothstep(1.85f, 1.6f, v);
+        Colour c = sitterBackground(x, y, sitter, roomKey);
+        // Above the dress the figure shows through; below, the room covers
+        // all. Along the figure's soft edge the room takes the figure's own
+        // colour and covers the ground, so no light fringe runs round her.
+        Colour skin = sitterSkin(x, y, sitter), hair = sitterHair(x, y, sitter);
+        float figure = std::max(hair.a, skin.a) * smoothstep(1.85f, 1.6f, v);
+        if (figure > 0)
+        {
+            Colour edge = skin;
+            blendOver(edge, hair, 1);
+            c = mix(c, edge, figure);
+        }
         float inset = std::min(std::min(x, screenW - x), std::min(y, screenH - y));
-        c.a = (1 - figure) * (1 - 0.4f * smoothstep(0.2f, 0.45f, light)) * smoothstep(20, 30, inset);
-        blendOver(c, sitterDress(x, y, sitter, bustHalfWidth, bustBottom), 1);
+        c.a = (1 - smoothstep(0.75f, 1.f, figure)) * smoothstep(20, 30, inset);
+        blendOver(c, sitterDress(x, y, sitter, bustHalfWidth, finishBottom), 1);
         return c;
     };
     FlowField flow = [](float x, float y) {

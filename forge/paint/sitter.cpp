@@ -230,8 +230,9 @@ Colour sitterSkin(float x, float y, const Sitter& s)
     // step down, so the face's edge is not a cut-out against the dark.
     float rim = smoothstep(-0.08f - 4 * px, -0.08f, std::min(head, neck)) * (1 - farSide);
     c = scaled(c, 1 - 0.12f * rim);
-    // Warm light bounced back into the shadow side along its contour.
-    c = mix(c, rgb(150, 94, 76), smoothstep(0.7f, 1.f, across) * farSide * 0.3f * (head < 0 ? 1.f : 0.f));
+    // The candle beyond her left shoulder warms the shadow side along its
+    // contour.
+    c = mix(c, rgb(190, 112, 70), smoothstep(0.7f, 1.f, across) * farSide * 0.34f * (head < 0 ? 1.f : 0.f));
 
     if (head < 0.05f)
     {
@@ -386,6 +387,10 @@ Colour sitterHair(float x, float y, const Sitter& s)
     float fallBand = v >= turnV ? smoothstep(0.55f, 0.95f, std::sin((v - turnV) * 4.6f + comb.side * 1.3f + 1.2f + shift * 4)) : 0.f;
     float sheen = std::max(crownBand, fallBand * 0.8f) * round * (0.6f + 0.4f * strands) * smoothstep(0.15f, 0.6f, lit);
     c = mix(c, rgb(222, 172, 116), sheen * 0.9f);
+    // At its outline the mass turns away from the light: a step darker all
+    // round the crown, so its soft edge never lies as a light fringe against
+    // the room.
+    c = scaled(c, 1 - 0.4f * smoothstep(-0.14f, -0.02f, mass));
     // The parting: a fine line of scalp where the locks divide.
     float partingLine = fill(std::fabs(u - partingU) - 0.012f, px * 1.5f) * smoothstep(-0.5f, -0.75f, v);
     c = mix(c, rgb(150, 104, 84), partingLine * 0.6f);
@@ -408,10 +413,12 @@ Colour sitterDress(float x, float y, const Sitter& s, float halfWidth, float bot
     float body = std::max(top - v, au - arm) * s.ry;
     float neckline = necklineDistance(u, v);
     float cover = std::min(fill(body, 2.5f), fill(-neckline * 0.4f, px * 2.5f));
-    // Towards the bottom the strokes loosen: they break into streaks and the
-    // paint thins into the ground, where the painter stopped.
-    float streak = fractalNoise((x * 0.8f + y * 0.6f) / 5.f, (y * 0.8f - x * 0.6f) / 40.f, 2, 1712);
-    float loosen = smoothstep(bottom - 0.5f * s.ry, bottom + 0.3f * s.ry, y + s.ry * 0.7f * (streak - 0.5f));
+    // Towards the bottom the painter lets the bust fade softly into the
+    // room, in a curve that rises towards the arms, as a vignette; the
+    // strokes only waver its edge a little.
+    float streak = fractalNoise((x * 0.8f + y * 0.6f) / 9.f, (y * 0.8f - x * 0.6f) / 40.f, 2, 1712);
+    float rise = 0.6f * s.ry * std::pow(clamp01(au / (shoulder * 1.3f)), 2);
+    float loosen = smoothstep(bottom - 0.6f * s.ry, bottom + 0.5f * s.ry, y + rise + s.ry * 0.2f * (streak - 0.5f));
     cover *= 1 - loosen;
     if (cover <= 0)
         return rgb(110, 24, 28, 0);
@@ -433,43 +440,118 @@ Colour sitterDress(float x, float y, const Sitter& s, float halfWidth, float bot
     return c;
 }
 
-Colour sitterBackground(float x, float y, const Sitter& s)
+namespace
+{
+// Each channel of the room's colour lifted by key, none past white.
+Colour lifted(Colour c, float key)
+{
+    c = scaled(c, key);
+    c.r = std::min(c.r, 1.f), c.g = std::min(c.g, 1.f), c.b = std::min(c.b, 1.f);
+    return c;
+}
+
+// The candle beyond her left shoulder, in head units: a tapered stick of
+// wax in a brass candlestick standing on a table, a small flame over it.
+const float candleU = 2.3f, flameV = 0.2f, waxTop = 0.36f, waxFoot = 1.42f, tableV = 1.98f;
+
+// The candle's light on the room round it, 0 to 1: a small bright halo
+// round the flame inside a wide, soft warmth.
+float candleHalo(float u, float v)
+{
+    float r = length(u - candleU, (v - flameV) * 1.2f);
+    return std::exp(-std::pow(r / 0.9f, 2)) * 0.5f + std::exp(-r / 1.1f) * 0.25f;
+}
+
+// The candle, its stick and its flame laid over the room colour c; px is
+// one pixel in head units.
+Colour candle(Colour c, float u, float v, float px)
+{
+    float du = u - candleU;
+    if (std::fabs(du) > 0.8f || v < flameV - 0.4f || v > tableV + 0.2f)
+        return c;
+    // The table's top catches the candle's light round the candlestick's
+    // foot; its front falls away into the dark.
+    float top = fill(std::fabs(v - tableV) - 0.025f, px * 1.5f) * smoothstep(1.7f, 1.85f, u);
+    c = mix(c, rgb(150, 104, 62), top * (0.45f + 0.4f * std::exp(-std::fabs(du) / 0.3f)));
+    c = mix(c, scaled(c, 0.7f), smoothstep(tableV, tableV + 0.04f, v) * smoothstep(1.7f, 1.85f, u));
+    // The candlestick: a drip pan under the wax, a stem with a knop, and a
+    // domed foot on the table; brass, lit from the left and by the flame.
+    float pan = sdBox(du, v, 0, waxFoot + 0.035f, 0.3f, 0.032f);
+    float stem = sdBox(du, v, 0, 1.68f, 0.05f, 0.22f);
+    float knop = length(du / 0.11f, (v - 1.64f) / 0.06f) - 1;
+    float footHalf = 0.08f + 0.26f * smoothstep(1.84f, tableV, v);
+    float foot = std::max(std::fabs(du) - footHalf, std::max(1.82f - v, v - tableV));
+    float brassD = std::min(std::min(pan, stem), std::min(knop * 0.05f, foot));
+    float brass = fill(brassD, px * 1.2f);
+    if (brass > 0)
+    {
+        float side = clamp01(0.5f - 0.5f * du / std::max(0.04f, footHalf));
+        Colour metal = mix(rgb(70, 46, 22), rgb(206, 160, 88), side);
+        // A bright line where the flame shines on the top of the pan.
+        metal = mix(metal, rgb(250, 214, 150), fill(std::fabs(v - waxFoot - 0.012f) - 0.008f, px) * smoothstep(0.3f, 0.08f, std::fabs(du)));
+        c = mix(c, metal, brass);
+    }
+    // The wax, narrowing a little towards its top, lit on its left and
+    // glowing warm just under the flame, where it is thin.
+    float half = 0.1f + 0.02f * (v - waxTop) / (waxFoot - waxTop);
+    float waxD = std::max(std::fabs(du) - half, std::max(waxTop - v, v - waxFoot));
+    float wax = fill(waxD, px * 1.2f);
+    if (wax > 0)
+    {
+        Colour stick = mix(rgb(242, 226, 192), rgb(150, 124, 96), smoothstep(-0.6f, 1.f, du / half));
+        stick = mix(stick, rgb(252, 206, 146), smoothstep(waxTop + 0.2f, waxTop, v) * 0.6f);
+        c = mix(c, stick, wax);
+    }
+    // The wick, and the flame: a small teardrop, white at its heart.
+    c = mix(c, rgb(40, 26, 16), fill(std::fabs(du) - 0.008f, px * 0.8f) * (v > flameV + 0.05f && v < waxTop + 0.005f ? 1.f : 0.f));
+    float t = (flameV + 0.12f - v) / 0.3f;   // 0 at the flame's foot, 1 at its tip
+    if (t > 0 && t < 1)
+    {
+        float width = 0.1f * std::sin(3.1416f * std::pow(t, 0.6f)) + 1e-4f;
+        float flame = fill(std::fabs(du) - width, px * 0.9f);
+        Colour fire = mix(rgb(255, 170, 70), rgb(255, 248, 220), smoothstep(width, 0.f, std::fabs(du)) * smoothstep(0.9f, 0.2f, t));
+        c = mix(c, fire, flame);
+    }
+    return c;
+}
+}
+
+Colour sitterBackground(float x, float y, const Sitter& s, float key)
 {
     float u = (x - s.x) / s.rx, v = (y - s.y) / s.ry;
-    // The dark ground, brushed, lit behind her head on the side her face
+    float px = 1 / s.rx;
+    // The dark ground, brushed, warmed behind her head on the side her face
     // turns into shade, so the lit cheek stands against the dark and the
-    // shaded one against the light.
+    // shaded one against the light; the light comes from the candle, which
+    // stays a lower key than her lit face.
     float mottle = fractalNoise(u * 0.6f, v * 0.6f, 3, 1901);
-    Colour c = mix(rgb(26, 22, 20), rgb(44, 36, 30), mottle);
-    float glow = std::exp(-(std::pow((u - 0.9f) / 2.6f, 2) + std::pow((v + 0.2f) / 2.2f, 2)));
-    c = mix(c, rgb(128, 104, 76), glow * 0.85f);
-    c = mix(c, rgb(14, 12, 12), smoothstep(2.5f, 5.5f, length(u - 0.5f, (v - 0.5f) * 1.3f)) * 0.6f);
+    Colour c = lifted(mix(rgb(26, 22, 20), rgb(44, 36, 30), mottle), key);
+    float glow = std::exp(-(std::pow((u - 1.15f) / 2.8f, 2) + std::pow((v - 0.f) / 2.4f, 2)));
+    Colour warmth = lifted(rgb(128, 102, 72), key);
+    warmth = {std::min(warmth.r, 0.9f), std::min(warmth.g, 0.7f), std::min(warmth.b, 0.45f), 1};
+    c = mix(c, warmth, glow * 0.95f);
     // A heavy drape on the left, in dark green, its folds caught by the
     // light from the same side.
     float drapeEdge = -2.45f + 0.25f * std::sin(v * 1.4f + 0.5f) - 0.35f * smoothstep(-1.f, 3.f, v);
     float drape = fill((u - drapeEdge) * s.rx, 3);
     if (drape > 0)
     {
-        float phase = u * 3.2f + 2.5f * fractalNoise(u * 0.7f, v * 0.25f, 2, 1902);
+        // Folds of unequal widths, each crest lit by its own amount.
+        float phase = u * 4.4f + 1.8f * std::sin(u * 1.3f + 0.7f) + 2.f * fractalNoise(u * 0.7f, v * 0.25f, 2, 1902);
         float folds = 0.5f + 0.5f * std::sin(phase);
+        float crest = 0.45f + 0.55f * hashUnit(uint32_t(int(std::floor(phase / 6.2832f)) + 100), 1903);
         float light = smoothstep(-1.5f, 4.f, -v + 1.5f);
-        Colour cloth = mix(rgb(18, 24, 20), rgb(56, 68, 48), std::pow(folds, 1.5f) * light);
-        cloth = mix(cloth, rgb(104, 116, 84), smoothstep(0.95f, 1.f, folds) * 0.25f * light);
-        c = mix(c, cloth, drape);
+        Colour cloth = mix(rgb(16, 22, 18), rgb(56, 68, 48), std::pow(folds, 2.f) * light * (0.5f + 0.5f * crest));
+        cloth = mix(cloth, rgb(112, 124, 90), smoothstep(0.93f, 1.f, folds) * 0.35f * light * crest);
+        // Its inner edge turns away into shade, no lit seam against the room.
+        cloth = scaled(cloth, 1 - 0.6f * smoothstep(-0.6f, 0.f, u - drapeEdge));
+        c = mix(c, lifted(cloth, std::max(1.f, key * 0.85f)), drape);
     }
-    // The corner of a carved chair behind her left shoulder: the end of
-    // its top rail, a post, and a gilt knob catching the light.
-    float rail = std::max(std::fabs(v - 0.86f - 0.06f * (u - 2.f)) - 0.07f, std::fabs(u - 2.2f) - 0.5f);
-    float post = std::max(std::fabs(u - 2.62f) - 0.1f, 0.66f - v);
-    float knob = length((u - 2.62f) / 0.19f, (v - 0.54f) / 0.14f) - 1;
-    if (std::min(std::min(rail, post), knob) < 0.1f)
-    {
-        Colour wood = mix(rgb(40, 24, 16), rgb(96, 62, 36), smoothstep(2.75f, 2.5f, u) * smoothstep(3.f, 0.6f, v));
-        c = mix(c, wood, fill(std::min(rail, post) * s.rx, 2));
-        Colour gilt = mix(rgb(96, 70, 32), rgb(214, 176, 100), smoothstep(0.6f, -0.6f, (u - 2.57f) / 0.17f + (v - 0.49f) / 0.12f));
-        c = mix(c, gilt, fill(knob * 0.14f * s.ry, 1.5f));
-    }
-    return c;
+    // Far from her the room and the drape sink into the dark.
+    c = mix(c, lifted(rgb(17, 12, 9), key), smoothstep(2.5f, 5.5f, length(u - 0.5f, (v - 0.5f) * 1.3f)) * 0.6f);
+    // The candle's own light round its flame, then the candle.
+    c = mix(c, rgb(236, 170, 96), candleHalo(u, v) * (1 - drape));
+    return candle(c, u, v, px);
 }
 
 Colour sitterUnderdrawing(float x, float y, const Sitter& s, float halfWidth, float bottom)

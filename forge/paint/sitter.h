@@ -21,9 +21,11 @@ Colour sitterHair(float x, float y, const Sitter& s);
 // The dress over the shoulders, whose points lie halfWidth pixels either side
 // of her; below, near bottom, the brushwork loosens and the paint thins out.
 Colour sitterDress(float x, float y, const Sitter& s, float halfWidth, float bottom);
-// The room behind her, opaque: a dark ground lit behind her head, a drape on
-// the left, the corner of a chair behind her left shoulder.
-Colour sitterBackground(float x, float y, const Sitter& s);
+// The room behind her, opaque: a dark ground warmed behind her head by a
+// candle that stands on a table beyond her left shoulder, a drape on the
+// left. The room is painted key times lighter than its own dark (for a
+// portrait finished in a higher key); the candle and its flame keep theirs.
+Colour sitterBackground(float x, float y, const Sitter& s, float key = 1);
 // The painter's first drawing of her on the light ground, in thin warm
 // paint: her contours and features, and the shadow side washed in.
 Colour sitterUnderdrawing(float x, float y, const Sitter& s, float halfWidth, float bottom);

@@ -28,6 +28,31 @@ float easelWood(float x, float y, const Easel& e)
     return std::min(std::min(legs, mast), ledge);
 }
 
+// The painter at night, seen from behind, as a distance to his outline
+// (negative inside): the head, a short neck, shoulders under three heads
+// wide sloping down from it, the back going straight down out of the
+// picture, the left arm hanging at the side and the right one bent at the
+// elbow, the forearm rising to the brush, whose tip touches the canvas.
+float painterShape(float x, float y)
+{
+    float head = sdEllipse(x, y, 400, 306, 38, 46);
+    float hair = sdEllipse(x, y, 398, 294, 40, 42) + 4 * (fractalNoise(x / 7.f, y / 7.f, 2, 906) - 0.5f);
+    float neck = sdBox(x, y, 402, 364, 17, 18);
+    float shoulders = std::min(sdSegment(x, y, {402, 390}, {314, 414}, 22), sdSegment(x, y, {402, 390}, {488, 410}, 22));
+    float back = std::max(std::fabs(x - 401) - (96 - 30 * smoothstep(470, 396, y) - 0.02f * (y - 440)), 396 - y);
+    float leftArm = sdSegment(x, y, {316, 420}, {306, 720}, 20);
+    float upperArm = sdSegment(x, y, {486, 412}, {546, 500}, 21);
+    float forearm = sdSegment(x, y, {546, 500}, {684, 432}, 16);
+    float hand = sdEllipse(x, y, 694, 426, 14, 11);
+    float brush = std::min(sdSegment(x, y, {698, 422}, {736, 404}, 2.6f), sdSegment(x, y, {736, 404}, {746, 399}, 3.6f));
+    // The trapezius slopes from the neck into the shoulders.
+    float d = smoothUnion(smoothUnion(std::min(head, hair), neck, 6), shoulders, 24);
+    d = smoothUnion(d, smoothUnion(back, leftArm, 8), 30);
+    d = smoothUnion(d, upperArm, 14);
+    d = smoothUnion(d, forearm, 10);
+    return std::min(smoothUnion(d, hand, 6), brush);
+}
+
 // The studio: the walls, the floor, a window's light from the left.
 Colour studioRoom(float x, float y, Colour wall, Colour floor, Colour light, float lightAmount)
 {
@@ -239,13 +264,29 @@ Canvas paintStudioNight()
         // The sill catches the light.
         if (sdBox(x, y, 1150, 404, 80, 4) < 0)
             c = rgb(86, 94, 120);
-        float fx = x + (y - 560) * 1.1f, fy = y;
-        if (fy > 570 && std::fabs(fx - 1040) < 130 - (fy - 570) * 0.2f)
-        {
-            bool bar = std::fabs(fx - 1040) < 4 || std::fabs(fy - 640) < 3;
-            if (!bar)
-                c = mix(c, rgb(80, 92, 124), 0.3f * smoothstep(720, 580, fy) * smoothstep(0, 30, 130 - (fy - 570) * 0.2f - std::fabs(fx - 1040)));
-        }
+        // The window laid on the floor as a slanting patch of moonlight with
+        // soft edges, crossed by the shadows of its bars.
+        float fx = x + (y - 560) * 1.1f;
+        float pane = smoothstep(880, 910, fx) * smoothstep(1220, 1190, fx) * smoothstep(568, 598, y) * smoothstep(724, 694, y);
+        float bars = clamp01(1 - 0.75f * (fill(std::fabs(fx - 1050) - 3, 4) + fill(std::fabs(y - 642) - 2, 4)));
+        c = mix(c, rgb(100, 112, 146), 0.42f * pane * bars);
+        // The moonlight the floor and the canvas throw back lifts the wall a
+        // little behind the painter, so that his head and shoulders stand
+        // against it as a dark mass even when the view blurs him.
+        float behindHim = std::exp(-std::pow(length((x - 400) / 190.f, (y - 340) / 170.f), 2));
+        c = mix(c, rgb(70, 80, 112), behindHim * smoothstep(640, 520, x) * 0.55f);
+        // The canvas's shadow, cast away from the moon: faint and soft on the
+        // wall down to its left, dark across the moonlit floor, where it
+        // slants as the panes of light do.
+        float onWall = sdBox(x + 22, y - 26, easel.canvasX, easel.canvasY, easel.canvasHalfW, easel.canvasHalfH);
+        c = scaled(c, 1 - 0.1f * fill(onWall, 26) * smoothstep(566, 556, y));
+        float onFloor = sdBox(x + (y - 560) * 1.1f, y, easel.canvasX + 10, 650, easel.canvasHalfW - 10, 42);
+        c = scaled(c, 1 - 0.45f * fill(onFloor, 24) * smoothstep(556, 576, y));
+        // The moon throws the painter's shadow on the wall to his left, a
+        // little larger than he is and crisp, as a far small light does: the
+        // head and shoulders stay on the wall however the view blurs him.
+        float castPainter = painterShape(400 + (x - 170) / 1.08f, 330 + (y - 322) / 1.08f);
+        c = scaled(c, 1 - 0.42f * fill(castPainter, 5) * smoothstep(562, 552, y));
         // A table at the left with jars of brushes and a rag, in the dark.
         float table = std::min(sdBox(x, y, 150, 520, 150, 7), std::min(sdBox(x, y, 40, 600, 6, 80), sdBox(x, y, 260, 600, 6, 80)));
         if (table < 0)
@@ -264,9 +305,15 @@ Canvas paintStudioNight()
             if (easelWood(x + 3, y - 2, easel) > -0.5f)
                 c = mix(c, rgb(100, 108, 136), 0.45f);
         }
-        // Moonlight along the canvas's right edge.
+        // Moonlight along the canvas's right edge, and its side beyond it,
+        // narrowing a little towards the top as it turns from us.
         float canvasEdge = sdBox(x, y, easel.canvasX, easel.canvasY, easel.canvasHalfW, easel.canvasHalfH);
         c = mix(c, rgb(150, 160, 190), fill(std::fabs(canvasEdge + 2) - 2, 2) * smoothstep(easel.canvasX, easel.canvasX + 110, x) * 0.5f);
+        float right = easel.canvasX + easel.canvasHalfW;
+        float sideWidth = 5 + 2 * (y - (easel.canvasY - easel.canvasHalfH)) / (2 * easel.canvasHalfH);
+        float side = std::max(std::max(right - x, x - right - sideWidth), std::fabs(y - easel.canvasY) - easel.canvasHalfH);
+        if (side < 1)
+            c = mix(c, mix(rgb(96, 104, 132), rgb(128, 136, 164), smoothstep(easel.canvasY + easel.canvasHalfH, easel.canvasY - easel.canvasHalfH, y)), fill(side, 1));
         return c;
     };
     Canvas room = paintComposition(screenW, screenH, night, noisyFlow(-0.8f, 0.3f, 200, 902), brushStyle(901, 24, 2, 6, 0.45f));
@@ -286,7 +333,8 @@ Canvas paintStudioNight()
         return std::max(leftSide, std::max(sitterSkin(x, y, onCanvas).a, sitterHair(x, y, onCanvas).a));
     };
     Composition portrait = [=](float x, float y) {
-        Colour c = mix(rgb(84, 80, 76), rgb(100, 96, 92), smoothstep(0, float(w), x));
+        // The bare canvas takes the moonlight from the window's side.
+        Colour c = mix(rgb(70, 68, 68), rgb(96, 96, 102), std::pow(smoothstep(0, float(w), x), 1.4f));
         // The first drawing, thin and light under the paint still to come.
         blendOver(c, scaled(sitterUnderdrawing(x, y, onCanvas, shoulders, bottom), 0.7f), 0.3f);
         Colour painted = sitterBackground(x, y, onCanvas);
@@ -318,34 +366,18 @@ Canvas paintPainterShadow()
     // back going straight down out of the picture, the left arm hanging at
     // the side and the right one bent at the elbow, the forearm rising to
     // the brush, whose tip touches the canvas.
-    auto shape = [](float x, float y) {
-        float head = sdEllipse(x, y, 400, 312, 33, 42);
-        float hair = sdEllipse(x, y, 398, 300, 35, 38) + 4 * (fractalNoise(x / 7.f, y / 7.f, 2, 906) - 0.5f);
-        float neck = sdBox(x, y, 402, 364, 16, 18);
-        float shoulders = std::min(sdSegment(x, y, {402, 390}, {328, 416}, 20), sdSegment(x, y, {402, 390}, {474, 412}, 20));
-        float back = std::max(std::fabs(x - 401) - (84 - 30 * smoothstep(470, 396, y) - 0.02f * (y - 440)), 396 - y);
-        float leftArm = sdSegment(x, y, {328, 420}, {320, 720}, 19);
-        float upperArm = sdSegment(x, y, {474, 414}, {540, 500}, 19);
-        float forearm = sdSegment(x, y, {540, 500}, {684, 432}, 14);
-        float hand = sdEllipse(x, y, 694, 426, 14, 11);
-        float brush = std::min(sdSegment(x, y, {698, 422}, {736, 404}, 2.6f), sdSegment(x, y, {736, 404}, {746, 399}, 3.6f));
-        // The trapezius slopes from the neck into the shoulders.
-        float d = smoothUnion(smoothUnion(std::min(head, hair), neck, 6), shoulders, 24);
-        d = smoothUnion(d, smoothUnion(back, leftArm, 8), 30);
-        d = smoothUnion(d, upperArm, 14);
-        d = smoothUnion(d, forearm, 10);
-        return std::min(smoothUnion(d, hand, 6), brush);
-    };
     Composition figure = [=](float x, float y) {
-        float d = shape(x, y);
+        float d = painterShape(x, y);
         float cover = fill(d, 4);
-        // The moon, high on the right, catches the rims that face it.
-        float facingMoon = clamp01((shape(x + 4, y - 4) - d) / 5.6f);
-        // Nearly black, so that the figure stands dark against the dark wall;
-        // a thin cool rim where the moon catches it.
-        float rim = fill(std::fabs(d + 3) - 1.5f, 1.5f) * facingMoon;
+        // Nearly black, so that the figure stands dark against the wall; the
+        // moon, high on the right, lays a broad cool rim down the head, the
+        // shoulder and the arm that face it, wide enough to stay a lighter
+        // side of the figure as the view blurs it.
+        float facingMoon = clamp01((painterShape(x + 6, y - 4) - d) / 7.f);
+        float rim = smoothstep(-24, -4, d) * smoothstep(0.3f, 0.9f, facingMoon);
         Colour c = mix(rgb(5, 5, 9), rgb(12, 12, 18), fractalNoise(x / 40.f, y / 40.f, 2, 907));
-        c = mix(c, rgb(64, 72, 98), rim * 0.9f);
+        c = mix(c, rgb(70, 80, 110), rim * 0.65f);
+        c = mix(c, rgb(143, 163, 200), fill(std::fabs(d + 2.5f) - 1.2f, 1.2f) * facingMoon * 0.85f);
         c.a = cover;
         return c;
     };
