@@ -39,7 +39,7 @@ FlowField portraitFlow()
 Canvas paintUnderpainting()
 {
     const PoemPool pool = poolRound(firstPoemInk);
-    const float poolMargin = 6, poolReach = 56, poolFalloff = 0.8f;
+    const float poolMargin = 8, poolReach = 90, poolFalloff = 0.8f;
     Composition under = [=](float x, float y) {
         // A light imprimatura of warm ochre, thinly and unevenly laid, with
         // the first drawing of her in sienna over it.

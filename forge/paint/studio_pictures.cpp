@@ -170,7 +170,7 @@ Canvas paintStudioCurtains()
     // half of the picture is ever on screen, so they hang there.
     const PoemPool pool = poolRound(secondPoemInk);
     Composition curtains = [=](float x, float y) {
-        // Each curtain hangs straight from the rod, is drawn in by a band
+        // Each curtain hangs straight from above the view, is drawn in by a band
         // of cloth at the tie-back, and flares out again below it.
         const float tieY = 470;
         float pull = std::exp(-std::pow((y - tieY) / 160.f, 2)) * 45 - 20 * smoothstep(tieY, 720, y);
@@ -213,9 +213,6 @@ Canvas paintStudioCurtains()
             sash = scaled(sash, 0.85f + 0.15f * std::sin((x + 1.5f * y) / 4.f));
             blendOver(c, sash, fill(band, 5) * 0.9f * shade);
         }
-        float rail = fill(std::fabs(y - 196) - 6, 2) * smoothstep(300, 330, x) * smoothstep(980, 950, x);
-        if (rail > 0)
-            blendOver(c, mix(rgb(64, 48, 40), rgb(120, 90, 64), smoothstep(200, 191, y)), rail);
         return c;
     };
     return paintComposition(screenW, screenH, curtains, noisyFlow(1.5708f, 0.06f, 200, 804),
