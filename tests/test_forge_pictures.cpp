@@ -6,6 +6,7 @@
 #include "paint/brush.h"
 #include "paint/pictures.h"
 #include "paint/png_file.h"
+#include "paint/poem_page.h"
 #include "paint/shapes.h"
 #include "paint/text.h"
 #include "scenes/glint_outlines.h"
@@ -249,6 +250,57 @@ TEST(ForgePictures, ThePortraitsGroundIsLitBehindHerHead)
 
 // Each later layer of the grave shows where it is laid: the flowers at the
 // foot of the stone, the candle's light beside it, the petals all over.
+// Each poem's light is one pool round the whole block of its lines, never a
+// stack of boxes stepping in and out with each line's end: the ground is
+// light all the way between any two ends of its lines (a little in from
+// the straight path towards the block's middle), except where her drawing
+// lies in the first poem's ground.
+TEST(ForgePictures, EachPoemsLightIsOnePoolRoundAllItsLines)
+{
+    struct Ground
+    {
+        const char* file;
+        const InkBox* lines;
+    };
+    for (const Ground& ground : {Ground{"S3-1.png", firstPoemInk}, Ground{"S2-1.png", secondPoemInk}})
+    {
+        const Picture& p = shown(ground.file);
+        std::vector<Point> ends;
+        float cx = 0, cy = 0;
+        for (int k = 0; k < poemLines; ++k)
+            for (float y : {ground.lines[k].top, ground.lines[k].bottom})
+            {
+                ends.push_back({ground.lines[k].right, y});
+                cx += ground.lines[k].right / (2 * poemLines), cy += y / (2 * poemLines);
+            }
+        int dark = 0, looked = 0;
+        std::string where;
+        for (size_t i = 0; i < ends.size(); ++i)
+            for (size_t j = i + 1; j < ends.size(); ++j)
+                for (float t : {0.25f, 0.5f, 0.75f})
+                {
+                    float x = ends[i].x + (ends[j].x - ends[i].x) * t, y = ends[i].y + (ends[j].y - ends[i].y) * t;
+                    float toMiddle = length(cx - x, cy - y);
+                    if (toMiddle > 24)
+                        x += (cx - x) / toMiddle * 24, y += (cy - y) / toMiddle * 24;
+                    if (ground.lines == firstPoemInk && x > 500 && x < 780 && y > 120 && y < 460)
+                        continue;
+                    // The median of the pixels round it, so that a stroke of the
+                    // brush does not decide.
+                    std::vector<float> near;
+                    for (int dy = -4; dy <= 4; ++dy)
+                        for (int dx = -4; dx <= 4; ++dx)
+                            near.push_back(luminanceAt(p, int(x) + dx, int(y) + dy));
+                    std::nth_element(near.begin(), near.begin() + near.size() / 2, near.end());
+                    ++looked;
+                    if (near[near.size() / 2] < 0.5f && ++dark <= 4)
+                        where += " (" + std::to_string(int(x)) + ", " + std::to_string(int(y)) + ")";
+                }
+        EXPECT_GT(looked, 100) << ground.file;
+        EXPECT_EQ(dark, 0) << ground.file << " is dark between its lines' ends, at" << where;
+    }
+}
+
 TEST(ForgePictures, GraveLayersEachAddTheirPart)
 {
     std::vector<Rgba> grave = blackFrame();

@@ -10,17 +10,21 @@
 
 Canvas paintSketchPaper()
 {
-    // Cream paper in a pool of lamplight: light where the pencil draws her
-    // and where the second poem's lines lie over it, going down into a dusky
-    // grey-violet towards the right and the foot, the evening the grave
-    // leaves on screen before that poem.
-    Composition paper = [](float x, float y) {
+    // Cream paper in a pool of lamplight, light where the pencil draws her
+    // and where the second poem's lines lie over it, the pool's edge
+    // wavering a little as a wash does, going down into a dusky grey-violet
+    // away from it: the evening the grave leaves on screen before that poem.
+    const PoemPool pool = poolRound(secondPoemInk);
+    const float poolMargin = 4, poolReach = 40, poolFalloff = 0.8f;
+    Composition paper = [=](float x, float y) {
         float cloud = fractalNoise(x / 260.f, y / 260.f, 4, 1001);
         Colour c = mix(rgb(236, 232, 220), rgb(226, 218, 200), cloud * 0.7f);
-        float wobble = fractalNoise(x / 200.f, y / 200.f, 3, 1002);
-        float away = awayFromLines(x, y, secondPoemInk, 2 + 12 * wobble, 40, 80);
-        away = std::min(away, smoothstep(10, 28, sdEllipse(x, y, 630, 340, 220, 200)));
-        Colour dusk = mix(rgb(20, 19, 27), rgb(32, 27, 34), cloud);
+        float wash = 36 * (fractalNoise(x / 150.f, y / 60.f, 3, 1002) - 0.5f) +
+                     8 * (fractalNoise(x / 40.f, y / 9.f, 2, 1003) - 0.5f);
+        float edge = smoothUnion(fromPool(pool, x, y), sdEllipse(x, y, 630, 340, 220, 200), 100);
+        float away = smoothstep(poolMargin, poolMargin + poolReach, edge + wash);
+        away = std::max(away, poolFalloff * awayFromLines(x, y, secondPoemInk, 16, 130, 160));
+        Colour dusk = mix(rgb(13, 12, 18), rgb(24, 20, 27), cloud);
         return mix(c, dusk, away);
     };
     Canvas canvas = renderComposition(screenW, screenH, paper);

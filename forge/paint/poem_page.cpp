@@ -4,6 +4,7 @@
 #include "paint/shapes.h"
 
 #include <algorithm>
+#include <cmath>
 
 // The ink of the show's bold hand at 75 px, each line 100 px below and 10 px
 // to the right of the one before, from (40, 50).
@@ -15,6 +16,57 @@ const InkBox secondPoemInk[poemLines] = {
     {45, 70, 608, 146}, {50, 170, 1066, 246}, {65, 270, 1043, 346},
     {75, 370, 979, 446}, {80, 470, 620, 546}, {92, 570, 309, 646},
 };
+
+PoemPool poolRound(const InkBox (&lines)[poemLines])
+{
+    // The corners of every box, sorted, wrapped by the monotone chain.
+    std::vector<Point> corners;
+    for (const InkBox& box : lines)
+        for (Point p : {Point{box.left, box.top}, Point{box.right, box.top}, Point{box.right, box.bottom},
+                        Point{box.left, box.bottom}})
+            corners.push_back(p);
+    std::sort(corners.begin(), corners.end(),
+              [](Point a, Point b) { return a.x < b.x || (a.x == b.x && a.y < b.y); });
+    auto turn = [](Point o, Point a, Point b) { return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x); };
+    std::vector<Point> hull(2 * corners.size());
+    size_t k = 0;
+    for (size_t i = 0; i < corners.size(); ++i)
+    {
+        while (k >= 2 && turn(hull[k - 2], hull[k - 1], corners[i]) <= 0)
+            --k;
+        hull[k++] = corners[i];
+    }
+    for (size_t i = corners.size() - 1, lower = k + 1; i-- > 0;)
+    {
+        while (k >= lower && turn(hull[k - 2], hull[k - 1], corners[i]) <= 0)
+            --k;
+        hull[k++] = corners[i];
+    }
+    PoemPool pool;
+    for (size_t i = 0; i + 1 < k; ++i)
+        pool.x.push_back(hull[i].x), pool.y.push_back(hull[i].y);
+    return pool;
+}
+
+float fromPool(const PoemPool& pool, float x, float y)
+{
+    // The nearest edge gives the distance; the point is inside when it lies
+    // on the inner side of every edge.
+    float nearest = 1e9f;
+    bool inside = true;
+    size_t n = pool.x.size();
+    for (size_t i = 0; i < n; ++i)
+    {
+        size_t j = (i + 1) % n;
+        Point a{pool.x[i], pool.y[i]}, b{pool.x[j], pool.y[j]};
+        nearest = std::min(nearest, sdSegment(x, y, a, b, 0));
+        // The chain turns one way at every corner: the inside lies on that
+        // side of each edge.
+        if ((b.x - a.x) * (y - a.y) - (b.y - a.y) * (x - a.x) < 0)
+            inside = false;
+    }
+    return inside ? -nearest : nearest;
+}
 
 float awayFromLines(float x, float y, const InkBox (&lines)[poemLines], float margin, float reach, float round)
 {

@@ -3,6 +3,7 @@
 // those pictures can be light right under the lines and darker away from
 // them: the red only reads on a light ground, and a frame that is light all
 // over would flash after the darker picture before it.
+#include <vector>
 
 // A line's ink, in window pixels (right and bottom exclusive).
 struct InkBox
@@ -14,9 +15,19 @@ const int poemLines = 6;
 extern const InkBox firstPoemInk[poemLines];
 extern const InkBox secondPoemInk[poemLines];
 
+// The one shape a poem's light takes: the outline drawn tight round all of
+// its lines (their convex hull), so that its edge runs smoothly from line to
+// line and never steps in and out with each line's end.
+struct PoemPool
+{
+    std::vector<float> x, y; // corners, counter-clockwise
+};
+PoemPool poolRound(const InkBox (&lines)[poemLines]);
+
+// Signed distance from the pool's edge: negative inside, positive outside.
+float fromPool(const PoemPool& pool, float x, float y);
+
 // 0 on and near a poem's lines (within `margin` pixels of any of them),
 // rising smoothly to 1 at `reach` pixels beyond that margin. With `round`,
-// the lines' boxes melt into one another over that many pixels, filling the
-// corners between a short line and a long one, so the light they leave
-// reads as one pool rather than a stack of boxes.
+// the lines' boxes melt into one another over that many pixels.
 float awayFromLines(float x, float y, const InkBox (&lines)[poemLines], float margin, float reach, float round = 0);

@@ -40,23 +40,26 @@ FlowField portraitFlow()
 
 Canvas paintUnderpainting()
 {
-    Composition under = [](float x, float y) {
+    const PoemPool pool = poolRound(firstPoemInk);
+    const float poolMargin = 8, poolReach = 90, poolFalloff = 0.8f;
+    Composition under = [=](float x, float y) {
         // A light imprimatura of warm ochre, thinly and unevenly laid, with
         // the first drawing of her in sienna over it.
         float cloud = fractalNoise(x / 140.f, y / 140.f, 3, 1401);
         Colour c = mix(rgb(242, 234, 216), rgb(234, 222, 198), cloud);
-        // Light round her and under the first poem's lines, which lie over
-        // this ground, going down into umber away from them, the more so
-        // towards the right and the foot: a pool of light on the canvas.
-        float wobble = fractalNoise(x / 200.f, y / 200.f, 3, 1405);
-        float away = awayFromLines(x, y, firstPoemInk, 2 + 30 * wobble, 70, 150);
-        away = std::min(away, smoothstep(16, 80, sdEllipse(x, y, sitter.x, sitter.y + 60, 150, 190)));
+        // One pool of light round her and the first poem's lines, which lie
+        // over this ground, going down into umber away from it: its edge
+        // wavers as the broad strokes laid it, and inside it the light falls
+        // off a little away from the lines.
+        float brushed = 44 * (fractalNoise(x / 120.f, y / 46.f, 3, 1405) - 0.5f) +
+                        16 * (fractalNoise(x / 28.f, y / 11.f, 2, 1406) - 0.5f);
+        float edge = fromPool(pool, x, y);
         // Light too where the room of the finished portrait is laid thin,
         // in the glow behind her head, so the sketch shows through it there.
-        away = std::min(away, smoothstep(10, 60, sdEllipse(x, y, sitter.x + 0.9f * sitter.rx, sitter.y - 0.2f * sitter.ry, 170, 170)));
-        float edge = smoothstep(0.45f, 1.1f, length((x - 560) / 760.f, (y - 330) / 420.f));
-        away = std::max(away, edge * awayFromLines(x, y, firstPoemInk, 8, 50));
-        c = mix(c, mix(rgb(30, 23, 18), rgb(48, 36, 28), cloud), away);
+        edge = smoothUnion(edge, sdEllipse(x, y, sitter.x + 0.9f * sitter.rx, sitter.y - 0.2f * sitter.ry, 150, 150), 120);
+        float away = smoothstep(poolMargin, poolMargin + poolReach, edge + brushed);
+        away = std::max(away, poolFalloff * awayFromLines(x, y, firstPoemInk, 16, 130, 160));
+        c = mix(c, mix(rgb(18, 13, 10), rgb(36, 27, 20), cloud), away);
         // Its foot toned down to a band of dark umber, the earth the reeds of
         // the poem's picture stand in; its edge wavers as the brush went.
         float foot = smoothstep(662, 674, y + 5 * (fractalNoise(x / 60.f, 0.5f, 2, 1402) - 0.5f));

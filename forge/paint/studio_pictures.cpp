@@ -193,9 +193,10 @@ Canvas paintStudioCurtains()
 {
     // Sheer curtains gathered at both sides of the view; only the middle
     // half of the picture is ever on screen, so they hang there.
-    Composition curtains = [](float x, float y) {
-        // Each curtain hangs straight from the rod, is drawn in by a cord
-        // at the tie-back, and flares out again below it.
+    const PoemPool pool = poolRound(secondPoemInk);
+    Composition curtains = [=](float x, float y) {
+        // Each curtain hangs straight from above the view, is drawn in by a band
+        // of cloth at the tie-back, and flares out again below it.
         const float tieY = 470;
         float pull = std::exp(-std::pow((y - tieY) / 160.f, 2)) * 45 - 20 * smoothstep(tieY, 720, y);
         float leftEdge = 470 + 14 * std::sin(y / 60.f) - pull;
@@ -207,29 +208,36 @@ Canvas paintStudioCurtains()
         float phase = fromEdge / 17.f * gather + 4 * fractalNoise(x / 90.f, y / 260.f, 2, 801);
         float folds = 0.5f + 0.5f * std::sin(phase);
         folds = folds * folds * (3 - 2 * folds);
-        // The window's warm light through the cloth on the left, cooler on the right.
-        Colour lit = mix(rgb(248, 236, 214), rgb(226, 228, 236), smoothstep(300, 980, x));
-        Colour cloth = mix(scaled(lit, 0.9f), lit, folds);
-        // The second poem shows this layer doubled about the centre: away
-        // from its lines the cloth hangs in shadow. The right curtain takes
-        // the light softly, from its inner edge high up where the long
-        // lines end, and falls into shade below; the left one, which lies
-        // under the lines' beginnings, stays lit down to the last line.
+        // The second poem shows this layer doubled about the centre, over
+        // the paper's pool of lamplight: the cloth takes the same light,
+        // warm as the paper so that it lies on it without glare, and hangs
+        // in shadow beyond it, darkest at the frame's sides.
         float poemX = 640 + 2 * (x - 640), poemY = 360 + 2 * (y - 360);
-        float shade = x < 640 ? awayFromLines(poemX, poemY, secondPoemInk, 6, 30)
-                              : awayFromLines(poemX, poemY, secondPoemInk, 4, 130, 150);
-        cloth = mix(cloth, scaled(cloth, 0.12f), shade);
+        float shade = smoothstep(4, 36, fromPool(pool, poemX, poemY) + 30 * (fractalNoise(x / 50.f, y / 140.f, 2, 802) - 0.5f));
+        shade = std::max(shade, awayFromLines(poemX, poemY, secondPoemInk, 16, 130, 160));
+        Colour lit = mix(rgb(244, 236, 220), rgb(236, 232, 224), smoothstep(300, 980, x));
+        Colour cloth = mix(scaled(lit, 0.95f), lit, folds);
+        Colour dark = mix(rgb(14, 12, 15), rgb(30, 25, 28), folds);
+        cloth = mix(cloth, dark, shade);
         float sheer = 0.5f + 0.35f * folds;
+        // The right curtain hangs over the long lines' ends: where the lamp
+        // reaches it, it thins to a veil, so that it neither glares over the
+        // paper nor hides it.
+        if (x > 640)
+            sheer *= 0.25f + 0.75f * shade;
         Colour c = cloth;
         c.a = inCurtain * sheer;
-        // The tie-back cords in ochre, and the rod across the top; a cord
-        // under the poem's light is lost in the cloth there.
-        float cord = std::min(sdEllipse(x, y, leftEdge - 40, tieY, 44, 3), sdEllipse(x, y, rightEdge + 40, tieY, 44, 3));
-        if (cord < 1 && inCurtain > 0.5f)
-            blendOver(c, rgb(222, 194, 138), fill(cord, 2) * shade);
-        float rail = fill(std::fabs(y - 196) - 6, 2) * smoothstep(300, 330, x) * smoothstep(980, 950, x);
-        if (rail > 0)
-            blendOver(c, mix(rgb(64, 48, 40), rgb(120, 90, 64), smoothstep(200, 191, y)), rail);
+        // The tie-back: a soft band of dark cloth wrapped round the gathered
+        // folds, rounded in the light from above and twisted; in the lamp's
+        // pool it is lost in the lit cloth.
+        float band = std::min(sdEllipse(x, y, leftEdge - 34, tieY, 44, 8), sdEllipse(x, y, rightEdge + 34, tieY, 44, 8));
+        if (band < 4 && inCurtain > 0.5f)
+        {
+            float round = clamp01(0.5f + (tieY - y) / 16.f);
+            Colour sash = mix(rgb(52, 38, 28), rgb(112, 84, 56), round * round);
+            sash = scaled(sash, 0.85f + 0.15f * std::sin((x + 1.5f * y) / 4.f));
+            blendOver(c, sash, fill(band, 5) * 0.9f * shade);
+        }
         return c;
     };
     return paintComposition(screenW, screenH, curtains, noisyFlow(1.5708f, 0.06f, 200, 804),
