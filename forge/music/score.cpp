@@ -333,7 +333,14 @@ void firstPoem(Writer& w, double at)
     poem(w, at, chords, pads, 0.42, 0.15f,
          "F5:2 E5:1 D5:1 A4:3 Bb4:1 D5:2 C5:1 Bb4:1 A4:3 r:1 "
          "G4:2 Bb4:1 D5:1 G5:3 F5:1 E5:2 D5:1 C#5:1 A4:3 r:1", 0.4);
-    bass(w, at, 30, "D2", 0.25);
+    // The low D gives way to the dominant's A under the last chord, which
+    // rings on to the bar line; under the line's last note the left hand
+    // climbs through the dominant seventh, so the layered picture arrives
+    // out of the poem rather than bursting in after a silence.
+    bass(w, at, 24, "D2", 0.25);
+    bass(w, barBeat(at, 6), 8, "A1", 0.28);
+    pianoChord(w, barBeat(at, 7) + 2, 2, "A2 E3", 0.3, 0.03, 0.45f);
+    melody(w, barBeat(at, 7) + 2, "A3:0.5 C#4:0.5 E4:0.5 G4:0.5", 0.38, 0.4f);
 }
 
 // 72 to 88 s: a picture built up in layers, so is the music: a broken chord,
@@ -347,7 +354,8 @@ void layers(Writer& w, double at)
                            "C4 E4 G4", "C4 E4 G4", "D4 F4 Bb4", "C#4 E4 A4"};
     for (int bar = 0; bar < 8; ++bar) {
         double beat = barBeat(at, bar);
-        arpeggio(w, beat, chords[bar], 0.6 + 0.02 * bar);
+        // The broken chord grows over its first bars out of the poem's level.
+        arpeggio(w, beat, chords[bar], bar < 2 ? 0.46 + 0.07 * bar : 0.6 + 0.02 * bar);
         if (bar >= 2) bass(w, beat, 3.8, roots[bar], 0.7);
         if (bar >= 4) pad(w, beat, 4, pads[bar], 0.7, 0.5f);
     }
@@ -483,7 +491,7 @@ const std::vector<ArcPoint>& dynamicArc()
     // lets go into the second poem's first chord.
     static const std::vector<ArcPoint> arc = {
         {0, 0},     {7, 0},     {9, -1.5},  {21, -1.5},   {23, 0},    {41, 0},    {43, -2},   {54, -2},   {57, -2.5},
-        {70, -2.5}, {73, -1},   {79, -1},   {84, 4},    {86.5, 4},  {90, 0},    {94, -2.5},
+        {68, -2.5}, {72, -1.5}, {74, -1},   {79, -1},   {84, 4},    {86.5, 4},  {90, 0},    {94, -2.5},
         {102, -2.5}, {105, -3.5}, {116, -3.5},  {119, 0},   {156, 0}};
     return arc;
 }
