@@ -29,28 +29,51 @@ float easelWood(float x, float y, const Easel& e)
 }
 
 // The painter at night, seen from behind, as a distance to his outline
-// (negative inside): the head, a short neck, shoulders under three heads
-// wide sloping down from it, the back going straight down out of the
-// picture, the left arm hanging at the side and the right one bent at the
-// elbow, the forearm rising to the brush, whose tip touches the canvas.
+// (negative inside): a mass of hair over the head, a short neck, shoulders
+// under three heads wide sloping down from it, a smock that narrows at the
+// waist and flares to its hem, two legs below it going out of the picture,
+// the left arm hanging at his side and the right one bent at the elbow, the
+// forearm raised to the hand and the thin brush, whose tip touches the canvas.
 float painterShape(float x, float y)
 {
-    float head = sdEllipse(x, y, 400, 306, 38, 46);
-    float hair = sdEllipse(x, y, 398, 294, 40, 42) + 4 * (fractalNoise(x / 7.f, y / 7.f, 2, 906) - 0.5f);
-    float neck = sdBox(x, y, 402, 364, 17, 18);
-    float shoulders = std::min(sdSegment(x, y, {402, 390}, {314, 414}, 22), sdSegment(x, y, {402, 390}, {488, 410}, 22));
-    float back = std::max(std::fabs(x - 401) - (96 - 30 * smoothstep(470, 396, y) - 0.02f * (y - 440)), 396 - y);
-    float leftArm = sdSegment(x, y, {316, 420}, {306, 720}, 20);
-    float upperArm = sdSegment(x, y, {486, 412}, {546, 500}, 21);
-    float forearm = sdSegment(x, y, {546, 500}, {684, 432}, 16);
-    float hand = sdEllipse(x, y, 694, 426, 14, 11);
-    float brush = std::min(sdSegment(x, y, {698, 422}, {736, 404}, 2.6f), sdSegment(x, y, {736, 404}, {746, 399}, 3.6f));
+    float head = sdEllipse(x, y, 400, 308, 37, 45);
+    float hair = sdEllipse(x, y, 398, 297, 40, 43) + 5 * (fractalNoise(x / 9.f, y / 9.f, 2, 906) - 0.5f);
+    float neck = sdBox(x, y, 402, 366, 15, 18);
+    float shoulders = std::min(sdSegment(x, y, {402, 386}, {316, 414}, 22), sdSegment(x, y, {402, 386}, {488, 410}, 22));
+    // The smock: broad under the shoulders, gathered at the waist, wide
+    // again at the hem, which swings a little.
+    float halfWidth = 92 - 26 * smoothstep(420, 520, y) + 48 * smoothstep(525, 655, y);
+    float hem = 652 + 5 * std::sin((x - 300) / 21.f);
+    float smock = std::max(std::max(std::fabs(x - 401) - halfWidth, 398 - y), y - hem);
+    float legs = std::min(sdSegment(x, y, {374, 630}, {366, 740}, 21), sdSegment(x, y, {430, 630}, {440, 740}, 21));
+    float leftUpper = sdSegment(x, y, {318, 422}, {302, 536}, 20);
+    float leftFore = sdSegment(x, y, {302, 536}, {298, 612}, 16);
+    float leftHand = sdEllipse(x, y, 298, 622, 12, 15);
+    float upperArm = sdSegment(x, y, {486, 414}, {532, 516}, 20);
+    float forearm = sdSegment(x, y, {532, 516}, {656, 446}, 15);
+    float hand = sdEllipse(x, y, 667, 438, 14, 11);
+    float brush = std::min(sdSegment(x, y, {672, 432}, {722, 405}, 1.8f), sdSegment(x, y, {722, 405}, {738, 397}, 3.2f));
     // The trapezius slopes from the neck into the shoulders.
     float d = smoothUnion(smoothUnion(std::min(head, hair), neck, 6), shoulders, 24);
-    d = smoothUnion(d, smoothUnion(back, leftArm, 8), 30);
+    d = smoothUnion(d, smock, 26);
+    d = std::min(d, legs);
+    d = smoothUnion(d, smoothUnion(smoothUnion(leftUpper, leftFore, 8), leftHand, 5), 10);
     d = smoothUnion(d, upperArm, 14);
     d = smoothUnion(d, forearm, 10);
     return std::min(smoothUnion(d, hand, 6), brush);
+}
+
+// The lighter marks inside the silhouette, 0 to 1: a few strands of hair
+// catching the moon, and the folds of the smock falling from the waist and
+// down the raised sleeve; they keep a figure in the dark mass when the
+// view blurs it.
+float painterLights(float x, float y)
+{
+    float strands = std::min(std::min(sdSegment(x, y, {412, 262}, {432, 300}, 1.4f), sdSegment(x, y, {398, 258}, {418, 318}, 1.3f)),
+                             sdSegment(x, y, {428, 270}, {436, 326}, 1.2f));
+    float folds = std::min(std::min(sdSegment(x, y, {440, 528}, {474, 644}, 2.2f), sdSegment(x, y, {462, 420}, {452, 506}, 1.8f)),
+                           std::min(sdSegment(x, y, {356, 534}, {334, 640}, 1.8f), sdSegment(x, y, {560, 500}, {628, 462}, 1.6f)));
+    return std::max(fill(strands, 1.5f) * 0.8f, fill(folds, 2.5f) * 0.55f);
 }
 
 // The studio: the walls, the floor, a window's light from the left.
@@ -290,11 +313,6 @@ Canvas paintStudioNight()
         c = scaled(c, 1 - 0.1f * fill(onWall, 26) * smoothstep(566, 556, y));
         float onFloor = sdBox(x + (y - 560) * 1.1f, y, easel.canvasX + 10, 650, easel.canvasHalfW - 10, 42);
         c = scaled(c, 1 - 0.45f * fill(onFloor, 24) * smoothstep(556, 576, y));
-        // The moon throws the painter's shadow on the wall to his left, a
-        // little larger than he is and crisp, as a far small light does: the
-        // head and shoulders stay on the wall however the view blurs him.
-        float castPainter = painterShape(400 + (x - 170) / 1.08f, 330 + (y - 322) / 1.08f);
-        c = scaled(c, 1 - 0.42f * fill(castPainter, 5) * smoothstep(562, 552, y));
         // A table at the left with jars of brushes and a rag, in the dark.
         float table = std::min(sdBox(x, y, 150, 520, 150, 7), std::min(sdBox(x, y, 40, 600, 6, 80), sdBox(x, y, 260, 600, 6, 80)));
         if (table < 0)
@@ -369,11 +387,8 @@ Canvas paintStudioNight()
 
 Canvas paintPainterShadow()
 {
-    // The painter from behind, a dark silhouette at the left: the head, a
-    // short neck, shoulders under three heads wide sloping down from it, the
-    // back going straight down out of the picture, the left arm hanging at
-    // the side and the right one bent at the elbow, the forearm rising to
-    // the brush, whose tip touches the canvas.
+    // The painter from behind, a dark silhouette at the left in his smock,
+    // his right forearm raised to the canvas with the brush.
     Composition figure = [=](float x, float y) {
         float d = painterShape(x, y);
         float cover = fill(d, 4);
@@ -385,6 +400,7 @@ Canvas paintPainterShadow()
         float rim = smoothstep(-24, -4, d) * smoothstep(0.3f, 0.9f, facingMoon);
         Colour c = mix(rgb(5, 5, 9), rgb(12, 12, 18), fractalNoise(x / 40.f, y / 40.f, 2, 907));
         c = mix(c, rgb(70, 80, 110), rim * 0.65f);
+        c = mix(c, rgb(62, 70, 96), painterLights(x, y) * smoothstep(-2, -8, d));
         c = mix(c, rgb(143, 163, 200), fill(std::fabs(d + 2.5f) - 1.2f, 1.2f) * facingMoon * 0.85f);
         c.a = cover;
         return c;
