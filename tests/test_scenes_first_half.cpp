@@ -342,8 +342,22 @@ TEST(PencilSketch, LaidStampsAreDarkMarksOverTheBackdrop)
     ASSERT_EQ(runTestFrame(3, 1.0f / 60.0f), 3);
     sf::Image frame = testFrame();
 
-    // Each fully dark stamp against the paper a few pixels inside the oval.
+    // Each fully dark stamp against plain paper inside the oval, sampled
+    // near the point 24 px in from the stamp, at the spot farthest from
+    // every stamp laid so far, and only where no dab can reach it (two dab
+    // radii clear), so a wider dab cannot darken the paper it is judged
+    // against.
     const TweenPoint centre = {613, 316};
+    const float dabRadius = picture("pencilsprite.png").getTexture()->getSize().x / 2.0f;
+    int laid = laidStamps();
+    auto clearance = [&](float x, float y) {
+        float nearest = 1e9f;
+        for (int j = 0; j < stampGroup.count; ++j)
+            if (stampGroup.records[j].visible && stampGroup.records[j].alpha > 0)
+                nearest = std::min(nearest, std::hypot(stampGroup.records[j].x - x, stampGroup.records[j].y - y));
+        return nearest;
+    };
+    ASSERT_GT(laid, 120);
     int darker = 0, checked = 0;
     for (int i = 1; i < 120; i += 4)
     {
@@ -351,12 +365,28 @@ TEST(PencilSketch, LaidStampsAreDarkMarksOverTheBackdrop)
         TweenPoint p = headOutline[i];
         float dx = centre.x - p.x, dy = centre.y - p.y;
         float length = std::hypot(dx, dy);
-        TweenPoint inside = {p.x + dx / length * 24, p.y + dy / length * 24};
+        TweenPoint inside = p;
+        float best = -1;
+        TweenPoint near = {p.x + dx / length * 24, p.y + dy / length * 24};
+        for (float oy = -32; oy <= 32; oy += 1)
+            for (float ox = -32; ox <= 32; ox += 1)
+            {
+                TweenPoint q = {near.x + ox, near.y + oy};
+                if (std::hypot(centre.x - q.x, centre.y - q.y) > length)
+                    continue; // outside the oval: the backdrop, not the paper
+                float clear = clearance(q.x, q.y);
+                if (clear > best)
+                    best = clear, inside = q;
+            }
+        ASSERT_GE(best, 2 * dabRadius) << "stamp " << i;
         double stamp = lightness(frame.getPixel(unsigned(p.x), unsigned(p.y)));
         double paper = lightness(frame.getPixel(unsigned(inside.x), unsigned(inside.y)));
         ++checked;
         if (stamp + 40 < paper)
             ++darker;
+        else
+            ADD_FAILURE() << "stamp " << i << " at (" << p.x << ", " << p.y << "): " << stamp
+                          << " against paper " << paper << " at (" << inside.x << ", " << inside.y << ")";
     }
     EXPECT_EQ(darker, checked);
 

@@ -55,16 +55,20 @@ Canvas paintLightLeak()
 
 Canvas paintPencilDab()
 {
-    // Graphite: a flat-topped dab, wide enough that stamps laid 9 px apart
-    // run into one line, evenly grey across and soft only at its rim, so a
-    // fast stroke reads as a pencil line rather than a string of beads. The
-    // paper's tooth breaks it up, in single grains and in small clusters,
-    // but never below most of its strength, or the line would read dotted.
+    // Graphite: the footprint of a blunt lead laid on its side, a rounded
+    // square that nearly fills the sprite, flat across and soft only at its
+    // rim, so stamps laid 9 px apart at half size still meet and a fast
+    // stroke reads as one even line, not a string of beads or a scalloped
+    // edge. It is a light grey, and the paper's tooth shows through it in
+    // single grains and small clusters, never below half its strength, or
+    // the line would read dotted.
     Composition dab = [](float x, float y) {
-        float d = length(x - 8, y - 8);
+        float dx = std::fabs(x - 8), dy = std::fabs(y - 8);
+        float rounded = std::pow(std::pow(dx, 3.f) + std::pow(dy, 3.f), 1 / 3.f);
         float tooth = 0.6f * hashUnit(uint32_t(x), uint32_t(y), 1201) + 0.4f * hashUnit(uint32_t(x) / 2, uint32_t(y) / 2, 1202);
-        float cover = smoothstep(6.5f, 4.5f, d) * (0.7f + 0.3f * tooth);
-        return rgb(58, 58, 66, cover);
+        float body = smoothstep(8.f, 6.5f, rounded);
+        float cover = body * (0.55f + 0.45f * tooth);
+        return rgb(66, 66, 76, cover);
     };
     return renderComposition(stampSize, stampSize, dab);
 }
