@@ -56,6 +56,16 @@ float fadeOutAlpha(float timer, float length)
     return static_cast<float>(std::min(alpha, 255.0));
 }
 
+bool fadeInFromBlack(float& timer, float& overlayAlpha)
+{
+    timer += frameDelta;
+    overlayAlpha = fadeInAlpha(timer, fadeSeconds);
+    if (timer < fadeSeconds)
+        return false;
+    timer = 0.0f;
+    return true;
+}
+
 bool coversTarget(const sf::Sprite& sprite, const sf::RenderTarget& target)
 {
     const sf::View& view = target.getView();

@@ -67,6 +67,11 @@ float fadeInAlpha(float timer, float length);
 // never above 255, computed in double precision.
 float fadeOutAlpha(float timer, float length);
 
+// One frame of a scene's opening fade from black: the timer runs on by
+// frameDelta and the overlay thins with it. True on the frame the fade is
+// over (its timer reaching fadeSeconds), with the timer back at 0.
+bool fadeInFromBlack(float& timer, float& overlayAlpha);
+
 // Tints a sprite white at the given opacity (0..255).
 inline void setSpriteAlpha(sf::Sprite& sprite, float alpha)
 {

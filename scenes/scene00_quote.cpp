@@ -79,13 +79,8 @@ int runScene0(sf::RenderTarget& target)
         break;
 
     case fadeInPhase:
-        state.timer += frameDelta;
-        state.overlayAlpha = fadeInAlpha(state.timer, fadeSeconds);
-        if (state.timer >= fadeSeconds)
-        {
-            state.timer = 0.0f;
+        if (fadeInFromBlack(state.timer, state.overlayAlpha))
             state.phase = holdPhase;
-        }
         break;
 
     case holdPhase:

@@ -66,13 +66,8 @@ int runScene1(sf::RenderTarget& target)
     switch (state.phase)
     {
     case fadeInPhase:
-        state.timer += frameDelta;
-        state.overlayAlpha = fadeInAlpha(state.timer, fadeSeconds);
-        if (state.timer >= fadeSeconds)
-        {
-            state.timer = 0.0f;
+        if (fadeInFromBlack(state.timer, state.overlayAlpha))
             state.phase = holdPhase;
-        }
         break;
 
     case holdPhase:

@@ -57,14 +57,8 @@ int runScene2(sf::RenderTarget& target)
     switch (state.phase)
     {
     case fadeInPhase:
-        state.timer += frameDelta;
-        state.overlayAlpha = fadeInAlpha(state.timer, fadeSeconds);
-        if (state.timer >= fadeSeconds)
-        {
-            state.timer = 0.0f;
-            state.overlayAlpha = 0.0f;
+        if (fadeInFromBlack(state.timer, state.overlayAlpha))
             state.phase = holdPhase;
-        }
         break;
 
     case holdPhase:

@@ -92,14 +92,8 @@ int runScene3(sf::RenderTarget& target)
     switch (state.phase)
     {
     case fadeInPhase:
-        state.timer += frameDelta;
-        state.overlayAlpha = fadeInAlpha(state.timer, fadeSeconds);
-        if (state.timer >= fadeSeconds)
-        {
-            state.timer = 0.0f;
-            state.overlayAlpha = 0.0f;
+        if (fadeInFromBlack(state.timer, state.overlayAlpha))
             state.phase = drawingPhase;
-        }
         break;
 
     case drawingPhase:

@@ -127,13 +127,8 @@ int runScene9(sf::RenderTarget& target)
     {
     case fadeInPhase:
         // The fade-in ends once its timer reaches 2 s.
-        state.timer += frameDelta;
-        state.overlayAlpha = fadeInAlpha(state.timer, fadeSeconds);
-        if (state.timer >= fadeSeconds)
-        {
-            state.timer = 0.0f;
+        if (fadeInFromBlack(state.timer, state.overlayAlpha))
             state.phase = glintsAppearPhase;
-        }
         break;
     case glintsAppearPhase:
         // The glints fade in on the loop, then set off for the strands.

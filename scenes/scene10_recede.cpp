@@ -55,13 +55,10 @@ int runScene10(sf::RenderTarget& target)
     {
     case fadeInPhase:
         // The fade-in ends once its timer reaches 2 s; the caption follows.
-        state.timer += frameDelta;
-        state.blackOverlayAlpha = fadeInAlpha(state.timer, fadeSeconds);
-        if (state.timer >= fadeSeconds)
+        if (fadeInFromBlack(state.timer, state.blackOverlayAlpha))
         {
             state.phase = captionPhase;
             state.caption.fadeState = textLineFadingIn;
-            state.timer = 0.0f;
         }
         break;
     case captionPhase:
