@@ -75,18 +75,20 @@ Canvas paintPencilDab()
 
 Canvas paintGlint()
 {
-    // Light caught on wet paint: a small white-hot head in a round, warm,
-    // soft halo, with only a faint hint of rays, so that a chain of them
-    // reads as gleams rather than a string of stars. Centred on (8, 8) and
-    // gone before the sprite's edge.
+    // Light caught on wet paint: a white-hot head about three pixels across
+    // in a warm gaussian halo that fades out just inside the sprite's edge.
+    // The glints are drawn at half to full size about 9 px apart, so each
+    // halo reaches well into its neighbours' and a chain of them fuses into
+    // one glowing filament, brighter where glints crowd, rather than a row
+    // of separate beads. Round, so the glints' spin never shows as a star
+    // or as the sprite's square edge.
     Composition glint = [](float x, float y) {
-        float dx = x - 8, dy = y - 8;
-        float r = length(dx, dy);
-        float head = std::exp(-r * r / 1.3f);
-        float halo = std::exp(-r * r / 18.f) * smoothstep(7.9f, 4.5f, r);
-        float rays = (std::exp(-dy * dy / 0.5f) + std::exp(-dx * dx / 0.5f)) * smoothstep(6.5f, 1.f, r);
-        float cover = clamp01(head + 0.42f * halo + 0.1f * rays);
-        Colour c = mix(rgb(255, 214, 150), rgb(255, 255, 248), clamp01(head * 1.3f));
+        float r = length(x - 8, y - 8);
+        float head = smoothstep(1.7f, 0.9f, r);
+        float rim = clamp01(1 - r * r / 64);
+        float halo = 0.62f * std::exp(-(r * r) / 60.f) * rim * std::sqrt(rim);
+        float cover = clamp01(head + (1 - head) * halo);
+        Colour c = mix(rgb(255, 206, 138), rgb(255, 252, 240), clamp01(head + 0.6f * std::exp(-r * r / 6.f)));
         c.a = cover;
         return c;
     };
