@@ -44,6 +44,49 @@ float beamAt(float x, float y)
     return smoothstep(340, 0, std::fabs((x - 805) + (y - 200) * 0.35f));
 }
 
+// Between the locks, faint in the haze, the head they fall from: her face
+// drawn in sepia over a thin wash, lit a little from the beam's side, the
+// lines broken where the brush ran dry, fading out down the throat. It
+// stays far darker than the hair, so the locks still lead the eye.
+void sketchHeadBetweenLocks(Canvas& canvas)
+{
+    const float cx = 796, cy = 246;
+    // The face narrows from the cheekbones to the chin.
+    auto faceEdge = [=](float x, float y) {
+        float narrow = 1 - 0.3f * smoothstep(cy, cy + 96, y);
+        return sdEllipse(x, y, cx, cy, 64 * narrow, 94);
+    };
+    const Colour sepia = rgb(112, 80, 58);
+    for (int py = 120; py < 480; ++py)
+        for (int px = 690; px < 910; ++px)
+        {
+            float x = px + 0.5f, y = py + 0.5f;
+            float edge = faceEdge(x, y);
+            float lit = smoothstep(cx - 70, cx + 60, x);
+            float wash = fill(edge, 30) * (0.12f + 0.16f * lit);
+            // The lines: the face's outline, brows, lids, the nose's shadow
+            // side, the lips, the neck going down into the haze.
+            float line = fill(std::fabs(edge) - 0.8f, 1.6f) * (0.25f + 0.45f * lit);
+            for (float side : {-1.f, 1.f})
+            {
+                float ex = cx + side * 27;
+                line = std::max(line, fill(std::fabs(sdEllipse(x, y, ex, cy - 12, 15, 6)) - 0.9f, 1.5f) * (y < cy - 12 ? 1.f : 0.45f));
+                line = std::max(line, fill(sdSegment(x, y, {ex - 15, cy - 26 - side * 2}, {ex + 14, cy - 28 + side * 2}, 1.6f), 1.5f) * 0.9f);
+                line = std::max(line, fill(sdEllipse(x, y, ex + 1, cy - 14, 4.5f, 4.5f), 1.5f));
+                float neckX = cx + side * 30 + 4;
+                line = std::max(line, fill(sdSegment(x, y, {neckX - side * 4, cy + 72}, {neckX + side * 2, cy + 190}, 0.9f), 1.4f) *
+                                          smoothstep(cy + 200, cy + 90, y) * 0.7f);
+            }
+            line = std::max(line, fill(sdSegment(x, y, {cx + 6, cy - 8}, {cx + 10, cy + 28}, 1.2f), 1.5f) * 0.8f);
+            line = std::max(line, fill(sdSegment(x, y, {cx - 2, cy + 30}, {cx + 12, cy + 30}, 1.4f), 1.5f) * 0.9f);
+            line = std::max(line, fill(sdEllipse(x, y, cx + 3, cy + 52, 17, 3.5f), 1.5f) * 0.8f);
+            float dry = smoothstep(0.25f, 0.6f, fractalNoise(x / 14.f, y / 14.f, 2, 2606));
+            float cover = std::max(wash, line * dry * (0.5f + 0.3f * lit));
+            if (cover > 0)
+                blendOver(at(canvas, px, py), sepia, cover);
+        }
+}
+
 // Lays one lock of hair over the canvas: many fine hairs close together
 // where it hangs from the top, each waving a little on its own, fanning out
 // and thinning towards the loose end, some ending early; the middle hair
@@ -225,6 +268,7 @@ Canvas paintHangingStrands()
     PaintStyle style = brushStyle(2601, 26, 5, 4, 0.4f);
     style.detailThreshold = 0.08f;
     Canvas canvas = paintComposition(screenW, screenH, darkness, noisyFlow(1.3f, 0.25f, 200, 2602), style);
+    sketchHeadBetweenLocks(canvas);
     // The hairs themselves, finer than any brush stroke.
     layLock(canvas, first, 61, 2603);
     layLock(canvas, second, 55, 2604);
