@@ -86,7 +86,7 @@ Canvas paintGlint()
         float r = length(x - 8, y - 8);
         float head = smoothstep(1.7f, 0.9f, r);
         float rim = clamp01(1 - r * r / 64);
-        float halo = 0.62f * std::exp(-(r * r) / 60.f) * rim * std::sqrt(rim);
+        float halo = 0.72f * std::exp(-(r * r) / 60.f) * rim * std::sqrt(std::sqrt(rim));
         float cover = clamp01(head + (1 - head) * halo);
         Colour c = mix(rgb(255, 206, 138), rgb(255, 252, 240), clamp01(head + 0.6f * std::exp(-r * r / 6.f)));
         c.a = cover;
