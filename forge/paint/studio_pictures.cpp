@@ -481,9 +481,9 @@ Canvas paintPainterShadow()
         // back, the shoulder and the arm that face it, wide enough to stay a
         // lighter side of the figure as the view blurs it.
         float facingMoon = facingTheMoon(x, y, d);
-        float side = smoothstep(-34, -6, d) * smoothstep(0.3f, 0.9f, facingMoon);
+        float side = smoothstep(-22, -5, d) * smoothstep(0.3f, 0.9f, facingMoon);
         Colour c = mix(rgb(5, 5, 9), rgb(12, 12, 18), fractalNoise(x / 40.f, y / 40.f, 2, 907));
-        c = mix(c, rgb(60, 70, 100), side * 0.75f);
+        c = mix(c, rgb(60, 70, 100), side * 0.6f);
         // The hair is a mass of its own, lighter round its edge where the
         // moon comes through it, most of all on the window's side.
         float hair = sdEllipse(x, y, 398, 297, 40, 43);
