@@ -477,9 +477,9 @@ Canvas paintPainterShadow()
         float d = painterShape(x, y);
         float cover = fill(d, 4);
         // Nearly black, so that the figure stands dark against the wall; the
-        // moon, high on the right, lays a broad cool side down the head, the
-        // back, the shoulder and the arm that face it, wide enough to stay a
-        // lighter side of the figure as the view blurs it.
+        // moon, high on the right, lays a cool side down the head, the back,
+        // the shoulder and the arm that face it, kept narrow so that as the
+        // view blurs him his back and shoulders keep their dark width.
         float facingMoon = facingTheMoon(x, y, d);
         float side = smoothstep(-22, -5, d) * smoothstep(0.3f, 0.9f, facingMoon);
         Colour c = mix(rgb(5, 5, 9), rgb(12, 12, 18), fractalNoise(x / 40.f, y / 40.f, 2, 907));
