@@ -166,21 +166,9 @@ Canvas paintPortraitAndChair()
     // window out of the picture on the left.
     const float floorLine = 590, seatY = 500, chairX = 430;
     const float portraitX = 915, portraitY = 360, innerHalfW = 105, innerHalfH = 140;
-    Composition room = [=](float x, float y) {
-        Colour c = y < floorLine ? mix(rgb(214, 206, 190), rgb(172, 166, 156), smoothstep(200, 1280, x))
-                                 : mix(rgb(166, 140, 112), rgb(124, 100, 80), smoothstep(floorLine, 720, y));
-        c = scaled(c, 0.95f + 0.08f * fractalNoise(x / 150.f, y / 150.f, 3, 1901));
-        // The window's light laid on the wall as a slanting pane, and on the floor.
-        float pane = sdBox(x - (y - 300) * 0.35f, y, 640, 330, 150, 190);
-        c = mix(c, rgb(248, 236, 210), fill(pane, 60) * 0.35f * (y < floorLine ? 1.f : 0.f));
-        c = mix(c, rgb(150, 144, 136), smoothstep(floorLine - 4, floorLine, y) * smoothstep(floorLine + 5, floorLine, y) * 0.6f);
-        // The chair's and the easel's shadows reaching to the right.
-        if (y > floorLine)
-        {
-            float shadows = std::min(sdEllipse(x, y, chairX + 110, 628, 150, 16), sdEllipse(x, y, portraitX + 120, 690, 170, 14));
-            c = scaled(c, 1 - 0.2f * fill(shadows, 24));
-        }
-        // The chair, turned a little: spindle back, seat, four legs.
+    // The chair, turned a little: spindle back, seat, four legs; the seat's
+    // distance comes back on its own, for its lighter top.
+    auto chairAt = [=](float x, float y, float* seatOut) {
         float posts = std::min(sdBox(x, y, chairX - 48, seatY - 72, 4.5f, 76), sdBox(x, y, chairX + 48, seatY - 72, 4.5f, 76));
         float topRail = sdBox(x, y, chairX, seatY - 138 - 6 * std::cos((x - chairX) / 36), 54, 9) - 2;
         float midRail = sdBox(x, y, chairX, seatY - 70, 48, 3);
@@ -191,27 +179,81 @@ Canvas paintPortraitAndChair()
         float apron = sdBox(x, y, chairX + 6, seatY + 24, 64, 6);
         float legs = std::min(std::min(sdBox(x, y, chairX - 52, seatY + 68, 5, 44), sdBox(x, y, chairX + 64, seatY + 68, 5, 44)),
                               std::min(sdBox(x, y, chairX - 40, seatY + 58, 4, 36), sdBox(x, y, chairX + 48, seatY + 58, 4, 36)));
-        float chair = std::min(std::min(std::min(posts, topRail), std::min(midRail, spindles)), std::min(std::min(seat, apron), legs));
-        if (chair < 0)
+        if (seatOut)
+            *seatOut = seat;
+        return std::min(std::min(std::min(posts, topRail), std::min(midRail, spindles)), std::min(std::min(seat, apron), legs));
+    };
+    // Where the feet stand on the floor: the chair's four legs, then the
+    // easel's two legs and its mast.
+    const Point feet[] = {{chairX - 52, seatY + 112}, {chairX + 64, seatY + 112}, {chairX - 40, seatY + 94}, {chairX + 48, seatY + 94},
+                          {820, 690}, {1010, 690}, {915, 670}};
+    // Her red shawl thrown over the top rail: it rounds over the rail, hangs
+    // down the back, and its end falls past the left post about forty pixels
+    // beyond the chair, to a point well below the rail.
+    const float post = chairX - 54;
+    auto shawlAt = [=](float x, float y) {
+        float railTop = seatY - 151 - 6 * std::cos((std::max(x, post) - chairX) / 36);
+        float top = railTop + 1.2f * std::max(0.f, post - x);
+        float leftEdge = post - 36 * smoothstep(railTop + 4, railTop + 70, y) - 2 * std::sin(y / 9.f);
+        float hem = seatY - 28 - 44 * smoothstep(post - 26, chairX - 20, x) - 40 * smoothstep(chairX - 10, chairX + 50, x) +
+                    6 * std::sin((x - chairX) / 8.f);
+        return std::max(std::max(top - y, y - hem), std::max(leftEdge - x, x - (chairX + 40)));
+    };
+    auto easelAt = [](float x, float y) {
+        return std::min(std::min(sdSegment(x, y, {900, 190}, {820, 690}, 6), sdSegment(x, y, {930, 190}, {1010, 690}, 6)),
+                        sdSegment(x, y, {915, 160}, {915, 670}, 6));
+    };
+    auto frameAt = [=](float x, float y) { return sdBox(x, y, portraitX, portraitY, innerHalfW + 20, innerHalfH + 20); };
+    Composition room = [=](float x, float y) {
+        Colour c = y < floorLine ? mix(rgb(214, 206, 190), rgb(172, 166, 156), smoothstep(200, 1280, x))
+                                 : mix(rgb(166, 140, 112), rgb(124, 100, 80), smoothstep(floorLine, 720, y));
+        c = scaled(c, 0.95f + 0.08f * fractalNoise(x / 150.f, y / 150.f, 3, 1901));
+        // The window's light laid on the wall as a slanting pane, and on the floor.
+        float pane = sdBox(x - (y - 300) * 0.35f, y, 640, 330, 150, 190);
+        c = mix(c, rgb(248, 236, 210), fill(pane, 60) * 0.35f * (y < floorLine ? 1.f : 0.f));
+        c = mix(c, rgb(150, 144, 136), smoothstep(floorLine - 4, floorLine, y) * smoothstep(floorLine + 5, floorLine, y) * 0.6f);
+        // The chair's and the easel's shadows reaching to the right, and
+        // under each foot a small dark contact shadow where it meets the
+        // boards, a little to the right, away from the window.
+        if (y > floorLine)
+        {
+            float shadows = std::min(sdEllipse(x, y, chairX + 110, 628, 150, 16), sdEllipse(x, y, portraitX + 120, 690, 170, 14));
+            c = scaled(c, 1 - 0.2f * fill(shadows, 24));
+            float contact = 1e9f;
+            for (const Point& foot : feet)
+                contact = std::min(contact, sdEllipse(x, y, foot.x + 3, foot.y + 1, 10, 4));
+            c = scaled(c, 1 - 0.5f * fill(contact, 5));
+        }
+        float seat = 0;
+        if (chairAt(x, y, &seat) < 0)
         {
             c = mix(rgb(84, 56, 36), rgb(150, 106, 68), smoothstep(chairX + 40, chairX - 50, x));
             if (seat < 0)
                 c = scaled(c, 1.15f);
         }
-        // Her red shawl over the top rail, hanging down the back on one side.
-        float hem = seatY - 80 + 10 * std::sin((x - chairX) / 8.f) - 40 * smoothstep(chairX - 10, chairX + 50, x);
-        float shawl = std::max(std::max(seatY - 150 - y, y - hem), std::fabs(x - chairX + 8) - 46);
+        float shawl = shawlAt(x, y);
         if (shawl < 0)
         {
             float folds = 0.5f + 0.5f * std::sin((x - chairX) / 6.f + (y - seatY) / 25.f);
-            c = mix(rgb(90, 16, 24), rgb(164, 40, 44), folds * 0.6f + 0.4f * smoothstep(chairX + 40, chairX - 40, x));
+            c = mix(rgb(90, 16, 24), rgb(164, 40, 44), folds * 0.45f + 0.45f * smoothstep(chairX + 40, chairX - 40, x));
+            // One deep fold runs from the rail down into the hanging end: a
+            // dark valley with the lit ridge beside it on the window's side.
+            Point from{chairX - 14, seatY - 140}, to{post - 20, seatY - 34};
+            float valley = sdSegment(x, y, from, to, 2.5f);
+            float ridge = sdSegment(x - 8, y, from, to, 3);
+            float deep = smoothstep(0, 1, segmentParam(x, y, from, to) * 3);
+            c = mix(c, rgb(190, 62, 60), fill(ridge, 5) * 0.55f * deep);
+            c = mix(c, rgb(62, 8, 16), fill(valley, 5) * 0.8f * deep);
+            // The cloth rounds over the rail, lit on top, and the end hanging
+            // past the post turns into shade.
+            float railTop = seatY - 151 - 6 * std::cos((std::max(x, post) - chairX) / 36);
+            c = mix(c, rgb(196, 70, 66), smoothstep(railTop + 10, railTop, y) * 0.5f * (x > post ? 1.f : 0.f));
+            c = scaled(c, 1 - 0.25f * smoothstep(post, post - 30, x) * smoothstep(railTop, railTop + 60, y));
         }
         // The easel, and the frame round the portrait.
-        float easel = std::min(std::min(sdSegment(x, y, {900, 190}, {820, 690}, 6), sdSegment(x, y, {930, 190}, {1010, 690}, 6)),
-                               sdSegment(x, y, {915, 160}, {915, 670}, 6));
-        if (easel < 0)
+        if (easelAt(x, y) < 0)
             c = mix(rgb(96, 68, 44), rgb(140, 100, 64), smoothstep(925, 905, x));
-        float frameBox = sdBox(x, y, portraitX, portraitY, innerHalfW + 20, innerHalfH + 20);
+        float frameBox = frameAt(x, y);
         if (frameBox < 0)
         {
             float depth = -frameBox / 20;
@@ -221,6 +263,22 @@ Canvas paintPortraitAndChair()
     };
     PaintStyle style = brushStyle(1903, 24, 2.5f, 5, 0.12f);
     Canvas canvas = paintComposition(screenW, screenH, room, noisyFlow(0.9f, 0.15f, 200, 1904), style);
+
+    // The wall's brushwork is quieter than the things standing before it:
+    // away from them, each stroke keeps half its difference from the wall
+    // round it.
+    {
+        Canvas smooth = blurred(canvas, 12);
+        for (int y = 0; y < int(floorLine) - 2; ++y)
+            for (int x = 0; x < screenW; ++x)
+            {
+                float px = x + 0.5f, py = y + 0.5f;
+                float clear = std::min(std::min(chairAt(px, py, nullptr), shawlAt(px, py)), std::min(easelAt(px, py), frameAt(px, py)));
+                float quiet = 0.5f * smoothstep(6, 30, clear) * smoothstep(float(floorLine) - 2, float(floorLine) - 30, py);
+                if (quiet > 0)
+                    at(canvas, x, y) = mix(at(canvas, x, y), at(smooth, x, y), quiet);
+            }
+    }
 
     // The portrait itself painted with a finer brush, as the painter would,
     // then hung inside the frame.

@@ -49,8 +49,10 @@ float painterShape(float x, float y)
     float leftUpper = sdSegment(x, y, {318, 422}, {302, 536}, 20);
     float leftFore = sdSegment(x, y, {302, 536}, {298, 612}, 16);
     float leftHand = sdEllipse(x, y, 298, 622, 12, 15);
-    float upperArm = sdSegment(x, y, {486, 414}, {532, 516}, 20);
-    float forearm = sdSegment(x, y, {532, 516}, {656, 446}, 15);
+    // The upper arm held out from the body, so that the wall shows in a
+    // wide gap between the sleeve and the smock.
+    float upperArm = sdSegment(x, y, {486, 414}, {566, 496}, 18);
+    float forearm = sdSegment(x, y, {566, 496}, {656, 446}, 15);
     float hand = sdEllipse(x, y, 667, 438, 14, 11);
     float brush = std::min(sdSegment(x, y, {672, 432}, {722, 405}, 1.8f), sdSegment(x, y, {722, 405}, {738, 397}, 3.2f));
     // The trapezius slopes from the neck into the shoulders.
@@ -64,16 +66,85 @@ float painterShape(float x, float y)
 }
 
 // The lighter marks inside the silhouette, 0 to 1: a few strands of hair
-// catching the moon, and the folds of the smock falling from the waist and
-// down the raised sleeve; they keep a figure in the dark mass when the
-// view blurs it.
+// catching the moon, two long folds of the smock falling from the waist to
+// the hem at either side of his back, broad enough to stay lighter streaks
+// in the dark mass when the view blurs it, and one down the raised sleeve.
 float painterLights(float x, float y)
 {
     float strands = std::min(std::min(sdSegment(x, y, {412, 262}, {432, 300}, 1.4f), sdSegment(x, y, {398, 258}, {418, 318}, 1.3f)),
                              sdSegment(x, y, {428, 270}, {436, 326}, 1.2f));
-    float folds = std::min(std::min(sdSegment(x, y, {440, 528}, {474, 644}, 2.2f), sdSegment(x, y, {462, 420}, {452, 506}, 1.8f)),
-                           std::min(sdSegment(x, y, {356, 534}, {334, 640}, 1.8f), sdSegment(x, y, {560, 500}, {628, 462}, 1.6f)));
-    return std::max(fill(strands, 1.5f) * 0.8f, fill(folds, 2.5f) * 0.55f);
+    float folds = std::min(sdSegment(x, y, {446, 520}, {478, 646}, 3.5f), sdSegment(x, y, {350, 530}, {326, 642}, 3));
+    float sleeve = sdSegment(x, y, {578, 484}, {640, 452}, 2);
+    return std::max(std::max(fill(strands, 1.5f) * 0.8f, fill(folds, 7) * 0.75f), fill(sleeve, 4) * 0.5f);
+}
+
+// How much a point inside the painter faces the moon, high on the right:
+// how fast his outline comes nearer towards the upper right, 0 to 1.
+float facingTheMoon(float x, float y, float d)
+{
+    return clamp01((painterShape(x + 6, y - 4) - d) / 7.f);
+}
+
+// Three jars of brushes on the table at the left, in the dark corner, as a
+// layer of their own (clear where there is nothing): each a round jar
+// standing on the table top, shaded from its dark side to a moonlit streak
+// on the side towards the window, with a lip round its mouth and the dark
+// inside showing, and brushes standing in it, a stem, a metal ferrule that
+// catches the light and the tuft at the top. Each throws a small shadow on
+// the table at its foot.
+const float tableTop = 513;
+
+Colour brushJars(float x, float y)
+{
+    Colour c = rgb(0, 0, 0, 0);
+    for (int k = 0; k < 3; ++k)
+    {
+        const float cx = 90.f + k * 60, halfW = 14 - k, halfH = 24 - k * 3;
+        const float cy = tableTop - halfH, mouth = tableTop - 2 * halfH;
+        // The shadow on the table, away from the window.
+        float foot = sdEllipse(x, y, cx - 6, tableTop + 2, halfW + 8, 4);
+        blendOver(c, rgb(6, 6, 10), fill(foot, 5) * 0.7f * (y > tableTop - 1 ? 1.f : 0.f));
+        // The dark inside of the mouth, then the brushes standing in it, then
+        // the jar and its lip in front of them.
+        float inside = sdEllipse(x, y, cx, mouth, halfW - 1, 2.5f);
+        blendOver(c, rgb(10, 10, 14), fill(inside, 1) * (y < mouth + 1 ? 1.f : 0.f));
+        for (int b = 0; b < 3 - (k == 1); ++b)
+        {
+            float lean = (b - 1) * 9.f + (k == 2 ? -6.f : 3.f);
+            float tall = 40 + 11 * b - 6 * k;
+            Point base{cx - 6 + b * 6, mouth + 8}, tip{cx - 6 + b * 6 + lean, mouth - tall};
+            float stem = sdSegment(x, y, base, tip, 1.6f);
+            float along = segmentParam(x, y, base, tip);
+            Colour wood = mix(rgb(38, 30, 28), rgb(84, 70, 60), clamp01((x - (base.x + (tip.x - base.x) * along)) / 2 + 0.5f));
+            if (along > 0.82f)
+                wood = mix(rgb(76, 84, 104), rgb(118, 128, 154), clamp01((x - (base.x + (tip.x - base.x) * along)) / 2 + 0.5f));
+            blendOver(c, wood, fill(stem, 1.2f));
+            Point tuftEnd{tip.x + lean * 0.12f, tip.y - 9};
+            blendOver(c, rgb(24, 20, 22), fill(sdSegment(x, y, tip, tuftEnd, 2.4f - 1.2f * segmentParam(x, y, tip, tuftEnd)), 1.2f));
+        }
+        float body = sdBox(x, y, cx, cy, halfW - 3, halfH - 3) - 3;
+        if (body < 1.5f)
+        {
+            // Round: dark on the side away from the window, a soft lit band
+            // and a narrow bright streak near the edge towards it.
+            float across = (x - cx) / halfW;
+            Colour jar = mix(rgb(20, 22, 32), rgb(50, 58, 78), smoothstep(-0.9f, 0.6f, across));
+            jar = mix(jar, rgb(104, 116, 144), fill(std::fabs(across - 0.62f) - 0.08f, 0.12f) * 0.75f);
+            // Darker at the foot where it meets its own shadow.
+            jar = scaled(jar, 1 - 0.35f * smoothstep(tableTop - 8, tableTop, y));
+            blendOver(c, jar, fill(body, 1.5f));
+        }
+        // The lip: a rolled band a little wider than the jar, lit along its
+        // top edge.
+        float lip = sdBox(x, y, cx, mouth + 2.5f, halfW + 1.5f, 2.5f) - 0.5f;
+        if (lip < 1.5f)
+        {
+            Colour band = mix(rgb(34, 40, 54), rgb(92, 102, 128), smoothstep(cx - halfW, cx + halfW * 0.7f, x));
+            band = mix(band, rgb(124, 134, 160), smoothstep(mouth + 2, mouth, y) * 0.6f);
+            blendOver(c, band, fill(lip, 1.2f));
+        }
+    }
+    return c;
 }
 
 // The studio: the walls, the floor, a window's light from the left.
@@ -306,6 +377,10 @@ Canvas paintStudioNight()
         // against it as a dark mass even when the view blurs him.
         float behindHim = std::exp(-std::pow(length((x - 400) / 190.f, (y - 340) / 170.f), 2));
         c = mix(c, rgb(70, 80, 112), behindHim * smoothstep(640, 520, x) * 0.55f);
+        // Closest round his head and shoulders, and under his raised arm,
+        // the light is strongest, so their shapes outlast the blur longest.
+        float roundHead = std::exp(-std::pow(length((x - 410) / 120.f, (y - 360) / 110.f), 2));
+        c = mix(c, rgb(84, 96, 130), roundHead * 0.35f);
         // The canvas's shadow, cast away from the moon: faint and soft on the
         // wall down to its left, dark across the moonlit floor, where it
         // slants as the panes of light do.
@@ -317,12 +392,6 @@ Canvas paintStudioNight()
         float table = std::min(sdBox(x, y, 150, 520, 150, 7), std::min(sdBox(x, y, 40, 600, 6, 80), sdBox(x, y, 260, 600, 6, 80)));
         if (table < 0)
             c = rgb(36, 28, 26);
-        for (int k = 0; k < 3; ++k)
-        {
-            float jar = sdBox(x, y, 90.f + k * 60, 490, 14, 24 - k * 3) - 2;
-            if (jar < 0)
-                c = mix(rgb(40, 46, 58), rgb(66, 76, 96), smoothstep(80.f + k * 60, 100.f + k * 60, x));
-        }
         // The easel, its mast and legs edged on the side towards the moon,
         // so that they stand out from the wall above and below the canvas.
         if (easelWood(x, y, easel) < 0)
@@ -343,6 +412,21 @@ Canvas paintStudioNight()
         return c;
     };
     Canvas room = paintComposition(screenW, screenH, night, noisyFlow(-0.8f, 0.3f, 200, 902), brushStyle(901, 24, 2, 6, 0.45f));
+
+    // The jars of brushes, painted small with a fine brush and laid on the
+    // table, so that their lips and stems stay drawn.
+    {
+        const int jarsLeft = 56, jarsTop = 400, jarsW = 200, jarsH = 126;
+        Composition jars = [=](float x, float y) { return brushJars(x + jarsLeft, y + jarsTop); };
+        Canvas painted = paintComposition(jarsW, jarsH, jars, [](float, float) { return 1.5708f; },
+                                          brushStyle(909, 6, 1.2f, 4, 0, Surface::none));
+        for (int y = 0; y < jarsH; ++y)
+            for (int x = 0; x < jarsW; ++x)
+            {
+                const Colour& paint = at(painted, x, y);
+                blendOver(at(room, jarsLeft + x, jarsTop + y), paint, 1);
+            }
+    }
 
     // The unfinished portrait, painted on its own canvas with a finer brush
     // and set on the easel, so its paint stops at the canvas's edge: the
@@ -393,18 +477,41 @@ Canvas paintPainterShadow()
         float d = painterShape(x, y);
         float cover = fill(d, 4);
         // Nearly black, so that the figure stands dark against the wall; the
-        // moon, high on the right, lays a broad cool rim down the head, the
-        // shoulder and the arm that face it, wide enough to stay a lighter
-        // side of the figure as the view blurs it.
-        float facingMoon = clamp01((painterShape(x + 6, y - 4) - d) / 7.f);
-        float rim = smoothstep(-24, -4, d) * smoothstep(0.3f, 0.9f, facingMoon);
+        // moon, high on the right, lays a cool side down the head, the back,
+        // the shoulder and the arm that face it, kept narrow so that as the
+        // view blurs him his back and shoulders keep their dark width.
+        float facingMoon = facingTheMoon(x, y, d);
+        float side = smoothstep(-22, -5, d) * smoothstep(0.3f, 0.9f, facingMoon);
         Colour c = mix(rgb(5, 5, 9), rgb(12, 12, 18), fractalNoise(x / 40.f, y / 40.f, 2, 907));
-        c = mix(c, rgb(70, 80, 110), rim * 0.65f);
-        c = mix(c, rgb(62, 70, 96), painterLights(x, y) * smoothstep(-2, -8, d));
-        c = mix(c, rgb(143, 163, 200), fill(std::fabs(d + 2.5f) - 1.2f, 1.2f) * facingMoon * 0.85f);
+        c = mix(c, rgb(60, 70, 100), side * 0.6f);
+        // The hair is a mass of its own, lighter round its edge where the
+        // moon comes through it, most of all on the window's side.
+        float hair = sdEllipse(x, y, 398, 297, 40, 43);
+        float hairEdge = smoothstep(-14, -3, hair) * smoothstep(6, -2, hair) * (0.45f + 0.55f * smoothstep(360, 430, x)) * smoothstep(340, 300, y);
+        c = mix(c, rgb(74, 84, 116), hairEdge * 0.75f);
+        c = mix(c, rgb(64, 72, 100), painterLights(x, y) * smoothstep(-2, -8, d));
         c.a = cover;
         return c;
     };
-    return paintComposition(screenW, screenH, figure, noisyFlow(1.2f, 0.3f, 150, 904),
-                            brushStyle(903, 16, 2.5f, 4, 0, Surface::none));
+    Canvas painted = paintComposition(screenW, screenH, figure, noisyFlow(1.2f, 0.3f, 150, 904),
+                                      brushStyle(903, 16, 2.5f, 4, 0, Surface::none));
+    // The moon's rim, laid last with a fine brush so the strokes do not
+    // smear it: a cool line two or three pixels wide just inside his outline
+    // on the window's side, from the hair down the back and along the arm.
+    for (int y = 240; y < screenH; ++y)
+        for (int x = 260; x < 760; ++x)
+        {
+            float px = x + 0.5f, py = y + 0.5f;
+            float d = painterShape(px, py);
+            if (d > 1 || d < -6)
+                continue;
+            // Only where nothing of him stands between the edge and the
+            // moon: not on the inner side of the hanging arm or of a leg.
+            float open = smoothstep(-4, 4, painterShape(px + 30, py - 20));
+            float rim = fill(std::fabs(d + 2.2f) - 1.3f, 1.2f) * smoothstep(0.35f, 0.8f, facingTheMoon(px, py, d)) * open;
+            Colour& c = at(painted, x, y);
+            if (rim > 0 && c.a > 0.5f)
+                c = mix(c, rgb(143, 163, 200, c.a), rim * 0.9f);
+        }
+    return painted;
 }
