@@ -248,6 +248,28 @@ TEST(ForgePictures, ThePortraitsGroundIsLitBehindHerHead)
     EXPECT_GT(light.r - light.b, 0.2f) << "the light behind her is not warm";
 }
 
+// The candle stands on a table, not on a ledge in the air: across the lower
+// right the table's top is a clear step darker than the wall above it, its
+// front in shade darker still, and round the candlestick's foot the flame's
+// light spills over the top.
+TEST(ForgePictures, TheCandleStandsOnATable)
+{
+    std::vector<Rgba> portrait = blackFrame();
+    for (const char* layer : {"S3-1.png", "S3-2.png", "S3-22.png", "S3-23.png", "S3-3.png"})
+        drawLayer(portrait, shown(layer), 0);
+    float tops = 0;
+    for (int x : {820, 960, 1100})
+    {
+        float wall = boxLuminance(portrait, x - 40, 260, x + 40, 330);
+        float top = boxLuminance(portrait, x - 40, 470, x + 40, 540);
+        EXPECT_LT(top, wall * 0.7f) << "no table top under the wall at x " << x;
+        tops += top / 3;
+    }
+    EXPECT_LT(boxLuminance(portrait, 800, 590, 1200, 670), tops * 0.7f) << "the table has no front in shade";
+    float foot = boxLuminance(portrait, 740, 400, 800, 440), along = boxLuminance(portrait, 1060, 400, 1140, 440);
+    EXPECT_GT(foot, along * 1.6f) << "no candlelight on the table round the candlestick";
+}
+
 // Each later layer of the grave shows where it is laid: the flowers at the
 // foot of the stone, the candle's light beside it, the petals all over.
 // Each poem's light is one pool round the whole block of its lines, never a

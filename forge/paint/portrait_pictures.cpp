@@ -22,7 +22,7 @@ const float bustHalfWidth = 96, bustBottom = 420;
 // The finished bust goes on lower, to the middle of her chest.
 const float finishBottom = 470;
 // How much lighter the room behind her is painted than the sitter's own.
-const float roomKey = 5.4f;
+const float roomKey = 6.f;
 
 PaintStyle portraitStyle(uint32_t seed, bool layer)
 {

@@ -454,6 +454,44 @@ Colour lifted(Colour c, float key)
 // wax in a brass candlestick standing on a table, a small flame over it.
 const float candleU = 2.3f, flameV = 0.2f, waxTop = 0.36f, waxFoot = 1.42f, tableV = 1.98f;
 
+// The table the candle stands on, in head units: its top's back edge
+// just behind the candlestick's foot, the top running forward and down to
+// its front edge, then the table's front in shade; its near end
+// lies behind her and sinks into the dark there.
+const float tableBack = tableV - 0.12f, tableFront = 4.4f, tableEnd = 1.f;
+
+// The table laid over the room colour c, lifted by key like the room; the
+// candle's light spills warm over its top round the candlestick's foot.
+Colour table(Colour c, float u, float v, float px, float key)
+{
+    if (v < tableBack - 0.1f || u < tableEnd - 1.2f)
+        return c;
+    float grain = fractalNoise(u * 0.5f, v * 6.f, 2, 1905);
+    float near = smoothstep(tableEnd - 1.2f, tableEnd + 0.2f, u);
+    // The top, dark polished wood, a little lighter towards the back where
+    // it catches the wall's light; the spill of the flame round the foot.
+    float top = fill(tableBack - v, px * 1.5f) * fill(v - tableFront, px * 1.5f) * near;
+    if (top > 0)
+    {
+        Colour wood = lifted(mix(rgb(17, 12, 8), rgb(25, 17, 11), grain), key);
+        wood = scaled(wood, 1.1f - 0.2f * smoothstep(tableBack, tableFront, v));
+        float du = u - candleU, dv = v - tableV;
+        float spill = std::exp(-(du * du / 6.f + dv * dv / 1.2f));
+        wood = mix(wood, rgb(238, 166, 96), spill * 0.9f);
+        // The candlestick's reflection in the polish, straight down.
+        wood = mix(wood, rgb(226, 170, 100), std::exp(-std::pow(du / 0.12f, 2)) * smoothstep(tableV + 0.7f, tableV, v) * 0.4f * (v > tableV ? 1.f : 0.f));
+        c = mix(c, wood, top);
+    }
+    // The front edge catches a faint line of light; the front below it is
+    // in shade, darkest under the top's overhang.
+    float lip = fill(std::fabs(v - tableFront - 0.03f) - 0.03f, px * 1.2f) * near;
+    c = mix(c, lifted(rgb(26, 18, 12), key), lip * 0.6f);
+    float front = fill(tableFront + 0.06f - v, px) * near;
+    Colour shade = lifted(mix(rgb(11, 8, 6), rgb(15, 11, 8), grain), key);
+    c = mix(c, scaled(shade, 0.8f + 0.2f * smoothstep(tableFront, tableFront + 0.6f, v)), front);
+    return c;
+}
+
 // The candle's light on the room round it, 0 to 1: a small bright halo
 // round the flame inside a wide, soft warmth.
 float candleHalo(float u, float v)
@@ -469,11 +507,6 @@ Colour candle(Colour c, float u, float v, float px)
     float du = u - candleU;
     if (std::fabs(du) > 0.8f || v < flameV - 0.4f || v > tableV + 0.2f)
         return c;
-    // The table's top catches the candle's light round the candlestick's
-    // foot; its front falls away into the dark.
-    float top = fill(std::fabs(v - tableV) - 0.025f, px * 1.5f) * smoothstep(1.7f, 1.85f, u);
-    c = mix(c, rgb(150, 104, 62), top * (0.45f + 0.4f * std::exp(-std::fabs(du) / 0.3f)));
-    c = mix(c, scaled(c, 0.7f), smoothstep(tableV, tableV + 0.04f, v) * smoothstep(1.7f, 1.85f, u));
     // The candlestick: a drip pan under the wax, a stem with a knop, and a
     // domed foot on the table; brass, lit from the left and by the flame.
     float pan = sdBox(du, v, 0, waxFoot + 0.035f, 0.3f, 0.032f);
@@ -534,12 +567,26 @@ Colour sitterBackground(float x, float y, const Sitter& s, float key)
     // light from the same side.
     float drapeEdge = -2.45f + 0.25f * std::sin(v * 1.4f + 0.5f) - 0.35f * smoothstep(-1.f, 3.f, v);
     float drape = fill((u - drapeEdge) * s.rx, 3);
+    // It hangs close to the wall and shades it softly along its edge.
+    float offEdge = std::max(0.f, u - drapeEdge);
+    c = scaled(c, 1 - 0.5f * std::pow(smoothstep(0.38f, 0.f, offEdge), 1.5f));
     if (drape > 0)
     {
-        // Folds of unequal widths, each crest lit by its own amount.
-        float phase = u * 4.4f + 1.8f * std::sin(u * 1.3f + 0.7f) + 2.f * fractalNoise(u * 0.7f, v * 0.25f, 2, 1902);
-        float folds = 0.5f + 0.5f * std::sin(phase);
-        float crest = 0.45f + 0.55f * hashUnit(uint32_t(int(std::floor(phase / 6.2832f)) + 100), 1903);
+        // Folds of unequal widths from the edge inwards, each crest lit by
+        // its own amount; they follow the edge's sway as they hang.
+        float into = drapeEdge - u + 0.3f * (fractalNoise(u * 0.7f, v * 0.25f, 2, 1902) - 0.5f);
+        float start = 0, width = 1;
+        int fold = 0;
+        for (; fold < 16; ++fold)
+        {
+            width = 0.7f + 1.2f * hashUnit(uint32_t(fold + 200), 1904);
+            if (into < start + width)
+                break;
+            start += width;
+        }
+        float across = clamp01((into - start) / width);
+        float folds = 0.5f - 0.5f * std::cos(6.2832f * across);
+        float crest = 0.45f + 0.55f * hashUnit(uint32_t(fold + 100), 1903);
         float light = smoothstep(-1.5f, 4.f, -v + 1.5f);
         Colour cloth = mix(rgb(16, 22, 18), rgb(56, 68, 48), std::pow(folds, 2.f) * light * (0.5f + 0.5f * crest));
         cloth = mix(cloth, rgb(112, 124, 90), smoothstep(0.93f, 1.f, folds) * 0.35f * light * crest);
@@ -549,8 +596,10 @@ Colour sitterBackground(float x, float y, const Sitter& s, float key)
     }
     // Far from her the room and the drape sink into the dark.
     c = mix(c, lifted(rgb(17, 12, 9), key), smoothstep(2.5f, 5.5f, length(u - 0.5f, (v - 0.5f) * 1.3f)) * 0.6f);
-    // The candle's own light round its flame, then the candle.
+    // The candle's own light round its flame, the table under it, then the
+    // candle.
     c = mix(c, rgb(236, 170, 96), candleHalo(u, v) * (1 - drape));
+    c = table(c, u, v, px, key);
     return candle(c, u, v, px);
 }
 
