@@ -220,8 +220,8 @@ TEST(ForgePictures, ThePortraitShowsAFace)
     float eyes = boxLuminance(portrait, 598, 229, 611, 236) + boxLuminance(portrait, 641, 229, 654, 236);
     EXPECT_LT(eyes, cheeks * 0.75f) << "no eyes to be seen";
     EXPECT_GT(boxRedness(portrait, 616, 274, 636, 282), boxRedness(portrait, 614, 288, 638, 296) + 0.08f) << "no lips";
-    // The head is lit from the upper left: the far cheek is in shade.
-    EXPECT_GT(boxLuminance(portrait, 588, 240, 600, 260), boxLuminance(portrait, 660, 240, 672, 260));
+    // The head is lit by the candle on the right: the far cheek is in shade.
+    EXPECT_LT(boxLuminance(portrait, 588, 240, 600, 260), boxLuminance(portrait, 660, 240, 672, 260));
     for (Point p : {Point{626, 210}, Point{626, 250}, Point{626, 298}})
     {
         EXPECT_LT(shown("S3-22.png").at(int(p.x), int(p.y)).a, 0.1f) << "hair over the face at " << p.y;
@@ -230,8 +230,8 @@ TEST(ForgePictures, ThePortraitShowsAFace)
 }
 
 // The finished portrait stands in a room rather than a flat swirl: the dark
-// ground is lit behind her head, on the side her face turns into shade, by
-// a candle: a warm light in a lower key than her lit face, not a white disc.
+// ground is lit behind her head by the candle on her lit side: a warm light
+// in a lower key than her lit cheek, not a white disc.
 TEST(ForgePictures, ThePortraitsGroundIsLitBehindHerHead)
 {
     std::vector<Rgba> portrait = blackFrame();
@@ -241,7 +241,7 @@ TEST(ForgePictures, ThePortraitsGroundIsLitBehindHerHead)
     float corner = boxLuminance(portrait, 80, 480, 200, 600);
     EXPECT_GT(behindHead, 0.06f);
     EXPECT_GT(behindHead, corner * 4) << "no light behind her head";
-    float litCheek = boxLuminance(portrait, 588, 240, 600, 260);
+    float litCheek = boxLuminance(portrait, 652, 240, 664, 260);
     EXPECT_LT(behindHead, litCheek) << "the light behind her outshines her face";
     EXPECT_LT(behindHead, 0.7f) << "the light behind her head is a hot disc";
     Rgba light = meanIn(portrait, 700, 130, 780, 230);
