@@ -270,6 +270,28 @@ TEST(ForgePictures, TheCandleStandsOnATable)
     EXPECT_GT(foot, along * 1.6f) << "no candlelight on the table round the candlestick";
 }
 
+// The finished figure does not dissolve under her chest: the velvet goes on
+// down to the table's front edge, opaque and red across her body, and her
+// sleeve on the candle's side is lit while the far one is in shade.
+TEST(ForgePictures, HerDressGoesOnDownToTheTable)
+{
+    const Picture& dress = shown("S3-23.png");
+    int red = 0, all = 0;
+    for (int y = 520; y < 550; ++y)
+        for (int x = 580; x < 680; ++x, ++all)
+        {
+            const Rgba c = dress.at(x, y);
+            red += c.a > 0.9f && c.r - std::max(c.g, c.b) > 0.15f;
+        }
+    EXPECT_GT(red, all / 2) << "her dress has faded out above the table's edge";
+    std::vector<Rgba> portrait = blackFrame();
+    for (const char* layer : {"S3-1.png", "S3-2.png", "S3-22.png", "S3-23.png", "S3-3.png"})
+        drawLayer(portrait, shown(layer), 0);
+    float near = boxLuminance(portrait, 712, 420, 732, 500), far = boxLuminance(portrait, 523, 420, 543, 500);
+    EXPECT_GT(near, far * 3) << "her sleeve towards the candle is not lit";
+    EXPECT_GT(boxRedness(portrait, 712, 420, 732, 500), 0.5f) << "no sleeve towards the candle";
+}
+
 // Each later layer of the grave shows where it is laid: the flowers at the
 // foot of the stone, the candle's light beside it, the petals all over.
 // Each poem's light is one pool round the whole block of its lines, never a

@@ -418,9 +418,9 @@ Colour sitterDress(float x, float y, const Sitter& s, float halfWidth, float bot
     float shoulder = halfWidth / s.rx;   // the shoulder points, in head units
     float au = std::fabs(u - 0.03f);
     // Shoulders slope from the neck and round off into the arms, which
-    // widen a little going down.
+    // widen a little going down, and more where her elbows sit.
     float top = shoulderTop(au, shoulder);
-    float arm = shoulder * 1.04f + 0.25f * smoothstep(1.4f, 3.f, v);
+    float arm = shoulder * 1.04f + 0.25f * smoothstep(1.4f, 3.f, v) + 0.2f * smoothstep(3.f, 5.5f, v);
     float body = std::max(top - v, au - arm) * s.ry;
     float neckline = necklineDistance(u, v);
     float cover = std::min(fill(body, 2.5f), fill(-neckline * 0.4f, px * 2.5f));
@@ -437,7 +437,7 @@ Colour sitterDress(float x, float y, const Sitter& s, float halfWidth, float bot
     // deep shade, with folds running down from the shoulders and gathering
     // at the neckline, each fold lit on its left and shaded on its right.
     float lu = towardsShade(u);
-    float lit = clamp01(0.55f - 0.75f * lu / shoulder - 0.3f * (v - 1.4f));
+    float lit = clamp01(0.55f - 0.75f * lu / shoulder - 0.3f * std::min(v - 1.4f, 0.9f));
     Colour c = lit > 0.5f ? mix(rgb(128, 24, 30), rgb(184, 48, 46), (lit - 0.5f) * 2) : mix(rgb(44, 8, 14), rgb(128, 24, 30), lit * 2);
     float foldPhase = u * 7 / (1 + 0.25f * std::max(0.f, v - 1.3f)) + 2.2f * fractalNoise(u * 1.5f, v * 1.2f, 2, 1711);
     float fold = std::sin(foldPhase), foldSlope = std::cos(foldPhase);
@@ -448,6 +448,19 @@ Colour sitterDress(float x, float y, const Sitter& s, float halfWidth, float bot
     c = mix(c, rgb(34, 6, 10), blob(lu, v, 0.25f, 1.62f, 0.45f, 0.12f) * 0.45f);
     c = mix(c, rgb(36, 6, 10), smoothstep(0.7f, 1.1f, au) * smoothstep(1.7f, 1.25f, v) * 0.45f);
     c = mix(c, scaled(rgb(204, 158, 88), 0.6f + 0.5f * lit), fill(std::fabs(neckline) * 0.4f - 0.025f, px * 2) * 0.8f);
+    // Her arms hang from the shoulders, parted from the body by a crease of
+    // shade; the sleeve towards the candle is lit down its outer side.
+    float crease = fill(std::fabs(au - shoulder * 0.74f - 0.06f * std::max(0.f, v - 2.f)) - 0.04f, px * 3) * smoothstep(1.8f, 2.5f, v);
+    c = mix(c, rgb(30, 5, 9), crease * 0.65f);
+    float sleeve = smoothstep(shoulder * 0.8f, shoulder * 0.95f, -lu) * smoothstep(arm - 0.5f, arm - 0.15f, au) * smoothstep(1.5f, 2.1f, v);
+    c = mix(c, rgb(200, 62, 54), sleeve * smoothstep(arm + 0.02f, arm - 0.1f, au) * 0.6f);
+    // Below her breast the velvet falls in a few long folds, each with its
+    // shadow, drifting a little apart as they hang.
+    for (float fu : {-0.8f, -0.15f, 0.5f})
+    {
+        float shadow = fill(std::fabs(u - fu - 0.08f * fu * std::max(0.f, v - 2.4f)) - 0.05f - 0.02f * std::max(0.f, v - 2.4f), px * 6);
+        c = mix(c, rgb(30, 5, 9), shadow * smoothstep(2.3f, 3.1f, v) * 0.55f);
+    }
     c.a = cover;
     return c;
 }
@@ -499,7 +512,7 @@ Colour table(Colour c, float u, float v, float px, float key)
     float lip = fill(std::fabs(v - tableFront - 0.03f) - 0.03f, px * 1.2f) * near;
     c = mix(c, lifted(rgb(26, 18, 12), key), lip * 0.6f);
     float front = fill(tableFront + 0.06f - v, px) * near;
-    Colour shade = lifted(mix(rgb(11, 8, 6), rgb(15, 11, 8), grain), key);
+    Colour shade = lifted(mix(rgb(13, 9, 7), rgb(17, 12, 9), grain), key);
     c = mix(c, scaled(shade, 0.8f + 0.2f * smoothstep(tableFront, tableFront + 0.6f, v)), front);
     return c;
 }
