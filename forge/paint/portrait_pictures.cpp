@@ -19,7 +19,8 @@ const Sitter sitter{626, 236, 58, 74};
 // Her shoulders' points, on the sketch's shoulder line, and where the
 // painting loosens into the ground below them.
 const float bustHalfWidth = 96, bustBottom = 420;
-// The finished figure goes on down to the frame's foot.
+// The finished figure goes on down to the table's front edge before it
+// fades into the room.
 const float finishBottom = 600;
 // How much lighter the room behind her is painted than the sitter's own.
 const float roomKey = 6.2f;

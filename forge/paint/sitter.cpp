@@ -206,8 +206,8 @@ Colour sitterSkin(float x, float y, const Sitter& s)
     float cover = std::max(std::max(fill(head, px * 2.5f), fill(neck, px * 2.5f)), fill(ears * 0.12f, px * 2));
     if (cover <= 0)
         return rgb(196, 146, 116, 0);
-    // The outline above is her drawing; the light below is laid out from
-    // the candle's side, mirrored where the candle is.
+    // The outline above is her drawing, the same whichever side the light
+    // comes from; the light below is laid out from the candle's side.
     const float lu = towardsShade(u);
 
     // The form in planes: a broad front that turns sharply at the sides,
@@ -588,7 +588,7 @@ Colour sitterBackground(float x, float y, const Sitter& s, float key)
     warmth = {std::min(warmth.r, 0.9f), std::min(warmth.g, 0.7f), std::min(warmth.b, 0.45f), 1};
     c = mix(c, warmth, glow * 0.95f);
     // A heavy drape on the left, in dark green, its folds caught by the
-    // light from the same side.
+    // candle's light across the room.
     float drapeEdge = -2.45f + 0.25f * std::sin(v * 1.4f + 0.5f) - 0.35f * smoothstep(-1.f, 3.f, v);
     float drape = fill((u - drapeEdge) * s.rx, 3);
     // It hangs close to the wall and shades it softly along its edge.
