@@ -220,8 +220,8 @@ TEST(ForgePictures, ThePortraitShowsAFace)
     float eyes = boxLuminance(portrait, 598, 229, 611, 236) + boxLuminance(portrait, 641, 229, 654, 236);
     EXPECT_LT(eyes, cheeks * 0.75f) << "no eyes to be seen";
     EXPECT_GT(boxRedness(portrait, 616, 274, 636, 282), boxRedness(portrait, 614, 288, 638, 296) + 0.08f) << "no lips";
-    // The head is lit from the upper left: the far cheek is in shade.
-    EXPECT_GT(boxLuminance(portrait, 588, 240, 600, 260), boxLuminance(portrait, 660, 240, 672, 260));
+    // The head is lit by the candle on the right: the far cheek is in shade.
+    EXPECT_LT(boxLuminance(portrait, 588, 240, 600, 260), boxLuminance(portrait, 660, 240, 672, 260));
     for (Point p : {Point{626, 210}, Point{626, 250}, Point{626, 298}})
     {
         EXPECT_LT(shown("S3-22.png").at(int(p.x), int(p.y)).a, 0.1f) << "hair over the face at " << p.y;
@@ -230,8 +230,8 @@ TEST(ForgePictures, ThePortraitShowsAFace)
 }
 
 // The finished portrait stands in a room rather than a flat swirl: the dark
-// ground is lit behind her head, on the side her face turns into shade, by
-// a candle: a warm light in a lower key than her lit face, not a white disc.
+// ground is lit behind her head by the candle on her lit side: a warm light
+// in a lower key than her lit cheek, not a white disc.
 TEST(ForgePictures, ThePortraitsGroundIsLitBehindHerHead)
 {
     std::vector<Rgba> portrait = blackFrame();
@@ -241,11 +241,55 @@ TEST(ForgePictures, ThePortraitsGroundIsLitBehindHerHead)
     float corner = boxLuminance(portrait, 80, 480, 200, 600);
     EXPECT_GT(behindHead, 0.06f);
     EXPECT_GT(behindHead, corner * 4) << "no light behind her head";
-    float litCheek = boxLuminance(portrait, 588, 240, 600, 260);
+    float litCheek = boxLuminance(portrait, 652, 240, 664, 260);
     EXPECT_LT(behindHead, litCheek) << "the light behind her outshines her face";
     EXPECT_LT(behindHead, 0.7f) << "the light behind her head is a hot disc";
     Rgba light = meanIn(portrait, 700, 130, 780, 230);
     EXPECT_GT(light.r - light.b, 0.2f) << "the light behind her is not warm";
+}
+
+// The candle stands on a table, not on a ledge in the air: across the lower
+// right the table's top is a clear step darker than the wall above it, its
+// front in shade darker still, and round the candlestick's foot the flame's
+// light spills over the top.
+TEST(ForgePictures, TheCandleStandsOnATable)
+{
+    std::vector<Rgba> portrait = blackFrame();
+    for (const char* layer : {"S3-1.png", "S3-2.png", "S3-22.png", "S3-23.png", "S3-3.png"})
+        drawLayer(portrait, shown(layer), 0);
+    float tops = 0;
+    for (int x : {820, 960, 1100})
+    {
+        float wall = boxLuminance(portrait, x - 40, 260, x + 40, 330);
+        float top = boxLuminance(portrait, x - 40, 470, x + 40, 540);
+        EXPECT_LT(top, wall * 0.7f) << "no table top under the wall at x " << x;
+        tops += top / 3;
+    }
+    EXPECT_LT(boxLuminance(portrait, 800, 590, 1200, 670), tops * 0.7f) << "the table has no front in shade";
+    float foot = boxLuminance(portrait, 740, 400, 800, 440), along = boxLuminance(portrait, 1060, 400, 1140, 440);
+    EXPECT_GT(foot, along * 1.6f) << "no candlelight on the table round the candlestick";
+}
+
+// The finished figure does not dissolve under her chest: the velvet goes on
+// down to the table's front edge, opaque and red across her body, and her
+// sleeve on the candle's side is lit while the far one is in shade.
+TEST(ForgePictures, HerDressGoesOnDownToTheTable)
+{
+    const Picture& dress = shown("S3-23.png");
+    int red = 0, all = 0;
+    for (int y = 520; y < 550; ++y)
+        for (int x = 580; x < 680; ++x, ++all)
+        {
+            const Rgba c = dress.at(x, y);
+            red += c.a > 0.9f && c.r - std::max(c.g, c.b) > 0.15f;
+        }
+    EXPECT_GT(red, all / 2) << "her dress has faded out above the table's edge";
+    std::vector<Rgba> portrait = blackFrame();
+    for (const char* layer : {"S3-1.png", "S3-2.png", "S3-22.png", "S3-23.png", "S3-3.png"})
+        drawLayer(portrait, shown(layer), 0);
+    float near = boxLuminance(portrait, 712, 420, 732, 500), far = boxLuminance(portrait, 523, 420, 543, 500);
+    EXPECT_GT(near, far * 3) << "her sleeve towards the candle is not lit";
+    EXPECT_GT(boxRedness(portrait, 712, 420, 732, 500), 0.5f) << "no sleeve towards the candle";
 }
 
 // Each later layer of the grave shows where it is laid: the flowers at the

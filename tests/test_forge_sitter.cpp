@@ -73,6 +73,45 @@ float meanLuminance(const Picture& p, float u0, float v0, float u1, float v1)
             sum += relativeLuminance(p.at(x, y));
     return float(sum / std::max(1, n));
 }
+
+// The candle stands on the picture's right, and lights her from there:
+// a box on her lit side, given from the nose out towards the light as
+// negative u, as though the light were on the left.
+float litSideLuminance(const Picture& p, float u0, float v0, float u1, float v1)
+{
+    return meanLuminance(p, -u1, v0, -u0, v1);
+}
+
+// The mean value (0 to 255) of the face shown between the hair over rows
+// v0 to v1, from u0 to u1.
+float shownValue(const Picture& skin, const Picture& hair, float u0, float u1, float v0, float v1)
+{
+    double sum = 0;
+    int n = 0;
+    for (int y = rowAt(v0); y < rowAt(v1); ++y)
+        for (int x = columnAt(u0); x < columnAt(u1); ++x)
+            if (faceShown(skin, hair, x, y) > 0.9f)
+            {
+                const Rgba c = skin.at(x, y);
+                sum += 255 * (c.r + c.g + c.b) / 3, ++n;
+            }
+    return float(sum / std::max(1, n));
+}
+}
+
+// One light falls on her face, the candle's, from the picture's right: the
+// half of her face away from it turns through a soft terminator into a
+// shadow side a clear step darker than the half towards it, but not into
+// the dark, and the lit half is not the darker.
+TEST(ForgeSitter, TheSideAwayFromTheCandleIsAStepDarker)
+{
+    Picture skin = layer("S3-2.png"), hair = layer("S3-22.png");
+    ASSERT_TRUE(skin.ok && hair.ok);
+    float away = shownValue(skin, hair, -0.75f, -0.1f, -0.3f, 0.6f);
+    float towards = shownValue(skin, hair, 0.1f, 0.75f, -0.3f, 0.6f);
+    ASSERT_GT(towards, 0) << "no face shown";
+    EXPECT_LT(away, towards * 0.9f) << "the face is lit evenly, or from the side away from the candle";
+    EXPECT_GT(away, towards * 0.75f) << "the side away from the candle is in the dark";
 }
 
 // The neck sits back under the face: its lit side a step below the lit
@@ -81,8 +120,8 @@ TEST(ForgeSitter, TheNeckIsDarkerThanTheLitCheek)
 {
     Picture skin = layer("S3-2.png");
     ASSERT_TRUE(skin.ok);
-    float cheek = meanLuminance(skin, -0.55f, 0.1f, -0.35f, 0.3f);
-    float neck = meanLuminance(skin, -0.3f, 1.2f, -0.15f, 1.4f);
+    float cheek = litSideLuminance(skin, -0.55f, 0.1f, -0.35f, 0.3f);
+    float neck = litSideLuminance(skin, -0.3f, 1.2f, -0.15f, 1.4f);
     EXPECT_LT(neck, cheek * 0.8f) << "the neck is as bright as the lit cheek";
 }
 
@@ -115,7 +154,7 @@ TEST(ForgeSitter, HerEyesAreOpen)
     for (int y = rowAt(-0.19f); y < rowAt(0.13f); ++y)
     {
         int eye = 0;
-        for (int x = columnAt(-0.48f); x < columnAt(-0.24f); ++x)
+        for (int x = columnAt(0.24f); x < columnAt(0.48f); ++x)
         {
             const Rgba c = skin.at(x, y);
             bool grey = c.r - c.b < 0.2f * c.r, dark = relativeLuminance(c) < 0.13f;
@@ -134,8 +173,8 @@ TEST(ForgeSitter, TheNoseIsLitAtItsTipAndDarkUnderneath)
 {
     Picture skin = layer("S3-2.png");
     ASSERT_TRUE(skin.ok);
-    float tip = meanLuminance(skin, -0.06f, 0.25f, 0.02f, 0.31f);
-    float ridge = meanLuminance(skin, -0.06f, 0.12f, 0.02f, 0.2f);
+    float tip = litSideLuminance(skin, -0.06f, 0.25f, 0.02f, 0.31f);
+    float ridge = litSideLuminance(skin, -0.06f, 0.12f, 0.02f, 0.2f);
     float underside = meanLuminance(skin, -0.08f, 0.39f, 0.08f, 0.42f);
     EXPECT_LT(ridge, tip * 0.77f) << "the nose is one lit strip";
     EXPECT_LT(underside, tip * 0.35f) << "the nose has no underside";

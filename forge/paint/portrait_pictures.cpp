@@ -19,10 +19,11 @@ const Sitter sitter{626, 236, 58, 74};
 // Her shoulders' points, on the sketch's shoulder line, and where the
 // painting loosens into the ground below them.
 const float bustHalfWidth = 96, bustBottom = 420;
-// The finished bust goes on lower, to the middle of her chest.
-const float finishBottom = 470;
+// The finished figure goes on down to the table's front edge before it
+// fades into the room.
+const float finishBottom = 600;
 // How much lighter the room behind her is painted than the sitter's own.
-const float roomKey = 5.4f;
+const float roomKey = 6.2f;
 
 PaintStyle portraitStyle(uint32_t seed, bool layer)
 {

@@ -78,10 +78,15 @@ float neckDistance(float u, float v)
     return std::min(neck, chest);
 }
 
-// The one light, from her right (the picture's left), a little above and in
-// front, so that the face turns from light through a clear terminator into
-// a shadow side.
-const float lightX = -0.86f, lightY = -0.3f, lightZ = 0.41f;
+// The one light is the candle's, on her left (the picture's right), a little
+// above her eyes and well in front, so that the face turns softly through a
+// terminator into a shadow side a step darker, not into the dark. Light and
+// shade are laid out across her in lu, which runs from the lit side (lu < 0)
+// to the shadow side; the light's own x is towards negative lu.
+const float lightSide = 1;   // the candle stands on the picture's right
+const float lightX = -0.5f, lightY = -0.17f, lightZ = 0.74f;
+
+float towardsShade(float u) { return -lightSide * u; }
 
 float lightOn(float nx, float ny)
 {
@@ -201,27 +206,30 @@ Colour sitterSkin(float x, float y, const Sitter& s)
     float cover = std::max(std::max(fill(head, px * 2.5f), fill(neck, px * 2.5f)), fill(ears * 0.12f, px * 2));
     if (cover <= 0)
         return rgb(196, 146, 116, 0);
+    // The outline above is her drawing, the same whichever side the light
+    // comes from; the light below is laid out from the candle's side.
+    const float lu = towardsShade(u);
 
     // The form in planes: a broad front that turns sharply at the sides,
     // the forehead leaning back, the cheeks turning down under the
     // cheekbones, the chin and the jaw's underside facing the floor.
     float across = clamp01(std::fabs(u) / faceHalfWidth(v));
-    float nx = (u < 0 ? -1.f : 1.f) * std::pow(across, 1.7f) * 0.96f;
+    float nx = (lu < 0 ? -1.f : 1.f) * std::pow(across, 1.7f) * 0.96f;
     float ny = -0.45f * smoothstep(-0.15f, -0.8f, v) + 0.22f * smoothstep(0.2f, 0.5f, v) * smoothstep(0.3f, 0.7f, across) +
                0.55f * smoothstep(0.72f, 1.f, v);
     float tilt = length(nx, ny);
     if (tilt > 0.98f)
         nx *= 0.98f / tilt, ny *= 0.98f / tilt;
     float lit = lightOn(nx, ny);
-    float farSide = smoothstep(-0.1f, 0.6f, u);
+    float farSide = smoothstep(-0.1f, 0.6f, lu);
     if (head > 0)
     {
         // The neck a cylinder, the chest a slope facing a little upward;
         // the jaw throws its shadow down the neck, longest on the far side.
-        float nxNeck = std::max(-1.f, std::min(1.f, u / (neckHalf + 0.5f * std::max(0.f, v - 1.1f)))) * 0.9f;
+        float nxNeck = std::max(-1.f, std::min(1.f, lu / (neckHalf + 0.5f * std::max(0.f, v - 1.1f)))) * 0.9f;
         lit = lightOn(nxNeck, v > 1.15f ? -0.3f : 0.05f);
         float below = v - jawBottom(std::fabs(u));
-        lit = mix(lit, -0.3f, smoothstep(0.3f + 0.25f * u, 0.1f + 0.25f * u, below));
+        lit = mix(lit, -0.3f, smoothstep(0.3f + 0.25f * lu, 0.1f + 0.25f * lu, below));
         // The neck sits back under the face, a step below the lit cheek.
         lit = lit * 0.75f - 0.12f;
     }
@@ -230,24 +238,23 @@ Colour sitterSkin(float x, float y, const Sitter& s)
     // step down, so the face's edge is not a cut-out against the dark.
     float rim = smoothstep(-0.08f - 4 * px, -0.08f, std::min(head, neck)) * (1 - farSide);
     c = scaled(c, 1 - 0.12f * rim);
-    // The candle beyond her left shoulder warms the shadow side along its
-    // contour.
-    c = mix(c, rgb(190, 112, 70), smoothstep(0.7f, 1.f, across) * farSide * 0.34f * (head < 0 ? 1.f : 0.f));
+    // The flame warms the near cheek most, where it faces the candle.
+    c = mix(c, rgb(255, 190, 128), blob(lu, v, -0.5f, 0.15f, 0.3f, 0.24f) * 0.35f * (head < 0 ? 1.f : 0.f));
 
     if (head < 0.05f)
     {
         // The brow's ridge shades both sockets, the far one most; the lit
         // cheekbone and the forehead catch the light.
-        float sockets = blob(u, v, -0.37f, -0.08f, 0.26f, 0.1f) * 0.6f + blob(u, v, 0.37f, -0.08f, 0.27f, 0.11f) * 1.1f;
+        float sockets = blob(lu, v, -0.37f, -0.08f, 0.26f, 0.1f) * 0.6f + blob(lu, v, 0.37f, -0.08f, 0.27f, 0.11f) * 1.1f;
         c = mix(c, rgb(120, 78, 68), clamp01(sockets) * 0.35f);
-        c = mix(c, rgb(226, 136, 116), blob(u, v, -0.46f, 0.28f, 0.2f, 0.12f) * 0.2f);
-        c = mix(c, rgb(252, 224, 196), blob(u, v, -0.3f, -0.5f, 0.28f, 0.14f) * 0.3f);
-        c = mix(c, rgb(252, 224, 196), blob(u, v, -0.52f, 0.1f, 0.14f, 0.07f) * 0.35f);
+        c = mix(c, rgb(226, 136, 116), blob(lu, v, -0.46f, 0.28f, 0.2f, 0.12f) * 0.2f);
+        c = mix(c, rgb(252, 224, 196), blob(lu, v, -0.3f, -0.5f, 0.28f, 0.14f) * 0.3f);
+        c = mix(c, rgb(252, 224, 196), blob(lu, v, -0.52f, 0.1f, 0.14f, 0.07f) * 0.35f);
 
         // The eyes and brows, the far eye in the shadow of the brow.
-        c = eye(c, u, v, -0.36f, -0.04f, px, k, 1);
-        c = eye(c, u, v, 0.36f, -0.04f, px, k, 0.7f);
-        c = mix(c, rgb(64, 40, 30), std::max(brow(u, v, -0.36f, px), brow(u, v, 0.36f, px)) * 0.85f);
+        c = eye(c, lu, v, -0.36f, -0.04f, px, k, 1);
+        c = eye(c, lu, v, 0.36f, -0.04f, px, k, 0.8f);
+        c = mix(c, rgb(64, 40, 30), std::max(brow(lu, v, -0.36f, px), brow(lu, v, 0.36f, px)) * 0.85f);
 
         // The nose stands out of the face: its lit side and ridge, the side
         // turned from the light in shade, its shadow cast down across the far
@@ -257,28 +264,28 @@ Colour sitterSkin(float x, float y, const Sitter& s)
         float along = smoothstep(-0.14f, 0.02f, v) * smoothstep(0.42f, 0.33f, v);
         // The light catches the ridge only where it stands out: on the
         // bridge between the eyes and at the tip, not all the way down.
-        float ridge = fill(std::fabs(u + 0.015f) - 0.016f, px * 2.5f) * along *
+        float ridge = fill(std::fabs(lu + 0.015f) - 0.016f, px * 2.5f) * along *
                       std::max(std::exp(-std::pow((v - 0.02f) / 0.06f, 2)), std::exp(-std::pow((v - 0.27f) / 0.05f, 2)));
         c = mix(c, rgb(250, 220, 192), ridge * 0.35f);
         // Between them the ridge is in a half-tone, a step below the cheek.
-        c = mix(c, rgb(176, 122, 100), fill(std::fabs(u + 0.01f) - 0.03f, px * 3) * smoothstep(0.06f, 0.12f, v) * smoothstep(0.24f, 0.18f, v) * 0.25f);
-        float side = smoothstep(0.f, 0.03f, u) * fill(u - half - 0.02f, px * 3) * along;
+        c = mix(c, rgb(164, 112, 92), fill(std::fabs(lu + 0.01f) - 0.03f, px * 3) * smoothstep(0.06f, 0.12f, v) * smoothstep(0.24f, 0.18f, v) * 0.55f);
+        float side = smoothstep(0.f, 0.03f, lu) * fill(lu - half - 0.02f, px * 3) * along;
         c = mix(c, rgb(132, 86, 72), side * (0.3f + 0.35f * smoothstep(0.f, 0.2f, v)));
-        c = mix(c, rgb(112, 72, 62), blob(u, v, 0.17f, 0.41f, 0.09f, 0.045f) * 0.5f);
-        c = mix(c, rgb(244, 206, 176), blob(u, v, -0.03f, 0.3f, 0.07f, 0.045f) * 0.5f);
-        c = mix(c, rgb(255, 236, 214), blob(u, v, -0.045f, 0.285f, 0.022f, 0.016f) * 0.6f);
-        c = mix(c, rgb(126, 82, 70), blob(u, v, 0.1f, 0.34f, 0.05f, 0.04f) * 0.55f);
-        c = mix(c, rgb(150, 100, 84), fill(std::fabs(length(u + 0.1f, (v - 0.34f) * 1.6f) - 0.05f) - 0.006f, px * 2) *
+        c = mix(c, rgb(112, 72, 62), blob(lu, v, 0.17f, 0.41f, 0.09f, 0.045f) * 0.5f);
+        c = mix(c, rgb(244, 206, 176), blob(lu, v, -0.03f, 0.3f, 0.07f, 0.045f) * 0.7f);
+        c = mix(c, rgb(255, 236, 214), blob(lu, v, -0.045f, 0.285f, 0.022f, 0.016f) * 0.6f);
+        c = mix(c, rgb(126, 82, 70), blob(lu, v, 0.1f, 0.34f, 0.05f, 0.04f) * 0.55f);
+        c = mix(c, rgb(150, 100, 84), fill(std::fabs(length(lu + 0.1f, (v - 0.34f) * 1.6f) - 0.05f) - 0.006f, px * 2) *
                                           smoothstep(0.3f, 0.36f, v) * 0.5f);
-        float nostrils = std::min(length((u + 0.06f) / 0.036f, (v - 0.378f) / 0.016f), length((u - 0.07f) / 0.036f, (v - 0.378f) / 0.016f)) - 1;
+        float nostrils = std::min(length((lu + 0.06f) / 0.036f, (v - 0.378f) / 0.016f), length((lu - 0.07f) / 0.036f, (v - 0.378f) / 0.016f)) - 1;
         c = mix(c, rgb(72, 40, 36), fill(nostrils * 0.02f, px * 1.5f) * 0.85f);
         // The nose's underside, turned from the light: a dark band at its foot.
-        c = mix(c, rgb(100, 62, 54), fill(std::fabs(v - 0.4f) - 0.018f, px * 1.5f) * smoothstep(0.17f, 0.09f, std::fabs(u - 0.01f)) * 0.7f);
-        c = mix(c, rgb(150, 100, 86), blob(u, v, 0.02f, 0.47f, 0.04f, 0.035f) * 0.35f);   // the groove above the lip
+        c = mix(c, rgb(100, 62, 54), fill(std::fabs(v - 0.4f) - 0.018f, px * 1.5f) * smoothstep(0.17f, 0.09f, std::fabs(lu - 0.01f)) * 0.7f);
+        c = mix(c, rgb(150, 100, 86), blob(lu, v, 0.02f, 0.47f, 0.04f, 0.035f) * 0.35f);   // the groove above the lip
 
         // The mouth: a dark parting line with a faint smile, the upper lip in
         // shade, the fuller lower lip catching the light, the shadow beneath.
-        float m = u / 0.26f;
+        float m = lu / 0.26f;
         if (std::fabs(m) < 1.15f)
         {
             float taper = smoothstep(1.15f, 0.6f, std::fabs(m));
@@ -287,23 +294,24 @@ Colour sitterSkin(float x, float y, const Sitter& s)
             float upperLip = std::min(fill(bow + 0.012f * m * m - v, px * 1.5f), fill(v - parting, px)) * taper;
             c = mix(c, scaled(rgb(146, 52, 56), 1 - 0.35f * farSide), upperLip * 0.95f);
             float lowerLip = std::min(fill(parting - v, px), fill(v - parting - 0.075f * (1 - 0.7f * m * m), px * 2)) * taper;
-            Colour lipLit = mix(rgb(176, 66, 66), rgb(222, 128, 114), blob(u, v, -0.08f, parting + 0.03f, 0.12f, 0.03f));
+            Colour lipLit = mix(rgb(176, 66, 66), rgb(222, 128, 114), blob(lu, v, -0.08f, parting + 0.03f, 0.12f, 0.03f));
             c = mix(c, scaled(lipLit, 1 - 0.35f * farSide), lowerLip * 0.95f);
             c = mix(c, rgb(70, 28, 30), fill(std::fabs(v - parting) - 0.008f, px * 1.3f) * smoothstep(1.1f, 0.8f, std::fabs(m)));
         }
         // Shadow under the lower lip, the lit ball of the chin.
-        c = mix(c, rgb(134, 88, 74), blob(u, v, 0.05f, 0.69f, 0.15f, 0.035f) * 0.55f);
-        c = mix(c, rgb(240, 202, 170), blob(u, v, -0.08f, 0.83f, 0.13f, 0.06f) * 0.35f);
+        c = mix(c, rgb(134, 88, 74), blob(lu, v, 0.05f, 0.69f, 0.15f, 0.035f) * 0.55f);
+        c = mix(c, rgb(240, 202, 170), blob(lu, v, -0.08f, 0.83f, 0.13f, 0.06f) * 0.35f);
 
-        // The hair shades the temples and the far cheek where it falls close.
+        // The hair shades the temples and the cheeks where it falls close,
+        // less where the candle reaches in under it.
         float temples = blob(u, v, -0.78f, -0.3f, 0.2f, 0.4f) * 0.6f + blob(u, v, 0.74f, -0.15f, 0.26f, 0.55f);
-        c = mix(c, rgb(92, 58, 52), clamp01(temples) * 0.4f);
+        c = mix(c, rgb(92, 58, 52), clamp01(temples) * (0.2f + 0.2f * farSide));
     }
     else if (v > 1.2f)
     {
         // The pit of the throat and the collarbones, lightly.
-        c = mix(c, rgb(130, 88, 76), blob(u, v, 0.02f, 1.42f, 0.12f, 0.06f) * 0.5f);
-        c = mix(c, rgb(236, 196, 164), (blob(u, v, -0.5f, 1.5f, 0.32f, 0.04f) + blob(u, v, 0.5f, 1.5f, 0.3f, 0.04f) * 0.4f) * 0.35f);
+        c = mix(c, rgb(130, 88, 76), blob(lu, v, 0.02f, 1.42f, 0.12f, 0.06f) * 0.5f);
+        c = mix(c, rgb(236, 196, 164), (blob(lu, v, -0.5f, 1.5f, 0.32f, 0.04f) + blob(lu, v, 0.5f, 1.5f, 0.3f, 0.04f) * 0.4f) * 0.35f);
     }
     c.a = cover;
     return c;
@@ -370,7 +378,8 @@ Colour sitterHair(float x, float y, const Sitter& s)
         return rgb(60, 36, 26, 0);
 
     // Light on the whole mass as on a larger head, darkest behind the neck.
-    float lit = facing(clamp01(std::fabs(u / 1.25f)) * (u < 0 ? -1 : 1), clamp01(std::fabs((v + 0.3f) / 1.5f)) * (v < -0.3f ? -1 : 1));
+    float lu = towardsShade(u);
+    float lit = facing(clamp01(std::fabs(u / 1.25f)) * (lu < 0 ? -1 : 1), clamp01(std::fabs((v + 0.3f) / 1.5f)) * (v < -0.3f ? -1 : 1));
     float behind = smoothstep(0.4f, 0.8f, v) * smoothstep(1.3f, 0.7f, std::fabs(u));
     lit *= 1 - 0.8f * behind;
     // Each lock is round: full in its middle, dark in the gaps between
@@ -387,6 +396,8 @@ Colour sitterHair(float x, float y, const Sitter& s)
     float fallBand = v >= turnV ? smoothstep(0.55f, 0.95f, std::sin((v - turnV) * 4.6f + comb.side * 1.3f + 1.2f + shift * 4)) : 0.f;
     float sheen = std::max(crownBand, fallBand * 0.8f) * round * (0.6f + 0.4f * strands) * smoothstep(0.15f, 0.6f, lit);
     c = mix(c, rgb(222, 172, 116), sheen * 0.9f);
+    // The candle warms the locks on its own side.
+    c = mix(c, rgb(206, 120, 60), smoothstep(0.3f, 1.1f, -lu) * (0.4f + 0.6f * round) * 0.3f);
     // At its outline the mass turns away from the light: a step darker all
     // round the crown, so its soft edge never lies as a light fringe against
     // the room.
@@ -407,9 +418,9 @@ Colour sitterDress(float x, float y, const Sitter& s, float halfWidth, float bot
     float shoulder = halfWidth / s.rx;   // the shoulder points, in head units
     float au = std::fabs(u - 0.03f);
     // Shoulders slope from the neck and round off into the arms, which
-    // widen a little going down.
+    // widen a little going down, and more where her elbows sit.
     float top = shoulderTop(au, shoulder);
-    float arm = shoulder * 1.04f + 0.25f * smoothstep(1.4f, 3.f, v);
+    float arm = shoulder * 1.04f + 0.25f * smoothstep(1.4f, 3.f, v) + 0.2f * smoothstep(3.f, 5.5f, v);
     float body = std::max(top - v, au - arm) * s.ry;
     float neckline = necklineDistance(u, v);
     float cover = std::min(fill(body, 2.5f), fill(-neckline * 0.4f, px * 2.5f));
@@ -422,10 +433,11 @@ Colour sitterDress(float x, float y, const Sitter& s, float halfWidth, float bot
     cover *= 1 - loosen;
     if (cover <= 0)
         return rgb(110, 24, 28, 0);
-    // Velvet: lit over her right shoulder, falling away into deep shade,
-    // with folds running down from the shoulders and gathering at the
-    // neckline, each fold lit on its left and shaded on its right.
-    float lit = clamp01(0.55f - 0.75f * u / shoulder - 0.3f * (v - 1.4f));
+    // Velvet: lit over the shoulder towards the candle, falling away into
+    // deep shade, with folds running down from the shoulders and gathering
+    // at the neckline, each fold lit on its left and shaded on its right.
+    float lu = towardsShade(u);
+    float lit = clamp01(0.55f - 0.75f * lu / shoulder - 0.3f * std::min(v - 1.4f, 0.9f));
     Colour c = lit > 0.5f ? mix(rgb(128, 24, 30), rgb(184, 48, 46), (lit - 0.5f) * 2) : mix(rgb(44, 8, 14), rgb(128, 24, 30), lit * 2);
     float foldPhase = u * 7 / (1 + 0.25f * std::max(0.f, v - 1.3f)) + 2.2f * fractalNoise(u * 1.5f, v * 1.2f, 2, 1711);
     float fold = std::sin(foldPhase), foldSlope = std::cos(foldPhase);
@@ -433,9 +445,22 @@ Colour sitterDress(float x, float y, const Sitter& s, float halfWidth, float bot
     c = mix(c, rgb(220, 96, 84), smoothstep(0.85f, 1.f, fold) * lit * 0.35f);
     // Her neck's shadow on the dress below the neckline, the hair's on the
     // shoulders, and a thin ochre trim along the neckline.
-    c = mix(c, rgb(34, 6, 10), blob(u, v, 0.25f, 1.62f, 0.45f, 0.12f) * 0.45f);
+    c = mix(c, rgb(34, 6, 10), blob(lu, v, 0.25f, 1.62f, 0.45f, 0.12f) * 0.45f);
     c = mix(c, rgb(36, 6, 10), smoothstep(0.7f, 1.1f, au) * smoothstep(1.7f, 1.25f, v) * 0.45f);
     c = mix(c, scaled(rgb(204, 158, 88), 0.6f + 0.5f * lit), fill(std::fabs(neckline) * 0.4f - 0.025f, px * 2) * 0.8f);
+    // Her arms hang from the shoulders, parted from the body by a crease of
+    // shade; the sleeve towards the candle is lit down its outer side.
+    float crease = fill(std::fabs(au - shoulder * 0.74f - 0.06f * std::max(0.f, v - 2.f)) - 0.04f, px * 3) * smoothstep(1.8f, 2.5f, v);
+    c = mix(c, rgb(30, 5, 9), crease * 0.65f);
+    float sleeve = smoothstep(shoulder * 0.8f, shoulder * 0.95f, -lu) * smoothstep(arm - 0.5f, arm - 0.15f, au) * smoothstep(1.5f, 2.1f, v);
+    c = mix(c, rgb(200, 62, 54), sleeve * smoothstep(arm + 0.02f, arm - 0.1f, au) * 0.6f);
+    // Below her breast the velvet falls in a few long folds, each with its
+    // shadow, drifting a little apart as they hang.
+    for (float fu : {-0.8f, -0.15f, 0.5f})
+    {
+        float shadow = fill(std::fabs(u - fu - 0.08f * fu * std::max(0.f, v - 2.4f)) - 0.05f - 0.02f * std::max(0.f, v - 2.4f), px * 6);
+        c = mix(c, rgb(30, 5, 9), shadow * smoothstep(2.3f, 3.1f, v) * 0.55f);
+    }
     c.a = cover;
     return c;
 }
@@ -454,6 +479,44 @@ Colour lifted(Colour c, float key)
 // wax in a brass candlestick standing on a table, a small flame over it.
 const float candleU = 2.3f, flameV = 0.2f, waxTop = 0.36f, waxFoot = 1.42f, tableV = 1.98f;
 
+// The table the candle stands on, in head units: its top's back edge
+// just behind the candlestick's foot, the top running forward and down to
+// its front edge, then the table's front in shade; its near end
+// lies behind her and sinks into the dark there.
+const float tableBack = tableV - 0.12f, tableFront = 4.4f, tableEnd = 1.f;
+
+// The table laid over the room colour c, lifted by key like the room; the
+// candle's light spills warm over its top round the candlestick's foot.
+Colour table(Colour c, float u, float v, float px, float key)
+{
+    if (v < tableBack - 0.1f || u < tableEnd - 1.2f)
+        return c;
+    float grain = fractalNoise(u * 0.5f, v * 6.f, 2, 1905);
+    float near = smoothstep(tableEnd - 1.2f, tableEnd + 0.2f, u);
+    // The top, dark polished wood, a little lighter towards the back where
+    // it catches the wall's light; the spill of the flame round the foot.
+    float top = fill(tableBack - v, px * 1.5f) * fill(v - tableFront, px * 1.5f) * near;
+    if (top > 0)
+    {
+        Colour wood = lifted(mix(rgb(17, 12, 8), rgb(25, 17, 11), grain), key);
+        wood = scaled(wood, 1.1f - 0.2f * smoothstep(tableBack, tableFront, v));
+        float du = u - candleU, dv = v - tableV;
+        float spill = std::exp(-(du * du / 6.f + dv * dv / 1.2f));
+        wood = mix(wood, rgb(238, 166, 96), spill * 0.9f);
+        // The candlestick's reflection in the polish, straight down.
+        wood = mix(wood, rgb(226, 170, 100), std::exp(-std::pow(du / 0.12f, 2)) * smoothstep(tableV + 0.7f, tableV, v) * 0.4f * (v > tableV ? 1.f : 0.f));
+        c = mix(c, wood, top);
+    }
+    // The front edge catches a faint line of light; the front below it is
+    // in shade, darkest under the top's overhang.
+    float lip = fill(std::fabs(v - tableFront - 0.03f) - 0.03f, px * 1.2f) * near;
+    c = mix(c, lifted(rgb(26, 18, 12), key), lip * 0.6f);
+    float front = fill(tableFront + 0.06f - v, px) * near;
+    Colour shade = lifted(mix(rgb(13, 9, 7), rgb(17, 12, 9), grain), key);
+    c = mix(c, scaled(shade, 0.8f + 0.2f * smoothstep(tableFront, tableFront + 0.6f, v)), front);
+    return c;
+}
+
 // The candle's light on the room round it, 0 to 1: a small bright halo
 // round the flame inside a wide, soft warmth.
 float candleHalo(float u, float v)
@@ -469,11 +532,6 @@ Colour candle(Colour c, float u, float v, float px)
     float du = u - candleU;
     if (std::fabs(du) > 0.8f || v < flameV - 0.4f || v > tableV + 0.2f)
         return c;
-    // The table's top catches the candle's light round the candlestick's
-    // foot; its front falls away into the dark.
-    float top = fill(std::fabs(v - tableV) - 0.025f, px * 1.5f) * smoothstep(1.7f, 1.85f, u);
-    c = mix(c, rgb(150, 104, 62), top * (0.45f + 0.4f * std::exp(-std::fabs(du) / 0.3f)));
-    c = mix(c, scaled(c, 0.7f), smoothstep(tableV, tableV + 0.04f, v) * smoothstep(1.7f, 1.85f, u));
     // The candlestick: a drip pan under the wax, a stem with a knop, and a
     // domed foot on the table; brass, lit from the left and by the flame.
     float pan = sdBox(du, v, 0, waxFoot + 0.035f, 0.3f, 0.032f);
@@ -520,10 +578,9 @@ Colour sitterBackground(float x, float y, const Sitter& s, float key)
 {
     float u = (x - s.x) / s.rx, v = (y - s.y) / s.ry;
     float px = 1 / s.rx;
-    // The dark ground, brushed, warmed behind her head on the side her face
-    // turns into shade, so the lit cheek stands against the dark and the
-    // shaded one against the light; the light comes from the candle, which
-    // stays a lower key than her lit face.
+    // The dark ground, brushed, warmed behind her head on the candle's side;
+    // the hair frames her face against it, and the candle's light stays a
+    // lower key than her lit cheek.
     float mottle = fractalNoise(u * 0.6f, v * 0.6f, 3, 1901);
     Colour c = lifted(mix(rgb(26, 22, 20), rgb(44, 36, 30), mottle), key);
     float glow = std::exp(-(std::pow((u - 1.15f) / 2.8f, 2) + std::pow((v - 0.f) / 2.4f, 2)));
@@ -531,15 +588,29 @@ Colour sitterBackground(float x, float y, const Sitter& s, float key)
     warmth = {std::min(warmth.r, 0.9f), std::min(warmth.g, 0.7f), std::min(warmth.b, 0.45f), 1};
     c = mix(c, warmth, glow * 0.95f);
     // A heavy drape on the left, in dark green, its folds caught by the
-    // light from the same side.
+    // candle's light across the room.
     float drapeEdge = -2.45f + 0.25f * std::sin(v * 1.4f + 0.5f) - 0.35f * smoothstep(-1.f, 3.f, v);
     float drape = fill((u - drapeEdge) * s.rx, 3);
+    // It hangs close to the wall and shades it softly along its edge.
+    float offEdge = std::max(0.f, u - drapeEdge);
+    c = scaled(c, 1 - 0.5f * std::pow(smoothstep(0.38f, 0.f, offEdge), 1.5f));
     if (drape > 0)
     {
-        // Folds of unequal widths, each crest lit by its own amount.
-        float phase = u * 4.4f + 1.8f * std::sin(u * 1.3f + 0.7f) + 2.f * fractalNoise(u * 0.7f, v * 0.25f, 2, 1902);
-        float folds = 0.5f + 0.5f * std::sin(phase);
-        float crest = 0.45f + 0.55f * hashUnit(uint32_t(int(std::floor(phase / 6.2832f)) + 100), 1903);
+        // Folds of unequal widths from the edge inwards, each crest lit by
+        // its own amount; they follow the edge's sway as they hang.
+        float into = drapeEdge - u + 0.3f * (fractalNoise(u * 0.7f, v * 0.25f, 2, 1902) - 0.5f);
+        float start = 0, width = 1;
+        int fold = 0;
+        for (; fold < 16; ++fold)
+        {
+            width = 0.7f + 1.2f * hashUnit(uint32_t(fold + 200), 1904);
+            if (into < start + width)
+                break;
+            start += width;
+        }
+        float across = clamp01((into - start) / width);
+        float folds = 0.5f - 0.5f * std::cos(6.2832f * across);
+        float crest = 0.45f + 0.55f * hashUnit(uint32_t(fold + 100), 1903);
         float light = smoothstep(-1.5f, 4.f, -v + 1.5f);
         Colour cloth = mix(rgb(16, 22, 18), rgb(56, 68, 48), std::pow(folds, 2.f) * light * (0.5f + 0.5f * crest));
         cloth = mix(cloth, rgb(112, 124, 90), smoothstep(0.93f, 1.f, folds) * 0.35f * light * crest);
@@ -549,8 +620,10 @@ Colour sitterBackground(float x, float y, const Sitter& s, float key)
     }
     // Far from her the room and the drape sink into the dark.
     c = mix(c, lifted(rgb(17, 12, 9), key), smoothstep(2.5f, 5.5f, length(u - 0.5f, (v - 0.5f) * 1.3f)) * 0.6f);
-    // The candle's own light round its flame, then the candle.
+    // The candle's own light round its flame, the table under it, then the
+    // candle.
     c = mix(c, rgb(236, 170, 96), candleHalo(u, v) * (1 - drape));
+    c = table(c, u, v, px, key);
     return candle(c, u, v, px);
 }
 
@@ -561,7 +634,7 @@ Colour sitterUnderdrawing(float x, float y, const Sitter& s, float halfWidth, fl
     Colour skin = sitterSkin(x, y, s), hair = sitterHair(x, y, s), dress = sitterDress(x, y, s, halfWidth, bottom);
     // A thin wash of raw sienna where the shadows will go: the side of the
     // face turned from the light, the hair, the dress, the chair's corner.
-    float shadowSide = skin.a * smoothstep(0.1f, 0.7f, u + 0.3f * std::max(0.f, v - 1.f)) * smoothstep(-1.f, 0.2f, v);
+    float shadowSide = skin.a * smoothstep(0.1f, 0.7f, towardsShade(u) + 0.3f * std::max(0.f, v - 1.f)) * smoothstep(-1.f, 0.2f, v);
     float wash = std::max(std::max(shadowSide * 0.5f, hair.a * 0.35f), dress.a * 0.25f);
     Colour c = rgb(196, 132, 88, wash * 0.8f);
     // The contours in burnt sienna, drawn where each part's edge lies.

@@ -4,7 +4,8 @@
 // deep red dress, against the dark ground of a portrait with a drape and the
 // corner of a chair. Each part is a colour with its own coverage (alpha), so
 // that the portrait can be laid in layers, and the same sitter painted small
-// in other pictures. One light falls from the left, a little above her.
+// in other pictures. One light, the candle's, falls from the picture's right,
+// a little above her eyes and in front of her.
 #include "paint/canvas.h"
 
 struct Sitter
