@@ -113,7 +113,7 @@ void growBough(std::vector<Bough>& out, Point from, float angle, float length, f
     // The crown spreads: each limb leans a little farther from the upright
     // than the one it grows from.
     float side = dice.unit() < 0.5f ? -1.f : 1.f;
-    float spread = 0.3f * (angle + 1.5708f);
+    float spread = 0.4f * (angle + 1.5708f);
     float lead = length * dice.range(0.68f, 0.8f), branch = lead / dice.range(1.4f, 1.8f);
     growBough(out, to, angle + spread + side * dice.range(0.18f, 0.38f), lead, width * 0.65f, depth - 1, dice);
     growBough(out, to, angle + spread - side * dice.range(0.5f, 0.8f), branch, width * 0.65f * 0.85f, depth - 1, dice);
@@ -130,7 +130,7 @@ Canvas paintCemetery()
     // into a long limb over the hill and a shorter one towards the stone.
     Point foot{1010, 408}, fork{1003, 298};
     tree.push_back({foot, fork, 14, 8});
-    growBough(tree, fork, -2.1f, 80, 5.2f, 5, dice);
+    growBough(tree, fork, -2.1f, 70, 5.2f, 5, dice);
     growBough(tree, fork, -0.95f, 50, 4.6f, 5, dice);
     float treeLeft = 1e9f, treeRight = -1e9f, treeTop = 1e9f;
     for (const Bough& b : tree)

@@ -25,7 +25,7 @@ Canvas paintSketchPaper()
         Colour dusk = mix(rgb(13, 12, 18), rgb(24, 20, 27), cloud);
         Colour fading = mix(c, dusk, away);
         float warm = 4 * away * (1 - away);
-        fading.r *= 1 + 0.1f * warm, fading.b *= 1 - 0.16f * warm;
+        fading.r *= 1 + 0.07f * warm, fading.b *= 1 - 0.12f * warm;
         return fading;
     };
     Canvas canvas = renderComposition(screenW, screenH, paper);

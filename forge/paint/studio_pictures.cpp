@@ -243,7 +243,7 @@ Canvas paintStudioCurtains()
         Colour dark = mix(rgb(14, 12, 15), rgb(30, 25, 28), folds);
         cloth = mix(cloth, dark, shade);
         float warm = 4 * shade * (1 - shade);
-        cloth.r *= 1 + 0.1f * warm, cloth.b *= 1 - 0.16f * warm;
+        cloth.r *= 1 + 0.07f * warm, cloth.b *= 1 - 0.12f * warm;
         float sheer = 0.5f + 0.35f * folds;
         // The right curtain hangs over the long lines' ends: where the lamp
         // reaches it, it thins to a veil, so that it neither glares over the
