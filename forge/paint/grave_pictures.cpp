@@ -141,8 +141,8 @@ Canvas paintCemetery()
     Composition cemetery = [=](float x, float y) {
         // Dusk: deep blue above, a muted rose and ochre along the hills.
         float t = smoothstep(0, 460, y);
-        Colour c = t < 0.6f ? mix(rgb(48, 57, 90), rgb(114, 107, 129), t / 0.6f)
-                            : mix(rgb(114, 107, 129), rgb(204, 154, 118), (t - 0.6f) / 0.4f);
+        Colour c = t < 0.6f ? mix(rgb(52, 60, 94), rgb(116, 109, 131), t / 0.6f)
+                            : mix(rgb(116, 109, 131), rgb(204, 154, 118), (t - 0.6f) / 0.4f);
         c = mix(c, rgb(160, 130, 130), smoothstep(0.6f, 0.8f, fractalNoise(x / 250.f, y / 50.f, 4, 2002)) * 0.25f);
         // The sun gone down behind the far hills on the left.
         c = mix(c, rgb(236, 196, 140), std::exp(-length(x - 180, (y - 440) * 2.2f) / 140.f) * 0.55f);
@@ -379,7 +379,7 @@ Canvas paintCandleGlow()
         // by the last of the sky, under the glow.
         Colour c = rgb(16, 14, 14, 0.55f * fill(sdEllipse(x, y, cx + 20, 614, 46, 7), 9));
         Colour light = mix(rgb(255, 176, 96), rgb(255, 226, 170), core);
-        light.a = clamp01(halo * 0.56f + core * 0.5f);
+        light.a = clamp01(halo * 0.6f + core * 0.5f);
         blendOver(c, light, 1);
         // The lantern: a dark iron cap and base, glass sides between.
         float glass = sdBox(x, y, cx, 566, 24, 38);
