@@ -70,9 +70,8 @@ PaintStyle layerStyle(uint32_t seed)
     return brushStyle(seed, 12, 2, 4, 0, Surface::none);
 }
 
-// A bare tree: a tapering trunk forking off centre into limbs of unequal
-// length, each generation thinner than the last, the outermost twigs bent
-// down under their own weight.
+// A bare tree: a tapering trunk forking into limbs of unequal length, each
+// generation thinner than the last, out to the twigs.
 struct Bough
 {
     Point a, b;
@@ -91,34 +90,21 @@ float sdBough(float x, float y, const Bough& bough)
 void growBough(std::vector<Bough>& out, Point from, float angle, float length, float width, int depth, Dice& dice)
 {
     Point to{from.x + std::cos(angle) * length, from.y + std::sin(angle) * length};
-    float endWidth = width * (depth == 0 ? 0.5f : 0.75f);
+    float endWidth = width * 0.62f;
     out.push_back({from, to, width, endWidth});
     if (depth == 0)
-    {
-        // Two or three fine twigs, each bending down as it goes.
-        int twigs = 2 + int(dice.unit() * 2);
-        for (int k = 0; k < twigs; ++k)
-        {
-            float a = angle + dice.range(-0.7f, 0.7f), l = length * dice.range(0.35f, 0.55f);
-            Point mid{to.x + std::cos(a) * l, to.y + std::sin(a) * l};
-            float droop = a + (std::cos(a) > 0 ? 0.6f : -0.6f);
-            Point tip{mid.x + std::cos(droop) * l * 0.8f, mid.y + std::sin(droop) * l * 0.8f};
-            out.push_back({to, mid, endWidth, endWidth * 0.8f});
-            out.push_back({mid, tip, endWidth * 0.8f, 0.5f});
-        }
         return;
-    }
-    // One limb leads, nearly on the line of its parent; the other leaves it
-    // at a wider angle and is shorter. Which side leads changes at random.
-    // The crown spreads: each limb leans a little farther from the upright
-    // than the one it grows from.
+    // The first limb of each fork leads and the others are shorter and
+    // thinner, so no fork is a symmetric Y; which side leads is random.
+    int children = depth > 3 ? 2 : 2 + int(dice.unit() * 2);
     float side = dice.unit() < 0.5f ? -1.f : 1.f;
-    float spread = 0.4f * (angle + 1.5708f);
-    float lead = length * dice.range(0.68f, 0.8f), branch = lead / dice.range(1.4f, 1.8f);
-    growBough(out, to, angle + spread + side * dice.range(0.18f, 0.38f), lead, width * 0.65f, depth - 1, dice);
-    growBough(out, to, angle + spread - side * dice.range(0.5f, 0.8f), branch, width * 0.65f * 0.85f, depth - 1, dice);
-    if (depth <= 3 && dice.unit() < 0.5f)
-        growBough(out, to, angle + side * dice.range(0.6f, 0.9f), branch * 0.7f, endWidth * 0.5f, depth - 1, dice);
+    for (int k = 0; k < children; ++k)
+    {
+        float spread = dice.range(0.25f, 0.65f) * (k % 2 ? side : -side);
+        float share = k == 0 ? dice.range(0.74f, 0.86f) : dice.range(0.5f, 0.66f);
+        growBough(out, to, angle + spread + dice.range(-0.15f, 0.15f), length * share,
+                  endWidth * (k == 0 ? 1.f : 0.8f), depth - 1, dice);
+    }
 }
 }
 
@@ -126,12 +112,9 @@ Canvas paintCemetery()
 {
     std::vector<Bough> tree;
     Dice dice{2009};
-    // The trunk, 14 px at the foot, leaning a little; it forks off centre
-    // into a long limb over the hill and a shorter one towards the stone.
-    Point foot{1010, 408}, fork{1003, 298};
-    tree.push_back({foot, fork, 14, 8});
-    growBough(tree, fork, -2.1f, 70, 5.2f, 5, dice);
-    growBough(tree, fork, -0.95f, 50, 4.6f, 5, dice);
+    // The trunk, 14 px at the foot, narrowing as it climbs to its first
+    // fork and on through ever thinner limbs to the twigs.
+    growBough(tree, {1010, 408}, -1.62f, 110, 14, 5, dice);
     float treeLeft = 1e9f, treeRight = -1e9f, treeTop = 1e9f;
     for (const Bough& b : tree)
     {
