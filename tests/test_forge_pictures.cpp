@@ -424,6 +424,37 @@ TEST(ForgePictures, FarStonesAreNoPalerThanTheHillAroundThem)
     }
 }
 
+// The lone tree on the crest grows from a broad foot: its trunk is clearly
+// wider there than just under its fork, not one width all the way up.
+TEST(ForgePictures, TheLoneTreesTrunkNarrowsUpwards)
+{
+    const Picture& hill = shown("S4-1.png");
+    // The trunk's width in a row: each pixel counts by how far it lies from
+    // the ground either side towards the trunk's darkest pixel, so soft
+    // edges count by their share.
+    auto trunkWidth = [&](int top, int bottom) {
+        double sum = 0;
+        for (int y = top; y <= bottom; ++y)
+        {
+            std::vector<float> row;
+            for (int x = 960; x < 1050; ++x)
+            {
+                const Rgba& c = hill.at(x, y);
+                row.push_back((c.r + c.g + c.b) / 3);
+            }
+            std::vector<float> sorted = row;
+            std::nth_element(sorted.begin(), sorted.begin() + sorted.size() / 2, sorted.end());
+            float ground = sorted[sorted.size() / 2], trunk = *std::min_element(row.begin(), row.end());
+            EXPECT_GT(ground - trunk, 0.05f) << "no trunk in row " << y;
+            for (float v : row)
+                sum += std::clamp((ground - v) / (ground - trunk), 0.f, 1.f);
+        }
+        return sum / (bottom - top + 1);
+    };
+    double foot = trunkWidth(372, 396), underFork = trunkWidth(306, 318);
+    EXPECT_GT(foot, 1.3 * underFork) << "the trunk is " << foot << " px wide at its foot and " << underFork << " px under the fork";
+}
+
 // The glint is a gleam, not a four-pointed star: its halo is as round on the
 // diagonals as along the axes, and it is there at all. The halo reaches far
 // enough that neighbours on the loop run together: glints drawn at three

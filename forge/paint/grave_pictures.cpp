@@ -5,7 +5,9 @@
 #include "paint/noise.h"
 #include "paint/pictures.h"
 #include "paint/shapes.h"
+#include "paint/text.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -28,29 +30,80 @@ float stoneShape(float x, float y)
     return std::min(slab, std::max(crown, y - (stoneTop + stoneHalfW)));
 }
 
+// One line of lettering cut into the stone's face, centred on it with its
+// baseline at `baseline`: the floor of each cut in shade, its upper wall
+// darker, its lower wall catching the sky, worn unevenly.
+void inciseLine(Canvas& canvas, const std::string& text, int size, float spacing, float baseline)
+{
+    TextMask mask = renderText(text, size, spacing);
+    if (!mask.ok)
+        return;
+    const float left = std::round(stoneX - mask.width / 2.f), top = baseline - mask.baseline;
+    auto cutAt = [&](float x, float y) {
+        float u = x - left, v = y - top;
+        int i = int(std::floor(u)), j = int(std::floor(v));
+        float fu = u - i, fv = v - j;
+        auto texel = [&](int a, int b) {
+            return a < 0 || b < 0 || a >= mask.width || b >= mask.height ? 0.f : mask.coverage[size_t(b) * mask.width + a];
+        };
+        return mix(mix(texel(i, j), texel(i + 1, j), fu), mix(texel(i, j + 1), texel(i + 1, j + 1), fu), fv);
+    };
+    for (int y = int(top) - 3; y < int(top) + mask.height + 3; ++y)
+        for (int x = int(left) - 3; x < int(left) + mask.width + 3; ++x)
+        {
+            float cut = cutAt(float(x), float(y));
+            if (cut <= 0 || x < 0 || y < 0 || x >= canvas.width || y >= canvas.height)
+                continue;
+            cut *= 0.8f + 0.2f * fractalNoise(x / 5.f, y / 5.f, 2, 2113);
+            float upperWall = 1 - cutAt(float(x), y - 1.6f), lowerWall = 1 - cutAt(float(x), y + 1.6f);
+            Colour& c = at(canvas, x, y);
+            float alpha = c.a;
+            c = mix(c, rgb(46, 46, 54), cut * 0.75f);
+            c = mix(c, rgb(26, 26, 34), cut * upperWall * 0.85f);
+            c = mix(c, rgb(184, 178, 170), cut * lowerWall * (1 - upperWall) * 0.6f);
+            c.a = alpha;
+        }
+}
+
 PaintStyle layerStyle(uint32_t seed)
 {
     return brushStyle(seed, 12, 2, 4, 0, Surface::none);
 }
 
-// A bare tree: a trunk splitting into ever thinner boughs and twigs.
+// A bare tree: a tapering trunk forking into limbs of unequal length, each
+// generation thinner than the last, out to the twigs.
 struct Bough
 {
     Point a, b;
-    float width;
+    float startWidth, endWidth;
 };
+
+// The distance to a bough whose width narrows from one end to the other.
+float sdBough(float x, float y, const Bough& bough)
+{
+    float dx = bough.b.x - bough.a.x, dy = bough.b.y - bough.a.y;
+    float t = std::clamp(((x - bough.a.x) * dx + (y - bough.a.y) * dy) / (dx * dx + dy * dy), 0.f, 1.f);
+    float r = std::max(0.6f, 0.5f * (bough.startWidth + (bough.endWidth - bough.startWidth) * t));
+    return length(x - bough.a.x - dx * t, y - bough.a.y - dy * t) - r;
+}
 
 void growBough(std::vector<Bough>& out, Point from, float angle, float length, float width, int depth, Dice& dice)
 {
     Point to{from.x + std::cos(angle) * length, from.y + std::sin(angle) * length};
-    out.push_back({from, to, width});
+    float endWidth = width * 0.62f;
+    out.push_back({from, to, width, endWidth});
     if (depth == 0)
         return;
+    // The first limb of each fork leads and the others are shorter and
+    // thinner, so no fork is a symmetric Y; which side leads is random.
     int children = depth > 3 ? 2 : 2 + int(dice.unit() * 2);
+    float side = dice.unit() < 0.5f ? -1.f : 1.f;
     for (int k = 0; k < children; ++k)
     {
-        float spread = dice.range(0.25f, 0.65f) * (k % 2 ? 1 : -1);
-        growBough(out, to, angle + spread + dice.range(-0.15f, 0.15f), length * dice.range(0.62f, 0.8f), width * 0.66f, depth - 1, dice);
+        float spread = dice.range(0.25f, 0.65f) * (k % 2 ? side : -side);
+        float share = k == 0 ? dice.range(0.74f, 0.86f) : dice.range(0.5f, 0.66f);
+        growBough(out, to, angle + spread + dice.range(-0.15f, 0.15f), length * share,
+                  endWidth * (k == 0 ? 1.f : 0.8f), depth - 1, dice);
     }
 }
 }
@@ -59,12 +112,20 @@ Canvas paintCemetery()
 {
     std::vector<Bough> tree;
     Dice dice{2009};
-    growBough(tree, {1010, 405}, -1.62f, 110, 8, 5, dice);
+    // The trunk, 14 px at the foot, narrowing as it climbs to its first
+    // fork and on through ever thinner limbs to the twigs.
+    growBough(tree, {1010, 408}, -1.62f, 110, 14, 5, dice);
+    float treeLeft = 1e9f, treeRight = -1e9f, treeTop = 1e9f;
+    for (const Bough& b : tree)
+    {
+        treeLeft = std::min({treeLeft, b.a.x, b.b.x}), treeRight = std::max({treeRight, b.a.x, b.b.x});
+        treeTop = std::min({treeTop, b.a.y, b.b.y});
+    }
     Composition cemetery = [=](float x, float y) {
         // Dusk: deep blue above, a muted rose and ochre along the hills.
         float t = smoothstep(0, 460, y);
-        Colour c = t < 0.6f ? mix(rgb(40, 50, 82), rgb(108, 102, 124), t / 0.6f)
-                            : mix(rgb(108, 102, 124), rgb(204, 154, 118), (t - 0.6f) / 0.4f);
+        Colour c = t < 0.6f ? mix(rgb(52, 60, 94), rgb(116, 109, 131), t / 0.6f)
+                            : mix(rgb(116, 109, 131), rgb(204, 154, 118), (t - 0.6f) / 0.4f);
         c = mix(c, rgb(160, 130, 130), smoothstep(0.6f, 0.8f, fractalNoise(x / 250.f, y / 50.f, 4, 2002)) * 0.25f);
         // The sun gone down behind the far hills on the left.
         c = mix(c, rgb(236, 196, 140), std::exp(-length(x - 180, (y - 440) * 2.2f) / 140.f) * 0.55f);
@@ -86,11 +147,13 @@ Canvas paintCemetery()
             c = mix(c, rgb(150, 120, 110), smoothstep(crest + 14, crest, y) * 0.4f);
         }
         // The lone tree on the crest, bare.
-        if (std::fabs(x - 1000) < 230 && y < 420)
+        if (x > treeLeft - 12 && x < treeRight + 12 && y > treeTop - 12 && y < 420)
         {
             float d = 1e9f;
             for (const Bough& b : tree)
-                d = std::min(d, sdSegment(x, y, b.a, b.b, std::max(0.7f, b.width * 0.5f)));
+                if (std::fabs(x - (b.a.x + b.b.x) / 2) < std::fabs(b.a.x - b.b.x) / 2 + 10 &&
+                    std::fabs(y - (b.a.y + b.b.y) / 2) < std::fabs(b.a.y - b.b.y) / 2 + 10)
+                    d = std::min(d, sdBough(x, y, b));
             c = mix(c, rgb(26, 24, 30), fill(d, 1.5f));
         }
         return c;
@@ -176,39 +239,22 @@ Canvas paintGravestone()
         // reaches its left edge, lichen and damp near the ground.
         float grain = fractalNoise(x / 6.f, y / 6.f, 3, 2101);
         float lichen = fractalNoise(x / 24.f, y / 24.f, 3, 2104);
+        float mottle = fractalNoise(x / 11.f, y / 11.f, 3, 2112);
         Colour c = mix(rgb(64, 66, 78), rgb(122, 120, 126), smoothstep(stoneX + 80, stoneX - 100, x));
-        c = scaled(c, 0.9f + 0.2f * grain);
+        c = scaled(c, 0.92f + 0.08f * grain + 0.14f * (mottle - 0.5f));
         c = mix(c, rgb(92, 104, 78), smoothstep(0.55f, 0.8f, lichen) * 0.55f);
         c = mix(c, rgb(52, 56, 52), smoothstep(stoneBottom - 70, stoneBottom, y) * 0.5f);
         if (d > 0)
             c = mix(rgb(48, 50, 58), rgb(64, 66, 72), grain);
         // The rounded edge catching the last light from the left.
         c = mix(c, rgb(206, 180, 150), fill(std::fabs(d + 4) - 2.5f, 2) * smoothstep(stoneX + 20, stoneX - 90, x) * 0.7f);
-        // Carved: a border groove, a cross, and two lines of lettering too worn
-        // to read from here. Each cut is incised: its upper wall in shadow,
-        // its lower wall catching the sky, its floor between.
+        // Carved: a border groove and a cross (the name and years are cut
+        // after the painting). Each cut is incised: its upper wall in
+        // shadow, its lower wall catching the sky, its floor between.
         auto carvedAt = [](float x, float y) {
             float border = std::fabs(stoneShape(x, y) + 14) - 1.3f;
             float cross = std::min(sdBox(x, y, stoneX, 392, 3.5f, 22), sdBox(x, y, stoneX, 382, 14, 3.5f));
-            float letters = 1e9f;
-            for (int line = 0; line < 3; ++line)
-            {
-                float ly = 446 + line * 26, half = line == 0 ? 56 : (line == 1 ? 40 : 26), pitch = line == 0 ? 9.f : 7.f;
-                float high = line == 0 ? 6.f : 4.5f;
-                if (std::fabs(y - ly) < 10 && std::fabs(x - stoneX) < half)
-                {
-                    int slot = int(std::floor((x - stoneX + half) / pitch));
-                    float sx = stoneX - half + slot * pitch + pitch / 2;
-                    float lean = (hashUnit(slot, line, 2105) - 0.5f) * 4;
-                    float nick = sdSegment(x, y, {sx - lean, ly - high}, {sx + lean, ly + high}, 1.4f);
-                    float bar = ly - high + 2 * high * hashUnit(slot, line, 2107);
-                    if (hashUnit(slot, line, 2106) < 0.6f)
-                        nick = std::min(nick, sdSegment(x, y, {sx - 3, bar}, {sx + 3, bar + 2 * high * (hashUnit(slot, line, 2109) - 0.5f)}, 1.3f));
-                    if (hashUnit(slot, line, 2108) > 0.15f)
-                        letters = nick;
-                }
-            }
-            return std::min(std::min(border, cross), letters);
+            return std::min(border, cross);
         };
         if (d < 0)
         {
@@ -226,7 +272,17 @@ Canvas paintGravestone()
         c.a = std::max(cover, baseCover);
         return c;
     };
-    return paintComposition(screenW, screenH, stone, noisyFlow(1.5708f, 0.1f, 80, 2102), layerStyle(2103));
+    // Short dabs turning every way, so the granite reads mottled rather
+    // than scratched by long upright strokes.
+    PaintStyle dabs = layerStyle(2103);
+    dabs.strokeLength = 1.8f;
+    dabs.colourJitter = 0.012f;
+    Canvas canvas = paintComposition(screenW, screenH, stone, noisyFlow(1.5708f, 0.6f, 30, 2102), dabs);
+    // Her name and years under the cross, cut once the stone is painted so
+    // that no stroke smears the letters.
+    inciseLine(canvas, "MARTA LENZ", 20, 2.5f, 462);
+    inciseLine(canvas, "1952 - 1990", 17, 1.5f, 492);
+    return canvas;
 }
 
 Canvas paintFlowers()
@@ -300,13 +356,13 @@ Canvas paintCandleGlow()
     // on the stone's edge, the grass and the air.
     const float cx = 760, flameY = 552;
     Composition glow = [=](float x, float y) {
-        float halo = std::exp(-length(x - cx, (y - flameY) * 1.15f) / 132.f);
+        float halo = std::exp(-length(x - cx, (y - flameY) * 1.15f) / 140.f);
         float core = std::exp(-length(x - cx, (y - flameY) * 0.8f) / 22.f);
         // The lantern's soft shadow on the grass at its foot, thrown right
         // by the last of the sky, under the glow.
         Colour c = rgb(16, 14, 14, 0.55f * fill(sdEllipse(x, y, cx + 20, 614, 46, 7), 9));
         Colour light = mix(rgb(255, 176, 96), rgb(255, 226, 170), core);
-        light.a = clamp01(halo * 0.5f + core * 0.5f);
+        light.a = clamp01(halo * 0.6f + core * 0.5f);
         blendOver(c, light, 1);
         // The lantern: a dark iron cap and base, glass sides between.
         float glass = sdBox(x, y, cx, 566, 24, 38);

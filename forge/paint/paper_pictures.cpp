@@ -15,17 +15,18 @@ Canvas paintSketchPaper()
     // wavering a little as a wash does, going down into a dusky grey-violet
     // away from it: the evening the grave leaves on screen before that poem.
     const PoemPool pool = poolRound(secondPoemInk);
-    const float poolMargin = 4, poolReach = 40, poolFalloff = 0.8f;
+    const float betweenLines = 0.8f;
     Composition paper = [=](float x, float y) {
         float cloud = fractalNoise(x / 260.f, y / 260.f, 4, 1001);
         Colour c = mix(rgb(236, 232, 220), rgb(226, 218, 200), cloud * 0.7f);
-        float wash = 36 * (fractalNoise(x / 150.f, y / 60.f, 3, 1002) - 0.5f) +
-                     8 * (fractalNoise(x / 40.f, y / 9.f, 2, 1003) - 0.5f);
-        float edge = smoothUnion(fromPool(pool, x, y), sdEllipse(x, y, 630, 340, 220, 200), 100);
-        float away = smoothstep(poolMargin, poolMargin + poolReach, edge + wash);
-        away = std::max(away, poolFalloff * awayFromLines(x, y, secondPoemInk, 16, 130, 160));
+        float away = poolFalloff(pool, x, y, secondPoolSeed);
+        away = std::max(away, betweenLines * awayFromLines(x, y, secondPoemInk, 16, 130, 160));
+        // The light dies away warm into the dusk, as lamplight does.
         Colour dusk = mix(rgb(13, 12, 18), rgb(24, 20, 27), cloud);
-        return mix(c, dusk, away);
+        Colour fading = mix(c, dusk, away);
+        float warm = 4 * away * (1 - away);
+        fading.r *= 1 + 0.07f * warm, fading.b *= 1 - 0.12f * warm;
+        return fading;
     };
     Canvas canvas = renderComposition(screenW, screenH, paper);
     PaintStyle finish;

@@ -1,6 +1,7 @@
 #include "paint/poem_page.h"
 
 #include "paint/canvas.h"
+#include "paint/noise.h"
 #include "paint/shapes.h"
 
 #include <algorithm>
@@ -66,6 +67,25 @@ float fromPool(const PoemPool& pool, float x, float y)
             inside = false;
     }
     return inside ? -nearest : nearest;
+}
+
+float poolFalloff(const PoemPool& pool, float x, float y, uint32_t seed)
+{
+    float d = fromPool(pool, x, y);
+    // Three to five broad lobes along the edge, reaching out more than in,
+    // so they never dim the ends of the lines; and the wash of the brush.
+    float push = 90 * (fractalNoise(x / 300.f, y / 300.f, 2, seed) - 0.5f) +
+                 30 * (fractalNoise(x / 150.f, y / 60.f, 3, seed + 1) - 0.5f) + 8 * (fractalNoise(x / 40.f, y / 9.f, 2, seed + 2) - 0.5f);
+    d -= std::max(push, -5.f);
+    // The glow beyond is laid in strokes running along the edge: streaks
+    // that reach a little farther or stop a little short.
+    float streak = fractalNoise(x / 90.f + y / 260.f, y / 22.f - x / 400.f, 2, seed + 3);
+    float body = smoothstep(-4, 52, d);
+    float glow = 1 - smoothstep(0, 170 + 70 * (streak - 0.5f), d);
+    // Light falls off faster than a straight ramp would give in value, so
+    // the glow stays dim however far it reaches.
+    float light = 0.65f * (1 - body) + 0.35f * glow * glow;
+    return 1 - std::pow(light, 1.6f);
 }
 
 float awayFromLines(float x, float y, const InkBox (&lines)[poemLines], float margin, float reach, float round)

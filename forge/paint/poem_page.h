@@ -3,6 +3,7 @@
 // those pictures can be light right under the lines and darker away from
 // them: the red only reads on a light ground, and a frame that is light all
 // over would flash after the darker picture before it.
+#include <cstdint>
 #include <vector>
 
 // A line's ink, in window pixels (right and bottom exclusive).
@@ -26,6 +27,16 @@ PoemPool poolRound(const InkBox (&lines)[poemLines]);
 
 // Signed distance from the pool's edge: negative inside, positive outside.
 float fromPool(const PoemPool& pool, float x, float y);
+
+// How far the lamplight has fallen off at (x, y), 0 in the pool to 1 in the
+// dark: most of the light goes within a few tens of pixels of the edge, so
+// the lit area stays what it was, and a faint glow trails on well beyond it,
+// the edge pushed in and out by a few broad lobes and brushed along its
+// length, so it reads as light dying away rather than a cut-out. `seed`
+// picks the lobes; the layers lit by one pool share it so they stay aligned.
+float poolFalloff(const PoemPool& pool, float x, float y, uint32_t seed);
+// The second poem's paper and the curtains over it share one pool.
+const uint32_t secondPoolSeed = 1002;
 
 // 0 on and near a poem's lines (within `margin` pixels of any of them),
 // rising smoothly to 1 at `reach` pixels beyond that margin. With `round`,

@@ -307,12 +307,14 @@ Canvas paintStudioCurtains()
         // warm as the paper so that it lies on it without glare, and hangs
         // in shadow beyond it, darkest at the frame's sides.
         float poemX = 640 + 2 * (x - 640), poemY = 360 + 2 * (y - 360);
-        float shade = smoothstep(4, 36, fromPool(pool, poemX, poemY) + 30 * (fractalNoise(x / 50.f, y / 140.f, 2, 802) - 0.5f));
+        float shade = poolFalloff(pool, poemX, poemY, secondPoolSeed);
         shade = std::max(shade, awayFromLines(poemX, poemY, secondPoemInk, 16, 130, 160));
         Colour lit = mix(rgb(244, 236, 220), rgb(236, 232, 224), smoothstep(300, 980, x));
         Colour cloth = mix(scaled(lit, 0.95f), lit, folds);
         Colour dark = mix(rgb(14, 12, 15), rgb(30, 25, 28), folds);
         cloth = mix(cloth, dark, shade);
+        float warm = 4 * shade * (1 - shade);
+        cloth.r *= 1 + 0.07f * warm, cloth.b *= 1 - 0.12f * warm;
         float sheer = 0.5f + 0.35f * folds;
         // The right curtain hangs over the long lines' ends: where the lamp
         // reaches it, it thins to a veil, so that it neither glares over the
