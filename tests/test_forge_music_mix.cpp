@@ -331,3 +331,25 @@ TEST(MusicScore, FirstPoemLeadsIntoTheLayers)
     std::printf("into the layered picture: %.1f dB over the quietest 0.4 s just before\n", step);
     EXPECT_LE(step, 10.0) << "the layered picture bursts in";
 }
+
+// The last chord rings out on the piano: in the last second and a half the
+// bass has let go, 20 dB down from under the chord, and neither it nor the
+// pad comes within 12 dB of the piano still ringing there.
+TEST(MusicScore, TheLastChordRingsOnThePianoAlone)
+{
+    const Stem& piano = stemNamed("piano");
+    ASSERT_FALSE(piano.samples.left.empty());
+    const double chordAt = trackSeconds - 6.0, lateAt = trackSeconds - 2.0;
+    double pianoLate = levelDb(piano.samples, lateAt, lateAt + 1.5);
+    for (const char* name : {"bass", "pad"}) {
+        const Stem& stem = stemNamed(name);
+        double under = levelDb(stem.samples, chordAt, chordAt + 1.0);
+        double late = levelDb(stem.samples, lateAt, lateAt + 1.5);
+        std::printf("%s: %.1f dB under the last chord, %.1f dB at its end (the piano %.1f dB)\n", name, under, late,
+                    pianoLate);
+        if (std::string(name) == "bass") {
+            EXPECT_LE(late, under - 20.0) << "the bass holds on to the very end";
+        }
+        EXPECT_LE(late, pianoLate - 12.0) << "the " << name << " covers the piano's last chord";
+    }
+}

@@ -457,11 +457,13 @@ void recede(Writer& w, double at)
 }
 
 // 146 to 156 s: the credits. Out of the white, the piano alone resolves to D
-// major, slowing as it goes, and the last chord rings out into the room.
+// major, slowing as it goes, and the last chord rings out into the room: the
+// low D and the pad let go under it well before the end, and the pedal comes
+// up slowly, so that the strings and the room die away on their own.
 void credits(Writer& w, double at)
 {
     // Each chord comes a little later than the one before; times in seconds.
-    const double chordAt[4] = {0.0, 1.1, 2.35, 3.9};
+    const double chordAt[4] = {0.0, 0.9, 1.95, 3.2};
     const char* chords[4] = {"D3 A3 F4 D5", "G2 D3 Bb3 G4 Bb4", "A2 E3 C#4 G4 C#5", "D2 A2 F#3 D4 F#4 A4 D5"};
     const char* passing[3] = {"C5", "D5", "E5"};
     auto beatAt = [&](double seconds) { return at + seconds / secondsPerBeat; };
@@ -471,9 +473,11 @@ void credits(Writer& w, double at)
         piano(w, beatAt(chordAt[c]) + gap * 0.5, gap * 0.5, passing[c], 0.42, 0.45f);
     }
     double last = beatAt(chordAt[3]);
-    pianoChord(w, last, 12, chords[3], 0.45, 0.09, 0.55f);
-    pad(w, last, 12, "D3 F#3 A3", 0.3, 0.2f);
-    bass(w, last, 12, "D2", 0.3);
+    size_t struck = w.notes.size();
+    pianoChord(w, last, 9, chords[3], 0.45, 0.09, 0.55f);
+    for (size_t i = struck; i < w.notes.size(); ++i) w.notes[i].damperSeconds = 0.6f;
+    pad(w, last, 5, "D3 F#3 A3", 0.3, 0.2f);
+    bass(w, last, 5, "D2", 0.3);
 }
 
 }
