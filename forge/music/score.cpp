@@ -380,27 +380,32 @@ void secondPoem(Writer& w, double at)
 }
 
 // 104 to 118 s: "Guilt ... resentment ...". Low octaves, a heartbeat in the
-// bass, a dark pad leaning on E flat.
+// bass, a dark pad leaning on E flat, and over them a lament.
 void guilt(Writer& w, double at)
 {
     // Led in from the dominant below: low octaves climbing A, C sharp, into
-    // the first D.
+    // the first D; under the poem's last bar the dark pad already swells in.
     pianoChord(w, at - 1, 0.5, "A1 A2", 0.5, 0.01, 0.3f);
     pianoChord(w, at - 0.5, 0.5, "C#2 C#3", 0.62, 0.01, 0.3f);
+    pad(w, at - 8, 8, "D3 F3 A3", 0.7, 0.12f);
     const char* octaves[7] = {"D2 D3", "Eb2 Eb3", "D2 D3", "G1 G2", "Bb1 Bb2", "A1 A2", "A1 A2"};
     const char* pads[7] = {"D3 F3 A3", "Eb3 G3 Bb3", "D3 F3 A3", "G2 Bb2 D3", "Bb2 D3 F3", "A2 C#3 E3", "A2 C#3 E3"};
     const char* roots[7] = {"D1", "Eb1", "D1", "G1", "Bb1", "A1", "A1"};
     for (int bar = 0; bar < 7; ++bar) {
         double beat = barBeat(at, bar);
-        // The last octave rings on into the bells, which take over from it.
-        pianoChord(w, beat, bar == 6 ? 7.0 : 3.5, octaves[bar], 0.75, 0.01, 0.3f);
-        pad(w, beat, 4, pads[bar], 0.85, 0.08f);
-        bass(w, beat, 0.6, roots[bar], 1.0);
-        bass(w, beat + 0.75, 1.2, roots[bar], 0.7);
+        // The octaves and the heartbeat grow over the first bars out of the
+        // poem's quiet; the last octave rings on into the bells, which take
+        // over from it.
+        double grow = std::min(1.0, 0.6 + 0.2 * bar);
+        pianoChord(w, beat, bar == 6 ? 7.0 : 3.5, octaves[bar], 0.75 * grow, 0.01, 0.3f);
+        pad(w, beat, 4, pads[bar], 0.55, 0.08f);
+        // The heartbeat's second stroke rings on through the bar.
+        bass(w, beat, 0.6, roots[bar], grow);
+        bass(w, beat + 0.75, 2.8, roots[bar], 0.7 * grow);
     }
-    // A lament in the middle of the keyboard: the theme's falling half,
+    // The lament, an octave over the low hands: the theme's falling half,
     // slowed and darkened.
-    melody(w, barBeat(at, 1), "G4:3 F4:1 F4:2 A4:2 Bb4:3 A4:1 D5:2 F5:2 E5:3 C#5:1 A4:7", 0.5, 0.4f);
+    melody(w, barBeat(at, 1), "G5:3 F5:1 F5:2 A5:2 Bb5:3 A5:1 D6:2 F6:2 E6:3 C#6:1 A5:7", 0.62, 0.4f);
 }
 
 // 118 to 134 s: the glints. The bells chime the theme high above a bright,
