@@ -358,3 +358,71 @@ TEST(MusicScore, TheLastChordRingsOnThePianoAlone)
         EXPECT_LE(late, pianoLate - 12.0) << "the " << name << " covers the piano's last chord";
     }
 }
+
+namespace {
+
+// The level of one frequency over a stretch of the track, both channels
+// together: its power averaged over Hann-windowed frames of about 0.19 s,
+// short enough that a note a cent or two off its pitch is still found.
+double toneLevelDb(const Stereo& track, double from, double to, double hz)
+{
+    const size_t frame = 8192, hop = 2048;
+    size_t begin = static_cast<size_t>(from * musicSampleRate);
+    size_t end = std::min(static_cast<size_t>(to * musicSampleRate), track.left.size());
+    double step = 2.0 * M_PI * hz / musicSampleRate, power = 0.0, weight = 0.0;
+    int frames = 0;
+    for (size_t start = begin; start + frame <= end; start += hop, ++frames) {
+        double re = 0.0, im = 0.0, c = 1.0, s = 0.0, dc = std::cos(step), ds = std::sin(step);
+        weight = 0.0;
+        for (size_t i = 0; i < frame; ++i) {
+            double w = 0.5 - 0.5 * std::cos(2.0 * M_PI * double(i) / double(frame));
+            double x = 0.5 * (track.left[start + i] + track.right[start + i]) * w;
+            re += x * c;
+            im -= x * s;
+            weight += w;
+            double nc = c * dc - s * ds;
+            s = c * ds + s * dc;
+            c = nc;
+        }
+        power += (re * re + im * im) / (weight * weight);
+    }
+    return 10.0 * std::log10(power / std::max(1, frames) + 1e-24);
+}
+
+// The strongest level within 20 cents of a pitch.
+double pitchLevelDb(const Stereo& track, double from, double to, double pitch)
+{
+    double best = -240.0;
+    for (double cents : {-20.0, -10.0, 0.0, 10.0, 20.0})
+        best = std::max(best, toneLevelDb(track, from, to, pitchToHz(pitch + cents / 100.0)));
+    return best;
+}
+
+}
+
+// The climax sings: the line's high F6 in the layered picture's last bar is
+// heard over the broken chords, the pad and the bass, its fundamental within
+// 3 dB of the strongest pitch sounding under it between 100 Hz and 2 kHz.
+TEST(MusicMix, ClimaxHighNoteSingsOverTheChords)
+{
+    const Stereo& track = withStems().track;
+    ASSERT_FALSE(track.left.empty());
+    std::vector<Note> score = composeScore();
+    std::vector<Note> high;
+    for (const Note& note : score)
+        if (note.voice == Voice::Piano && note.pitch >= 89.0 /* F6 */ && note.start >= 84.0 && note.start < 88.0)
+            high.push_back(note);
+    ASSERT_FALSE(high.empty()) << "the climax has no F6";
+    for (const Note& note : high) {
+        double from = note.start + 0.05, to = std::min(note.start + 1.4, note.start + note.length);
+        double own = pitchLevelDb(track, from, to, note.pitch), under = -240.0, underPitch = 0.0;
+        for (double pitch = 44.0; pitch <= 95.0; pitch += 1.0) {
+            if (std::fabs(pitch - note.pitch) < 0.5) continue;
+            double db = pitchLevelDb(track, from, to, pitch);
+            if (db > under) under = db, underPitch = pitch;
+        }
+        std::printf("pitch %.0f at %.2f s: %+.1f dB over the strongest under it (pitch %.0f)\n", note.pitch, note.start,
+                    own - under, underPitch);
+        EXPECT_GE(own - under, -3.0) << "the climax's note at " << note.start << " s is masked";
+    }
+}

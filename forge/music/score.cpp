@@ -348,22 +348,29 @@ void firstPoem(Writer& w, double at)
 void layers(Writer& w, double at)
 {
     const char* chords[8] = {"D3 A3 D4 F4 A4", "D3 A3 D4 F4 A4", "F2 C3 F3 A3 C4", "F2 C3 F3 A3 C4",
-                             "C3 G3 C4 E4 G4", "C3 G3 C4 E4 G4", "Bb2 F3 Bb3 D4 F4", "A2 E3 A3 C#4 E4"};
+                             "C3 G3 C4 E4 G4", "C3 G3 C4 E4 G4", "F3 Bb3 D4 F4", "E3 A3 C#4 E4"};
     const char* roots[8] = {"D2", "D2", "F1", "F1", "C2", "C2", "Bb1", "A1"};
     const char* pads[8] = {"D4 F4 A4", "D4 F4 A4", "C4 F4 A4", "C4 F4 A4",
-                           "C4 E4 G4", "C4 E4 G4", "D4 F4 Bb4", "C#4 E4 A4"};
+                           "C4 E4 G4", "C4 E4 G4", "D3 F3 Bb3", "C#3 E3 A3"};
     for (int bar = 0; bar < 8; ++bar) {
         double beat = barBeat(at, bar);
-        // The broken chord grows over its first bars out of the poem's level.
-        arpeggio(w, beat, chords[bar], bar < 2 ? 0.46 + 0.07 * bar : 0.6 + 0.02 * bar);
-        if (bar >= 2) bass(w, beat, 3.8, roots[bar], 0.7);
-        if (bar >= 4) pad(w, beat, 4, pads[bar], 0.7, 0.5f);
+        // The broken chord grows over its first bars out of the poem's level,
+        // and stands back under the climax's last two bars, its low root left
+        // to the bass and the pad dropping an octave below it, so that the
+        // line's high notes sing over them.
+        bool peak = bar >= 6;
+        arpeggio(w, beat, chords[bar], bar < 2 ? 0.46 + 0.07 * bar : peak ? 0.52 : 0.6 + 0.02 * bar);
+        if (bar >= 2) bass(w, beat, 3.8, roots[bar], peak ? 0.6 : 0.7);
+        if (bar >= 4) pad(w, beat, 4, pads[bar], peak ? 0.5 : 0.7, 0.5f);
     }
     // The theme's opening climbs in sequence, a step higher each time, to
-    // the climax of the track: F6 leaning on the dominant, falling to E6.
+    // the climax of the track: F6 leaning on the dominant, falling to E6,
+    // doubled an octave below.
     melody(w, barBeat(at, 4), "G4:2 C5:1 D5:1 E5:3 D5:1", 0.62);
-    melody(w, barBeat(at, 6), "F5:1 Bb5:1 D6:1 E6:1", 0.7);
-    melody(w, barBeat(at, 7), "F6:3 E6:1", 0.78);
+    melody(w, barBeat(at, 6), "F5:1 Bb5:1 D6:1 E6:1", 0.78);
+    melody(w, barBeat(at, 7), "F6:3 E6:1", 0.86);
+    melody(w, barBeat(at, 6), "F4:1 Bb4:1 D5:1 E5:1", 0.5);
+    melody(w, barBeat(at, 7), "F5:3 E5:1", 0.56);
     sustainPedal(w, at, barBeat(at, 8), 4);
 }
 
