@@ -96,6 +96,28 @@ TEST(MusicMix, BalancedAndOneArc)
         EXPECT_LE(std::fabs(band.db), 8.0) << "the band at " << band.hz << " Hz is " << band.db << " dB from the line";
     }
 
+    // No scene is hollow in the low middle (the octaves from 88 to 352 Hz,
+    // where the left hand and the bass's harmonics lie): its share of the
+    // scene's sound stays within 6 dB of the scenes' median share.
+    const std::vector<double>& starts = sectionStarts();
+    std::vector<double> shares;
+    for (size_t s = 0; s < starts.size(); ++s) {
+        double to = s + 1 < starts.size() ? starts[s + 1] : trackSeconds;
+        std::vector<double> bands = octaveLevels(decoded.samples, starts[s], to, decoded.sampleRate);
+        double all = 0.0;
+        for (double db : bands) all += std::pow(10.0, db / 10.0);
+        double lowMiddle = std::pow(10.0, bands[2] / 10.0) + std::pow(10.0, bands[3] / 10.0);
+        shares.push_back(10.0 * std::log10(lowMiddle / all));
+    }
+    std::vector<double> sorted = shares;
+    std::sort(sorted.begin(), sorted.end());
+    double median = sorted[sorted.size() / 2];
+    for (size_t s = 0; s < starts.size(); ++s) {
+        std::printf("scene %zu at %5.1f s: the low middle %+5.1f dB of its sound (median %+5.1f)\n", s, starts[s],
+                    shares[s], median);
+        EXPECT_GE(shares[s], median - 6.0) << "the scene at " << starts[s] << " s is hollow in the low middle";
+    }
+
     const double hop = 0.1;
     std::vector<double> curve = shortTermLoudness(decoded.samples, hop, decoded.sampleRate);
     size_t window = static_cast<size_t>(2.0 / hop);

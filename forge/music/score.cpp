@@ -416,8 +416,8 @@ void guilt(Writer& w, double at)
 }
 
 // 118 to 134 s: the glints. The bells chime the theme high above a bright,
-// thin pad, softer bells on quavers around it; a cascade when the glints
-// glide to the strands.
+// thin pad, softer bells on quavers around it, the left hand's open fifths
+// below; a cascade when the glints glide to the strands.
 void glints(Writer& w, double at)
 {
     const char* chords[8] = {"D6 A5 F5 A6", "D6 Bb5 F5 F6", "D6 Bb5 G5 G6", "C#6 A5 E5 A6",
@@ -432,6 +432,18 @@ void glints(Writer& w, double at)
         bell(w, t, tune[n], 0.7, 10.0);
         t += lengths[n];
     }
+    // The tune's note sounding a given number of beats into the section, or
+    // none once it has ended.
+    auto tuneAt = [&](double beats) -> std::string {
+        double from = 0.0;
+        for (int n = 0; n < 10; ++n) {
+            if (beats < from + lengths[n]) return tune[n];
+            from += lengths[n];
+        }
+        return "";
+    };
+    const char* lows[8] = {"D3 A3", "Bb2 F3", "G2 D3", "A2 E3", "D3 A3", "Bb2 F3", "G2 D3", "A2 E3"};
+    const char* roots[8] = {"D2", "Bb1", "G1", "A1", "D2", "Bb1", "G1", "A1"};
     for (int bar = 0; bar < 8; ++bar) {
         double beat = barBeat(at, bar);
         pad(w, beat, 4, pads[bar], 0.5, 0.7f);
@@ -439,15 +451,25 @@ void glints(Writer& w, double at)
         std::istringstream words(chords[bar]);
         std::string name;
         while (words >> name) names.push_back(name);
-        // Five or six bells a bar, on quavers, never two at once.
+        // Five or six soft, short bells a bar, on quavers, never two at once,
+        // and never on the note the tune is holding, in any octave, so that
+        // the tune's bells ring clear of them.
         for (int q = 0; q < 8; ++q) {
             bool glide = bar == 3 || bar == 4;
             if (!glide && w.random.uniform() < 0.35 && q != 0) continue;
-            bell(w, beat + q * 0.5, names[w.random.next() % names.size()], glide ? 0.6 : 0.4, 10.0);
+            std::string held = tuneAt(bar * beatsPerBar + q * 0.5);
+            std::vector<std::string> free;
+            for (const std::string& n : names)
+                if (held.empty() || std::fmod(pitchOf(n) - pitchOf(held) + 120.0, 12.0) != 0.0) free.push_back(n);
+            bell(w, beat + q * 0.5, free[w.random.next() % free.size()], glide ? 0.4 : 0.25, 4.0);
         }
+        // Under them the left hand's open fifths and a soft bass on the
+        // chords' roots, so that the middle of the sound is not hollow.
+        std::vector<double> low = pitchesOf(lows[bar]);
+        add(w, Voice::Piano, beat, 4, low[0], 0.34, 0.45f);
+        add(w, Voice::Piano, beat + 2, 2, low[1], 0.3, 0.45f);
+        bass(w, beat, 3.8, roots[bar], 0.25);
     }
-    // A soft low D under them, so the bells do not ring over nothing.
-    bass(w, at, 32, "D2", 0.25);
 }
 
 // 134 to 146 s: the receding picture. The theme once more, the pad swelling
