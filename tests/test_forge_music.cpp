@@ -133,14 +133,29 @@ TEST(MusicRender, IsMasteredAndClean)
         EXPECT_TRUE(heard) << "a step at " << at << " s goes unnoticed";
     }
 
-    // The last chord rings into the room: half a second before the end
-    // fades it, it is still within 15 dB of its loudest moment.
-    double chordPeak = -200.0;
-    for (double t = trackSeconds - 8.0; t < trackSeconds - 1.0; t += 0.25)
-        chordPeak = std::max(chordPeak, levelDb(track, t, t + 0.5));
-    double ringing = levelDb(track, trackSeconds - 1.0, trackSeconds - 0.5);
-    std::printf("the last chord: %.1f dB at its loudest, %.1f dB a second before the end\n", chordPeak, ringing);
-    EXPECT_GE(ringing, chordPeak - 15.0) << "the last chord is cut off";
+    // The last chord rings out into the room rather than being cut off:
+    // from its loudest moment to the last few tenths of a second it dies
+    // away smoothly, a quarter second never more than a few decibels under
+    // the one before, and is far down before the very end closes it.
+    const double quarter = 0.25, closing = 0.3;
+    double chordPeak = -200.0, chordAt = 0.0;
+    for (double t = trackSeconds - 8.0; t < trackSeconds - 2.0; t += quarter) {
+        double db = levelDb(track, t, t + quarter);
+        if (db > chordPeak) chordPeak = db, chordAt = t;
+    }
+    double steepest = 0.0, steepestAt = 0.0;
+    double before = chordPeak;
+    for (double t = chordAt + quarter; t + quarter <= trackSeconds - closing + 1e-9; t += quarter) {
+        double db = levelDb(track, t, t + quarter);
+        if (before - db > steepest) steepest = before - db, steepestAt = t;
+        before = db;
+    }
+    double ringing = levelDb(track, trackSeconds - closing - quarter, trackSeconds - closing);
+    std::printf("the last chord: %.1f dB at its loudest (%.2f s), %.1f dB at %.2f s; steepest fall %.1f dB "
+                "a quarter second, at %.2f s\n",
+                chordPeak, chordAt, ringing, trackSeconds - closing - quarter, steepest, steepestAt);
+    EXPECT_LE(steepest, 6.0) << "the last chord is choked at " << steepestAt << " s";
+    EXPECT_LE(ringing, chordPeak - 30.0) << "the last chord is still sounding when the track ends";
 
     // The track ends in silence, as the credits end in black.
     size_t end = track.left.size();

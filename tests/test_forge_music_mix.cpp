@@ -96,6 +96,28 @@ TEST(MusicMix, BalancedAndOneArc)
         EXPECT_LE(std::fabs(band.db), 8.0) << "the band at " << band.hz << " Hz is " << band.db << " dB from the line";
     }
 
+    // No scene is hollow in the low middle (the octaves from 88 to 352 Hz,
+    // where the left hand and the bass's harmonics lie): its share of the
+    // scene's sound stays within 6 dB of the scenes' median share.
+    const std::vector<double>& starts = sectionStarts();
+    std::vector<double> shares;
+    for (size_t s = 0; s < starts.size(); ++s) {
+        double to = s + 1 < starts.size() ? starts[s + 1] : trackSeconds;
+        std::vector<double> bands = octaveLevels(decoded.samples, starts[s], to, decoded.sampleRate);
+        double all = 0.0;
+        for (double db : bands) all += std::pow(10.0, db / 10.0);
+        double lowMiddle = std::pow(10.0, bands[2] / 10.0) + std::pow(10.0, bands[3] / 10.0);
+        shares.push_back(10.0 * std::log10(lowMiddle / all));
+    }
+    std::vector<double> sorted = shares;
+    std::sort(sorted.begin(), sorted.end());
+    double median = sorted[sorted.size() / 2];
+    for (size_t s = 0; s < starts.size(); ++s) {
+        std::printf("scene %zu at %5.1f s: the low middle %+5.1f dB of its sound (median %+5.1f)\n", s, starts[s],
+                    shares[s], median);
+        EXPECT_GE(shares[s], median - 6.0) << "the scene at " << starts[s] << " s is hollow in the low middle";
+    }
+
     const double hop = 0.1;
     std::vector<double> curve = shortTermLoudness(decoded.samples, hop, decoded.sampleRate);
     size_t window = static_cast<size_t>(2.0 / hop);
@@ -305,29 +327,124 @@ TEST(MusicVoices, PadCrossesTheBarLineWithoutADip)
     EXPECT_GT(join, -1.5) << "the pad dips " << -join << " dB at the bar line";
 }
 
-// The first poem does not sink into a hole before the layered picture, and
-// the picture's broken chord arrives out of it rather than bursting in: the
-// poem's quietest 3 s in its last bars stay within 7 LU of the track, and
-// the level climbs into 72 s by no more than 10 dB from one 0.4 s to the next.
-TEST(MusicScore, FirstPoemLeadsIntoTheLayers)
+// Neither poem sinks into a hole before the section after it, and that
+// section arrives out of the poem rather than bursting in: the poem's
+// quietest 3 s in its last bars stay within 7 LU of the track, and the level
+// climbs into the next section by no more than 10 dB over the quietest
+// 0.4 s just before it.
+TEST(MusicScore, PoemsLeadIntoWhatFollows)
 {
     const DecodedTrack& decoded = showTrack();
     ASSERT_TRUE(decoded.ok) << "cannot decode angel6.mp3";
     const double hop = 0.1;
     std::vector<double> curve = shortTermLoudness(decoded.samples, hop, decoded.sampleRate);
     double track = integratedLoudness(decoded.samples, decoded.sampleRate);
-    double lowest = 0.0;
-    for (size_t i = static_cast<size_t>(69.0 / hop); i < static_cast<size_t>(72.5 / hop) && i < curve.size(); ++i)
-        lowest = std::min(lowest, curve[i]);
-    std::printf("the poem's end: %.1f LUFS at its quietest, the track %.1f LUFS\n", lowest, track);
-    EXPECT_GE(lowest, track - 7.0) << "the first poem sinks into a hole before the layered picture";
+    // The layered picture after the first poem, the night studio after the second.
+    for (double next : {72.0, 104.0}) {
+        double lowest = 0.0;
+        for (size_t i = static_cast<size_t>((next - 3.0) / hop); i < static_cast<size_t>((next + 0.5) / hop) && i < curve.size(); ++i)
+            lowest = std::min(lowest, curve[i]);
+        std::printf("the poem's end before %.0f s: %.1f LUFS at its quietest, the track %.1f LUFS\n", next, lowest,
+                    track);
+        EXPECT_GE(lowest, track - 7.0) << "the poem sinks into a hole before " << next << " s";
 
-    double quietest = 0.0, step = -200.0;
-    for (double t = 69.0; t < 73.5; t += 0.1) {
-        double now = levelDb(decoded.samples, t, t + 0.4, decoded.sampleRate);
-        if (t < 72.0) quietest = std::min(quietest, now);
-        if (t + 0.4 >= 71.0) step = std::max(step, now - quietest);
+        double quietest = 0.0, step = -200.0;
+        for (double t = next - 3.0; t < next + 1.5; t += 0.1) {
+            double now = levelDb(decoded.samples, t, t + 0.4, decoded.sampleRate);
+            if (t < next) quietest = std::min(quietest, now);
+            if (t + 0.4 >= next - 1.0) step = std::max(step, now - quietest);
+        }
+        std::printf("into %.0f s: %.1f dB over the quietest 0.4 s just before\n", next, step);
+        EXPECT_LE(step, 10.0) << "the section at " << next << " s bursts in";
     }
-    std::printf("into the layered picture: %.1f dB over the quietest 0.4 s just before\n", step);
-    EXPECT_LE(step, 10.0) << "the layered picture bursts in";
+}
+
+// The last chord rings out on the piano: in the last second and a half the
+// bass has let go, 20 dB down from under the chord, and neither it nor the
+// pad comes within 12 dB of the piano still ringing there.
+TEST(MusicScore, TheLastChordRingsOnThePianoAlone)
+{
+    const Stem& piano = stemNamed("piano");
+    ASSERT_FALSE(piano.samples.left.empty());
+    const double chordAt = trackSeconds - 6.0, lateAt = trackSeconds - 2.0;
+    double pianoLate = levelDb(piano.samples, lateAt, lateAt + 1.5);
+    for (const char* name : {"bass", "pad"}) {
+        const Stem& stem = stemNamed(name);
+        double under = levelDb(stem.samples, chordAt, chordAt + 1.0);
+        double late = levelDb(stem.samples, lateAt, lateAt + 1.5);
+        std::printf("%s: %.1f dB under the last chord, %.1f dB at its end (the piano %.1f dB)\n", name, under, late,
+                    pianoLate);
+        if (std::string(name) == "bass") {
+            EXPECT_LE(late, under - 20.0) << "the bass holds on to the very end";
+        }
+        EXPECT_LE(late, pianoLate - 12.0) << "the " << name << " covers the piano's last chord";
+    }
+}
+
+namespace {
+
+// The level of one frequency over a stretch of the track, both channels
+// together: its power averaged over Hann-windowed frames of about 0.19 s,
+// short enough that a note a cent or two off its pitch is still found.
+double toneLevelDb(const Stereo& track, double from, double to, double hz)
+{
+    const size_t frame = 8192, hop = 2048;
+    size_t begin = static_cast<size_t>(from * musicSampleRate);
+    size_t end = std::min(static_cast<size_t>(to * musicSampleRate), track.left.size());
+    double step = 2.0 * M_PI * hz / musicSampleRate, power = 0.0, weight = 0.0;
+    int frames = 0;
+    for (size_t start = begin; start + frame <= end; start += hop, ++frames) {
+        double re = 0.0, im = 0.0, c = 1.0, s = 0.0, dc = std::cos(step), ds = std::sin(step);
+        weight = 0.0;
+        for (size_t i = 0; i < frame; ++i) {
+            double w = 0.5 - 0.5 * std::cos(2.0 * M_PI * double(i) / double(frame));
+            double x = 0.5 * (track.left[start + i] + track.right[start + i]) * w;
+            re += x * c;
+            im -= x * s;
+            weight += w;
+            double nc = c * dc - s * ds;
+            s = c * ds + s * dc;
+            c = nc;
+        }
+        power += (re * re + im * im) / (weight * weight);
+    }
+    return 10.0 * std::log10(power / std::max(1, frames) + 1e-24);
+}
+
+// The strongest level within 20 cents of a pitch.
+double pitchLevelDb(const Stereo& track, double from, double to, double pitch)
+{
+    double best = -240.0;
+    for (double cents : {-20.0, -10.0, 0.0, 10.0, 20.0})
+        best = std::max(best, toneLevelDb(track, from, to, pitchToHz(pitch + cents / 100.0)));
+    return best;
+}
+
+}
+
+// The climax sings: the line's high F6 in the layered picture's last bar is
+// heard over the broken chords, the pad and the bass, its fundamental within
+// 3 dB of the strongest pitch sounding under it between 100 Hz and 2 kHz.
+TEST(MusicMix, ClimaxHighNoteSingsOverTheChords)
+{
+    const Stereo& track = withStems().track;
+    ASSERT_FALSE(track.left.empty());
+    std::vector<Note> score = composeScore();
+    std::vector<Note> high;
+    for (const Note& note : score)
+        if (note.voice == Voice::Piano && note.pitch >= 89.0 /* F6 */ && note.start >= 84.0 && note.start < 88.0)
+            high.push_back(note);
+    ASSERT_FALSE(high.empty()) << "the climax has no F6";
+    for (const Note& note : high) {
+        double from = note.start + 0.05, to = std::min(note.start + 1.4, note.start + note.length);
+        double own = pitchLevelDb(track, from, to, note.pitch), under = -240.0, underPitch = 0.0;
+        for (double pitch = 44.0; pitch <= 95.0; pitch += 1.0) {
+            if (std::fabs(pitch - note.pitch) < 0.5) continue;
+            double db = pitchLevelDb(track, from, to, pitch);
+            if (db > under) under = db, underPitch = pitch;
+        }
+        std::printf("pitch %.0f at %.2f s: %+.1f dB over the strongest under it (pitch %.0f)\n", note.pitch, note.start,
+                    own - under, underPitch);
+        EXPECT_GE(own - under, -3.0) << "the climax's note at " << note.start << " s is masked";
+    }
 }

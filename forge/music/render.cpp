@@ -11,7 +11,7 @@ namespace {
 
 const int renderThreads = 2;
 const float wetLevel = 0.9f;
-const double endFadeSeconds = 1.0;   // the last chord rings into the room first
+const double endFadeSeconds = 0.3;   // only closes what the last chord's dying away leaves
 const double edgeFadeSeconds = 0.005;
 
 Stereo silence(size_t length)

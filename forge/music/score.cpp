@@ -348,22 +348,29 @@ void firstPoem(Writer& w, double at)
 void layers(Writer& w, double at)
 {
     const char* chords[8] = {"D3 A3 D4 F4 A4", "D3 A3 D4 F4 A4", "F2 C3 F3 A3 C4", "F2 C3 F3 A3 C4",
-                             "C3 G3 C4 E4 G4", "C3 G3 C4 E4 G4", "Bb2 F3 Bb3 D4 F4", "A2 E3 A3 C#4 E4"};
+                             "C3 G3 C4 E4 G4", "C3 G3 C4 E4 G4", "F3 Bb3 D4 F4", "E3 A3 C#4 E4"};
     const char* roots[8] = {"D2", "D2", "F1", "F1", "C2", "C2", "Bb1", "A1"};
     const char* pads[8] = {"D4 F4 A4", "D4 F4 A4", "C4 F4 A4", "C4 F4 A4",
-                           "C4 E4 G4", "C4 E4 G4", "D4 F4 Bb4", "C#4 E4 A4"};
+                           "C4 E4 G4", "C4 E4 G4", "D3 F3 Bb3", "C#3 E3 A3"};
     for (int bar = 0; bar < 8; ++bar) {
         double beat = barBeat(at, bar);
-        // The broken chord grows over its first bars out of the poem's level.
-        arpeggio(w, beat, chords[bar], bar < 2 ? 0.46 + 0.07 * bar : 0.6 + 0.02 * bar);
-        if (bar >= 2) bass(w, beat, 3.8, roots[bar], 0.7);
-        if (bar >= 4) pad(w, beat, 4, pads[bar], 0.7, 0.5f);
+        // The broken chord grows over its first bars out of the poem's level,
+        // and stands back under the climax's last two bars, its low root left
+        // to the bass and the pad dropping an octave below it, so that the
+        // line's high notes sing over them.
+        bool peak = bar >= 6;
+        arpeggio(w, beat, chords[bar], bar < 2 ? 0.46 + 0.07 * bar : peak ? 0.52 : 0.6 + 0.02 * bar);
+        if (bar >= 2) bass(w, beat, 3.8, roots[bar], peak ? 0.6 : 0.7);
+        if (bar >= 4) pad(w, beat, 4, pads[bar], peak ? 0.5 : 0.7, 0.5f);
     }
     // The theme's opening climbs in sequence, a step higher each time, to
-    // the climax of the track: F6 leaning on the dominant, falling to E6.
+    // the climax of the track: F6 leaning on the dominant, falling to E6,
+    // doubled an octave below.
     melody(w, barBeat(at, 4), "G4:2 C5:1 D5:1 E5:3 D5:1", 0.62);
-    melody(w, barBeat(at, 6), "F5:1 Bb5:1 D6:1 E6:1", 0.7);
-    melody(w, barBeat(at, 7), "F6:3 E6:1", 0.78);
+    melody(w, barBeat(at, 6), "F5:1 Bb5:1 D6:1 E6:1", 0.78);
+    melody(w, barBeat(at, 7), "F6:3 E6:1", 0.86);
+    melody(w, barBeat(at, 6), "F4:1 Bb4:1 D5:1 E5:1", 0.5);
+    melody(w, barBeat(at, 7), "F5:3 E5:1", 0.56);
     sustainPedal(w, at, barBeat(at, 8), 4);
 }
 
@@ -380,32 +387,37 @@ void secondPoem(Writer& w, double at)
 }
 
 // 104 to 118 s: "Guilt ... resentment ...". Low octaves, a heartbeat in the
-// bass, a dark pad leaning on E flat.
+// bass, a dark pad leaning on E flat, and over them a lament.
 void guilt(Writer& w, double at)
 {
     // Led in from the dominant below: low octaves climbing A, C sharp, into
-    // the first D.
+    // the first D; under the poem's last bar the dark pad already swells in.
     pianoChord(w, at - 1, 0.5, "A1 A2", 0.5, 0.01, 0.3f);
     pianoChord(w, at - 0.5, 0.5, "C#2 C#3", 0.62, 0.01, 0.3f);
+    pad(w, at - 8, 8, "D3 F3 A3", 0.7, 0.12f);
     const char* octaves[7] = {"D2 D3", "Eb2 Eb3", "D2 D3", "G1 G2", "Bb1 Bb2", "A1 A2", "A1 A2"};
     const char* pads[7] = {"D3 F3 A3", "Eb3 G3 Bb3", "D3 F3 A3", "G2 Bb2 D3", "Bb2 D3 F3", "A2 C#3 E3", "A2 C#3 E3"};
     const char* roots[7] = {"D1", "Eb1", "D1", "G1", "Bb1", "A1", "A1"};
     for (int bar = 0; bar < 7; ++bar) {
         double beat = barBeat(at, bar);
-        // The last octave rings on into the bells, which take over from it.
-        pianoChord(w, beat, bar == 6 ? 7.0 : 3.5, octaves[bar], 0.75, 0.01, 0.3f);
-        pad(w, beat, 4, pads[bar], 0.85, 0.08f);
-        bass(w, beat, 0.6, roots[bar], 1.0);
-        bass(w, beat + 0.75, 1.2, roots[bar], 0.7);
+        // The octaves and the heartbeat grow over the first bars out of the
+        // poem's quiet; the last octave rings on into the bells, which take
+        // over from it.
+        double grow = std::min(1.0, 0.6 + 0.2 * bar);
+        pianoChord(w, beat, bar == 6 ? 7.0 : 3.5, octaves[bar], 0.75 * grow, 0.01, 0.3f);
+        pad(w, beat, 4, pads[bar], 0.55, 0.08f);
+        // The heartbeat's second stroke rings on through the bar.
+        bass(w, beat, 0.6, roots[bar], grow);
+        bass(w, beat + 0.75, 2.8, roots[bar], 0.7 * grow);
     }
-    // A lament in the middle of the keyboard: the theme's falling half,
+    // The lament, an octave over the low hands: the theme's falling half,
     // slowed and darkened.
-    melody(w, barBeat(at, 1), "G4:3 F4:1 F4:2 A4:2 Bb4:3 A4:1 D5:2 F5:2 E5:3 C#5:1 A4:7", 0.5, 0.4f);
+    melody(w, barBeat(at, 1), "G5:3 F5:1 F5:2 A5:2 Bb5:3 A5:1 D6:2 F6:2 E6:3 C#6:1 A5:7", 0.62, 0.4f);
 }
 
 // 118 to 134 s: the glints. The bells chime the theme high above a bright,
-// thin pad, softer bells on quavers around it; a cascade when the glints
-// glide to the strands.
+// thin pad, softer bells on quavers around it, the left hand's open fifths
+// below; a cascade when the glints glide to the strands.
 void glints(Writer& w, double at)
 {
     const char* chords[8] = {"D6 A5 F5 A6", "D6 Bb5 F5 F6", "D6 Bb5 G5 G6", "C#6 A5 E5 A6",
@@ -420,6 +432,18 @@ void glints(Writer& w, double at)
         bell(w, t, tune[n], 0.7, 10.0);
         t += lengths[n];
     }
+    // The tune's note sounding a given number of beats into the section, or
+    // none once it has ended.
+    auto tuneAt = [&](double beats) -> std::string {
+        double from = 0.0;
+        for (int n = 0; n < 10; ++n) {
+            if (beats < from + lengths[n]) return tune[n];
+            from += lengths[n];
+        }
+        return "";
+    };
+    const char* lows[8] = {"D3 A3", "Bb2 F3", "G2 D3", "A2 E3", "D3 A3", "Bb2 F3", "G2 D3", "A2 E3"};
+    const char* roots[8] = {"D2", "Bb1", "G1", "A1", "D2", "Bb1", "G1", "A1"};
     for (int bar = 0; bar < 8; ++bar) {
         double beat = barBeat(at, bar);
         pad(w, beat, 4, pads[bar], 0.5, 0.7f);
@@ -427,15 +451,25 @@ void glints(Writer& w, double at)
         std::istringstream words(chords[bar]);
         std::string name;
         while (words >> name) names.push_back(name);
-        // Five or six bells a bar, on quavers, never two at once.
+        // Five or six soft, short bells a bar, on quavers, never two at once,
+        // and never on the note the tune is holding, in any octave, so that
+        // the tune's bells ring clear of them.
         for (int q = 0; q < 8; ++q) {
             bool glide = bar == 3 || bar == 4;
             if (!glide && w.random.uniform() < 0.35 && q != 0) continue;
-            bell(w, beat + q * 0.5, names[w.random.next() % names.size()], glide ? 0.6 : 0.4, 10.0);
+            std::string held = tuneAt(bar * beatsPerBar + q * 0.5);
+            std::vector<std::string> free;
+            for (const std::string& n : names)
+                if (held.empty() || std::fmod(pitchOf(n) - pitchOf(held) + 120.0, 12.0) != 0.0) free.push_back(n);
+            bell(w, beat + q * 0.5, free[w.random.next() % free.size()], glide ? 0.4 : 0.25, 4.0);
         }
+        // Under them the left hand's open fifths and a soft bass on the
+        // chords' roots, so that the middle of the sound is not hollow.
+        std::vector<double> low = pitchesOf(lows[bar]);
+        add(w, Voice::Piano, beat, 4, low[0], 0.34, 0.45f);
+        add(w, Voice::Piano, beat + 2, 2, low[1], 0.3, 0.45f);
+        bass(w, beat, 3.8, roots[bar], 0.25);
     }
-    // A soft low D under them, so the bells do not ring over nothing.
-    bass(w, at, 32, "D2", 0.25);
 }
 
 // 134 to 146 s: the receding picture. The theme once more, the pad swelling
@@ -457,11 +491,13 @@ void recede(Writer& w, double at)
 }
 
 // 146 to 156 s: the credits. Out of the white, the piano alone resolves to D
-// major, slowing as it goes, and the last chord rings out into the room.
+// major, slowing as it goes, and the last chord rings out into the room: the
+// low D and the pad let go under it well before the end, and the pedal comes
+// up slowly, so that the strings and the room die away on their own.
 void credits(Writer& w, double at)
 {
     // Each chord comes a little later than the one before; times in seconds.
-    const double chordAt[4] = {0.0, 1.1, 2.35, 3.9};
+    const double chordAt[4] = {0.0, 0.9, 1.95, 3.2};
     const char* chords[4] = {"D3 A3 F4 D5", "G2 D3 Bb3 G4 Bb4", "A2 E3 C#4 G4 C#5", "D2 A2 F#3 D4 F#4 A4 D5"};
     const char* passing[3] = {"C5", "D5", "E5"};
     auto beatAt = [&](double seconds) { return at + seconds / secondsPerBeat; };
@@ -471,9 +507,11 @@ void credits(Writer& w, double at)
         piano(w, beatAt(chordAt[c]) + gap * 0.5, gap * 0.5, passing[c], 0.42, 0.45f);
     }
     double last = beatAt(chordAt[3]);
-    pianoChord(w, last, 12, chords[3], 0.45, 0.09, 0.55f);
-    pad(w, last, 12, "D3 F#3 A3", 0.3, 0.2f);
-    bass(w, last, 12, "D2", 0.3);
+    size_t struck = w.notes.size();
+    pianoChord(w, last, 9, chords[3], 0.45, 0.09, 0.55f);
+    for (size_t i = struck; i < w.notes.size(); ++i) w.notes[i].damperSeconds = 0.6f;
+    pad(w, last, 5, "D3 F#3 A3", 0.3, 0.2f);
+    bass(w, last, 5, "D2", 0.3);
 }
 
 }

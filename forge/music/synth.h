@@ -24,6 +24,10 @@ struct Note
     // that the change of chord does not dip).
     float brightness = 0.5f;
     bool legato = false;
+    // Piano only: how quickly the dampers quiet the strings once the key
+    // and the pedal are up, as a time constant in seconds; a pianist lifts
+    // the pedal slowly off a last chord to let it die away.
+    float damperSeconds = 0.09f;
     uint32_t seed = 1;
 };
 

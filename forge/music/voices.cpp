@@ -90,7 +90,7 @@ void renderPiano(const Note& note, Stereo& dry, Stereo& send)
 
     double level = 0.12 * (0.15 + 0.85 * velocity * velocity);
     double releaseAt = note.length;
-    double releaseStep = std::exp(-1.0 / (0.09 * musicSampleRate));
+    double releaseStep = std::exp(-1.0 / (std::max(0.001f, note.damperSeconds) * musicSampleRate));
     double total = count / double(musicSampleRate);
     // A partial is left out from where it has fallen below hearing.
     const double inaudible = 1e-6 / level;
@@ -376,7 +376,7 @@ double pitchToHz(double pitch)
 double soundingSeconds(const Note& note)
 {
     switch (note.voice) {
-    case Voice::Piano: return note.length + pianoReleaseSeconds;
+    case Voice::Piano: return note.length + std::max(pianoReleaseSeconds, 8.0 * note.damperSeconds);
     case Voice::Pad: return note.length + padReleaseSeconds;
     case Voice::Bass: return note.length + bassReleaseSeconds;
     case Voice::Bell: return std::min(note.length, bellRingSeconds);
