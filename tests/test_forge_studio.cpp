@@ -299,25 +299,18 @@ TEST(ForgeStudio, EachJarOnTheTableHasALipAndABrush)
     Picture room = shownPicture("S5-1.png");
     ASSERT_TRUE(room.ok);
     const struct { int x, mouth, height; } jars[] = {{90, 465, 48}, {150, 471, 42}, {210, 477, 36}};
-    auto luminanceIn = [&](int left, int top, int right, int bottom) {
-        double sum = 0;
-        for (int y = top; y < bottom; ++y)
-            for (int x = left; x < right; ++x)
-                sum += relativeLuminance(room.at(x, y));
-        return float(sum / ((right - left) * (bottom - top)));
-    };
     for (const auto& jar : jars)
     {
-        float lip = luminanceIn(jar.x - 12, jar.mouth, jar.x + 12, jar.mouth + 4);
-        float body = luminanceIn(jar.x - 12, jar.mouth + 10, jar.x + 12, jar.mouth + jar.height - 8);
+        float lip = meanLuminance(room, jar.x - 12, jar.mouth, jar.x + 12, jar.mouth + 4);
+        float body = meanLuminance(room, jar.x - 12, jar.mouth + 10, jar.x + 12, jar.mouth + jar.height - 8);
         EXPECT_GT(lip, body * 1.5f) << "the jar at x " << jar.x << " has no lip";
         // Above the mouth: the wall either side, and the column that differs
         // most from it.
-        float wall = (luminanceIn(jar.x - 32, jar.mouth - 34, jar.x - 20, jar.mouth - 12) +
-                      luminanceIn(jar.x + 20, jar.mouth - 34, jar.x + 32, jar.mouth - 12)) / 2;
+        float wall = (meanLuminance(room, jar.x - 32, jar.mouth - 34, jar.x - 20, jar.mouth - 12) +
+                      meanLuminance(room, jar.x + 20, jar.mouth - 34, jar.x + 32, jar.mouth - 12)) / 2;
         float stem = 0;
         for (int x = jar.x - 16; x < jar.x + 16; ++x)
-            stem = std::max(stem, std::fabs(luminanceIn(x, jar.mouth - 34, x + 1, jar.mouth - 12) - wall) / wall);
+            stem = std::max(stem, std::fabs(meanLuminance(room, x, jar.mouth - 34, x + 1, jar.mouth - 12) - wall) / wall);
         EXPECT_GT(stem, 0.3f) << "no brush stands in the jar at x " << jar.x;
     }
 }
@@ -330,18 +323,11 @@ TEST(ForgeStudio, TheChairsLegsStandInTheirShadows)
 {
     Picture room = shownPicture("SF3.png");
     ASSERT_TRUE(room.ok);
-    auto luminanceIn = [&](int left, int top, int right, int bottom) {
-        double sum = 0;
-        for (int y = top; y < bottom; ++y)
-            for (int x = left; x < right; ++x)
-                sum += relativeLuminance(room.at(x, y));
-        return float(sum / ((right - left) * (bottom - top)));
-    };
     const struct { int x, y; } feet[] = {{378, 612}, {494, 612}, {390, 594}, {478, 594}};
     for (const auto& foot : feet)
     {
-        float under = luminanceIn(foot.x - 4, foot.y + 2, foot.x + 8, foot.y + 7);
-        float beside = luminanceIn(foot.x - 34, foot.y + 2, foot.x - 22, foot.y + 7);
+        float under = meanLuminance(room, foot.x - 4, foot.y + 2, foot.x + 8, foot.y + 7);
+        float beside = meanLuminance(room, foot.x - 34, foot.y + 2, foot.x - 22, foot.y + 7);
         EXPECT_LT(under, beside * 0.8f) << "the leg at x " << foot.x << " floats over the floor";
     }
 }
