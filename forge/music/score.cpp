@@ -508,8 +508,8 @@ void credits(Writer& w, double at)
     }
     double last = beatAt(chordAt[3]);
     size_t struck = w.notes.size();
-    pianoChord(w, last, 9, chords[3], 0.45, 0.09, 0.55f);
-    for (size_t i = struck; i < w.notes.size(); ++i) w.notes[i].damperSeconds = 0.6f;
+    pianoChord(w, last, 7, chords[3], 0.45, 0.09, 0.55f);
+    for (size_t i = struck; i < w.notes.size(); ++i) w.notes[i].damperSeconds = 1.1f;
     pad(w, last, 5, "D3 F#3 A3", 0.3, 0.2f);
     bass(w, last, 5, "D2", 0.3);
 }
