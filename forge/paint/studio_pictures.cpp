@@ -203,17 +203,17 @@ Canvas paintStudioDusk()
         // The shaft is hottest along its middle and cools towards its far
         // edge, orange at the core and rose at its fringes.
         float core = std::exp(-std::pow((slant - 560) / 150.f, 2));
-        Colour sun = mix(rgb(214, 128, 118), rgb(246, 164, 104), core);
+        Colour sun = mix(rgb(224, 130, 108), rgb(255, 170, 92), core);
         // The shadow is the wall without the sun: the board's outline
         // pushed down and to the right and sheared further the lower it
         // falls, soft at the edge and softer and fainter the further it
         // lies from the canvas.
         const float shadowX = 46, shadowY = 28;
-        float sx = x - shadowX - (y - easel.canvasY) * 0.18f, sy = y - shadowY;
+        float sx = x - shadowX - (y - easel.canvasY) * 0.3f, sy = y - shadowY;
         float board = std::min(sdBox(sx, sy, easel.canvasX, easel.canvasY, easel.canvasHalfW, easel.canvasHalfH),
                                sdBox(sx, sy, easel.canvasX, easel.canvasY + easel.canvasHalfH + 6, easel.canvasHalfW + 14, 5));
         float away = std::max(0.f, x - (easel.canvasX + easel.canvasHalfW));
-        float fade = 0.35f + 0.65f * std::exp(-away / 90.f);
+        float fade = 0.3f + 0.7f * std::exp(-away / 70.f);
         float castShadow = std::max(fill(board, 6 + away * 0.12f), fill(easelWood(sx, sy, easel), 3 + away * 0.05f) * 0.8f) * fade;
         float around = std::exp(-length(x - 620, (y - 330) * 1.4f) / 420.f);
         if (y < floorLine)
@@ -223,7 +223,7 @@ Canvas paintStudioDusk()
             c = mix(c, rgb(40, 46, 72), (1 - patch) * 0.3f);
             float sunlit = patch * (1 - 0.85f * castShadow);
             // The sun comes in low: the shaft is faint high on the wall.
-            c = mix(c, sun, sunlit * 0.42f * (0.55f + 0.45f * smoothstep(170, 270, y)));
+            c = mix(c, sun, sunlit * 0.42f * (0.45f + 0.55f * smoothstep(170, 280, y)));
             // In the shadow the wall keeps its colour, only a cooler, deeper
             // tone of it.
             c = mix(c, scaled(mix(c, rgb(58, 56, 86), 0.3f), 0.8f), castShadow * patch * 0.5f);
