@@ -160,6 +160,31 @@ TEST(ForgeStudio, TheDuskLightRakesAcrossTheEasel)
     EXPECT_GT(canvas, wallRound * 5) << "the wall round the canvas is a flat light room, not dusk";
 }
 
+// The low sun strikes the canvas from the left: its left half is lighter
+// and warmer than its right, which cools towards the wall's dusk; and the
+// shadow it throws is the wall's own tone gone deeper, lighter than the
+// wall beyond the shaft of light, not a black doorway beside it.
+TEST(ForgeStudio, TheCanvasCoolsAwayFromTheSunAndItsShadowIsNotBlack)
+{
+    Picture studio = shownPicture("S1-1.png");
+    ASSERT_TRUE(studio.ok);
+    auto warmth = [&](int left, int right) {
+        float sum = 0;
+        int n = 0;
+        for (int y = 270; y < 390; y += 2)
+            for (int x = left; x < right; x += 2, ++n)
+                sum += studio.at(x, y).r - studio.at(x, y).b;
+        return sum / n;
+    };
+    float litHalf = meanLuminance(studio, 556, 270, 620, 390);
+    float farHalf = meanLuminance(studio, 660, 270, 724, 390);
+    EXPECT_GT(litHalf, farHalf * 1.4f) << "the canvas is lit evenly, not by a low sun from the left";
+    EXPECT_GT(warmth(556, 620), warmth(660, 724) + 0.1f) << "the canvas does not cool away from the sun";
+    float shadow = meanLuminance(studio, 740, 300, 770, 390);
+    float dusk = meanLuminance(studio, 1000, 200, 1100, 300);
+    EXPECT_GT(shadow, dusk * 1.5f) << "the canvas's shadow is a black hole in the wall";
+}
+
 // The bare canvas is lit evenly from the side: no dark line runs across it
 // (a mast's shadow there would read as a fold or a book's spine).
 TEST(ForgeStudio, TheBareCanvasHasNoDarkLineAcrossIt)

@@ -200,16 +200,33 @@ Canvas paintStudioDusk()
         float slant = x + (y - 330) * 0.45f;
         float patch = std::min(smoothstep(420, 480, slant) * smoothstep(830, 780, slant), smoothstep(150, 200, y)) *
                       (y < floorLine ? 1.f : 0.f);
+        // The shaft is hottest along its middle and cools towards its far
+        // edge, orange at the core and rose at its fringes.
+        float core = std::exp(-std::pow((slant - 560) / 150.f, 2));
+        Colour sun = mix(rgb(224, 130, 108), rgb(255, 170, 92), core);
+        // The shadow is the wall without the sun: the board's outline
+        // pushed down and to the right and sheared further the lower it
+        // falls, soft at the edge and softer and fainter the further it
+        // lies from the canvas.
         const float shadowX = 46, shadowY = 28;
-        float board = std::min(sdBox(x - shadowX, y - shadowY, easel.canvasX, easel.canvasY, easel.canvasHalfW, easel.canvasHalfH),
-                               sdBox(x - shadowX, y - shadowY, easel.canvasX, easel.canvasY + easel.canvasHalfH + 6, easel.canvasHalfW + 14, 5));
-        float castShadow = std::max(fill(board, 5), fill(easelWood(x - shadowX, y - shadowY, easel), 3) * 0.8f);
+        float sx = x - shadowX - (y - easel.canvasY) * 0.3f, sy = y - shadowY;
+        float board = std::min(sdBox(sx, sy, easel.canvasX, easel.canvasY, easel.canvasHalfW, easel.canvasHalfH),
+                               sdBox(sx, sy, easel.canvasX, easel.canvasY + easel.canvasHalfH + 6, easel.canvasHalfW + 14, 5));
+        float away = std::max(0.f, x - (easel.canvasX + easel.canvasHalfW));
+        float fade = 0.3f + 0.7f * std::exp(-away / 70.f);
+        float castShadow = std::max(fill(board, 6 + away * 0.12f), fill(easelWood(sx, sy, easel), 3 + away * 0.05f) * 0.8f) * fade;
         float around = std::exp(-length(x - 620, (y - 330) * 1.4f) / 420.f);
         if (y < floorLine)
         {
-            c = scaled(c, 0.66f - 0.26f * around * (1 - patch));
-            c = mix(c, rgb(198, 150, 110), patch * (1 - castShadow) * 0.24f);
-            c = scaled(c, 1 - 0.2f * castShadow * patch);
+            // Away from the shaft the wall sinks into a cool blue dusk.
+            c = scaled(c, 0.62f - 0.26f * around * (1 - patch));
+            c = mix(c, rgb(40, 46, 72), (1 - patch) * 0.3f);
+            float sunlit = patch * (1 - 0.85f * castShadow);
+            // The sun comes in low: the shaft is faint high on the wall.
+            c = mix(c, sun, sunlit * 0.42f * (0.45f + 0.55f * smoothstep(170, 280, y)));
+            // In the shadow the wall keeps its colour, only a cooler, deeper
+            // tone of it.
+            c = mix(c, scaled(mix(c, rgb(58, 56, 86), 0.3f), 0.8f), castShadow * patch * 0.5f);
         }
         // Canvases leaning against the wall on the right, their backs to us.
         for (int k = 0; k < 3; ++k)
@@ -233,12 +250,20 @@ Canvas paintStudioDusk()
                               std::min(sdBox(x, y, 462, 564, 3, 20), sdBox(x, y, 522, 564, 3, 20)));
         if (std::min(std::min(uprights, topRail), std::min(seatTop, legs)) < 0)
             c = mix(rgb(58, 42, 34), rgb(104, 74, 52), smoothstep(530, 450, x) * (seatTop < 0 ? 1.2f : 1.f));
-        float hem = 468 + 8 * std::sin((x - 455) / 7.f) + 10 * smoothstep(470, 530, x);
-        float shawl = std::max(std::max(420 - y, y - hem), std::fabs(x - 494) - 36);
+        // Her shawl hangs over the back in three folds, each deepening
+        // into a point at its hem, the hem uneven; the ridges catch the sun
+        // on the side towards it and the hollows between them stay deep red.
+        float across = (x - 458) / 72.f;
+        float phase = across * 3 * 6.2832f + 0.5f * std::sin((y - 420) / 22.f);
+        float hem = 470 + 7 * std::cos(phase) + 10 * smoothstep(470, 530, x) + 6 * (fractalNoise(x / 9.f, 3.f, 2, 713) - 0.5f);
+        float shawl = std::max(std::max(420 - y, y - hem), std::fabs(x - 494) - 36 - 2 * std::sin(y / 9.f));
         if (shawl < 0)
         {
-            float folds = 0.5f + 0.5f * std::sin((x - 455) / 5.f + (y - 420) / 30.f);
-            c = mix(rgb(84, 16, 24), rgb(146, 36, 40), folds * smoothstep(530, 460, x) + 0.2f);
+            float ridge = 0.5f + 0.5f * std::cos(phase);
+            float lit = smoothstep(536, 452, x);
+            c = mix(rgb(56, 8, 18), rgb(150, 32, 38), std::sqrt(ridge));
+            c = mix(c, rgb(226, 92, 72), ridge * ridge * ridge * lit * 0.8f);
+            c = scaled(c, 1 - 0.25f * smoothstep(hem - 10, hem, y) * (1 - ridge));
         }
         // A stool by the easel with the palette, and a jar of brushes.
         float stool = std::min(sdBox(x, y, 790, 520, 36, 5), std::min(sdSegment(x, y, {765, 524}, {755, 600}, 3), sdSegment(x, y, {815, 524}, {825, 600}, 3)));
@@ -265,10 +290,13 @@ Canvas paintStudioDusk()
         float canvasEdge = sdBox(x, y, easel.canvasX, easel.canvasY, easel.canvasHalfW, easel.canvasHalfH);
         if (canvasEdge < 0)
         {
-            // Primed linen, lit from the window, a little darker at the right,
-            // a faint charcoal line where a head will be drawn.
-            float lit = smoothstep(easel.canvasX + easel.canvasHalfW, easel.canvasX - easel.canvasHalfW, x);
-            c = mix(rgb(224, 202, 168), rgb(252, 236, 206), lit);
+            // Primed linen with a faint charcoal line where a head will be
+            // drawn.
+            // Warm where the sun strikes it on the left, cooling to a grey
+            // rose at the right.
+            float lit = smoothstep(easel.canvasX + easel.canvasHalfW, easel.canvasX - easel.canvasHalfW * 0.6f, x);
+            c = mix(rgb(176, 164, 170), rgb(255, 226, 184), lit);
+            c = mix(c, rgb(255, 206, 160), std::exp(-std::pow((x - easel.canvasX + 60) / 50.f, 2)) * 0.3f);
             c = mix(c, rgb(150, 140, 124), smoothstep(-4, 0, canvasEdge) * 0.7f);
             float oval = std::fabs(sdEllipse(x, y, easel.canvasX - 4, easel.canvasY - 10, 22, 28)) - 0.6f;
             c = mix(c, rgb(120, 112, 104), fill(oval, 1.2f) * 0.35f * smoothstep(easel.canvasY + 20, easel.canvasY - 30, y));
