@@ -43,30 +43,16 @@ PoemPool poolRound(const InkBox (&lines)[poemLines])
             --k;
         hull[k++] = corners[i];
     }
-    PoemPool pool;
-    for (size_t i = 0; i + 1 < k; ++i)
-        pool.x.push_back(hull[i].x), pool.y.push_back(hull[i].y);
-    return pool;
+    hull.resize(k);
+    return PoemPool{hull};
 }
 
 float fromPool(const PoemPool& pool, float x, float y)
 {
-    // The nearest edge gives the distance; the point is inside when it lies
-    // on the inner side of every edge.
     float nearest = 1e9f;
-    bool inside = true;
-    size_t n = pool.x.size();
-    for (size_t i = 0; i < n; ++i)
-    {
-        size_t j = (i + 1) % n;
-        Point a{pool.x[i], pool.y[i]}, b{pool.x[j], pool.y[j]};
-        nearest = std::min(nearest, sdSegment(x, y, a, b, 0));
-        // The chain turns one way at every corner: the inside lies on that
-        // side of each edge.
-        if ((b.x - a.x) * (y - a.y) - (b.y - a.y) * (x - a.x) < 0)
-            inside = false;
-    }
-    return inside ? -nearest : nearest;
+    for (size_t i = 1; i < pool.outline.size(); ++i)
+        nearest = std::min(nearest, sdSegment(x, y, pool.outline[i - 1], pool.outline[i], 0));
+    return insidePolygon(x, y, pool.outline) ? -nearest : nearest;
 }
 
 float poolFalloff(const PoemPool& pool, float x, float y, uint32_t seed)

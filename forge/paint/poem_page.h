@@ -3,6 +3,8 @@
 // those pictures can be light right under the lines and darker away from
 // them: the red only reads on a light ground, and a frame that is light all
 // over would flash after the darker picture before it.
+#include "paint/shapes.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -21,7 +23,7 @@ extern const InkBox secondPoemInk[poemLines];
 // line and never steps in and out with each line's end.
 struct PoemPool
 {
-    std::vector<float> x, y; // corners, counter-clockwise
+    std::vector<Point> outline; // counter-clockwise, closed: the first corner again at the end
 };
 PoemPool poolRound(const InkBox (&lines)[poemLines]);
 
