@@ -206,6 +206,16 @@ float boxRedness(const std::vector<Rgba>& frame, int left, int top, int right, i
     Rgba c = meanIn(frame, left, top, right, bottom);
     return c.r > 0 ? 1 - std::max(c.g, c.b) / c.r : 0;
 }
+
+// The finished portrait as scene 4 leaves it: its five layers, each over
+// the one before.
+std::vector<Rgba> finishedPortrait()
+{
+    std::vector<Rgba> portrait = blackFrame();
+    for (const char* layer : {"S3-1.png", "S3-2.png", "S3-22.png", "S3-23.png", "S3-3.png"})
+        drawLayer(portrait, shown(layer), 0);
+    return portrait;
+}
 }
 
 // The finished portrait shows her face: the eyes darker than the cheeks,
@@ -213,9 +223,7 @@ float boxRedness(const std::vector<Rgba>& frame, int left, int top, int right, i
 // laid over the face or the throat.
 TEST(ForgePictures, ThePortraitShowsAFace)
 {
-    std::vector<Rgba> portrait = blackFrame();
-    for (const char* layer : {"S3-1.png", "S3-2.png", "S3-22.png", "S3-23.png", "S3-3.png"})
-        drawLayer(portrait, shown(layer), 0);
+    std::vector<Rgba> portrait = finishedPortrait();
     float cheeks = boxLuminance(portrait, 594, 250, 606, 258) + boxLuminance(portrait, 646, 250, 658, 258);
     float eyes = boxLuminance(portrait, 598, 229, 611, 236) + boxLuminance(portrait, 641, 229, 654, 236);
     EXPECT_LT(eyes, cheeks * 0.75f) << "no eyes to be seen";
@@ -234,9 +242,7 @@ TEST(ForgePictures, ThePortraitShowsAFace)
 // in a lower key than her lit cheek, not a white disc.
 TEST(ForgePictures, ThePortraitsGroundIsLitBehindHerHead)
 {
-    std::vector<Rgba> portrait = blackFrame();
-    for (const char* layer : {"S3-1.png", "S3-2.png", "S3-22.png", "S3-23.png", "S3-3.png"})
-        drawLayer(portrait, shown(layer), 0);
+    std::vector<Rgba> portrait = finishedPortrait();
     float behindHead = boxLuminance(portrait, 700, 130, 780, 230);
     float corner = boxLuminance(portrait, 80, 480, 200, 600);
     EXPECT_GT(behindHead, 0.06f);
@@ -254,9 +260,7 @@ TEST(ForgePictures, ThePortraitsGroundIsLitBehindHerHead)
 // light spills over the top.
 TEST(ForgePictures, TheCandleStandsOnATable)
 {
-    std::vector<Rgba> portrait = blackFrame();
-    for (const char* layer : {"S3-1.png", "S3-2.png", "S3-22.png", "S3-23.png", "S3-3.png"})
-        drawLayer(portrait, shown(layer), 0);
+    std::vector<Rgba> portrait = finishedPortrait();
     float tops = 0;
     for (int x : {820, 960, 1100})
     {
@@ -284,9 +288,7 @@ TEST(ForgePictures, HerDressGoesOnDownToTheTable)
             red += c.a > 0.9f && c.r - std::max(c.g, c.b) > 0.15f;
         }
     EXPECT_GT(red, all / 2) << "her dress has faded out above the table's edge";
-    std::vector<Rgba> portrait = blackFrame();
-    for (const char* layer : {"S3-1.png", "S3-2.png", "S3-22.png", "S3-23.png", "S3-3.png"})
-        drawLayer(portrait, shown(layer), 0);
+    std::vector<Rgba> portrait = finishedPortrait();
     float near = boxLuminance(portrait, 712, 420, 732, 500), far = boxLuminance(portrait, 523, 420, 543, 500);
     EXPECT_GT(near, far * 3) << "her sleeve towards the candle is not lit";
     EXPECT_GT(boxRedness(portrait, 712, 420, 732, 500), 0.5f) << "no sleeve towards the candle";
