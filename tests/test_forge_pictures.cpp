@@ -179,7 +179,7 @@ TEST(ForgePictures, FramesAndStampsLeaveTheirMiddleOpen)
         EXPECT_NEAR(sx / sum, 8, 0.5) << name;
         EXPECT_NEAR(sy / sum, 8, 0.5) << name;
         EXPECT_LT(p.at(0, 0).a + p.at(15, 0).a + p.at(0, 15).a + p.at(15, 15).a, 0.05f) << name;
-        EXPECT_GT(p.at(8, 8).a, 0.6f) << name;
+        EXPECT_GT(p.at(8, 8).a, std::string(name) == "glint.png" ? 0.6f : 0.4f) << name;
     }
     // The distortion map tiles: its wrap-around seams are no rougher than its inside.
     const Picture& heat = shown("heatmap.png");
@@ -221,6 +221,46 @@ std::vector<Rgba> finishedPortrait()
 // The finished portrait shows her face: the eyes darker than the cheeks,
 // the lips redder than the skin around them, and neither hair nor dress
 // laid over the face or the throat.
+// The sketch lays its stamps about 6 px apart, 9 on its quicker strokes, at
+// three quarters strength. Laid so along a line, the dab must give one even
+// stroke: no row of it may swell and thin from stamp to stamp, or the
+// pencil line reads as a string of beads.
+TEST(ForgePictures, PencilStampsJoinIntoOneEvenLine)
+{
+    const Picture& dab = shown("pencilsprite.png");
+    for (int spacing : {5, 6, 7, 8, 9})
+    {
+        const int stamps = 30, width = stamps * spacing + 16;
+        std::vector<float> cover(size_t(16 * width), 0.0f);
+        for (int i = 0; i < stamps; ++i)
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 16; ++x)
+                {
+                    float& c = cover[size_t(y * width + i * spacing + x)];
+                    c += 0.75f * dab.at(x, y).a * (1 - c);
+                }
+        // Judge the middle of the line, away from its two ends.
+        std::vector<float> low(16, 1.0f), high(16, 0.0f), mean(16, 0.0f);
+        const int from = 10 * spacing, to = 20 * spacing;
+        for (int y = 0; y < 16; ++y)
+            for (int x = from; x < to; ++x)
+            {
+                float c = cover[size_t(y * width + x)];
+                low[size_t(y)] = std::min(low[size_t(y)], c), high[size_t(y)] = std::max(high[size_t(y)], c);
+                mean[size_t(y)] += c / float(to - from);
+            }
+        float strongest = *std::max_element(mean.begin(), mean.end());
+        EXPECT_GT(strongest, 0.35f) << "a line " << spacing << " px apart is too faint to read";
+        for (int y = 0; y < 16; ++y)
+        {
+            if (mean[size_t(y)] <= 0.3f * strongest)
+                continue; // the line's faint fringe
+            EXPECT_LT(high[size_t(y)] - low[size_t(y)], 0.25f * strongest)
+                << "row " << y << " of a line " << spacing << " px apart beads";
+        }
+    }
+}
+
 TEST(ForgePictures, ThePortraitShowsAFace)
 {
     std::vector<Rgba> portrait = finishedPortrait();

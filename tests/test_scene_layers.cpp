@@ -206,8 +206,9 @@ TEST(BustSketch, StampsLieOverTheFirstLayerAndUnderTheOthers)
     // Each of these orders would show. The finished portrait and the room
     // round her cover nearly all of the first layer, so the stamps hidden
     // under it show only where the later layers thin at their edges: her
-    // hair, skin and clothes overlap, so those edges are few.
-    EXPECT_GT(differingPixels(frame, composed({stamps, canvas, skin, hair, clothes, frameLayer})), 40);
+    // hair, skin and clothes overlap, and the soft graphite is faint there,
+    // so those pixels are few.
+    EXPECT_GT(differingPixels(frame, composed({stamps, canvas, skin, hair, clothes, frameLayer})), 10);
     EXPECT_GT(differingPixels(frame, composed({canvas, skin, hair, clothes, frameLayer, stamps})), 500);
     EXPECT_GT(differingPixels(frame, composed({canvas, stamps, clothes, hair, skin, frameLayer})), 500);
 }

@@ -56,20 +56,20 @@ Canvas paintLightLeak()
 
 Canvas paintPencilDab()
 {
-    // Graphite: the footprint of a blunt lead laid on its side, a rounded
-    // square that nearly fills the sprite, flat across and soft only at its
-    // rim, so stamps laid 9 px apart at half size still meet and a fast
-    // stroke reads as one even line, not a string of beads or a scalloped
-    // edge. It is a light grey, and the paper's tooth shows through it in
-    // single grains and small clusters, never below half its strength, or
-    // the line would read dotted.
+    // Graphite: a soft round footprint, darkest at its middle and thinning
+    // away like a bell to nothing just inside the sprite. The sketch lays
+    // its stamps 3 to 12 px apart; a flat dab with an edge shows each one's
+    // rim wherever two overlap and a stroke reads as a string of beads,
+    // while bells that wide melt into one even line. It is a light grey, so
+    // a line is built up by the stamps over each other, and the paper's
+    // tooth breaks it up a little in single grains and small clusters.
     Composition dab = [](float x, float y) {
-        float dx = std::fabs(x - 8), dy = std::fabs(y - 8);
-        float rounded = std::pow(std::pow(dx, 3.f) + std::pow(dy, 3.f), 1 / 3.f);
+        const float spread = 4.6f, strength = 0.66f;
+        float r = length(x - 8, y - 8);
+        float rim = std::exp(-64 / (2 * spread * spread));
+        float bell = clamp01((std::exp(-r * r / (2 * spread * spread)) - rim) / (1 - rim));
         float tooth = 0.6f * hashUnit(uint32_t(x), uint32_t(y), 1201) + 0.4f * hashUnit(uint32_t(x) / 2, uint32_t(y) / 2, 1202);
-        float body = smoothstep(8.f, 6.5f, rounded);
-        float cover = body * (0.55f + 0.45f * tooth);
-        return rgb(66, 66, 76, cover);
+        return rgb(66, 66, 76, strength * bell * (0.7f + 0.3f * tooth));
     };
     return renderComposition(stampSize, stampSize, dab);
 }
