@@ -64,7 +64,7 @@ Canvas paintPencilDab()
     // a line is built up by the stamps over each other, and the paper's
     // tooth breaks it up a little in single grains and small clusters.
     Composition dab = [](float x, float y) {
-        const float spread = 4.6f, strength = 0.66f;
+        const float spread = 4.6f, strength = 0.74f;
         float r = length(x - 8, y - 8);
         float rim = std::exp(-64 / (2 * spread * spread));
         float bell = clamp01((std::exp(-r * r / (2 * spread * spread)) - rim) / (1 - rim));

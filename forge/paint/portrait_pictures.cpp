@@ -68,14 +68,19 @@ Canvas paintUnderpainting()
         blendOver(c, sitterUnderdrawing(x, y, sitter, bustHalfWidth, bustBottom), 1);
         return c;
     };
-    // Broad crossing strokes on the ground, rounder ones on the figure.
-    FlowField ground = noisyFlow(0.7f, 0.6f, 160, 1404);
+    // Long, nearly level strokes on the ground, laid as a thin wash is, so
+    // the paper under the poem reads calm; rounder ones on the figure.
+    FlowField ground = noisyFlow(0.12f, 0.1f, 320, 1404);
     FlowField flow = [=](float x, float y) {
         return length((x - sitter.x) / 100, (y - sitter.y - 60) / 150) < 1 ? sitterFlow(x, y, sitter) : ground(x, y);
     };
     PaintStyle style = portraitStyle(1403, false);
     style.vignette = 0.08f;
     style.grain = 0.04f;
+    // Soft-edged strokes of nearly one colour: the wash shows the brush's
+    // direction, not a pattern of separate dabs.
+    style.taperedStrokes = true;
+    style.colourJitter = 0.012f;
     return paintComposition(screenW, screenH, under, flow, style);
 }
 
