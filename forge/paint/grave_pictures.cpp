@@ -358,16 +358,16 @@ Canvas paintCandleGlow()
     // spans, not a beam up the hill.
     const float cx = 760, flameY = 552;
     Composition glow = [=](float x, float y) {
-        float halo = std::exp(-length(x - cx, y - flameY) / 80.f);
+        float halo = std::exp(-length(x - cx, y - flameY) / 92.f);
         float core = std::exp(-length(x - cx, (y - flameY) * 0.8f) / 22.f);
         // The pool it lays on the grass round the lantern's foot, wide and
         // flat as the ground lies, fading before the hill rises behind it.
-        float pool = std::exp(-std::pow(length((x - cx) / 230.f, (y - 622) / 52.f), 2)) * smoothstep(556, 604, y);
+        float pool = std::exp(-std::pow(length((x - cx - 30) / 200.f, (y - 620) / 46.f), 2)) * smoothstep(556, 604, y);
         // The lantern's soft shadow on the grass at its foot, thrown right
         // by the last of the sky, under the glow.
         Colour c = rgb(16, 14, 14, 0.55f * fill(sdEllipse(x, y, cx + 20, 614, 46, 7), 9));
         Colour light = mix(rgb(255, 176, 96), rgb(255, 226, 170), core);
-        light.a = clamp01(halo * 0.66f + pool * 0.72f + core * 0.5f);
+        light.a = clamp01(halo * 0.7f + pool * 0.45f + core * 0.5f);
         blendOver(c, light, 1);
         // The lantern: a dark iron cap and base, glass sides between.
         float glass = sdBox(x, y, cx, 566, 24, 38);
@@ -382,9 +382,9 @@ Canvas paintCandleGlow()
         float onStone = fill(stoneShape(x, y), 1.5f);
         if (onStone > 0)
         {
-            float facing = smoothstep(stoneX + 10, stoneX + stoneHalfW, x);
+            float facing = smoothstep(stoneX - 40, stoneX + stoneHalfW, x);
             float reach = std::exp(-length(x - cx, (y - flameY) * 1.3f) / 190.f);
-            blendOver(c, rgb(255, 168, 92, onStone * facing * reach * 0.9f), 1);
+            blendOver(c, rgb(255, 168, 92, onStone * facing * reach * 0.95f), 1);
         }
         // The candle itself: a slim taper burnt part way down in a holder,
         // lit warm on the flame's side and shaded away from it, with the
@@ -475,7 +475,7 @@ Canvas paintPetals()
             float side = smoothstep(-half, half, -v);
             float light = clamp01(0.2f + 0.6f * side + 0.5f * (bristle - 0.5f));
             Colour petal = p.red ? mix(rgb(104, 14, 26), rgb(206, 78, 82), light) : mix(rgb(150, 138, 136), rgb(232, 222, 214), light);
-            petal = mix(petal, rgb(104, 98, 110), 0.65f * p.far);
+            petal = mix(petal, rgb(100, 96, 108), 0.75f * p.far);
             // Thinner paint where the brush lifted, and on the far ones.
             float lift = smoothstep(0.2f, 1.f, u);
             petal.a = fill(d, 1.4f) * smoothstep(1.05f, 0.8f, std::fabs(u)) * (0.95f - 0.4f * lift) * (0.95f - 0.4f * p.far) * (0.55f + 0.45f * bristle) *
