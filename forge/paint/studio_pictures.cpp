@@ -52,7 +52,7 @@ float painterHair(float x, float y)
 float painterHead(float x, float y)
 {
     float skull = sdEllipse(x, y, 399, 305, 35, 40);
-    float jaw = sdTapered(x, y, {428, 318}, {406, 350}, 11, 9);
+    float jaw = sdTapered(x, y, {431, 322}, {419, 351}, 10, 7);
     float ear = sdEllipse(x, y, 437, 318, 6, 11);
     return std::min(smoothUnion(skull, jaw, 8), std::min(painterHair(x, y), ear));
 }
