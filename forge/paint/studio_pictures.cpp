@@ -37,9 +37,7 @@ float sdTapered(float x, float y, Point a, Point b, float ra, float rb)
     return length(px - t * bx, py - t * by) - (ra + (rb - ra) * t);
 }
 
-// The painter's head from behind, turned a little towards the canvas: the
-// skull under its hair, and below the hair on the window's side his ear
-// and the line of his jaw running down into the neck.
+// The painter's hair, a ragged mass over the back of his head.
 float painterHair(float x, float y)
 {
     float mass = sdEllipse(x, y, 397, 298, 40, 42) + 10 * (fractalNoise(x / 7.f, y / 7.f, 2, 906) - 0.5f);
@@ -49,6 +47,9 @@ float painterHair(float x, float y)
     return std::max(mass, y - nape);
 }
 
+// The painter's head from behind, turned a little towards the canvas: the
+// skull under its hair, and below the hair on the window's side his ear
+// and the line of his jaw running down into the neck.
 float painterHead(float x, float y)
 {
     float skull = sdEllipse(x, y, 399, 305, 35, 40);
