@@ -403,6 +403,12 @@ TEST(ForgePictures, GraveLayersEachAddTheirPart)
     // The lantern warms the side of the stone that faces it.
     Rgba side = meanIn(grave, 660, 470, 698, 580), unlit = meanIn(flowers, 660, 470, 698, 580);
     EXPECT_GT(side.r - side.b, unlit.r - unlit.b + 0.03f) << "the stone's side is not warmed";
+    // A candle's light lies round it on the grass, not in a beam up the
+    // hill: what it adds on the ground beside the lantern is well more than
+    // what it adds as far above it.
+    float aboveGain = boxLuminance(grave, 740, 400, 780, 440) - boxLuminance(flowers, 740, 400, 780, 440);
+    float groundGain = boxLuminance(grave, 850, 600, 890, 630) - boxLuminance(flowers, 850, 600, 890, 630);
+    EXPECT_GT(groundGain, aboveGain * 2) << "the lantern throws its light up the hill";
 
     // The petals blow downwind of the bouquet, to the right: none far up
     // wind, and the far ones smaller and greyer than those near the flowers.

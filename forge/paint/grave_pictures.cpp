@@ -353,16 +353,21 @@ Canvas paintFlowers()
 Canvas paintCandleGlow()
 {
     // A candle in a small lantern right of the stone, and its warm light
-    // on the stone's edge, the grass and the air.
+    // on the stone's edge, the grass round it and the air close by: a small
+    // light, so its glow is a round pool that dies out within a few hand
+    // spans, not a beam up the hill.
     const float cx = 760, flameY = 552;
     Composition glow = [=](float x, float y) {
-        float halo = std::exp(-length(x - cx, (y - flameY) * 1.15f) / 140.f);
+        float halo = std::exp(-length(x - cx, y - flameY) / 92.f);
         float core = std::exp(-length(x - cx, (y - flameY) * 0.8f) / 22.f);
+        // The pool it lays on the grass round the lantern's foot, wide and
+        // flat as the ground lies, fading before the hill rises behind it.
+        float pool = std::exp(-std::pow(length((x - cx - 30) / 200.f, (y - 620) / 46.f), 2)) * smoothstep(556, 604, y);
         // The lantern's soft shadow on the grass at its foot, thrown right
         // by the last of the sky, under the glow.
         Colour c = rgb(16, 14, 14, 0.55f * fill(sdEllipse(x, y, cx + 20, 614, 46, 7), 9));
         Colour light = mix(rgb(255, 176, 96), rgb(255, 226, 170), core);
-        light.a = clamp01(halo * 0.6f + core * 0.5f);
+        light.a = clamp01(halo * 0.7f + pool * 0.45f + core * 0.5f);
         blendOver(c, light, 1);
         // The lantern: a dark iron cap and base, glass sides between.
         float glass = sdBox(x, y, cx, 566, 24, 38);
@@ -377,9 +382,9 @@ Canvas paintCandleGlow()
         float onStone = fill(stoneShape(x, y), 1.5f);
         if (onStone > 0)
         {
-            float facing = smoothstep(stoneX + 10, stoneX + stoneHalfW, x);
-            float reach = std::exp(-length(x - cx, (y - flameY) * 1.4f) / 150.f);
-            blendOver(c, rgb(255, 168, 92, onStone * facing * reach * 0.85f), 1);
+            float facing = smoothstep(stoneX - 40, stoneX + stoneHalfW, x);
+            float reach = std::exp(-length(x - cx, (y - flameY) * 1.3f) / 190.f);
+            blendOver(c, rgb(255, 168, 92, onStone * facing * reach * 0.95f), 1);
         }
         // The candle itself: a slim taper burnt part way down in a holder,
         // lit warm on the flame's side and shaded away from it, with the
@@ -419,64 +424,63 @@ Canvas paintCandleGlow()
         }
         return c;
     };
-    return paintComposition(screenW, screenH, glow, noisyFlow(-1.5708f, 0.2f, 60, 2301), layerStyle(2302));
+        // Laid in strokes along the ground, so that none of them drags the
+    // light upwards.
+    return paintComposition(screenW, screenH, glow, noisyFlow(-0.1f, 0.3f, 60, 2301), layerStyle(2302));
 }
 
 Canvas paintPetals()
 {
     // A few petals the wind has taken from the bouquet, carried off to the
-    // right and up: the near ones large and warm by the flowers, the far
-    // ones smaller, greyer and fainter as the dusk takes them. Each is a
-    // soft brushed dab drawn out a little along the wind.
-    struct Petal { float x, y, angle, size, far; bool red; };
+    // right and up: the first still lying over the flowers, the near ones
+    // large and warm, the far ones smaller, greyer and fainter as the dusk
+    // takes them. Each is laid as one stroke of a soft brush: round where it
+    // was pressed down, tapering where it was lifted, bent a little as a
+    // petal curls, lit on its upper side and shaded on the lower.
+    struct Petal { float x, y, angle, size, bend, far; bool red; };
     std::vector<Petal> petals;
     Dice dice{2401};
-    for (int i = 0; i < 34; ++i)
+    for (int i = 0; i < 20; ++i)
     {
-        float far = dice.unit();
-        float spread = 18 + 150 * far;
-        float x = 610 + 620 * far + dice.range(-0.5f, 0.5f) * spread;
-        float y = 585 - 330 * far * (1.2f - 0.4f * far) + dice.range(-0.5f, 0.5f) * spread;
-        float angle = -0.35f + dice.range(-0.7f, 0.7f);
-        petals.push_back({x, y, angle, 11 - 7 * far, far, dice.unit() < 0.75f});
+        // Spread along the path unevenly, more of them near the flowers.
+        float far = std::pow(float(i) / 19.f, 1.25f) * 0.92f + dice.range(0.f, 0.08f);
+        float spread = 14 + 120 * far;
+        float x = 590 + 630 * far + dice.range(-0.5f, 0.5f) * spread;
+        float y = 582 - 320 * far * (1.2f - 0.4f * far) + dice.range(-0.5f, 0.5f) * spread;
+        float angle = -0.35f + dice.range(-0.6f, 0.6f);
+        float bend = dice.range(-0.35f, 0.35f);
+        petals.push_back({x, y, angle, 13 - 8 * far, bend, far, dice.unit() < 0.85f});
     }
-    // The wind's heading: to the right and a little up.
-    const float windX = 0.94f, windY = -0.34f;
     Composition wind = [=](float x, float y) {
         Colour c = rgb(170, 40, 50, 0);
         for (const Petal& p : petals)
         {
             float dx = x - p.x, dy = y - p.y;
-            if (std::fabs(dx) > 24 || std::fabs(dy) > 24)
+            float reach = p.size * 1.3f + 3;
+            if (std::fabs(dx) > reach || std::fabs(dy) > reach)
                 continue;
-            // The dab smeared back against the wind, fading along its tail.
-            float best = 1e9f, tail = 0;
-            for (int k = 0; k < 4; ++k)
-            {
-                float back = k * p.size * 0.35f;
-                float sx = dx + windX * back, sy = dy + windY * back;
-                float u = sx * std::cos(p.angle) + sy * std::sin(p.angle);
-                float v = -sx * std::sin(p.angle) + sy * std::cos(p.angle);
-                float width = p.size * (0.55f - 0.2f * clamp01(u / p.size));
-                float d = (length(u / p.size, v / width) - 1) * width + k * 1.2f;
-                if (d < best)
-                {
-                    best = d;
-                    tail = k / 3.f;
-                }
-            }
-            if (best < 3)
-            {
-                // Bristle marks across the dab, and the curl of its edge.
-                float along = dx * windX + dy * windY;
-                float across = dy * windX - dx * windY;
-                float bristle = valueNoise(along / 6.f, across / 1.4f, 2402);
-                float curl = clamp01(0.6f - 0.4f * tail + 0.3f * (bristle - 0.5f));
-                Colour petal = p.red ? mix(rgb(120, 16, 28), rgb(204, 70, 76), curl) : mix(rgb(176, 164, 160), rgb(236, 224, 216), curl);
-                petal = mix(petal, rgb(104, 96, 108), 0.6f * p.far);
-                petal.a = fill(best, 1.8f) * (0.9f - 0.45f * tail) * (0.95f - 0.45f * p.far) * (0.8f + 0.2f * bristle);
-                blendOver(c, petal, 1);
-            }
+            // Along the stroke (u, from -1 where the brush came down to 1
+            // where it lifted) and across it (v, from the bent middle line).
+            float u = (dx * std::cos(p.angle) + dy * std::sin(p.angle)) / p.size;
+            float v = (-dx * std::sin(p.angle) + dy * std::cos(p.angle)) / p.size;
+            v -= p.bend * (u * u - 0.4f);
+            float half = 0.42f * std::sqrt(clamp01(1 - u * u)) * (1.1f - 0.45f * smoothstep(-0.6f, 1.f, u));
+            // The bristles drag fine streaks along it and fray its edge.
+            float bristle = valueNoise(u * 2.5f + p.x, v * p.size / 1.2f, 2402);
+            float d = (std::fabs(v) - half) * p.size + 2.2f * (bristle - 0.5f);
+            if (d > 2 || std::fabs(u) > 1.05f)
+                continue;
+            // Its upper side catches the last of the sky, the lower turns
+            // away.
+            float side = smoothstep(-half, half, -v);
+            float light = clamp01(0.2f + 0.6f * side + 0.5f * (bristle - 0.5f));
+            Colour petal = p.red ? mix(rgb(104, 14, 26), rgb(206, 78, 82), light) : mix(rgb(150, 138, 136), rgb(232, 222, 214), light);
+            petal = mix(petal, rgb(100, 96, 108), 0.75f * p.far);
+            // Thinner paint where the brush lifted, and on the far ones.
+            float lift = smoothstep(0.2f, 1.f, u);
+            petal.a = fill(d, 1.4f) * smoothstep(1.05f, 0.8f, std::fabs(u)) * (0.95f - 0.4f * lift) * (0.95f - 0.4f * p.far) * (0.55f + 0.45f * bristle) *
+                      (1 - lift * smoothstep(0.6f, 0.3f, bristle));
+            blendOver(c, petal, 1);
         }
         return c;
     };

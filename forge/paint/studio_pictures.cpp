@@ -28,54 +28,87 @@ float easelWood(float x, float y, const Easel& e)
     return std::min(std::min(legs, mast), ledge);
 }
 
+// A limb that narrows from one end to the other: the distance to the
+// segment from a to b, less a radius that runs from ra at a to rb at b.
+float sdTapered(float x, float y, Point a, Point b, float ra, float rb)
+{
+    float bx = b.x - a.x, by = b.y - a.y, px = x - a.x, py = y - a.y;
+    float t = clamp01((px * bx + py * by) / (bx * bx + by * by));
+    return length(px - t * bx, py - t * by) - (ra + (rb - ra) * t);
+}
+
+// The painter's hair, a ragged mass over the back of his head.
+float painterHair(float x, float y)
+{
+    float mass = sdEllipse(x, y, 397, 298, 40, 42) + 10 * (fractalNoise(x / 7.f, y / 7.f, 2, 906) - 0.5f);
+    // The hair ends in a ragged line at the nape, lower on the left where
+    // it covers his other ear.
+    float nape = 326 + 10 * smoothstep(420, 370, x) + 4 * (fractalNoise(x / 5.f, 3.f, 1, 910) - 0.5f);
+    return std::max(mass, y - nape);
+}
+
+// The painter's head from behind, turned a little towards the canvas: the
+// skull under its hair, and below the hair on the window's side his ear
+// and the line of his jaw running down into the neck.
+float painterHead(float x, float y)
+{
+    float skull = sdEllipse(x, y, 399, 305, 35, 40);
+    float jaw = sdTapered(x, y, {431, 322}, {419, 351}, 10, 7);
+    float ear = sdEllipse(x, y, 437, 318, 6, 11);
+    return std::min(smoothUnion(skull, jaw, 8), std::min(painterHair(x, y), ear));
+}
+
 // The painter at night, seen from behind, as a distance to his outline
-// (negative inside): a mass of hair over the head, a short neck, shoulders
-// under three heads wide sloping down from it, a smock that narrows at the
-// waist and flares to its hem, two legs below it going out of the picture,
-// the left arm hanging at his side and the right one bent at the elbow, the
-// forearm raised to the hand and the thin brush, whose tip touches the canvas.
+// (negative inside): his head, a short neck, shoulders under three heads
+// wide sloping down from it, a smock that narrows at the waist and flares
+// to its hem, two legs below it going out of the picture, the left arm
+// hanging at his side and the right one bent at the elbow, the upper arm
+// narrowing from the shoulder, the forearm from the elbow to the wrist,
+// raised to the hand and the thin brush, whose tip touches the canvas.
 float painterShape(float x, float y)
 {
-    float head = sdEllipse(x, y, 400, 308, 37, 45);
-    float hair = sdEllipse(x, y, 398, 297, 40, 43) + 5 * (fractalNoise(x / 9.f, y / 9.f, 2, 906) - 0.5f);
-    float neck = sdBox(x, y, 402, 366, 15, 18);
+    float head = painterHead(x, y);
+    float neck = sdTapered(x, y, {403, 342}, {402, 384}, 14, 17);
     float shoulders = std::min(sdSegment(x, y, {402, 386}, {316, 414}, 22), sdSegment(x, y, {402, 386}, {488, 410}, 22));
-    // The smock: broad under the shoulders, gathered at the waist, wide
-    // again at the hem, which swings a little.
+    // The smock: broad under the shoulders, its top falling away with
+    // them, gathered at the waist, wide again at the hem, which swings a
+    // little.
     float halfWidth = 92 - 26 * smoothstep(420, 520, y) + 48 * smoothstep(525, 655, y);
     float hem = 652 + 5 * std::sin((x - 300) / 21.f);
-    float smock = std::max(std::max(std::fabs(x - 401) - halfWidth, 398 - y), y - hem);
+    float smock = std::max(std::max(std::fabs(x - 401) - halfWidth, 398 + 0.5f * std::max(std::fabs(x - 401) - 50, 0.f) - y), y - hem);
     float legs = std::min(sdSegment(x, y, {374, 630}, {366, 740}, 21), sdSegment(x, y, {430, 630}, {440, 740}, 21));
-    float leftUpper = sdSegment(x, y, {318, 422}, {302, 536}, 20);
-    float leftFore = sdSegment(x, y, {302, 536}, {298, 612}, 16);
-    float leftHand = sdEllipse(x, y, 298, 622, 12, 15);
+    float leftUpper = sdTapered(x, y, {318, 420}, {304, 534}, 21, 14);
+    float leftFore = sdTapered(x, y, {304, 534}, {299, 606}, 14, 10);
+    float leftHand = sdEllipse(x, y, 298, 620, 11, 15);
     // The upper arm held out from the body, so that the wall shows in a
-    // wide gap between the sleeve and the smock.
-    float upperArm = sdSegment(x, y, {486, 414}, {566, 496}, 18);
-    float forearm = sdSegment(x, y, {566, 496}, {656, 446}, 15);
-    float hand = sdEllipse(x, y, 667, 438, 14, 11);
+    // wide gap between the sleeve and the smock; the elbow a knob where the
+    // arm turns up.
+    float upperArm = sdTapered(x, y, {486, 414}, {564, 494}, 20, 13);
+    float elbow = sdEllipse(x, y, 568, 500, 12, 10);
+    float forearm = sdTapered(x, y, {566, 494}, {650, 449}, 15, 9);
+    float hand = sdEllipse(x, y, 663, 440, 13, 10);
     float brush = std::min(sdSegment(x, y, {672, 432}, {722, 405}, 1.8f), sdSegment(x, y, {722, 405}, {738, 397}, 3.2f));
     // The trapezius slopes from the neck into the shoulders.
-    float d = smoothUnion(smoothUnion(std::min(head, hair), neck, 6), shoulders, 24);
+    float d = smoothUnion(smoothUnion(head, neck, 5), shoulders, 24);
     d = smoothUnion(d, smock, 26);
     d = std::min(d, legs);
-    d = smoothUnion(d, smoothUnion(smoothUnion(leftUpper, leftFore, 8), leftHand, 5), 10);
+    d = smoothUnion(d, smoothUnion(smoothUnion(leftUpper, leftFore, 5), leftHand, 4), 10);
     d = smoothUnion(d, upperArm, 14);
-    d = smoothUnion(d, forearm, 10);
-    return std::min(smoothUnion(d, hand, 6), brush);
+    d = std::min(d, smoothUnion(smoothUnion(upperArm, elbow, 4), forearm, 4));
+    return std::min(smoothUnion(d, hand, 5), brush);
 }
 
 // The lighter marks inside the silhouette, 0 to 1: a few strands of hair
-// catching the moon, two long folds of the smock falling from the waist to
+// curling round his skull and catching the moon, two long folds of the smock falling from the waist to
 // the hem at either side of his back, broad enough to stay lighter streaks
 // in the dark mass when the view blurs it, and one down the raised sleeve.
 float painterLights(float x, float y)
 {
-    float strands = std::min(std::min(sdSegment(x, y, {412, 262}, {432, 300}, 1.4f), sdSegment(x, y, {398, 258}, {418, 318}, 1.3f)),
-                             sdSegment(x, y, {428, 270}, {436, 326}, 1.2f));
+    float strands = std::min(std::min(sdSegment(x, y, {404, 262}, {424, 272}, 1.3f), sdSegment(x, y, {416, 270}, {432, 290}, 1.3f)),
+                             sdSegment(x, y, {424, 284}, {434, 306}, 1.2f));
     float folds = std::min(sdSegment(x, y, {446, 520}, {478, 646}, 3.5f), sdSegment(x, y, {350, 530}, {326, 642}, 3));
     float sleeve = sdSegment(x, y, {578, 484}, {640, 452}, 2);
-    return std::max(std::max(fill(strands, 1.5f) * 0.8f, fill(folds, 7) * 0.75f), fill(sleeve, 4) * 0.5f);
+    return std::max(std::max(fill(strands, 1.5f) * 0.55f, fill(folds, 7) * 0.75f), fill(sleeve, 4) * 0.5f);
 }
 
 // How much a point inside the painter faces the moon, high on the right:
@@ -501,47 +534,58 @@ Canvas paintStudioNight()
 
 Canvas paintPainterShadow()
 {
-    // The painter from behind, a dark silhouette at the left in his smock,
+    // The painter from behind, a figure in shadow at the left in his smock,
     // his right forearm raised to the canvas with the brush.
     Composition figure = [=](float x, float y) {
         float d = painterShape(x, y);
         float cover = fill(d, 4);
-        // Nearly black, so that the figure stands dark against the wall; the
-        // moon, high on the right, lays a cool side down the head, the back,
+        // Dark and matt, so that he stands dark against the wall; the moon,
+        // high on the right, lays a soft cool side down the head, the back,
         // the shoulder and the arm that face it, kept narrow so that as the
         // view blurs him his back and shoulders keep their dark width.
         float facingMoon = facingTheMoon(x, y, d);
-        float side = smoothstep(-22, -5, d) * smoothstep(0.3f, 0.9f, facingMoon);
-        Colour c = mix(rgb(5, 5, 9), rgb(12, 12, 18), fractalNoise(x / 40.f, y / 40.f, 2, 907));
-        c = mix(c, rgb(60, 70, 100), side * 0.6f);
+        float side = smoothstep(-24, -4, d) * smoothstep(0.25f, 0.9f, facingMoon);
+        Colour c = mix(rgb(6, 6, 10), rgb(13, 13, 19), fractalNoise(x / 40.f, y / 40.f, 2, 907));
+        // His shirt is paler than the smock over it: across the shoulders
+        // and the top of his back it takes a little of the light the wall
+        // throws back, so that blurred he stays a figure with a back and
+        // shoulders, not a dark post.
+        float shirt = std::exp(-std::pow(length((x - 408) / 78.f, (y - 420) / 34.f), 2)) * smoothstep(374, 392, y);
+        c = mix(c, rgb(36, 38, 50), shirt * 0.8f);
+        c = mix(c, rgb(50, 58, 80), side * 0.55f);
+        // His ear, jaw and neck are skin, warmer than his clothes, lit along
+        // the jaw and the rim of the ear on the window's side.
+        float hair = painterHair(x, y);
+        float skin = fill(-hair, 2) * smoothstep(395, 345, y) * smoothstep(328, 336, y + 10 * fill(-(x - 420), 6));
+        c = mix(c, mix(rgb(34, 27, 29), rgb(88, 80, 88), smoothstep(0.2f, 0.8f, facingMoon)), skin * fill(d + 1, 2));
         // The hair is a mass of its own, lighter round its edge where the
         // moon comes through it, most of all on the window's side.
-        float hair = sdEllipse(x, y, 398, 297, 40, 43);
-        float hairEdge = smoothstep(-14, -3, hair) * smoothstep(6, -2, hair) * (0.45f + 0.55f * smoothstep(360, 430, x)) * smoothstep(340, 300, y);
-        c = mix(c, rgb(74, 84, 116), hairEdge * 0.75f);
-        c = mix(c, rgb(64, 72, 100), painterLights(x, y) * smoothstep(-2, -8, d));
+        float hairEdge = smoothstep(-14, -3, hair) * smoothstep(6, -2, hair) * (0.4f + 0.6f * smoothstep(360, 430, x)) * smoothstep(340, 300, y);
+        c = mix(c, rgb(66, 74, 100), hairEdge * 0.6f);
+        c = mix(c, rgb(60, 66, 92), painterLights(x, y) * smoothstep(-2, -8, d));
         c.a = cover;
         return c;
     };
     Canvas painted = paintComposition(screenW, screenH, figure, noisyFlow(1.2f, 0.3f, 150, 904),
                                       brushStyle(903, 16, 2.5f, 4, 0, Surface::none));
-    // The moon's rim, laid last with a fine brush so the strokes do not
-    // smear it: a cool line two or three pixels wide just inside his outline
-    // on the window's side, from the hair down the back and along the arm.
+    // The moon's edge, laid last with a fine brush so the strokes do not
+    // smear it: a soft cool line just inside his outline on the window's
+    // side, from the hair down the back and along the arm, matt rather than
+    // a shine.
     for (int y = 240; y < screenH; ++y)
         for (int x = 260; x < 760; ++x)
         {
             float px = x + 0.5f, py = y + 0.5f;
             float d = painterShape(px, py);
-            if (d > 1 || d < -6)
+            if (d > 1 || d < -7)
                 continue;
             // Only where nothing of him stands between the edge and the
             // moon: not on the inner side of the hanging arm or of a leg.
             float open = smoothstep(-4, 4, painterShape(px + 30, py - 20));
-            float rim = fill(std::fabs(d + 2.2f) - 1.3f, 1.2f) * smoothstep(0.35f, 0.8f, facingTheMoon(px, py, d)) * open;
+            float rim = fill(std::fabs(d + 2.6f) - 1.6f, 1.6f) * smoothstep(0.35f, 0.8f, facingTheMoon(px, py, d)) * open;
             Colour& c = at(painted, x, y);
             if (rim > 0 && c.a > 0.5f)
-                c = mix(c, rgb(143, 163, 200, c.a), rim * 0.9f);
+                c = mix(c, rgb(96, 106, 134, c.a), rim * 0.3f);
         }
     return painted;
 }
