@@ -215,7 +215,7 @@ Canvas paintStudioDusk()
                                sdBox(sx, sy, easel.canvasX, easel.canvasY + easel.canvasHalfH + 6, easel.canvasHalfW + 14, 5));
         float away = std::max(0.f, x - (easel.canvasX + easel.canvasHalfW));
         float depth = 0.4f + 0.6f * std::exp(-away / 40.f);
-        float castShadow = std::max(fill(board, 4 + away * 0.45f), fill(easelWood(sx, sy, easel), 3 + away * 0.1f) * 0.8f) * depth;
+        float castShadow = std::max(fill(board, 9 + away * 0.45f), fill(easelWood(sx, sy, easel), 6 + away * 0.15f) * 0.7f) * depth;
         float around = std::exp(-length(x - 620, (y - 330) * 1.4f) / 420.f);
         if (y < floorLine)
         {
@@ -224,7 +224,7 @@ Canvas paintStudioDusk()
             c = mix(c, rgb(36, 42, 70), (1 - patch) * 0.34f);
             float sunlit = patch * (1 - 0.9f * castShadow);
             // The sun comes in low: the shaft is faint high on the wall.
-            c = mix(c, sun, sunlit * 0.44f * (0.3f + 0.7f * smoothstep(190, 300, y)));
+            c = mix(c, sun, sunlit * 0.44f * (0.25f + 0.75f * smoothstep(200, 310, y)));
             // In the shadow the wall keeps its colour, only a deeper tone of
             // it, cooled to a dusk violet by the sky and warmed a little by
             // the sunlit wall round it.
@@ -305,7 +305,7 @@ Canvas paintStudioDusk()
             float inSun = std::pow(smoothstep(easel.canvasX + 84, easel.canvasX - 26, slantOn), 0.7f);
             float hot = smoothstep(easel.canvasX + 40, easel.canvasX - easel.canvasHalfW, slantOn);
             Colour lit = mix(rgb(240, 176, 148), rgb(255, 232, 192), hot);
-            c = mix(rgb(118, 108, 140), lit, inSun);
+            c = mix(rgb(126, 114, 148), lit, inSun);
             // The raking light picks out the weave of the linen.
             c = scaled(c, 1 - 0.05f * inSun * fractalNoise(x / 2.f, y / 7.f, 2, 715));
             c = mix(c, rgb(150, 140, 124), smoothstep(-4, 0, canvasEdge) * 0.7f);
