@@ -367,7 +367,8 @@ Canvas paintStudioCurtains()
         // rounds it. In the lamp's pool it is lost in the lit cloth; in the
         // shadow beyond it stays a dark band only just apart from the dark
         // folds, so that it never shows there as a bright bar.
-        float band = std::min(sdEllipse(x, y, leftEdge - 34, tieY, 44, 8), sdEllipse(x, y, rightEdge + 34, tieY, 44, 8));
+        // Its ends round off just inside the curtain's edge.
+        float band = std::min(sdEllipse(x, y, leftEdge - 42, tieY, 36, 8), sdEllipse(x, y, rightEdge + 42, tieY, 36, 8));
         if (band < 6 && inCurtain > 0.5f)
         {
             float round = clamp01(0.5f + (tieY - y) / 16.f);
