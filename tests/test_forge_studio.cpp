@@ -185,6 +185,42 @@ TEST(ForgeStudio, TheCanvasCoolsAwayFromTheSunAndItsShadowIsNotBlack)
     EXPECT_GT(shadow, dusk * 1.5f) << "the canvas's shadow is a black hole in the wall";
 }
 
+// The canvas's shadow lies in the sunlit patch: deepest right beside the
+// canvas, paling away from it, and the sunlit wall beyond it lighter still,
+// so that it reads as a shadow on a lit wall, not a dark doorway between the
+// canvas and the dusk.
+TEST(ForgeStudio, TheCanvasShadowPalesIntoTheSunlitWall)
+{
+    Picture studio = shownPicture("S1-1.png");
+    ASSERT_TRUE(studio.ok);
+    float inner = meanLuminance(studio, 734, 300, 756, 390);
+    float outer = meanLuminance(studio, 760, 300, 782, 390);
+    float beyond = meanLuminance(studio, 800, 300, 830, 390);
+    EXPECT_GT(outer, inner * 1.15f) << "the shadow is one flat dark block";
+    EXPECT_GT(beyond, outer) << "the shadow runs on into the dark, a doorway beside the canvas";
+    EXPECT_GT(beyond, inner * 1.6f) << "the shadow runs on into the dark, a doorway beside the canvas";
+}
+
+// The curtains' tie-back, where it hangs in shadow (under the second poem
+// the right one lies in the dark beyond the lamplight), is a dark band of
+// cloth only a little apart from the dark folds round it, never a bright
+// bar across them. Coverage counts: the layer lies over a dark ground.
+TEST(ForgeStudio, TheTieBackInShadowIsNoBrightBar)
+{
+    Picture curtains = shownPicture("S1-2.png");
+    ASSERT_TRUE(curtains.ok);
+    auto seen = [&](int left, int top, int right, int bottom) {
+        double sum = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x)
+                sum += relativeLuminance(curtains.at(x, y)) * curtains.at(x, y).a;
+        return float(sum / ((right - left) * (bottom - top)));
+    };
+    float band = seen(850, 464, 925, 476);
+    float around = (seen(850, 446, 925, 454) + seen(850, 486, 925, 494)) / 2;
+    EXPECT_LT(band, around * 2) << "the tie-back shows as a bright bar over the dark cloth";
+}
+
 // The bare canvas is lit evenly from the side: no dark line runs across it
 // (a mast's shadow there would read as a fold or a book's spine).
 TEST(ForgeStudio, TheBareCanvasHasNoDarkLineAcrossIt)

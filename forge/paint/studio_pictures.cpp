@@ -231,7 +231,7 @@ Canvas paintStudioDusk()
         // ledge, the mast and the legs throw their shadows into the patch,
         // down and to the right, soft-edged and well darker than the light.
         float slant = x + (y - 330) * 0.45f;
-        float patch = std::min(smoothstep(420, 480, slant) * smoothstep(830, 780, slant), smoothstep(150, 200, y)) *
+        float patch = std::min(smoothstep(420, 480, slant) * smoothstep(910, 850, slant), smoothstep(150, 200, y)) *
                       (y < floorLine ? 1.f : 0.f);
         // The shaft is hottest along its middle and cools towards its far
         // edge, orange at the core and rose at its fringes.
@@ -239,27 +239,29 @@ Canvas paintStudioDusk()
         Colour sun = mix(rgb(224, 130, 108), rgb(255, 170, 92), core);
         // The shadow is the wall without the sun: the board's outline
         // pushed down and to the right and sheared further the lower it
-        // falls, soft at the edge and softer and fainter the further it
-        // lies from the canvas.
+        // falls. It is deepest right beside the canvas and pales away from
+        // it, and its edge softens the further it lies from the board, so
+        // that it reads as a shadow in the light, not a dark doorway.
         const float shadowX = 46, shadowY = 28;
         float sx = x - shadowX - (y - easel.canvasY) * 0.3f, sy = y - shadowY;
         float board = std::min(sdBox(sx, sy, easel.canvasX, easel.canvasY, easel.canvasHalfW, easel.canvasHalfH),
                                sdBox(sx, sy, easel.canvasX, easel.canvasY + easel.canvasHalfH + 6, easel.canvasHalfW + 14, 5));
         float away = std::max(0.f, x - (easel.canvasX + easel.canvasHalfW));
-        float fade = 0.3f + 0.7f * std::exp(-away / 70.f);
-        float castShadow = std::max(fill(board, 6 + away * 0.12f), fill(easelWood(sx, sy, easel), 3 + away * 0.05f) * 0.8f) * fade;
+        float depth = 0.4f + 0.6f * std::exp(-away / 40.f);
+        float castShadow = std::max(fill(board, 9 + away * 0.45f), fill(easelWood(sx, sy, easel), 6 + away * 0.15f) * 0.7f) * depth;
         float around = std::exp(-length(x - 620, (y - 330) * 1.4f) / 420.f);
         if (y < floorLine)
         {
             // Away from the shaft the wall sinks into a cool blue dusk.
-            c = scaled(c, 0.62f - 0.26f * around * (1 - patch));
-            c = mix(c, rgb(40, 46, 72), (1 - patch) * 0.3f);
-            float sunlit = patch * (1 - 0.85f * castShadow);
+            c = scaled(c, 0.6f - 0.26f * around * (1 - patch));
+            c = mix(c, rgb(36, 42, 70), (1 - patch) * 0.34f);
+            float sunlit = patch * (1 - 0.9f * castShadow);
             // The sun comes in low: the shaft is faint high on the wall.
-            c = mix(c, sun, sunlit * 0.42f * (0.45f + 0.55f * smoothstep(170, 280, y)));
-            // In the shadow the wall keeps its colour, only a cooler, deeper
-            // tone of it.
-            c = mix(c, scaled(mix(c, rgb(58, 56, 86), 0.3f), 0.8f), castShadow * patch * 0.5f);
+            c = mix(c, sun, sunlit * 0.44f * (0.25f + 0.75f * smoothstep(200, 310, y)));
+            // In the shadow the wall keeps its colour, only a deeper tone of
+            // it, cooled to a dusk violet by the sky and warmed a little by
+            // the sunlit wall round it.
+            c = mix(c, scaled(mix(c, rgb(104, 68, 120), 0.45f), 0.85f), castShadow * patch * 0.6f);
         }
         // Canvases leaning against the wall on the right, their backs to us.
         for (int k = 0; k < 3; ++k)
@@ -283,20 +285,24 @@ Canvas paintStudioDusk()
                               std::min(sdBox(x, y, 462, 564, 3, 20), sdBox(x, y, 522, 564, 3, 20)));
         if (std::min(std::min(uprights, topRail), std::min(seatTop, legs)) < 0)
             c = mix(rgb(58, 42, 34), rgb(104, 74, 52), smoothstep(530, 450, x) * (seatTop < 0 ? 1.2f : 1.f));
-        // Her shawl hangs over the back in three folds, each deepening
-        // into a point at its hem, the hem uneven; the ridges catch the sun
-        // on the side towards it and the hollows between them stay deep red.
+        // Her shawl hangs over the back in folds of uneven width, broad
+        // ridges that catch the sun on the side towards it and narrower deep
+        // red hollows between them; its hem is soft, a little lower under
+        // each ridge and curling under into shadow.
         float across = (x - 458) / 72.f;
-        float phase = across * 3 * 6.2832f + 0.5f * std::sin((y - 420) / 22.f);
-        float hem = 470 + 7 * std::cos(phase) + 10 * smoothstep(470, 530, x) + 6 * (fractalNoise(x / 9.f, 3.f, 2, 713) - 0.5f);
+        float u = across + 0.045f * std::sin(across * 9.7f + 1.3f) + 0.02f * std::sin(across * 17.f);
+        float phase = u * 3.6f * 6.2832f + 0.35f * std::sin((y - 420) / 26.f);
+        float ridge = 0.5f + 0.5f * std::cos(phase);
+        float hem = 474 + 4 * ridge + 9 * smoothstep(470, 530, x) + 3 * (fractalNoise(x / 14.f, 3.f, 2, 713) - 0.5f);
         float shawl = std::max(std::max(420 - y, y - hem), std::fabs(x - 494) - 36 - 2 * std::sin(y / 9.f));
-        if (shawl < 0)
+        float cover = fill(shawl, 3);
+        if (cover > 0)
         {
-            float ridge = 0.5f + 0.5f * std::cos(phase);
             float lit = smoothstep(536, 452, x);
-            c = mix(rgb(56, 8, 18), rgb(150, 32, 38), std::sqrt(ridge));
-            c = mix(c, rgb(226, 92, 72), ridge * ridge * ridge * lit * 0.8f);
-            c = scaled(c, 1 - 0.25f * smoothstep(hem - 10, hem, y) * (1 - ridge));
+            Colour cloth = mix(rgb(50, 8, 18), rgb(156, 34, 40), std::sqrt(ridge));
+            cloth = mix(cloth, rgb(230, 98, 76), ridge * ridge * ridge * lit * 0.8f);
+            cloth = scaled(cloth, 1 - 0.3f * smoothstep(hem - 8, hem, y));
+            c = mix(c, cloth, cover);
         }
         // A stool by the easel with the palette, and a jar of brushes.
         float stool = std::min(sdBox(x, y, 790, 520, 36, 5), std::min(sdSegment(x, y, {765, 524}, {755, 600}, 3), sdSegment(x, y, {815, 524}, {825, 600}, 3)));
@@ -324,12 +330,17 @@ Canvas paintStudioDusk()
         if (canvasEdge < 0)
         {
             // Primed linen with a faint charcoal line where a head will be
-            // drawn.
-            // Warm where the sun strikes it on the left, cooling to a grey
-            // rose at the right.
-            float lit = smoothstep(easel.canvasX + easel.canvasHalfW, easel.canvasX - easel.canvasHalfW * 0.6f, x);
-            c = mix(rgb(176, 164, 170), rgb(255, 226, 184), lit);
-            c = mix(c, rgb(255, 206, 160), std::exp(-std::pow((x - easel.canvasX + 60) / 50.f, 2)) * 0.3f);
+            // drawn. The low sun lays its light across it as a slanting
+            // shape: hottest and palest on the side towards the window,
+            // falling off to orange-rose, and beyond its soft edge the
+            // canvas lies in the room's cool violet shade.
+            float slantOn = x + (y - easel.canvasY) * 0.6f;
+            float inSun = std::pow(smoothstep(easel.canvasX + 84, easel.canvasX - 26, slantOn), 0.7f);
+            float hot = smoothstep(easel.canvasX + 40, easel.canvasX - easel.canvasHalfW, slantOn);
+            Colour lit = mix(rgb(240, 176, 148), rgb(255, 232, 192), hot);
+            c = mix(rgb(126, 114, 148), lit, inSun);
+            // The raking light picks out the weave of the linen.
+            c = scaled(c, 1 - 0.05f * inSun * fractalNoise(x / 2.f, y / 7.f, 2, 715));
             c = mix(c, rgb(150, 140, 124), smoothstep(-4, 0, canvasEdge) * 0.7f);
             float oval = std::fabs(sdEllipse(x, y, easel.canvasX - 4, easel.canvasY - 10, 22, 28)) - 0.6f;
             c = mix(c, rgb(120, 112, 104), fill(oval, 1.2f) * 0.35f * smoothstep(easel.canvasY + 20, easel.canvasY - 30, y));
@@ -385,15 +396,21 @@ Canvas paintStudioCurtains()
         Colour c = cloth;
         c.a = inCurtain * sheer;
         // The tie-back: a soft band of dark cloth wrapped round the gathered
-        // folds, rounded in the light from above and twisted; in the lamp's
-        // pool it is lost in the lit cloth.
-        float band = std::min(sdEllipse(x, y, leftEdge - 34, tieY, 44, 8), sdEllipse(x, y, rightEdge + 34, tieY, 44, 8));
-        if (band < 4 && inCurtain > 0.5f)
+        // folds, a little lighter along its top where the light from above
+        // rounds it. In the lamp's pool it is lost in the lit cloth; in the
+        // shadow beyond it stays a dark band only just apart from the dark
+        // folds, so that it never shows there as a bright bar.
+        // Its ends round off just inside the curtain's edge.
+        float band = std::min(sdEllipse(x, y, leftEdge - 42, tieY, 36, 8), sdEllipse(x, y, rightEdge + 42, tieY, 36, 8));
+        if (band < 6 && inCurtain > 0.5f)
         {
             float round = clamp01(0.5f + (tieY - y) / 16.f);
-            Colour sash = mix(rgb(52, 38, 28), rgb(112, 84, 56), round * round);
-            sash = scaled(sash, 0.85f + 0.15f * std::sin((x + 1.5f * y) / 4.f));
-            blendOver(c, sash, fill(band, 5) * 0.9f * shade);
+            Colour inLight = mix(rgb(96, 74, 56), rgb(150, 120, 90), round * round);
+            Colour inShadow = mix(rgb(20, 16, 16), rgb(40, 32, 28), round * round);
+            Colour sash = mix(inLight, inShadow, shade);
+            // The cloth creases once or twice where it is wrapped, broadly.
+            sash = scaled(sash, 0.92f + 0.08f * std::sin((x + 0.6f * y) / 19.f));
+            blendOver(c, sash, fill(band, 4) * 0.9f * shade);
         }
         return c;
     };
