@@ -479,8 +479,8 @@ Colour sitterDress(float x, float y, const Sitter& s, float halfWidth, float bot
         float shadow = fill(std::fabs(u - centre) - spread, px * 6 + 0.02f * std::max(0.f, v - 2.4f));
         float ridge = blob(u, v, centre + lightSide * (spread + 0.14f), v, 0.1f + 0.5f * spread, 1);
         float hangs = smoothstep(2.3f, 3.1f, v);
-        c = mix(c, rgb(30, 5, 9), shadow * hangs * 0.55f);
-        c = mix(c, rgb(176, 46, 46), ridge * hangs * (0.15f + 0.3f * lit) * (1 - shadow));
+        c = mix(c, rgb(30, 5, 9), shadow * hangs * 0.7f);
+        c = mix(c, rgb(180, 48, 46), ridge * hangs * (0.2f + 0.4f * lit) * (1 - shadow));
     }
     c = scaled(c, 1 - 0.35f * smoothstep(4.3f, 6.2f, v));
     c.a = cover;
@@ -621,13 +621,17 @@ Colour sitterBackground(float x, float y, const Sitter& s, float key)
     // lies in her own soft shadow and is no pale band round her; the drape
     // hangs close to the wall and casts a soft shadow a little way onto it.
     float offEdge = std::max(0.f, u - drapeEdge);
-    c = scaled(c, 1 - 0.36f * smoothstep(-1.f, -2.f, u) * smoothstep(-1.5f, 0.5f, v));
+    c = scaled(c, 1 - 0.32f * smoothstep(-1.f, -2.f, u));
     c = scaled(c, 1 - 0.4f * smoothstep(0.4f, 0.f, offEdge));
     if (drape > 0)
     {
         // Folds of unequal widths from the edge inwards, each crest lit by
         // its own amount; they follow the edge's sway as they hang.
-        float into = drapeEdge - u + 0.12f * (fractalNoise(u * 0.7f, v * 0.25f, 2, 1902) - 0.5f);
+        // The folds hang straight down from the rod; only the ones near the
+        // edge swing out with it as the cloth is gathered back.
+        float straightEdge = -2.45f - 0.35f * smoothstep(-1.f, 3.f, v);
+        float follows = smoothstep(-1.6f, 0.f, u - drapeEdge);
+        float into = mix(straightEdge, drapeEdge, follows) - u + 0.1f * (fractalNoise(u * 0.7f, v * 0.25f, 2, 1902) - 0.5f);
         float start = 0, width = 1;
         int fold = 0;
         for (; fold < 16; ++fold)
@@ -646,9 +650,11 @@ Colour sitterBackground(float x, float y, const Sitter& s, float key)
         // height, and the valleys deep.
         float light = 0.8f + 0.2f * smoothstep(-1.5f, 4.f, -v + 1.5f);
         float lift = std::min(1.f, key / roomKeyOfDrape);
-        Colour cloth = mix(rgb(62, 76, 60), rgb(140, 154, 118), std::pow(folds, 1.3f) * light * (0.7f + 0.3f * crest));
-        cloth = mix(cloth, rgb(176, 184, 144), smoothstep(0.75f, 1.f, folds) * 0.25f * light * crest);
+        Colour cloth = mix(rgb(74, 88, 70), rgb(134, 148, 114), std::pow(folds, 1.3f) * light * (0.7f + 0.3f * crest));
+        cloth = mix(cloth, rgb(164, 174, 136), smoothstep(0.75f, 1.f, folds) * 0.2f * light * crest);
         cloth = mix(rgb(12, 16, 13), cloth, 0.3f + 0.7f * lift);
+        // Lower down, far from the candle's height, it sinks into shade.
+        cloth = scaled(cloth, 1 - 0.2f * smoothstep(0.5f, 4.5f, v));
         // Its inner edge turns away into shade, no lit seam against the room.
         cloth = scaled(cloth, 1 - 0.6f * smoothstep(-0.6f, 0.f, u - drapeEdge));
         c = mix(c, cloth, drape);
