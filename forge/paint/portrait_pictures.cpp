@@ -19,11 +19,12 @@ const Sitter sitter{626, 236, 58, 74};
 // Her shoulders' points, on the sketch's shoulder line, and where the
 // painting loosens into the ground below them.
 const float bustHalfWidth = 96, bustBottom = 420;
-// The finished figure goes on down to the table's front edge before it
-// fades into the room.
-const float finishBottom = 600;
+// The finished figure is broader in the shoulders than the first drawing
+// laid her in, so that she fills her frame, and goes on down past the
+// table's front edge to the frame's foot.
+const float finishHalfWidth = 106, finishBottom = 800;
 // How much lighter the room behind her is painted than the sitter's own.
-const float roomKey = 6.2f;
+const float roomKey = 7.f;
 
 PaintStyle portraitStyle(uint32_t seed, bool layer)
 {
@@ -120,7 +121,7 @@ Canvas paintClothes()
         }
         float inset = std::min(std::min(x, screenW - x), std::min(y, screenH - y));
         c.a = (1 - smoothstep(0.75f, 1.f, figure)) * smoothstep(20, 30, inset);
-        blendOver(c, sitterDress(x, y, sitter, bustHalfWidth, finishBottom), 1);
+        blendOver(c, sitterDress(x, y, sitter, finishHalfWidth, finishBottom), 1);
         return c;
     };
     FlowField flow = [](float x, float y) {

@@ -221,6 +221,14 @@ Colour sitterSkin(float x, float y, const Sitter& s)
     if (tilt > 0.98f)
         nx *= 0.98f / tilt, ny *= 0.98f / tilt;
     float lit = lightOn(nx, ny);
+    // The candle stands well to the side, so the face does not merely shade
+    // off round its edge: past the nose's far wing it turns through a soft
+    // terminator into a shadow plane, leaving only the small lit patch on
+    // the far cheek under the eye that the nose's shadow does not reach.
+    float acrossSigned = lu / faceHalfWidth(v);
+    float plane = smoothstep(0.32f, 0.72f, acrossSigned + 0.1f * smoothstep(0.3f, 0.8f, v) - 0.12f * smoothstep(-0.1f, -0.6f, v));
+    float patch = blob(lu, v, 0.42f, 0.2f, 0.14f, 0.1f) * smoothstep(0.95f, 0.65f, acrossSigned);
+    lit = mix(lit, std::min(lit, 0.28f - 0.16f * acrossSigned), plane * (1 - 0.7f * patch));
     float farSide = smoothstep(-0.1f, 0.6f, lu);
     if (head > 0)
     {
@@ -245,8 +253,11 @@ Colour sitterSkin(float x, float y, const Sitter& s)
     {
         // The brow's ridge shades both sockets, the far one most; the lit
         // cheekbone and the forehead catch the light.
-        float sockets = blob(lu, v, -0.37f, -0.08f, 0.26f, 0.1f) * 0.6f + blob(lu, v, 0.37f, -0.08f, 0.27f, 0.11f) * 1.1f;
-        c = mix(c, rgb(120, 78, 68), clamp01(sockets) * 0.35f);
+        float sockets = blob(lu, v, -0.34f, -0.09f, 0.24f, 0.11f) * 0.8f + blob(lu, v, 0.36f, -0.08f, 0.27f, 0.12f) * 1.1f;
+        c = mix(c, rgb(120, 78, 68), clamp01(sockets) * 0.5f);
+        // The socket sinks in under the brow, deepest beside the bridge of
+        // the nose where the brow overhangs most.
+        c = mix(c, rgb(110, 70, 62), (blob(lu, v, -0.2f, -0.12f, 0.08f, 0.07f) + blob(lu, v, 0.2f, -0.12f, 0.08f, 0.07f)) * 0.35f);
         c = mix(c, rgb(226, 136, 116), blob(lu, v, -0.46f, 0.28f, 0.2f, 0.12f) * 0.2f);
         c = mix(c, rgb(252, 224, 196), blob(lu, v, -0.3f, -0.5f, 0.28f, 0.14f) * 0.3f);
         c = mix(c, rgb(252, 224, 196), blob(lu, v, -0.52f, 0.1f, 0.14f, 0.07f) * 0.35f);
@@ -281,6 +292,8 @@ Colour sitterSkin(float x, float y, const Sitter& s)
         c = mix(c, rgb(72, 40, 36), fill(nostrils * 0.02f, px * 1.5f) * 0.85f);
         // The nose's underside, turned from the light: a dark band at its foot.
         c = mix(c, rgb(100, 62, 54), fill(std::fabs(v - 0.4f) - 0.018f, px * 1.5f) * smoothstep(0.17f, 0.09f, std::fabs(lu - 0.01f)) * 0.7f);
+        // The nose's shadow cast down on the lip and towards the far cheek.
+        c = mix(c, rgb(112, 72, 62), blob(lu, v, 0.09f, 0.445f, 0.12f, 0.045f) * 0.55f);
         c = mix(c, rgb(150, 100, 86), blob(lu, v, 0.02f, 0.47f, 0.04f, 0.035f) * 0.35f);   // the groove above the lip
 
         // The mouth: a dark parting line with a faint smile, the upper lip in
@@ -299,7 +312,7 @@ Colour sitterSkin(float x, float y, const Sitter& s)
             c = mix(c, rgb(70, 28, 30), fill(std::fabs(v - parting) - 0.008f, px * 1.3f) * smoothstep(1.1f, 0.8f, std::fabs(m)));
         }
         // Shadow under the lower lip, the lit ball of the chin.
-        c = mix(c, rgb(134, 88, 74), blob(lu, v, 0.05f, 0.69f, 0.15f, 0.035f) * 0.55f);
+        c = mix(c, rgb(118, 76, 64), blob(lu, v, 0.06f, 0.675f, 0.16f, 0.04f) * 0.7f);
         c = mix(c, rgb(240, 202, 170), blob(lu, v, -0.08f, 0.83f, 0.13f, 0.06f) * 0.35f);
 
         // The hair shades the temples and the cheeks where it falls close,
@@ -456,17 +469,30 @@ Colour sitterDress(float x, float y, const Sitter& s, float halfWidth, float bot
     c = mix(c, rgb(200, 62, 54), sleeve * smoothstep(arm + 0.02f, arm - 0.1f, au) * 0.6f);
     // Below her breast the velvet falls in a few long folds, each with its
     // shadow, drifting a little apart as they hang.
-    for (float fu : {-0.8f, -0.15f, 0.5f})
+    // Each valley has its ridge beside it on the candle's side, catching the
+    // light; lower down the folds widen and soften as the cloth gathers in
+    // her lap, which sinks into shade towards the foot of the picture.
+    for (float fu : {-0.95f, -0.3f, 0.3f, 0.95f})
     {
-        float shadow = fill(std::fabs(u - fu - 0.08f * fu * std::max(0.f, v - 2.4f)) - 0.05f - 0.02f * std::max(0.f, v - 2.4f), px * 6);
-        c = mix(c, rgb(30, 5, 9), shadow * smoothstep(2.3f, 3.1f, v) * 0.55f);
+        float centre = fu + 0.08f * fu * std::max(0.f, v - 2.4f) + 0.06f * std::sin(v * 1.7f + fu * 3);
+        float spread = 0.05f + 0.03f * std::max(0.f, v - 2.4f);
+        float shadow = fill(std::fabs(u - centre) - spread, px * 6 + 0.02f * std::max(0.f, v - 2.4f));
+        float ridge = blob(u, v, centre + lightSide * (spread + 0.14f), v, 0.1f + 0.5f * spread, 1);
+        float hangs = smoothstep(2.3f, 3.1f, v);
+        c = mix(c, rgb(30, 5, 9), shadow * hangs * 0.7f);
+        c = mix(c, rgb(180, 48, 46), ridge * hangs * (0.2f + 0.4f * lit) * (1 - shadow));
     }
+    c = scaled(c, 1 - 0.35f * smoothstep(4.3f, 6.2f, v));
     c.a = cover;
     return c;
 }
 
 namespace
 {
+// The key of the finished portrait's room, in which the drape's velvet is
+// laid; smaller copies of the room in a lower key darken it with the rest.
+const float roomKeyOfDrape = 6.2f;
+
 // Each channel of the room's colour lifted by key, none past white.
 Colour lifted(Colour c, float key)
 {
@@ -591,14 +617,21 @@ Colour sitterBackground(float x, float y, const Sitter& s, float key)
     // candle's light across the room.
     float drapeEdge = -2.45f + 0.25f * std::sin(v * 1.4f + 0.5f) - 0.35f * smoothstep(-1.f, 3.f, v);
     float drape = fill((u - drapeEdge) * s.rx, 3);
-    // It hangs close to the wall and shades it softly along its edge.
+    // The candle is beyond her on the right, so the wall on her other side
+    // lies in her own soft shadow and is no pale band round her; the drape
+    // hangs close to the wall and casts a soft shadow a little way onto it.
     float offEdge = std::max(0.f, u - drapeEdge);
-    c = scaled(c, 1 - 0.5f * std::pow(smoothstep(0.38f, 0.f, offEdge), 1.5f));
+    c = scaled(c, 1 - 0.32f * smoothstep(-1.f, -2.f, u));
+    c = scaled(c, 1 - 0.4f * smoothstep(0.4f, 0.f, offEdge));
     if (drape > 0)
     {
         // Folds of unequal widths from the edge inwards, each crest lit by
         // its own amount; they follow the edge's sway as they hang.
-        float into = drapeEdge - u + 0.3f * (fractalNoise(u * 0.7f, v * 0.25f, 2, 1902) - 0.5f);
+        // The folds hang straight down from the rod; only the ones near the
+        // edge swing out with it as the cloth is gathered back.
+        float straightEdge = -2.45f - 0.35f * smoothstep(-1.f, 3.f, v);
+        float follows = smoothstep(-1.6f, 0.f, u - drapeEdge);
+        float into = mix(straightEdge, drapeEdge, follows) - u + 0.1f * (fractalNoise(u * 0.7f, v * 0.25f, 2, 1902) - 0.5f);
         float start = 0, width = 1;
         int fold = 0;
         for (; fold < 16; ++fold)
@@ -611,15 +644,23 @@ Colour sitterBackground(float x, float y, const Sitter& s, float key)
         float across = clamp01((into - start) / width);
         float folds = 0.5f - 0.5f * std::cos(6.2832f * across);
         float crest = 0.45f + 0.55f * hashUnit(uint32_t(fold + 100), 1903);
-        float light = smoothstep(-1.5f, 4.f, -v + 1.5f);
-        Colour cloth = mix(rgb(16, 22, 18), rgb(56, 68, 48), std::pow(folds, 2.f) * light * (0.5f + 0.5f * crest));
-        cloth = mix(cloth, rgb(112, 124, 90), smoothstep(0.93f, 1.f, folds) * 0.35f * light * crest);
+        // The velvet is painted in the room's own key, never lifted past
+        // its colour, so its lit crests stay soft ridges and not pale
+        // streaks: a little more light towards the top, nearer the candle's
+        // height, and the valleys deep.
+        float light = 0.8f + 0.2f * smoothstep(-1.5f, 4.f, -v + 1.5f);
+        float lift = std::min(1.f, key / roomKeyOfDrape);
+        Colour cloth = mix(rgb(74, 88, 70), rgb(134, 148, 114), std::pow(folds, 1.3f) * light * (0.7f + 0.3f * crest));
+        cloth = mix(cloth, rgb(164, 174, 136), smoothstep(0.75f, 1.f, folds) * 0.2f * light * crest);
+        cloth = mix(rgb(12, 16, 13), cloth, 0.3f + 0.7f * lift);
+        // Lower down, far from the candle's height, it sinks into shade.
+        cloth = scaled(cloth, 1 - 0.2f * smoothstep(0.5f, 4.5f, v));
         // Its inner edge turns away into shade, no lit seam against the room.
         cloth = scaled(cloth, 1 - 0.6f * smoothstep(-0.6f, 0.f, u - drapeEdge));
-        c = mix(c, lifted(cloth, std::max(1.f, key * 0.85f)), drape);
+        c = mix(c, cloth, drape);
     }
     // Far from her the room and the drape sink into the dark.
-    c = mix(c, lifted(rgb(17, 12, 9), key), smoothstep(2.5f, 5.5f, length(u - 0.5f, (v - 0.5f) * 1.3f)) * 0.6f);
+    c = mix(c, lifted(rgb(17, 12, 9), key), smoothstep(2.5f, 5.5f, length(u - 0.5f, (v - 0.5f) * 1.3f)) * (0.6f - 0.35f * drape));
     // The candle's own light round its flame, the table under it, then the
     // candle.
     c = mix(c, rgb(236, 170, 96), candleHalo(u, v) * (1 - drape));
