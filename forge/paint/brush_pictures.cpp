@@ -112,10 +112,13 @@ Colour herInTheLight(float x, float y, Colour dark, const std::vector<float>& le
         body = std::max(body, part.a);
     }
     // Memory keeps her values and loses most of the colour: everything goes
-    // towards one warm amber, a little of the dress's red left.
+    // towards one warm amber, a little of the dress's red left;
     float value = 0.3f * c.r + 0.59f * c.g + 0.11f * c.b;
     Colour amber = scaled(rgb(255, 196, 136), value);
     c = mix(amber, c, 0.3f);
+    // and a veil of the beam's light over all of her lifts the dress out of
+    // the dark, so that her shoulders still show through the haze.
+    c = mix(c, rgb(150, 112, 84), 0.22f);
     float lit = 0.45f + 0.55f * beamAt(x, y);
     float near = std::exp(-length((x - remembered.x) / 150.f, (y - remembered.y - 40) / 230.f));
     float presence = body * smoothstep(0.12f, 0.6f, near) * lit;
