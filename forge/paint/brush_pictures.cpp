@@ -105,7 +105,8 @@ Colour herInTheLight(float x, float y, Colour dark, const std::vector<float>& le
     skin.a *= 1 - 0.6f * smoothstep(remembered.y + 76, remembered.y + 112, y);
     Colour c = dark;
     float body = 0;
-    for (Colour part : {sitterDress(x, y, remembered, 130, 470), hairBetweenLocks(x, y, left, right),
+    Colour dress = sitterDress(x, y, remembered, 130, 470);
+    for (Colour part : {dress, hairBetweenLocks(x, y, left, right),
                         sitterHair(x, y, remembered), skin})
     {
         blendOver(c, part, 1);
@@ -119,6 +120,8 @@ Colour herInTheLight(float x, float y, Colour dark, const std::vector<float>& le
     // and a veil of the beam's light over all of her lifts the dress out of
     // the dark, so that her shoulders still show through the haze.
     c = mix(c, rgb(150, 112, 84), 0.22f);
+    // The beam catches the tops of her shoulders and the folds below them.
+    c = mix(c, rgb(196, 140, 96), 0.35f * dress.a * beamAt(x, y) * smoothstep(remembered.y + 230, remembered.y + 110, y));
     float lit = 0.45f + 0.55f * beamAt(x, y);
     float near = std::exp(-length((x - remembered.x) / 150.f, (y - remembered.y - 40) / 230.f));
     float presence = body * smoothstep(0.12f, 0.6f, near) * lit;
