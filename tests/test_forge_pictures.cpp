@@ -637,7 +637,8 @@ TEST(ForgePictures, StrandsRunUnderTheStrandPoints)
         onStrand += brightest > 0.25f;
     }
     EXPECT_EQ(onStrand, glintCount);
-    // Away from the strands (left of them, and between them) the picture is dark.
+    // Away from the strands (left of them, and between them below her face
+    // and above it) the picture is dark.
     for (Point p : {Point{400, 200}, Point{760, 250}, Point{1000, 500}, Point{760, 30}})
         EXPECT_LT(luminanceAt(strands, int(p.x), int(p.y)), 0.15f) << p.x << "," << p.y;
 }
@@ -676,6 +677,32 @@ TEST(ForgePictures, StrandsAreLocksOfFineHairs)
         }
         EXPECT_GE(hairs, 20) << "too few hairs in the lock";
     }
+}
+
+// Between the locks she is remembered: her face, lit by the shaft of light,
+// stands out clearly from the dark round her, yet stays well below the lit
+// hairs so that the glints landing on them remain the brightest thing.
+TEST(ForgePictures, StrandsFallEitherSideOfHerFace)
+{
+    const Picture& strands = shown("SF2.png");
+    auto meanLuminance = [&](int left, int top, int right, int bottom, float* brightest) {
+        double sum = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x)
+            {
+                float l = luminanceAt(strands, x, y);
+                sum += l;
+                *brightest = std::max(*brightest, l);
+            }
+        return float(sum / ((right - left) * (bottom - top)));
+    };
+    float faceBrightest = 0, darkBrightest = 0, lockBrightest = 0;
+    float face = meanLuminance(760, 70, 810, 150, &faceBrightest);
+    float dark = meanLuminance(300, 150, 400, 250, &darkBrightest);
+    meanLuminance(680, 0, 940, 350, &lockBrightest);
+    EXPECT_GT(face, 0.12f) << "no face between the locks";
+    EXPECT_GT(face, 8 * dark) << "her face does not stand out from the dark";
+    EXPECT_LT(faceBrightest, 0.6f * lockBrightest) << "her face outshines the hairs";
 }
 
 // Every caption against the mean colour beneath its text box in the frames

@@ -4,6 +4,7 @@
 #include "paint/noise.h"
 #include "paint/pictures.h"
 #include "paint/shapes.h"
+#include "paint/sitter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -44,47 +45,87 @@ float beamAt(float x, float y)
     return smoothstep(340, 0, std::fabs((x - 805) + (y - 200) * 0.35f));
 }
 
-// Between the locks, faint in the haze, the head they fall from: her face
-// drawn in sepia over a thin wash, lit a little from the beam's side, the
-// lines broken where the brush ran dry, fading out down the throat. It
-// stays far darker than the hair, so the locks still lead the eye.
-void sketchHeadBetweenLocks(Canvas& canvas)
+// Between the locks, as she is remembered: the sitter of the portrait, her
+// head and shoulders, the locks the lit edges of her hair. She is warm and
+// dim, lit by the shaft of light from the upper right and fading into the
+// dark away from her face and down past her shoulders, so that she comes
+// out of the haze as a figure of light while the hairs stay the brightest.
+const Sitter remembered{785, 104, 54, 74};
+
+// Where a lock crosses each row of the picture, for the rows it reaches (-1
+// below its loose end).
+std::vector<float> lockAcrossRows(const std::vector<Point>& path, int rows)
 {
-    const float cx = 796, cy = 246;
-    // The face narrows from the cheekbones to the chin.
-    auto faceEdge = [=](float x, float y) {
-        float narrow = 1 - 0.3f * smoothstep(cy, cy + 96, y);
-        return sdEllipse(x, y, cx, cy, 64 * narrow, 94);
+    std::vector<float> across(size_t(rows), -1.f);
+    for (size_t i = 1; i < path.size(); ++i)
+    {
+        Point a = path[i - 1], b = path[i];
+        for (int y = int(std::ceil(std::min(a.y, b.y))); y <= int(std::max(a.y, b.y)) && y < rows; ++y)
+            if (y >= 0 && b.y != a.y)
+                across[size_t(y)] = a.x + (b.x - a.x) * (y - a.y) / (b.y - a.y);
+    }
+    return across;
+}
+
+// Her hair between the two locks: a dark chestnut mass, warmer towards the
+// locks at its edges and where the beam falls, combed down in streaks, its
+// ends thinning out below the locks' loose ends.
+Colour hairBetweenLocks(float x, float y, const std::vector<float>& left, const std::vector<float>& right)
+{
+    int row = std::min(std::max(int(y), 0), int(left.size()) - 1);
+    // Past a lock's loose end the mass keeps to where that lock ended.
+    auto reach = [&](const std::vector<float>& lock, float& fade) {
+        int r = row;
+        while (r > 0 && lock[size_t(r)] < 0)
+            --r;
+        fade = smoothstep(float(r) + 40, float(r), y);
+        return lock[size_t(r)];
     };
-    const Colour sepia = rgb(112, 80, 58);
-    for (int py = 120; py < 480; ++py)
-        for (int px = 690; px < 910; ++px)
-        {
-            float x = px + 0.5f, y = py + 0.5f;
-            float edge = faceEdge(x, y);
-            float lit = smoothstep(cx - 70, cx + 60, x);
-            float wash = fill(edge, 30) * (0.12f + 0.16f * lit);
-            // The lines: the face's outline, brows, lids, the nose's shadow
-            // side, the lips, the neck going down into the haze.
-            float line = fill(std::fabs(edge) - 0.8f, 1.6f) * (0.25f + 0.45f * lit);
-            for (float side : {-1.f, 1.f})
-            {
-                float ex = cx + side * 27;
-                line = std::max(line, fill(std::fabs(sdEllipse(x, y, ex, cy - 12, 15, 6)) - 0.9f, 1.5f) * (y < cy - 12 ? 1.f : 0.45f));
-                line = std::max(line, fill(sdSegment(x, y, {ex - 15, cy - 26 - side * 2}, {ex + 14, cy - 28 + side * 2}, 1.6f), 1.5f) * 0.9f);
-                line = std::max(line, fill(sdEllipse(x, y, ex + 1, cy - 14, 4.5f, 4.5f), 1.5f));
-                float neckX = cx + side * 30 + 4;
-                line = std::max(line, fill(sdSegment(x, y, {neckX - side * 4, cy + 72}, {neckX + side * 2, cy + 190}, 0.9f), 1.4f) *
-                                          smoothstep(cy + 200, cy + 90, y) * 0.7f);
-            }
-            line = std::max(line, fill(sdSegment(x, y, {cx + 6, cy - 8}, {cx + 10, cy + 28}, 1.2f), 1.5f) * 0.8f);
-            line = std::max(line, fill(sdSegment(x, y, {cx - 2, cy + 30}, {cx + 12, cy + 30}, 1.4f), 1.5f) * 0.9f);
-            line = std::max(line, fill(sdEllipse(x, y, cx + 3, cy + 52, 17, 3.5f), 1.5f) * 0.8f);
-            float dry = smoothstep(0.25f, 0.6f, fractalNoise(x / 14.f, y / 14.f, 2, 2606));
-            float cover = std::max(wash, line * dry * (0.5f + 0.3f * lit));
-            if (cover > 0)
-                blendOver(at(canvas, px, py), sepia, cover);
-        }
+    float fadeL, fadeR;
+    float l = reach(left, fadeL), r = reach(right, fadeR);
+    float inside = std::min(x - l, r - x);
+    // Above the chin it fills the space round her face; below, it falls
+    // over her shoulders along the locks and leaves the dress between.
+    float beside = std::max(smoothstep(200, 160, y), smoothstep(40, 16, inside));
+    float cover = fill(-inside, 3) * std::min(fadeL, fadeR) * beside;
+    if (cover <= 0)
+        return rgb(0, 0, 0, 0);
+    float edge = std::exp(-std::max(inside, 0.f) / 14.f);
+    float streak = fractalNoise(x / 3.f, y / 60.f, 2, 2607);
+    Colour c = mix(rgb(84, 52, 32), rgb(196, 136, 80), clamp01(0.3f * streak + 0.5f * edge + 0.4f * beamAt(x, y) - 0.2f));
+    c.a = cover;
+    return c;
+}
+
+Colour herInTheLight(float x, float y, Colour dark, const std::vector<float>& left, const std::vector<float>& right)
+{
+    // Her skin fades below the throat, so that the light gathers in her face
+    // and the neckline does not read as a collar.
+    Colour skin = sitterSkin(x, y, remembered);
+    skin.a *= 1 - 0.6f * smoothstep(remembered.y + 76, remembered.y + 112, y);
+    Colour c = dark;
+    float body = 0;
+    Colour dress = sitterDress(x, y, remembered, 130, 470);
+    for (Colour part : {dress, hairBetweenLocks(x, y, left, right),
+                        sitterHair(x, y, remembered), skin})
+    {
+        blendOver(c, part, 1);
+        body = std::max(body, part.a);
+    }
+    // Memory keeps her values and loses most of the colour: everything goes
+    // towards one warm amber, a little of the dress's red left;
+    float value = 0.3f * c.r + 0.59f * c.g + 0.11f * c.b;
+    Colour amber = scaled(rgb(255, 196, 136), value);
+    c = mix(amber, c, 0.3f);
+    // and a veil of the beam's light over all of her lifts the dress out of
+    // the dark, so that her shoulders still show through the haze.
+    c = mix(c, rgb(150, 112, 84), 0.22f);
+    // The beam catches the tops of her shoulders and the folds below them.
+    c = mix(c, rgb(196, 140, 96), 0.35f * dress.a * beamAt(x, y) * smoothstep(remembered.y + 230, remembered.y + 110, y));
+    float lit = 0.45f + 0.55f * beamAt(x, y);
+    float near = std::exp(-length((x - remembered.x) / 150.f, (y - remembered.y - 40) / 230.f));
+    float presence = body * smoothstep(0.12f, 0.6f, near) * lit;
+    return mix(dark, scaled(c, 0.95f), 0.85f * presence);
 }
 
 // Lays one lock of hair over the canvas: many fine hairs close together
@@ -254,6 +295,7 @@ Canvas paintHangingStrands()
 {
     std::vector<Point> first = strandPath(0, 39);
     std::vector<Point> second = strandPath(73, 40);
+    std::vector<float> leftLock = lockAcrossRows(first, screenH), rightLock = lockAcrossRows(second, screenH);
     Composition darkness = [=](float x, float y) {
         // Darkness with a shaft of light falling from the upper right, dust
         // drifting in it.
@@ -263,12 +305,12 @@ Canvas paintHangingStrands()
         c = mix(c, rgb(170, 160, 150), (mote > 0.9985f ? 0.6f : 0.f) * beam);
         // A warm haze round each lock where the light catches it.
         float d = std::min(sdPolyline(x, y, first, 0), sdPolyline(x, y, second, 0));
+        c = herInTheLight(x, y, c, leftLock, rightLock);
         return mix(c, rgb(150, 96, 52), std::exp(-d / 10.f) * 0.4f * (0.4f + 0.6f * beam));
     };
     PaintStyle style = brushStyle(2601, 26, 5, 4, 0.4f);
     style.detailThreshold = 0.08f;
     Canvas canvas = paintComposition(screenW, screenH, darkness, noisyFlow(1.3f, 0.25f, 200, 2602), style);
-    sketchHeadBetweenLocks(canvas);
     // The hairs themselves, finer than any brush stroke.
     layLock(canvas, first, 61, 2603);
     layLock(canvas, second, 55, 2604);
