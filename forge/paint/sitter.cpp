@@ -680,7 +680,9 @@ Colour sitterBackground(float x, float y, const Sitter& s, float key)
     // between them, so no lit band outlines her against the drape.
     c = scaled(c, 1 - 0.32f * smoothstep(-1.f, -2.f, u));
     c = scaled(c, 1 - 0.4f * smoothstep(0.4f, 0.f, offEdge));
-    c = scaled(c, 1 - 0.36f * smoothstep(-0.9f, -1.6f, u) * smoothstep(2.4f, 0.3f, offEdge));
+    c = scaled(c, 1 - 0.4f * smoothstep(-0.9f, -1.6f, u) * smoothstep(2.4f, 0.3f, offEdge));
+    // The wall on the candle's side takes a little more of its light.
+    c = lifted(c, 1 + 0.07f * smoothstep(0.8f, 2.8f, u));
     if (drape > 0)
     {
         // Folds of unequal widths from the edge inwards, each crest lit by
