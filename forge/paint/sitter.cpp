@@ -451,7 +451,7 @@ Colour sitterDress(float x, float y, const Sitter& s, float halfWidth, float bot
     // at the neckline, each fold lit on its left and shaded on its right.
     float lu = towardsShade(u);
     float lit = clamp01(0.55f - 0.75f * lu / shoulder - 0.3f * std::min(v - 1.4f, 0.9f));
-    Colour c = lit > 0.5f ? mix(rgb(128, 24, 30), rgb(184, 48, 46), (lit - 0.5f) * 2) : mix(rgb(44, 8, 14), rgb(128, 24, 30), lit * 2);
+    Colour c = lit > 0.5f ? mix(rgb(136, 28, 32), rgb(200, 56, 50), (lit - 0.5f) * 2) : mix(rgb(48, 9, 15), rgb(136, 28, 32), lit * 2);
     float foldPhase = u * 7 / (1 + 0.25f * std::max(0.f, v - 1.3f)) + 2.2f * fractalNoise(u * 1.5f, v * 1.2f, 2, 1711);
     float fold = std::sin(foldPhase), foldSlope = std::cos(foldPhase);
     c = scaled(c, 0.85f + 0.2f * fold - 0.12f * foldSlope * smoothstep(1.3f, 2.f, v));
@@ -461,12 +461,66 @@ Colour sitterDress(float x, float y, const Sitter& s, float halfWidth, float bot
     c = mix(c, rgb(34, 6, 10), blob(lu, v, 0.25f, 1.62f, 0.45f, 0.12f) * 0.45f);
     c = mix(c, rgb(36, 6, 10), smoothstep(0.7f, 1.1f, au) * smoothstep(1.7f, 1.25f, v) * 0.45f);
     c = mix(c, scaled(rgb(204, 158, 88), 0.6f + 0.5f * lit), fill(std::fabs(neckline) * 0.4f - 0.025f, px * 2) * 0.8f);
-    // Her arms hang from the shoulders, parted from the body by a crease of
-    // shade; the sleeve towards the candle is lit down its outer side.
-    float crease = fill(std::fabs(au - shoulder * 0.74f - 0.06f * std::max(0.f, v - 2.f)) - 0.04f, px * 3) * smoothstep(1.8f, 2.5f, v);
-    c = mix(c, rgb(30, 5, 9), crease * 0.65f);
-    float sleeve = smoothstep(shoulder * 0.8f, shoulder * 0.95f, -lu) * smoothstep(arm - 0.5f, arm - 0.15f, au) * smoothstep(1.5f, 2.1f, v);
-    c = mix(c, rgb(200, 62, 54), sleeve * smoothstep(arm + 0.02f, arm - 0.1f, au) * 0.6f);
+    // Her arms, in pixels from her middle: the upper arms hang at her sides,
+    // parted from the body by a crease of shade that opens a little where
+    // the dress takes in her waist under the bust; the sleeve towards the
+    // candle is lit down its outer side.
+    float ax = (u - 0.03f) * s.rx, ay = v * s.ry, aax = std::fabs(ax);
+    float outer = arm * s.rx, armWidth = 0.7f * s.rx;
+    float waist = blob(0, v, 0, 3.2f, 1, 0.7f);
+    float inner = outer - armWidth - 0.08f * s.rx * waist;
+    float upper = smoothstep(1.7f, 2.3f, v) * smoothstep(4.1f, 3.6f, v);
+    float across = clamp01((aax - inner) / (outer - inner));
+    bool litArm = ax * lightSide > 0;
+    if (aax > inner)
+    {
+        // Round like a sleeve over a limb: the edge by her body turns away
+        // into the crease; the outer edge does too on the far arm, while the
+        // near one's outer side faces the candle and keeps its light.
+        float round = litArm ? smoothstep(0.f, 0.5f, across) : std::sin(3.1416f * across);
+        float sheen = litArm ? smoothstep(0.35f, 0.85f, across) : 0.f;
+        c = scaled(c, mix(1.f, 0.6f + 0.45f * round, upper));
+        c = mix(c, rgb(206, 66, 56), sheen * upper * 0.55f);
+    }
+    float creaseWidth = 0.1f * s.rx + 0.12f * s.rx * waist;
+    float crease = std::exp(-std::pow((aax - inner + 0.02f * s.rx) / creaseWidth, 2));
+    c = mix(c, rgb(22, 3, 7), crease * upper * 0.9f);
+    // The forearms come in from the elbows towards her waist, lying over the
+    // dress and casting a soft shadow under them; the hands meet in front.
+    float elbowX = outer - 0.45f * s.rx, elbowY = 3.75f * s.ry, wristX = 0.4f * s.rx, wristY = 4.75f * s.ry;
+    float ex = wristX - elbowX, ey = wristY - elbowY;
+    float h = clamp01(((aax - elbowX) * ex + (ay - elbowY) * ey) / (ex * ex + ey * ey));
+    float fx = aax - elbowX - h * ex, fy = ay - elbowY - h * ey;
+    float radius = 0.3f * s.rx;
+    float sleeveD = length(fx, fy) - radius;
+    float cast = std::exp(-std::pow(std::max(0.f, sleeveD) / (0.22f * s.rx), 2)) * smoothstep(0.f, 0.5f * radius, fy);
+    c = mix(c, rgb(24, 4, 8), cast * 0.7f);
+    float forearm = fill(sleeveD, 2.f);
+    if (forearm > 0)
+    {
+        // Lit along its top, where it faces the candle's height; its
+        // underside turns into shade.
+        float top = clamp01(0.5f - 0.5f * fy / radius);
+        Colour cloth = mix(rgb(52, 9, 15), litArm ? rgb(190, 52, 48) : rgb(130, 26, 32), std::pow(top, 0.8f));
+        c = mix(c, cloth, forearm);
+    }
+    // The hands, small and in the shade of her arms, loosely folded: the one
+    // on the candle's side lies over the other.
+    float hy = 4.95f * s.ry;
+    float handNear = length((ax - lightSide * 0.12f * s.rx) / (0.34f * s.rx), (ay - hy + 0.04f * s.ry) / (0.17f * s.ry)) - 1;
+    float handFar = length((ax + lightSide * 0.3f * s.rx) / (0.3f * s.rx), (ay - hy - 0.08f * s.ry) / (0.15f * s.ry)) - 1;
+    float hand = std::max(fill(handFar * 0.2f * s.rx, 1.5f), fill(handNear * 0.2f * s.rx, 1.5f));
+    if (hand > 0)
+    {
+        bool near = handNear < handFar || handNear < 0;
+        float glow = smoothstep(-0.5f, 0.6f, lightSide * ax / s.rx) * (near ? 1.f : 0.6f);
+        Colour skin = mix(rgb(70, 42, 36), rgb(146, 96, 78), glow);
+        // A dark line where the near hand's fingers lie over the other.
+        skin = mix(skin, rgb(60, 34, 30), fill(std::fabs(handNear) * 0.2f * s.rx - 0.6f, 1.2f) * (near ? 0.f : 1.f));
+        c = mix(c, skin, hand);
+    }
+    bool onSkin = hand > 0.5f;
+    float overArm = std::max(forearm, onSkin ? 1.f : 0.f);
     // Below her breast the velvet falls in a few long folds, each with its
     // shadow, drifting a little apart as they hang.
     // Each valley has its ridge beside it on the candle's side, catching the
@@ -479,6 +533,7 @@ Colour sitterDress(float x, float y, const Sitter& s, float halfWidth, float bot
         float shadow = fill(std::fabs(u - centre) - spread, px * 6 + 0.02f * std::max(0.f, v - 2.4f));
         float ridge = blob(u, v, centre + lightSide * (spread + 0.14f), v, 0.1f + 0.5f * spread, 1);
         float hangs = smoothstep(2.3f, 3.1f, v);
+        hangs *= 1 - overArm;
         c = mix(c, rgb(30, 5, 9), shadow * hangs * 0.7f);
         c = mix(c, rgb(180, 48, 46), ridge * hangs * (0.2f + 0.4f * lit) * (1 - shadow));
     }
@@ -621,8 +676,13 @@ Colour sitterBackground(float x, float y, const Sitter& s, float key)
     // lies in her own soft shadow and is no pale band round her; the drape
     // hangs close to the wall and casts a soft shadow a little way onto it.
     float offEdge = std::max(0.f, u - drapeEdge);
+    // The two shadows meet in one soft half-shade over the strip of wall
+    // between them, so no lit band outlines her against the drape.
     c = scaled(c, 1 - 0.32f * smoothstep(-1.f, -2.f, u));
     c = scaled(c, 1 - 0.4f * smoothstep(0.4f, 0.f, offEdge));
+    c = scaled(c, 1 - 0.4f * smoothstep(-0.9f, -1.6f, u) * smoothstep(2.4f, 0.3f, offEdge));
+    // The wall on the candle's side takes a little more of its light.
+    c = lifted(c, 1 + 0.07f * smoothstep(0.8f, 2.8f, u));
     if (drape > 0)
     {
         // Folds of unequal widths from the edge inwards, each crest lit by
