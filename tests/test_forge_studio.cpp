@@ -86,12 +86,14 @@ TEST(ForgeStudio, ThePaintersSilhouetteHasHumanProportions)
 
 namespace
 {
-float meanLuminance(const Picture& p, int left, int top, int right, int bottom)
+// The mean luminance of a box; of a layer laid over a dark ground, weighed
+// by its coverage, what the layer shows there.
+float meanLuminance(const Picture& p, int left, int top, int right, int bottom, bool byCoverage = false)
 {
     double sum = 0;
     for (int y = top; y < bottom; ++y)
         for (int x = left; x < right; ++x)
-            sum += relativeLuminance(p.at(x, y));
+            sum += relativeLuminance(p.at(x, y)) * (byCoverage ? p.at(x, y).a : 1.0f);
     return float(sum / ((right - left) * (bottom - top)));
 }
 }
@@ -204,11 +206,7 @@ TEST(ForgeStudio, TheTieBackInShadowIsNoBrightBar)
     Picture curtains = shownPicture("S1-2.png");
     ASSERT_TRUE(curtains.ok);
     auto seen = [&](int left, int top, int right, int bottom) {
-        double sum = 0;
-        for (int y = top; y < bottom; ++y)
-            for (int x = left; x < right; ++x)
-                sum += relativeLuminance(curtains.at(x, y)) * curtains.at(x, y).a;
-        return float(sum / ((right - left) * (bottom - top)));
+        return meanLuminance(curtains, left, top, right, bottom, true);
     };
     float band = seen(850, 464, 925, 476);
     float around = (seen(850, 446, 925, 454) + seen(850, 486, 925, 494)) / 2;
