@@ -424,7 +424,7 @@ Canvas paintCandleGlow()
         }
         return c;
     };
-        // Laid in strokes along the ground, so that none of them drags the
+    // Laid in strokes along the ground, so that none of them drags the
     // light upwards.
     return paintComposition(screenW, screenH, glow, noisyFlow(-0.1f, 0.3f, 60, 2301), layerStyle(2302));
 }
