@@ -211,6 +211,19 @@ TEST(ForgeStudio, TheTieBackInShadowIsNoBrightBar)
     float band = seen(850, 464, 925, 476);
     float around = (seen(850, 446, 925, 454) + seen(850, 486, 925, 494)) / 2;
     EXPECT_LT(band, around * 2) << "the tie-back shows as a bright bar over the dark cloth";
+
+    // Over the studio at dusk, where the curtains hang in front of the
+    // room, it is the curtain's own cloth drawn in, a little deeper than the
+    // cloth round it, not a black smear across the view.
+    Picture room = shownPicture("S1-1.png");
+    ASSERT_TRUE(room.ok);
+    std::vector<Rgba> view = blackFrame();
+    drawLayer(view, room, 0);
+    drawLayer(view, curtains, 0);
+    auto shown = [&](int left, int top, int right, int bottom) { return relativeLuminance(meanIn(view, left, top, right, bottom)); };
+    float wrapped = shown(850, 464, 925, 476);
+    float cloth = (shown(850, 446, 925, 454) + shown(850, 486, 925, 494)) / 2;
+    EXPECT_GT(wrapped, cloth * 0.55f) << "the tie-back is a black smear over the studio";
 }
 
 // The bare canvas is lit evenly from the side: no dark line runs across it
@@ -447,4 +460,22 @@ TEST(ForgeStudio, TheShawlFallsOverTheChairInAFold)
         EXPECT_TRUE(red(x + 8, y)) << "the ridge at " << x + 8 << ", " << y << " is not on the shawl";
     }
     EXPECT_LT(valley, ridge * 0.75f) << "the shawl has no fold";
+
+    // In the studio at dusk it lies over the chair by the easel the same
+    // way, not as a red block with a level hem: its end slides off the rail
+    // past the left post (at x 462) and hangs well below its middle.
+    Picture studio = shownPicture("S1-1.png");
+    ASSERT_TRUE(studio.ok);
+    auto lowestRed = [&](int left, int right) {
+        int lowest = 0;
+        for (int y = 400; y < 560; ++y)
+            for (int x = left; x < right; ++x)
+            {
+                const Rgba& c = studio.at(x, y);
+                if (c.r > 0.25f && c.r > c.g * 2.5f && c.r > c.b * 2.2f)
+                    lowest = y;
+            }
+        return lowest;
+    };
+    EXPECT_GT(lowestRed(440, 452), lowestRed(484, 496) + 15) << "the shawl ends at the chair's side in a level hem";
 }

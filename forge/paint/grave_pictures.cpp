@@ -21,6 +21,8 @@ float hillTop(float x)
 const float stoneX = 600, stoneTop = 330, stoneBottom = 600, stoneHalfW = 100;
 // The plinth under the slab, a little wider and set into the grass.
 const float plinthTop = 596, plinthH = 22, plinthHalfW = 120;
+// The lantern's middle, right of the stone.
+const float lanternX = 760;
 
 float stoneShape(float x, float y)
 {
@@ -356,7 +358,7 @@ Canvas paintCandleGlow()
     // on the stone's edge, the grass round it and the air close by: a small
     // light, so its glow is a round pool that dies out within a few hand
     // spans, not a beam up the hill.
-    const float cx = 760, flameY = 552;
+    const float cx = lanternX, flameY = 552;
     Composition glow = [=](float x, float y) {
         float halo = std::exp(-length(x - cx, y - flameY) / 92.f);
         float core = std::exp(-length(x - cx, (y - flameY) * 0.8f) / 22.f);
@@ -449,7 +451,12 @@ Canvas paintPetals()
         float y = 582 - 320 * far * (1.2f - 0.4f * far) + dice.range(-0.5f, 0.5f) * spread;
         float angle = -0.35f + dice.range(-0.6f, 0.6f);
         float bend = dice.range(-0.35f, 0.35f);
-        petals.push_back({x, y, angle, 13 - 8 * far, bend, far, dice.unit() < 0.85f});
+        float size = 13 - 8 * far;
+        // None settles on the lantern: one the wind would lay there lies
+        // beyond it, downwind.
+        if (std::fabs(x - lanternX) < 28 + 0.6f * size && y > 504 - 0.6f * size && y < 616 + 0.6f * size)
+            x += 56 + 1.2f * size;
+        petals.push_back({x, y, angle, size, bend, far, dice.unit() < 0.85f});
     }
     Composition wind = [=](float x, float y) {
         Colour c = rgb(170, 40, 50, 0);
@@ -475,7 +482,9 @@ Canvas paintPetals()
             float side = smoothstep(-half, half, -v);
             float light = clamp01(0.2f + 0.6f * side + 0.5f * (bristle - 0.5f));
             Colour petal = p.red ? mix(rgb(104, 14, 26), rgb(206, 78, 82), light) : mix(rgb(150, 138, 136), rgb(232, 222, 214), light);
-            petal = mix(petal, rgb(100, 96, 108), 0.75f * p.far);
+            // The dusk air between: the far ones pale to its grey, losing
+            // their red long before they are lost to sight.
+            petal = mix(petal, rgb(140, 133, 142), 0.85f * smoothstep(0.1f, 0.8f, p.far));
             // Thinner paint where the brush lifted, and on the far ones.
             float lift = smoothstep(0.2f, 1.f, u);
             petal.a = fill(d, 1.4f) * smoothstep(1.05f, 0.8f, std::fabs(u)) * (0.95f - 0.4f * lift) * (0.95f - 0.4f * p.far) * (0.55f + 0.45f * bristle) *

@@ -199,6 +199,41 @@ Canvas paintStudioDusk()
 {
     Easel easel{640, 330, 92, 70};
     const float floorLine = 560;
+    // Her red shawl thrown over the chair's top rail. It rounds over the
+    // rail, and its folds fan out from where it rests there, narrow at the
+    // rail and broader, each of its own width, towards the hem; its end
+    // slides off the rail past the left post and hangs lowest there. The
+    // right end of the rail and its post stay bare.
+    const float post = 462;
+    auto shawlTop = [=](float x) {
+        return 415 - 4 * std::cos((std::max(x, post) - 492) / 40) + 1.4f * std::max(0.f, post - 4 - x);
+    };
+    auto foldPhase = [](float x, float y) {
+        // The folds radiate from where the cloth is gathered on the rail,
+        // so they lean out into the hanging end on the left; each wanders a
+        // little as it falls.
+        float angle = std::atan2(x - 494, std::max(4.f, y - 382));
+        return angle * 40 + 5 * fractalNoise(angle * 4 + 7, (y - 400) / 80, 2, 717) + 0.9f * std::sin((y - 420) / 26 + angle * 5);
+    };
+    // The hem: lowest at the hanging end, a little lower under each ridge,
+    // and frayed.
+    auto shawlHem = [=](float x) {
+        return 476 + 32 * smoothstep(474, 438, x) + 7 * smoothstep(480, 514, x) + 5 * (0.5f + 0.5f * std::cos(foldPhase(x, 480))) +
+               3 * (fractalNoise(x / 14.f, 3.f, 2, 713) - 0.5f);
+    };
+    auto shawlAt = [=](float x, float y) {
+        float near = sdBox(x, y, 475, 462, 58, 58);
+        if (near > 6)
+            return near;
+        float leftEdge = 436 - 8 * smoothstep(430, 505, y) + 2 * std::sin(y / 8.f);
+        float rightEdge = 506 + 8 * smoothstep(420, 470, y) + 1.5f * std::sin(y / 11.f + 1);
+        return std::max(std::max(shawlTop(x) - y, y - shawlHem(x)), std::max(leftEdge - x, x - rightEdge));
+    };
+    // The chair's back, for the shadow it throws on the wall with the shawl.
+    auto chairBack = [](float x, float y) {
+        float uprights = std::min(sdBox(x, y, 462, 478, 3.5f, 58), sdBox(x, y, 522, 478, 3.5f, 58));
+        return std::min(uprights, sdBox(x, y, 492, 424 - 4 * std::cos((x - 492) / 40), 34, 6));
+    };
     Composition studio = [=](float x, float y) {
         // The back wall, the floor boards running towards us, and a tall
         // window on the left where the sky is going from rose to blue.
@@ -249,6 +284,9 @@ Canvas paintStudioDusk()
         float away = std::max(0.f, x - (easel.canvasX + easel.canvasHalfW));
         float depth = 0.4f + 0.6f * std::exp(-away / 40.f);
         float castShadow = std::max(fill(board, 9 + away * 0.45f), fill(easelWood(sx, sy, easel), 6 + away * 0.15f) * 0.7f) * depth;
+        // The chair with the shawl on it stands out from the wall: the sun
+        // lays their shadow on it to the right, softer than the easel's.
+        castShadow = std::max(castShadow, 0.6f * fill(std::min(shawlAt(x - 34, y - 16), chairBack(x - 34, y - 16)), 10));
         float around = std::exp(-length(x - 620, (y - 330) * 1.4f) / 420.f);
         if (y < floorLine)
         {
@@ -278,30 +316,35 @@ Canvas paintStudioDusk()
         }
         // An empty chair in the shadow on the left, facing us, her red shawl
         // left over its back.
-        float uprights = std::min(sdBox(x, y, 462, 478, 3.5f, 58), sdBox(x, y, 522, 478, 3.5f, 58));
-        float topRail = sdBox(x, y, 492, 424 - 4 * std::cos((x - 492) / 40), 34, 6);
         float seatTop = std::max(std::max(532 - y, y - 548), std::fabs(x - 492) - 42 - (y - 532) * 0.5f);
         float legs = std::min(std::min(sdBox(x, y, 447, 576, 3.5f, 28), sdBox(x, y, 538, 576, 3.5f, 28)),
                               std::min(sdBox(x, y, 462, 564, 3, 20), sdBox(x, y, 522, 564, 3, 20)));
-        if (std::min(std::min(uprights, topRail), std::min(seatTop, legs)) < 0)
+        if (std::min(chairBack(x, y), std::min(seatTop, legs)) < 0)
             c = mix(rgb(58, 42, 34), rgb(104, 74, 52), smoothstep(530, 450, x) * (seatTop < 0 ? 1.2f : 1.f));
-        // Her shawl hangs over the back in folds of uneven width, broad
-        // ridges that catch the sun on the side towards it and narrower deep
-        // red hollows between them; its hem is soft, a little lower under
-        // each ridge and curling under into shadow.
-        float across = (x - 458) / 72.f;
-        float u = across + 0.045f * std::sin(across * 9.7f + 1.3f) + 0.02f * std::sin(across * 17.f);
-        float phase = u * 3.6f * 6.2832f + 0.35f * std::sin((y - 420) / 26.f);
-        float ridge = 0.5f + 0.5f * std::cos(phase);
-        float hem = 474 + 4 * ridge + 9 * smoothstep(470, 530, x) + 3 * (fractalNoise(x / 14.f, 3.f, 2, 713) - 0.5f);
-        float shawl = std::max(std::max(420 - y, y - hem), std::fabs(x - 494) - 36 - 2 * std::sin(y / 9.f));
-        float cover = fill(shawl, 3);
+        // The shawl's folds: a hollow deep and dark, a ridge red, lit on
+        // its side towards the window; the cloth bright where it rounds over
+        // the rail and shaded just under it where it turns down, in shade on
+        // the side away from the sun, and curling under into shadow at the
+        // hem. One deep fold runs from the rail down into the hanging end.
+        float cover = fill(shawlAt(x, y), 2.5f);
         if (cover > 0)
         {
-            float lit = smoothstep(536, 452, x);
-            Colour cloth = mix(rgb(50, 8, 18), rgb(156, 34, 40), std::sqrt(ridge));
-            cloth = mix(cloth, rgb(230, 98, 76), ridge * ridge * ridge * lit * 0.8f);
-            cloth = scaled(cloth, 1 - 0.3f * smoothstep(hem - 8, hem, y));
+            float phase = foldPhase(x, y);
+            // Some folds are deep, some only a ripple.
+            float depth = 1 - (0.45f + 0.55f * valueNoise(phase / 6.2832f, 0.5f, 718)) * (0.5f - 0.5f * std::cos(phase));
+            float facing = 0.5f + 0.5f * std::cos(phase + 0.9f);
+            float sunSide = smoothstep(520, 446, x);
+            Colour cloth = mix(rgb(48, 8, 18), rgb(152, 32, 40), std::sqrt(depth));
+            cloth = mix(cloth, rgb(228, 96, 76), facing * facing * facing * sunSide * 0.75f);
+            Point from{470, 422}, to{444, 500};
+            float valley = fill(sdSegment(x, y, from, to, 2.5f), 6) * smoothstep(0, 0.4f, segmentParam(x, y, from, to));
+            cloth = mix(cloth, rgb(52, 8, 18), valley * 0.7f);
+            float top = shawlTop(x);
+            cloth = mix(cloth, rgb(216, 86, 70), smoothstep(top + 9, top + 1, y) * (0.25f + 0.4f * sunSide) * (x > post - 6 ? 1.f : 0.4f));
+            cloth = scaled(cloth, 1 - 0.3f * smoothstep(top + 7, top + 12, y) * smoothstep(top + 20, top + 12, y));
+            cloth = scaled(cloth, 1 - 0.4f * smoothstep(480, 516, x));
+            float hem = shawlHem(x);
+            cloth = scaled(cloth, 1 - 0.35f * smoothstep(hem - 8, hem, y));
             c = mix(c, cloth, cover);
         }
         // A stool by the easel with the palette, and a jar of brushes.
@@ -360,10 +403,10 @@ Canvas paintStudioCurtains()
     // Sheer curtains gathered at both sides of the view; only the middle
     // half of the picture is ever on screen, so they hang there.
     const PoemPool pool = poolRound(secondPoemInk);
+    const float tieY = 470;
     Composition curtains = [=](float x, float y) {
         // Each curtain hangs straight from above the view, is drawn in by a band
         // of cloth at the tie-back, and flares out again below it.
-        const float tieY = 470;
         float pull = std::exp(-std::pow((y - tieY) / 160.f, 2)) * 45 - 20 * smoothstep(tieY, 720, y);
         float leftEdge = 470 + 14 * std::sin(y / 60.f) - pull;
         float rightEdge = 810 - 14 * std::sin(y / 70.f + 1) + pull;
@@ -395,27 +438,40 @@ Canvas paintStudioCurtains()
             sheer *= 0.25f + 0.75f * shade;
         Colour c = cloth;
         c.a = inCurtain * sheer;
-        // The tie-back: a soft band of dark cloth wrapped round the gathered
-        // folds, a little lighter along its top where the light from above
-        // rounds it. In the lamp's pool it is lost in the lit cloth; in the
-        // shadow beyond it stays a dark band only just apart from the dark
-        // folds, so that it never shows there as a bright bar.
-        // Its ends round off just inside the curtain's edge.
-        float band = std::min(sdEllipse(x, y, leftEdge - 42, tieY, 36, 8), sdEllipse(x, y, rightEdge + 42, tieY, 36, 8));
-        if (band < 6 && inCurtain > 0.5f)
-        {
-            float round = clamp01(0.5f + (tieY - y) / 16.f);
-            Colour inLight = mix(rgb(96, 74, 56), rgb(150, 120, 90), round * round);
-            Colour inShadow = mix(rgb(20, 16, 16), rgb(40, 32, 28), round * round);
-            Colour sash = mix(inLight, inShadow, shade);
-            // The cloth creases once or twice where it is wrapped, broadly.
-            sash = scaled(sash, 0.92f + 0.08f * std::sin((x + 0.6f * y) / 19.f));
-            blendOver(c, sash, fill(band, 4) * 0.9f * shade);
-        }
         return c;
     };
-    return paintComposition(screenW, screenH, curtains, noisyFlow(1.5708f, 0.06f, 200, 804),
-                            brushStyle(803, 14, 2, 5, 0, Surface::none));
+    Canvas canvas = paintComposition(screenW, screenH, curtains, noisyFlow(1.5708f, 0.06f, 200, 804),
+                                     brushStyle(803, 14, 2, 5, 0, Surface::none));
+
+    // The tie-backs, laid on once the cloth is painted so that no stroke
+    // drags them into a smear: each a band of the curtain's own cloth
+    // wrapped round its gathered folds, a shade deeper than they are,
+    // lighter along its top where it rounds over them, and casting a little
+    // shadow under it where the folds are pinched. Its edges are soft and
+    // its ends dip a little as it wraps round the bundle. On the cloth the
+    // second poem's lamp lights it is lost, so that it lays no bar across
+    // the poem's paper under its last line; on the dark cloth in the shadow
+    // it shows as a deeper band, never a bright one.
+    const float tieEdge[] = {470 + 14 * std::sin(tieY / 60.f) - 45, 810 - 14 * std::sin(tieY / 70.f + 1) + 45};
+    for (float cx : {tieEdge[0] - 42, tieEdge[1] + 42})
+        for (int y = int(tieY) - 20; y < int(tieY) + 28; ++y)
+            for (int x = int(cx) - 46; x < int(cx) + 46; ++x)
+            {
+                float px = x + 0.5f, py = y + 0.5f, t = (px - cx) / 36;
+                float middle = tieY + 3 * t * t;
+                float band = fill(sdEllipse(px, py, cx, middle, 36, 9), 6);
+                float under = fill(std::fabs(py - middle - 12) - 4, 5) * smoothstep(40, 28, std::fabs(px - cx));
+                float round = clamp01(0.5f + (middle - py) / 18.f);
+                Colour& c = at(canvas, x, y);
+                float depth = 0.3f - 0.3f * smoothstep(0.12f, 0.4f, 0.2126f * c.r + 0.7152f * c.g + 0.0722f * c.b);
+                float crease = 0.5f + 0.5f * std::sin((px + 0.6f * py) / 19.f);
+                float tone = 1 - depth * (0.35f * under + band * (1 - 1.5f * round * round + 0.15f * crease));
+                c = scaled(c, tone);
+                // Wrapped tight, the cloth is denser there than the sheer
+                // folds round it.
+                c.a += (std::min(1.f, c.a * 1.15f + 0.05f) - c.a) * band * depth / 0.3f;
+            }
+    return canvas;
 }
 
 Canvas paintStudioNight()
