@@ -227,7 +227,9 @@ Canvas paintStudioDusk()
             return near;
         float leftEdge = 436 - 8 * smoothstep(430, 505, y) + 2 * std::sin(y / 8.f);
         float rightEdge = 506 + 8 * smoothstep(420, 470, y) + 1.5f * std::sin(y / 11.f + 1);
-        return std::max(std::max(shawlTop(x) - y, y - shawlHem(x)), std::max(leftEdge - x, x - rightEdge));
+        // Over the rail each ridge stands a little proud of the hollows.
+        float top = shawlTop(x) - 1.5f * (0.5f + 0.5f * std::cos(foldPhase(x, 418)));
+        return std::max(std::max(top - y, y - shawlHem(x)), std::max(leftEdge - x, x - rightEdge));
     };
     // The chair's back, for the shadow it throws on the wall with the shawl.
     auto chairBack = [](float x, float y) {
