@@ -89,11 +89,15 @@ float necklineDistance(float u, float v)
 // the hair's opening shows, so that the hair overlaps its edges.
 const float neckHalf = 0.4f;
 
-// The hands folded at her waist, in head widths: each wrist, the back of
-// the hand from it to the knuckles, and the fingers from there, given for
-// the hand on the picture's left running towards its right.
+// The hands folded at her waist, in head widths: the wrists, and for
+// each hand the back from its wrist to the knuckles and the fingers from
+// there, given as if running from the picture's left towards its right.
+// The near hand, on the candle's side, lies over the far one, flatter, so
+// that the far one's fingertips show below it beside its own.
 const float wristU = 0.78f, wristV = 4.62f;
-const Point handBack{0.82f, 0.38f}, handFingers{0.38f, 0.56f};
+const float nearWristDrop = 0.1f;   // the near wrist a little lower, in head widths
+const Point nearBack{0.8f, 0.26f}, nearFingers{0.34f, 0.58f};
+const Point farBack{0.8f, 0.44f}, farFingers{0.3f, 0.5f};
 
 float neckDistance(float u, float v)
 {
@@ -528,7 +532,7 @@ Colour sitterDress(float x, float y, const Sitter& s, float halfWidth, float bot
     float side = ax < 0 ? -1.f : 1.f;
     bool nearSide = side == lightSide;
     float elbowX = side * (outer - 0.45f * s.rx), elbowY = 3.75f * s.ry;
-    float wristX = side * wristU * s.rx, wristY = wristV * s.ry + (nearSide ? 0.f : 0.1f * s.rx);
+    float wristX = side * wristU * s.rx, wristY = wristV * s.ry + (nearSide ? nearWristDrop * s.rx : 0.f);
     float ex = wristX - elbowX, ey = wristY - elbowY;
     float h = clamp01(((ax - elbowX) * ex + (ay - elbowY) * ey) / (ex * ex + ey * ey));
     float fx = ax - elbowX - h * ex, fy = ay - elbowY - h * ey;
@@ -561,9 +565,9 @@ Colour sitterDress(float x, float y, const Sitter& s, float halfWidth, float bot
     {
         float d, along, acrossHand;
     };
-    auto handAt = [&](float wx, float wy, float dir) {
-        Point wrist{wx, wy}, knuckles{wx - dir * handBack.x * s.rx, wy + handBack.y * s.rx},
-            tips{knuckles.x - dir * handFingers.x * s.rx, knuckles.y + handFingers.y * s.rx};
+    auto handAt = [&](float wx, float wy, float dir, Point back, Point fingers) {
+        Point wrist{wx, wy}, knuckles{wx - dir * back.x * s.rx, wy + back.y * s.rx},
+            tips{knuckles.x - dir * fingers.x * s.rx, knuckles.y + fingers.y * s.rx};
         float t1 = segmentParam(ax, ay, wrist, knuckles), t2 = segmentParam(ax, ay, knuckles, tips);
         float half1 = (0.21f + 0.09f * t1) * s.rx, half2 = (0.3f - 0.1f * t2 * t2) * s.rx;
         float d1 = sdSegment(ax, ay, wrist, knuckles, half1), d2 = sdSegment(ax, ay, knuckles, tips, half2);
@@ -574,11 +578,12 @@ Colour sitterDress(float x, float y, const Sitter& s, float halfWidth, float bot
         hand.acrossHand = ((ax - a.x) * -ly + (ay - a.y) * lx) / ll / (d1 < d2 ? half1 : half2) * -dir;
         return hand;
     };
-    Hand nearHand = handAt(lightSide * wristU * s.rx, wristV * s.ry, lightSide);
-    Hand farHand = handAt(-lightSide * wristU * s.rx, wristV * s.ry + 0.1f * s.rx, -lightSide);
+    const float nearWristY = wristV * s.ry + nearWristDrop * s.rx;
+    Hand nearHand = handAt(lightSide * wristU * s.rx, nearWristY, lightSide, nearBack, nearFingers);
+    Hand farHand = handAt(-lightSide * wristU * s.rx, wristV * s.ry, -lightSide, farBack, farFingers);
     // The near hand's soft shadow falls down and away from the candle, over
     // the far hand and the dress.
-    Hand shadowOf = handAt(lightSide * (wristU - 0.12f) * s.rx, wristV * s.ry + 0.14f * s.rx, lightSide);
+    Hand shadowOf = handAt(lightSide * (wristU - 0.12f) * s.rx, nearWristY + 0.14f * s.rx, lightSide, nearBack, nearFingers);
     float handShadow = fill(shadowOf.d, 0.18f * s.rx) * 0.55f;
     c = mix(c, rgb(26, 4, 8), handShadow * (1 - fill(farHand.d, 1.5f)) * 0.8f);
     float hand = 0;
@@ -593,12 +598,17 @@ Colour sitterDress(float x, float y, const Sitter& s, float halfWidth, float bot
         float light = 0.55f - 0.3f * hd.acrossHand + 0.2f * smoothstep(-0.6f, 0.8f, lightSide * ax / s.rx) -
                       0.3f * smoothstep(0.7f, 1.f, hd.along);
         light *= k == 0 ? 0.6f : 1.f;
-        Colour skin = mix(rgb(96, 54, 42), rgb(212, 148, 112), clamp01(light));
-        skin = mix(skin, rgb(228, 170, 132), std::exp(-std::pow((hd.along - 0.6f) / 0.05f, 2)) * 0.4f * (k == 1 ? 1.f : 0.5f));
-        // The fingers lie side by side: three fine partings along them.
+        Colour skin = mix(rgb(104, 56, 42), rgb(224, 152, 110), clamp01(light));
+        skin = mix(skin, rgb(236, 174, 130), std::exp(-std::pow((hd.along - 0.6f) / 0.05f, 2)) * 0.4f * (k == 1 ? 1.f : 0.5f));
+        // The fingers lie side by side: three partings along them, dark
+        // enough to hold under the brush.
         float fingers = hd.along > 0.62f ? std::fabs(std::fmod(hd.acrossHand * 2 + 3.5f, 1.f) - 0.5f) : 1.f;
-        float parting = smoothstep(0.12f, 0.04f, fingers) * smoothstep(0.62f, 0.68f, hd.along) * (std::fabs(hd.acrossHand) < 0.75f ? 1.f : 0.f);
-        skin = mix(skin, rgb(70, 40, 34), parting * 0.5f);
+        float parting = smoothstep(0.2f, 0.06f, fingers) * smoothstep(0.62f, 0.7f, hd.along) * (std::fabs(hd.acrossHand) < 0.75f ? 1.f : 0.f);
+        skin = mix(skin, rgb(66, 34, 28), parting * 0.7f);
+        // The near hand's thumb lies along its upper edge, parted from the
+        // back of the hand by a crease.
+        float thumb = smoothstep(0.3f, 0.1f, std::fabs(hd.acrossHand + 0.45f)) * smoothstep(0.1f, 0.2f, hd.along) * smoothstep(0.5f, 0.42f, hd.along);
+        skin = mix(skin, rgb(80, 42, 34), thumb * 0.6f * (k == 1 ? 1.f : 0.f));
         // The edge of the hand turns away from the light.
         skin = scaled(skin, 1 - 0.3f * smoothstep(-1.2f * s.rx * 0.1f, 0.f, hd.d));
         if (k == 0)
@@ -892,9 +902,9 @@ float sitterFlow(float x, float y, const Sitter& s)
     if (std::fabs(hx) < wristU + 0.3f && hy > -0.35f && hy < 1.3f)
     {
         bool nearHand = hx > -0.45f;
-        bool fingers = nearHand ? hx < -0.04f : hx > 0.04f;
-        float ddx = fingers ? handFingers.x : handBack.x, ddy = fingers ? handFingers.y : handBack.y;
-        return std::atan2(ddy * s.rx, (nearHand ? -ddx : ddx) * lightSide * s.rx);
+        bool fingers = nearHand ? hx < -0.02f : hx > 0.02f;
+        Point along = nearHand ? (fingers ? nearFingers : nearBack) : (fingers ? farFingers : farBack);
+        return std::atan2(along.y, (nearHand ? -along.x : along.x) * lightSide);
     }
     if (d >= 1.1f)
         return down;
