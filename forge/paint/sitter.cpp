@@ -514,6 +514,10 @@ Colour sitterDress(float x, float y, const Sitter& s, float halfWidth, float bot
         float sheen = litArm ? smoothstep(0.35f, 0.85f, across) : 0.f;
         c = scaled(c, mix(1.f, 0.6f + 0.45f * round, upper));
         c = mix(c, rgb(206, 66, 56), sheen * upper * 0.55f);
+        // The far sleeve takes a little warm light back from the wall down
+        // its middle, so that even in shade it rounds away from her body.
+        if (!litArm)
+            c = mix(c, rgb(132, 34, 36), round * upper * 0.4f);
     }
     // The crease between arm and body: a dark core where the sleeve meets
     // the bodice, and the bodice turning away into it beside it, wide
