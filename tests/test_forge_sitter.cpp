@@ -179,3 +179,24 @@ TEST(ForgeSitter, TheNoseIsLitAtItsTipAndDarkUnderneath)
     EXPECT_LT(ridge, tip * 0.77f) << "the nose is one lit strip";
     EXPECT_LT(underside, tip * 0.35f) << "the nose has no underside";
 }
+
+// Her hands, folded at her waist, are in proportion to her head, not small
+// knots: the skin laid over the dress there covers at least one hand's
+// worth (a hand about three quarters of the face's length, two fifths of
+// that wide), and no more than a few.
+TEST(ForgeSitter, HerHandsAreInProportionToHerHead)
+{
+    Picture dress = layer("S3-23.png");
+    ASSERT_TRUE(dress.ok);
+    const float handLength = 0.75f * 1.7f * headRy;   // the face runs from the hairline to the chin
+    const float hand = handLength * 0.4f * handLength;
+    int skin = 0;
+    for (int y = rowAt(4.1f); y < rowAt(6.f); ++y)
+        for (int x = columnAt(-1.1f); x < columnAt(1.3f); ++x)
+        {
+            const Rgba c = dress.at(x, y);
+            skin += c.a > 0.9f && c.r > 0.25f && c.g > 0.5f * c.r && c.r > c.b;
+        }
+    EXPECT_GT(skin, hand) << "her hands cover " << skin << " pixels, less than one hand's " << hand;
+    EXPECT_LT(skin, 3 * hand) << "skin over " << skin << " pixels of her dress";
+}

@@ -11,45 +11,63 @@
 namespace
 {
 // The face: a skull oval narrower than the head's box, holding its width
-// down past the mouth, then cut by two straight jaw lines that turn in from
-// the jaw's corners to a small round chin.
+// down past the mouth, and under it the jaw: the end of an egg, which
+// narrows in one soft curve from under the cheekbones to a small round
+// chin, with no corners on the way.
 const float skullWidth = 0.86f;
-const float jawCornerU = 0.72f, jawCornerV = 0.68f;   // the corner under the ear
-const float chinSideU = 0.3f, chinSideV = 0.92f;      // where the jaw meets the chin
-const float jawSlope = (jawCornerU - chinSideU) / (chinSideV - jawCornerV);   // inward per unit down
-
-float jawLine(float au, float v)
-{
-    // As a distance along the line's outward normal.
-    const float nu = 1 / std::sqrt(1 + jawSlope * jawSlope), nv = jawSlope * nu;
-    return (au - jawCornerU) * nu + (v - jawCornerV) * nv;
-}
+const float jawTop = 0.25f, chinV = 1.f;   // where the jaw begins to turn in, and the chin's lowest point
+const float jawWidth = 0.92f;               // the egg's half width at its top, a little wider than the skull
+const float chinNarrowing = 0.53f;          // how much narrower the egg is at its end than at its top
+const float cheekToJaw = 0.15f;             // how softly the cheek turns into the jaw
 
 // The skull's half width at the height v: an egg, fuller in the lower
-// cheeks than an ellipse, so that the face holds its width to the mouth.
+// cheeks than an ellipse, so that the face holds its width to the mouth;
+// below that the jaw alone gives the outline.
 float skullHalf(float v) { return skullWidth * (1 + 0.1f * smoothstep(0.1f, 0.7f, v)); }
+float skullDistance(float u, float v) { return length(u / skullHalf(v), std::min(v, 0.3f)) - 1; }
 
-// Half the face's width at the height v, for shading.
-float faceHalfWidth(float v)
+// The jaw's egg: how far down it is (0 at its top, 1 at the chin) and its
+// half width there. Its end is blunter than an ellipse's, so that the
+// chin is a small round, not a point.
+float jawDown(float v) { return clamp01((v - jawTop) / (chinV - jawTop)); }
+float jawHalf(float t) { return jawWidth * (1 - chinNarrowing * t); }
+float jawRound(float t) { return t * t * t * t; }
+float jawOutline(float t) { return jawHalf(t) * std::sqrt(std::max(0.f, 1 - jawRound(t))); }
+float jawDistance(float au, float v)
 {
-    float skull = skullHalf(v) * std::sqrt(std::max(0.f, 1 - v * v));
-    return std::max(0.02f, std::min(skull, jawCornerU + 0.06f - std::max(0.f, v - jawCornerV) * jawSlope));
+    float t = std::max(0.f, (v - jawTop) / (chinV - jawTop));
+    float a = au / jawHalf(std::min(t, 1.f));
+    return (std::sqrt(a * a + jawRound(t)) - 1) * skullWidth * 0.8f;
 }
 
-// How far down the jaw's underside reaches at au, in head units.
+// Half the face's width at the height v, for shading: the front of the
+// face turns to its sides a little inside the skull's outline, where the
+// hair falls over it.
+float faceHalfWidth(float v)
+{
+    float top = std::min(v, 0.3f), t = jawDown(v);
+    float skull = skullHalf(v) * std::sqrt(std::max(0.f, 1 - top * top));
+    float jaw = jawOutline(t);
+    return std::max(0.02f, std::min(std::min(skull, jaw), 0.78f));
+}
+
+// How far down the jaw's underside reaches at au, in head units: where the
+// egg's half width comes down to au, found by halving.
 float jawBottom(float au)
 {
-    float skull = std::sqrt(std::max(0.f, 1 - (au / skullHalf(1)) * (au / skullHalf(1))));
-    return std::min(jawCornerV + std::max(0.f, jawCornerU - au) / jawSlope, skull);
+    float lo = 0, hi = 1;
+    for (int i = 0; i < 14; ++i)
+    {
+        float t = 0.5f * (lo + hi);
+        (jawOutline(t) > au ? lo : hi) = t;
+    }
+    return jawTop + 0.5f * (lo + hi) * (chinV - jawTop);
 }
 
 // Distance to the head's outline in head units, negative inside.
 float headDistance(float u, float v)
 {
-    float skull = length(u / skullHalf(v), v) - 1;
-    float jaw = jawLine(std::fabs(u), v);
-    // A slightly rounded corner where the jaw leaves the cheek.
-    return -smoothUnion(-skull, -jaw, 0.1f);
+    return -smoothUnion(-skullDistance(u, v), -jawDistance(std::fabs(u), v), cheekToJaw);
 }
 
 // The dress's top line over the shoulders, which slope from the neck to
@@ -70,6 +88,16 @@ float necklineDistance(float u, float v)
 // and the bare chest inside the neckline. It reaches a little wider than
 // the hair's opening shows, so that the hair overlaps its edges.
 const float neckHalf = 0.4f;
+
+// The hands folded at her waist, in head widths: the wrists, and for
+// each hand the back from its wrist to the knuckles and the fingers from
+// there, given as if running from the picture's left towards its right.
+// The near hand, on the candle's side, lies over the far one, flatter, so
+// that the far one's fingertips show below it beside its own.
+const float wristU = 0.78f, wristV = 4.62f;
+const float nearWristDrop = 0.1f;   // the near wrist a little lower, in head widths
+const Point nearBack{0.8f, 0.26f}, nearFingers{0.34f, 0.58f};
+const Point farBack{0.8f, 0.44f}, farFingers{0.3f, 0.5f};
 
 float neckDistance(float u, float v)
 {
@@ -377,9 +405,13 @@ Colour sitterHair(float x, float y, const Sitter& s)
     float lockEnd = 1.62f + 0.3f * hashUnit(lockSeed, 1614) - 0.3f * std::fabs(inLock - 0.5f) * 2;
     float fall = std::max(std::fabs(u) - fallWidth, std::max(-0.3f - v, v - lockEnd));
     float mass = smoothUnion(crown, fall, 0.15f);
-    // The face shows through an oval under the hairline, the neck below it;
-    // the hair sweeps low over her left temple.
-    float hairline = -0.6f + 0.05f * std::fabs(u - partingU) + 0.3f * smoothstep(-0.1f, 0.9f, u) * smoothstep(-0.75f, -0.2f, v);
+    // The face shows through an oval under the hairline, the neck below it.
+    // The hairline arches up to the parting and the hair falls away from it
+    // either side, so that even small the forehead reads as parted hair, not
+    // a fringe cut straight across; it sweeps low over her left temple.
+    float fromParting = u - partingU;
+    float hairline = -0.72f + 0.28f * fromParting * fromParting + 0.02f * std::fabs(fromParting) +
+                     0.3f * smoothstep(-0.1f, 0.9f, u) * smoothstep(-0.75f, -0.2f, v);
     // Both openings lie a little inside the skin's own edges, so the hair
     // overlaps the jaw and the neck and no ground shows between them.
     float sides = length(u / (u > 0 ? 0.76f : 0.82f), (v - 0.2f) / 0.92f) - 1;
@@ -415,8 +447,9 @@ Colour sitterHair(float x, float y, const Sitter& s)
     // round the crown, so its soft edge never lies as a light fringe against
     // the room.
     c = scaled(c, 1 - 0.4f * smoothstep(-0.14f, -0.02f, mass));
-    // The parting: a fine line of scalp where the locks divide.
-    float partingLine = fill(std::fabs(u - partingU) - 0.012f, px * 1.5f) * smoothstep(-0.5f, -0.75f, v);
+    // The parting: a fine line of scalp where the locks divide, never
+    // thinner than a pixel, so that a small copy of her keeps it.
+    float partingLine = fill(std::fabs(u - partingU) - std::max(0.012f, px * 0.5f), px * 1.5f) * smoothstep(-0.5f, -0.75f, v);
     c = mix(c, rgb(150, 104, 84), partingLine * 0.6f);
     // Shade where the hair meets the face, so the face sits inside it.
     c = mix(c, rgb(22, 14, 10), smoothstep(0.12f, 0.0f, -hole) * 0.4f);
@@ -481,17 +514,34 @@ Colour sitterDress(float x, float y, const Sitter& s, float halfWidth, float bot
         float sheen = litArm ? smoothstep(0.35f, 0.85f, across) : 0.f;
         c = scaled(c, mix(1.f, 0.6f + 0.45f * round, upper));
         c = mix(c, rgb(206, 66, 56), sheen * upper * 0.55f);
+        // The far sleeve takes a little warm light back from the wall down
+        // its middle, so that even in shade it rounds away from her body.
+        if (!litArm)
+            c = mix(c, rgb(132, 34, 36), round * upper * 0.4f);
     }
+    // The crease between arm and body: a dark core where the sleeve meets
+    // the bodice, and the bodice turning away into it beside it, wide
+    // enough to hold under the broad strokes of the dress.
     float creaseWidth = 0.1f * s.rx + 0.12f * s.rx * waist;
-    float crease = std::exp(-std::pow((aax - inner + 0.02f * s.rx) / creaseWidth, 2));
-    c = mix(c, rgb(22, 3, 7), crease * upper * 0.9f);
+    float creaseAt = aax - inner + 0.02f * s.rx;
+    float crease = std::exp(-std::pow(creaseAt / creaseWidth, 2));
+    float turning = std::exp(-std::pow(std::min(0.f, creaseAt) / (2.5f * creaseWidth), 2)) * (creaseAt < 0 ? 1.f : 0.f);
+    float creaseRun = smoothstep(1.75f, 2.2f, v) * smoothstep(4.2f, 3.7f, v);
+    c = mix(c, rgb(40, 6, 12), turning * creaseRun * 0.45f);
+    c = mix(c, rgb(16, 2, 5), crease * creaseRun);
     // The forearms come in from the elbows towards her waist, lying over the
-    // dress and casting a soft shadow under them; the hands meet in front.
-    float elbowX = outer - 0.45f * s.rx, elbowY = 3.75f * s.ry, wristX = 0.4f * s.rx, wristY = 4.75f * s.ry;
+    // dress and casting a soft shadow under them, each ending in a cuff at
+    // the wrist; the hands lie loosely folded in front, the one on the
+    // candle's side over the other.
+    float side = ax < 0 ? -1.f : 1.f;
+    bool nearSide = side == lightSide;
+    float elbowX = side * (outer - 0.45f * s.rx), elbowY = 3.75f * s.ry;
+    float wristX = side * wristU * s.rx, wristY = wristV * s.ry + (nearSide ? nearWristDrop * s.rx : 0.f);
     float ex = wristX - elbowX, ey = wristY - elbowY;
-    float h = clamp01(((aax - elbowX) * ex + (ay - elbowY) * ey) / (ex * ex + ey * ey));
-    float fx = aax - elbowX - h * ex, fy = ay - elbowY - h * ey;
-    float radius = 0.3f * s.rx;
+    float h = clamp01(((ax - elbowX) * ex + (ay - elbowY) * ey) / (ex * ex + ey * ey));
+    float fx = ax - elbowX - h * ex, fy = ay - elbowY - h * ey;
+    float cuffStart = 0.86f;
+    float radius = (0.31f - 0.07f * h + 0.04f * smoothstep(cuffStart - 0.02f, cuffStart + 0.02f, h)) * s.rx;
     float sleeveD = length(fx, fy) - radius;
     float cast = std::exp(-std::pow(std::max(0.f, sleeveD) / (0.22f * s.rx), 2)) * smoothstep(0.f, 0.5f * radius, fy);
     c = mix(c, rgb(24, 4, 8), cast * 0.7f);
@@ -499,25 +549,76 @@ Colour sitterDress(float x, float y, const Sitter& s, float halfWidth, float bot
     if (forearm > 0)
     {
         // Lit along its top, where it faces the candle's height; its
-        // underside turns into shade.
+        // underside turns into shade, and the sleeve creases a little where
+        // it bends at the elbow.
         float top = clamp01(0.5f - 0.5f * fy / radius);
-        Colour cloth = mix(rgb(52, 9, 15), litArm ? rgb(190, 52, 48) : rgb(130, 26, 32), std::pow(top, 0.8f));
+        Colour cloth = mix(rgb(52, 9, 15), nearSide ? rgb(190, 52, 48) : rgb(130, 26, 32), std::pow(top, 0.8f));
+        cloth = scaled(cloth, 1 - 0.3f * smoothstep(0.3f, 0.f, h) * (0.5f + 0.5f * std::sin(h * 40.f)));
+        // The cuff: a turned band a little wider than the sleeve, edged with
+        // the neckline's ochre at the wrist, its opening dark round the hand.
+        float cuff = smoothstep(cuffStart - 0.01f, cuffStart + 0.01f, h);
+        cloth = mix(cloth, scaled(cloth, 1.15f), cuff);
+        cloth = mix(cloth, rgb(30, 5, 9), fill(std::fabs(h - cuffStart) * std::sqrt(ex * ex + ey * ey) - 0.5f, 1.5f) * 0.6f);
+        cloth = mix(cloth, scaled(rgb(204, 158, 88), 0.5f + 0.5f * top), smoothstep(0.93f, 0.97f, h) * 0.75f);
         c = mix(c, cloth, forearm);
     }
-    // The hands, small and in the shade of her arms, loosely folded: the one
-    // on the candle's side lies over the other.
-    float hy = 4.95f * s.ry;
-    float handNear = length((ax - lightSide * 0.12f * s.rx) / (0.34f * s.rx), (ay - hy + 0.04f * s.ry) / (0.17f * s.ry)) - 1;
-    float handFar = length((ax + lightSide * 0.3f * s.rx) / (0.3f * s.rx), (ay - hy - 0.08f * s.ry) / (0.15f * s.ry)) - 1;
-    float hand = std::max(fill(handFar * 0.2f * s.rx, 1.5f), fill(handNear * 0.2f * s.rx, 1.5f));
-    if (hand > 0)
+    // Each hand runs on from its wrist towards the other side and down:
+    // the back of the hand to the knuckles, then the fingers bending over
+    // the other hand. A hand is about three quarters of her face's height.
+    struct Hand
     {
-        bool near = handNear < handFar || handNear < 0;
-        float glow = smoothstep(-0.5f, 0.6f, lightSide * ax / s.rx) * (near ? 1.f : 0.6f);
-        Colour skin = mix(rgb(70, 42, 36), rgb(146, 96, 78), glow);
-        // A dark line where the near hand's fingers lie over the other.
-        skin = mix(skin, rgb(60, 34, 30), fill(std::fabs(handNear) * 0.2f * s.rx - 0.6f, 1.2f) * (near ? 0.f : 1.f));
-        c = mix(c, skin, hand);
+        float d, along, acrossHand;
+    };
+    auto handAt = [&](float wx, float wy, float dir, Point back, Point fingers) {
+        Point wrist{wx, wy}, knuckles{wx - dir * back.x * s.rx, wy + back.y * s.rx},
+            tips{knuckles.x - dir * fingers.x * s.rx, knuckles.y + fingers.y * s.rx};
+        float t1 = segmentParam(ax, ay, wrist, knuckles), t2 = segmentParam(ax, ay, knuckles, tips);
+        float half1 = (0.21f + 0.09f * t1) * s.rx, half2 = (0.3f - 0.1f * t2 * t2) * s.rx;
+        float d1 = sdSegment(ax, ay, wrist, knuckles, half1), d2 = sdSegment(ax, ay, knuckles, tips, half2);
+        Hand hand{std::min(d1, d2), d1 < d2 ? 0.6f * t1 : 0.6f + 0.4f * t2, 0};
+        // Across the hand, -1 at its upper edge to 1 at its lower.
+        Point a = d1 < d2 ? wrist : knuckles, b = d1 < d2 ? knuckles : tips;
+        float lx = b.x - a.x, ly = b.y - a.y, ll = length(lx, ly);
+        hand.acrossHand = ((ax - a.x) * -ly + (ay - a.y) * lx) / ll / (d1 < d2 ? half1 : half2) * -dir;
+        return hand;
+    };
+    const float nearWristY = wristV * s.ry + nearWristDrop * s.rx;
+    Hand nearHand = handAt(lightSide * wristU * s.rx, nearWristY, lightSide, nearBack, nearFingers);
+    Hand farHand = handAt(-lightSide * wristU * s.rx, wristV * s.ry, -lightSide, farBack, farFingers);
+    // The near hand's soft shadow falls down and away from the candle, over
+    // the far hand and the dress.
+    Hand shadowOf = handAt(lightSide * (wristU - 0.12f) * s.rx, nearWristY + 0.14f * s.rx, lightSide, nearBack, nearFingers);
+    float handShadow = fill(shadowOf.d, 0.18f * s.rx) * 0.55f;
+    c = mix(c, rgb(26, 4, 8), handShadow * (1 - fill(farHand.d, 1.5f)) * 0.8f);
+    float hand = 0;
+    for (int k = 0; k < 2; ++k)
+    {
+        const Hand& hd = k == 0 ? farHand : nearHand;
+        float cover = fill(hd.d, 1.5f);
+        if (cover <= 0)
+            continue;
+        // Skin in the half-light under her arms: its upper edge and the
+        // knuckles towards the candle, the fingers turning down into shade.
+        float light = 0.55f - 0.3f * hd.acrossHand + 0.2f * smoothstep(-0.6f, 0.8f, lightSide * ax / s.rx) -
+                      0.3f * smoothstep(0.7f, 1.f, hd.along);
+        light *= k == 0 ? 0.6f : 1.f;
+        Colour skin = mix(rgb(104, 56, 42), rgb(224, 152, 110), clamp01(light));
+        skin = mix(skin, rgb(236, 174, 130), std::exp(-std::pow((hd.along - 0.6f) / 0.05f, 2)) * 0.4f * (k == 1 ? 1.f : 0.5f));
+        // The fingers lie side by side: three partings along them, dark
+        // enough to hold under the brush.
+        float fingers = hd.along > 0.62f ? std::fabs(std::fmod(hd.acrossHand * 2 + 3.5f, 1.f) - 0.5f) : 1.f;
+        float parting = smoothstep(0.2f, 0.06f, fingers) * smoothstep(0.62f, 0.7f, hd.along) * (std::fabs(hd.acrossHand) < 0.75f ? 1.f : 0.f);
+        skin = mix(skin, rgb(66, 34, 28), parting * 0.7f);
+        // The near hand's thumb lies along its upper edge, parted from the
+        // back of the hand by a crease.
+        float thumb = smoothstep(0.3f, 0.1f, std::fabs(hd.acrossHand + 0.45f)) * smoothstep(0.1f, 0.2f, hd.along) * smoothstep(0.5f, 0.42f, hd.along);
+        skin = mix(skin, rgb(80, 42, 34), thumb * 0.6f * (k == 1 ? 1.f : 0.f));
+        // The edge of the hand turns away from the light.
+        skin = scaled(skin, 1 - 0.3f * smoothstep(-1.2f * s.rx * 0.1f, 0.f, hd.d));
+        if (k == 0)
+            skin = mix(skin, rgb(40, 20, 18), handShadow);
+        c = mix(c, skin, cover);
+        hand = std::max(hand, cover);
     }
     bool onSkin = hand > 0.5f;
     float overArm = std::max(forearm, onSkin ? 1.f : 0.f);
@@ -536,6 +637,20 @@ Colour sitterDress(float x, float y, const Sitter& s, float halfWidth, float bot
         hangs *= 1 - overArm;
         c = mix(c, rgb(30, 5, 9), shadow * hangs * 0.7f);
         c = mix(c, rgb(180, 48, 46), ridge * hangs * (0.2f + 0.4f * lit) * (1 - shadow));
+    }
+    // Under the hands the cloth gathers into a few soft folds fanning down
+    // from where they rest, each shadow with its lit ridge on the candle's
+    // side.
+    for (float fu : {-0.85f, -0.3f, 0.25f, 0.8f})
+    {
+        float below = std::max(0.f, v - 5.2f);
+        float centre = fu * (1 + 0.25f * below) + 0.05f * std::sin(v * 2.3f + fu * 5);
+        float spread = 0.05f + 0.04f * below;
+        float shadow = fill(std::fabs(u - centre) - spread, px * 4 + 0.05f * below);
+        float ridge = blob(u, v, centre + lightSide * (spread + 0.12f), v, 0.08f + 0.4f * spread, 1);
+        float falls = smoothstep(5.1f, 5.4f, v) * (1 - overArm) * (1 - handShadow);
+        c = mix(c, rgb(24, 4, 8), shadow * falls * 0.75f);
+        c = mix(c, rgb(178, 46, 44), ridge * falls * 0.35f * (1 - shadow));
     }
     c = scaled(c, 1 - 0.35f * smoothstep(4.3f, 6.2f, v));
     c.a = cover;
@@ -785,6 +900,16 @@ float sitterFlow(float x, float y, const Sitter& s)
     float d = length(dx / s.rx, dy / s.ry);
     float around = std::atan2(dy, dx) + 1.5708f;
     float down = 1.45f + 0.25f * (fractalNoise(x / 80.f, y / 80.f, 2, 1801) - 0.5f);
+    // Over the folded hands the strokes run along the back of each hand and
+    // its fingers, the near hand's over the far one's.
+    float hx = (dx / s.rx - 0.03f) * lightSide, hy = (dy - wristV * s.ry) / s.rx;
+    if (std::fabs(hx) < wristU + 0.3f && hy > -0.35f && hy < 1.3f)
+    {
+        bool nearHand = hx > -0.45f;
+        bool fingers = nearHand ? hx < -0.02f : hx > 0.02f;
+        Point along = nearHand ? (fingers ? nearFingers : nearBack) : (fingers ? farFingers : farBack);
+        return std::atan2(along.y, (nearHand ? -along.x : along.x) * lightSide);
+    }
     if (d >= 1.1f)
         return down;
     // Inside the head the strokes follow its planes: down the forehead
