@@ -293,7 +293,7 @@ TEST(ForgePictures, PencilStampsJoinIntoOneEvenLine)
             mean.push_back(sum / float(middle.size()));
         }
         float strongest = *std::max_element(mean.begin(), mean.end());
-        EXPECT_GT(strongest, 0.3f) << "a line " << spacing << " px apart is too faint to read";
+        EXPECT_GT(strongest, 0.35f) << "a line " << spacing << " px apart is too faint to read";
         // The quick stretches may swell a little more than the steady strokes.
         const float allowed = spacing <= 9 ? 0.25f : 0.6f;
         for (size_t y = 0; y < rows.size(); ++y)
