@@ -56,20 +56,29 @@ Canvas paintLightLeak()
 
 Canvas paintPencilDab()
 {
-    // Graphite: a soft round footprint, darkest at its middle and thinning
-    // away like a bell to nothing just inside the sprite. The sketch lays
-    // its stamps 3 to 12 px apart; a flat dab with an edge shows each one's
-    // rim wherever two overlap and a stroke reads as a string of beads,
-    // while bells that wide melt into one even line. It is a light grey, so
-    // a line is built up by the stamps over each other, and the paper's
-    // tooth breaks it up a little in single grains and small clusters.
+    // Graphite: a wide, low dome, darkest at its middle and thinning away to
+    // nothing at the sprite's edge. The sketch lays its stamps 4 to 12 px
+    // apart at full size and about 8 px apart at half size in the bust. A
+    // flat dab with an edge shows each stamp's rim wherever two overlap and
+    // a stroke reads as a string of beads; a dome reaching out to the edge
+    // melts into one line at full size, smooths the rare 10 to 12 px
+    // stretches a little, and at half size its rim just meets its
+    // neighbours'. A flatter top would join the halved stamps better, but
+    // only by beading every full-size stroke.
+    //
+    // The paper's tooth leaves light grains where the graphite misses, a
+    // pixel wide as the paper's are, thick in the thin outer part so the
+    // line's edges break up, none in its dark middle. One stamp's grains
+    // come back at every stamp, so larger clusters would show as a pattern
+    // along the line.
     Composition dab = [](float x, float y) {
-        const float spread = 4.6f, strength = 0.74f;
+        const float spread = 10.0f, strength = 0.63f;
         float r = length(x - 8, y - 8);
         float rim = std::exp(-64 / (2 * spread * spread));
-        float bell = clamp01((std::exp(-r * r / (2 * spread * spread)) - rim) / (1 - rim));
-        float tooth = 0.6f * hashUnit(uint32_t(x), uint32_t(y), 1201) + 0.4f * hashUnit(uint32_t(x) / 2, uint32_t(y) / 2, 1202);
-        return rgb(66, 66, 76, strength * bell * (0.7f + 0.3f * tooth));
+        float dome = clamp01((std::exp(-r * r / (2 * spread * spread)) - rim) / (1 - rim));
+        float grain = clamp01((hashUnit(uint32_t(x), uint32_t(y), 1201) - 0.5f) / 0.5f);
+        float outer = clamp01((r - 2) / 4);
+        return rgb(66, 66, 76, strength * dome * (1 - 0.6f * grain * outer));
     };
     return renderComposition(stampSize, stampSize, dab);
 }
