@@ -117,7 +117,7 @@ float lightFalloff(float fromEdge, float x, float y, uint32_t seed, float width)
     float light = std::pow(1 - t * smoothstep(0, 0.12f, t), 4.2f);
     // Where the pool runs up to the frame's top and left edges the light
     // dims before them, as if the lamp stood inside the frame.
-    light *= 1 - 0.8f * smoothstep(60, 0, std::min(x, y));
+    light *= 1 - 0.8f * smoothstep(44, 0, std::min(x, y));
     return 1 - light;
 }
 

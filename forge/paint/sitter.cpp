@@ -738,7 +738,7 @@ Colour sitterUnderdrawing(float x, float y, const Sitter& s, float halfWidth, fl
     // A thin scumble where the shadows will go: the side of the face turned
     // from the light, the hair, the dress.
     float shadowSide = skin.a * smoothstep(0.1f, 0.7f, towardsShade(u) + 0.3f * std::max(0.f, v - 1.f)) * smoothstep(-1.f, 0.2f, v);
-    float wash = std::max(std::max(shadowSide * 0.3f, hair.a * 0.16f), dress.a * 0.1f);
+    float wash = std::max(std::max(shadowSide * 0.24f, hair.a * 0.11f), dress.a * 0.07f);
     Colour c = rgb(172, 156, 138, wash);
     // The contours, drawn where each part's edge lies. (Not along the
     // dress's loosened foot, which has no edge to draw.)
@@ -779,7 +779,7 @@ Colour sitterUnderdrawing(float x, float y, const Sitter& s, float halfWidth, fl
     float lines = std::max(std::max(contour, std::max(partingLine, strands)), std::max(features, std::max(nose, mouth)));
     // A hand's line: it wavers in weight along its length.
     lines *= 0.65f + 0.35f * valueNoise(x / 9.f, y / 9.f, 1903);
-    blendOver(c, rgb(126, 108, 94), clamp01(lines) * 0.55f);
+    blendOver(c, rgb(126, 108, 94), clamp01(lines) * 0.48f);
     return c;
 }
 
