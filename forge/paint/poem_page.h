@@ -28,7 +28,7 @@ struct PoemPool
     // gridStep pixels that reaches half a frame beyond the window each way
     // (a layer shown doubled about the centre samples that far).
     std::vector<float> rounded;
-    static const int gridStep = 4, gridLeft = -640, gridTop = -360, gridW = 641, gridH = 361;
+    static constexpr int gridStep = 4, gridLeft = -640, gridTop = -360, gridW = 641, gridH = 361;
 };
 PoemPool poolRound(const InkBox (&lines)[poemLines]);
 

@@ -54,7 +54,7 @@ Canvas paintUnderpainting()
         // Light too where the room of the finished portrait is laid thin,
         // in the glow behind her head, so the sketch shows through it there.
         edge = smoothUnion(edge, sdEllipse(x, y, sitter.x + 0.9f * sitter.rx, sitter.y - 0.2f * sitter.ry, 150, 150), 160);
-        float away = lightFalloff(edge, x, y, 1405, 210);
+        float away = lightFalloff(edge + 6, x, y, 1405, 250);
         c = mix(c, mix(rgb(18, 13, 10), rgb(36, 27, 20), cloud), away);
         // Its foot toned down to a band of dark umber, the earth the reeds of
         // the poem's picture stand in; its edge wavers as the brush went,
