@@ -449,6 +449,100 @@ TEST(ForgePictures, EachPoemsLightIsOnePoolRoundAllItsLines)
     }
 }
 
+// Where each poem's light dies away, its edge runs calmly round the lines:
+// seen from their middle, the distance out to where the light has fallen
+// to 0.7 changes smoothly from one degree to the next, with no notch bitten
+// into it and no step where a lobe of light stops.
+TEST(ForgePictures, EachPoemsLightHasACalmEdge)
+{
+    struct Ground
+    {
+        const char* file;
+        const InkBox* lines;
+    };
+    for (const Ground& ground : {Ground{"S3-1.png", firstPoemInk}, Ground{"S2-1.png", secondPoemInk}})
+    {
+        const Picture& p = shown(ground.file);
+        auto brightness = [&](int x, int y) {
+            float sum = 0;
+            for (int dy = -4; dy <= 4; ++dy)
+                for (int dx = -4; dx <= 4; ++dx)
+                {
+                    const Rgba& c = p.at(std::clamp(x + dx, 0, p.width - 1), std::clamp(y + dy, 0, p.height - 1));
+                    sum += (c.r + c.g + c.b) / 3;
+                }
+            return sum / 81;
+        };
+        float cx = 0, cy = 0;
+        for (int k = 0; k < poemLines; ++k)
+            cx += (ground.lines[k].left + ground.lines[k].right) / (2.f * poemLines),
+                cy += (ground.lines[k].top + ground.lines[k].bottom) / (2.f * poemLines);
+        // Out along each degree to where the light falls; not through her
+        // drawing, and not where the frame's edge comes first.
+        std::vector<int> reach(360, -1);
+        for (int degree = 0; degree < 360; ++degree)
+        {
+            float dx = std::cos(degree * 3.14159265f / 180), dy = std::sin(degree * 3.14159265f / 180);
+            for (int r = 0;; ++r)
+            {
+                int x = int(cx + dx * r), y = int(cy + dy * r);
+                if (x < 0 || y < 0 || x >= p.width || y >= p.height)
+                    break;
+                if (ground.lines == firstPoemInk && x > 500 && x < 780 && y > 120 && y < 460)
+                    continue;
+                if (brightness(x, y) < 0.7f)
+                {
+                    reach[degree] = r;
+                    break;
+                }
+            }
+        }
+        int judged = 0, worst = 0, at = 0;
+        for (int degree = 0; degree < 360; ++degree)
+        {
+            int before = reach[(degree + 359) % 360], here = reach[degree], after = reach[(degree + 1) % 360];
+            if (before < 0 || here < 0 || after < 0)
+                continue;
+            ++judged;
+            if (std::abs(before - 2 * here + after) > worst)
+                worst = std::abs(before - 2 * here + after), at = degree;
+        }
+        EXPECT_GT(judged, 300) << ground.file;
+        EXPECT_LE(worst, 14) << ground.file << "'s light has a notch or a step in its edge, " << at << " degrees round";
+    }
+}
+
+// Her first drawing lies under the first poem's red words, so it is a faint
+// warm grey chalk: its darkest marks stay pale, and where it darkens the
+// ground it takes away all three colours alike, not mostly green and blue
+// as a red chalk does, which would read as the words' own red.
+TEST(ForgePictures, HerFirstDrawingIsAPaleGreyChalk)
+{
+    const Picture& p = shown("S3-1.png");
+    // The plain ground to the left of her.
+    Rgba ground{};
+    int count = 0;
+    for (int y = 180; y < 300; ++y)
+        for (int x = 300; x < 450; ++x, ++count)
+            ground.r += p.at(x, y).r, ground.g += p.at(x, y).g, ground.b += p.at(x, y).b;
+    ground.r /= count, ground.g /= count, ground.b /= count;
+    std::vector<float> drawn;
+    double lostRed = 0, lostGreen = 0;
+    for (int y = 150; y < 440; ++y)
+        for (int x = 520; x < 740; ++x)
+        {
+            const Rgba& c = p.at(x, y);
+            float l = relativeLuminance(c);
+            drawn.push_back(l);
+            if (l < relativeLuminance(ground) - 0.12f)
+                lostRed += ground.r - c.r, lostGreen += ground.g - c.g;
+        }
+    std::nth_element(drawn.begin(), drawn.begin() + drawn.size() / 100, drawn.end());
+    EXPECT_GT(drawn[drawn.size() / 100], 0.4f) << "her drawing is too dark to lie under the words";
+    ASSERT_GT(lostGreen, 0) << "no drawing of her on the ground";
+    EXPECT_GT(lostRed / lostGreen, 0.8) << "her drawing is a red chalk, the words' own colour";
+}
+
 TEST(ForgePictures, GraveLayersEachAddTheirPart)
 {
     std::vector<Rgba> grave = blackFrame();

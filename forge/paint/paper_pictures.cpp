@@ -11,18 +11,20 @@
 Canvas paintSketchPaper()
 {
     // Cream paper in a pool of lamplight, light where the pencil draws her
-    // and where the second poem's lines lie over it, the pool's edge
-    // wavering a little as a wash does, going down into a dusky grey-violet
-    // away from it: the evening the grave leaves on screen before that poem.
+    // and where the second poem's lines lie over it, the light dying away
+    // softly into a violet near-black beyond them: the evening the grave
+    // leaves on screen before that poem. The paper has a fine tooth, a grain
+    // or two across, that the pencil's line lies on while it is sharp.
     const PoemPool pool = poolRound(secondPoemInk);
-    const float betweenLines = 0.8f;
     Composition paper = [=](float x, float y) {
         float cloud = fractalNoise(x / 260.f, y / 260.f, 4, 1001);
         Colour c = mix(rgb(236, 232, 220), rgb(226, 218, 200), cloud * 0.7f);
+        uint32_t px = uint32_t(x), py = uint32_t(y);
+        float tooth = 0.6f * hashUnit(px, py, 1003) + 0.4f * hashUnit(px / 2, py / 2, 1004) - 0.5f;
+        c = scaled(c, 1 + 0.03f * tooth);
         float away = poolFalloff(pool, x, y, secondPoolSeed);
-        away = std::max(away, betweenLines * awayFromLines(x, y, secondPoemInk, 16, 130, 160));
         // The light dies away warm into the dusk, as lamplight does.
-        Colour dusk = mix(rgb(13, 12, 18), rgb(24, 20, 27), cloud);
+        Colour dusk = mix(rgb(4, 4, 6), rgb(8, 6, 9), cloud);
         Colour fading = mix(c, dusk, away);
         float warm = 4 * away * (1 - away);
         fading.r *= 1 + 0.07f * warm, fading.b *= 1 - 0.12f * warm;

@@ -44,34 +44,81 @@ PoemPool poolRound(const InkBox (&lines)[poemLines])
         hull[k++] = corners[i];
     }
     hull.resize(k);
-    return PoemPool{hull};
+    PoemPool pool{hull, {}};
+
+    // The distance to the outline on a coarse grid, blurred: where the
+    // distance runs straight the blur leaves it as it is, and at each corner
+    // it rounds the outline off, so that the light has no corner to show.
+    const int step = PoemPool::gridStep, w = PoemPool::gridW, h = PoemPool::gridH;
+    std::vector<float> sharp(size_t(w) * h), across(sharp.size());
+    for (int j = 0; j < h; ++j)
+        for (int i = 0; i < w; ++i)
+        {
+            float x = PoemPool::gridLeft + i * step, y = PoemPool::gridTop + j * step;
+            float nearest = 1e9f;
+            for (size_t n = 1; n < hull.size(); ++n)
+                nearest = std::min(nearest, sdSegment(x, y, hull[n - 1], hull[n], 0));
+            sharp[size_t(j) * w + i] = insidePolygon(x, y, hull) ? -nearest : nearest;
+        }
+    const float sigma = 28.f / step;
+    const int reach = int(3 * sigma);
+    std::vector<float> kernel(2 * reach + 1);
+    float total = 0;
+    for (int n = -reach; n <= reach; ++n)
+        total += kernel[n + reach] = std::exp(-0.5f * n * n / (sigma * sigma));
+    for (float& weight : kernel)
+        weight /= total;
+    // The grid's border is held beyond its edge, where the distance still
+    // runs straight away from the pool.
+    auto blur = [&](const std::vector<float>& from, std::vector<float>& to, int di, int dj) {
+        for (int j = 0; j < h; ++j)
+            for (int i = 0; i < w; ++i)
+            {
+                float sum = 0;
+                for (int n = -reach; n <= reach; ++n)
+                {
+                    int u = std::clamp(i + n * di, 0, w - 1), v = std::clamp(j + n * dj, 0, h - 1);
+                    sum += kernel[n + reach] * from[size_t(v) * w + u];
+                }
+                to[size_t(j) * w + i] = sum;
+            }
+    };
+    pool.rounded.resize(sharp.size());
+    blur(sharp, across, 1, 0);
+    blur(across, pool.rounded, 0, 1);
+    return pool;
 }
 
 float fromPool(const PoemPool& pool, float x, float y)
 {
-    float nearest = 1e9f;
-    for (size_t i = 1; i < pool.outline.size(); ++i)
-        nearest = std::min(nearest, sdSegment(x, y, pool.outline[i - 1], pool.outline[i], 0));
-    return insidePolygon(x, y, pool.outline) ? -nearest : nearest;
+    float gx = (x - PoemPool::gridLeft) / PoemPool::gridStep, gy = (y - PoemPool::gridTop) / PoemPool::gridStep;
+    gx = std::clamp(gx, 0.f, PoemPool::gridW - 1.001f), gy = std::clamp(gy, 0.f, PoemPool::gridH - 1.001f);
+    int i = int(gx), j = int(gy);
+    float fx = gx - i, fy = gy - j;
+    auto at = [&](int u, int v) { return pool.rounded[size_t(v) * PoemPool::gridW + u]; };
+    return (at(i, j) * (1 - fx) + at(i + 1, j) * fx) * (1 - fy) + (at(i, j + 1) * (1 - fx) + at(i + 1, j + 1) * fx) * fy;
 }
 
 float poolFalloff(const PoemPool& pool, float x, float y, uint32_t seed)
 {
-    float d = fromPool(pool, x, y);
-    // Three to five broad lobes along the edge, reaching out more than in,
-    // so they never dim the ends of the lines; and the wash of the brush.
-    float push = 90 * (fractalNoise(x / 300.f, y / 300.f, 2, seed) - 0.5f) +
-                 30 * (fractalNoise(x / 150.f, y / 60.f, 3, seed + 1) - 0.5f) + 8 * (fractalNoise(x / 40.f, y / 9.f, 2, seed + 2) - 0.5f);
-    d -= std::max(push, -5.f);
-    // The glow beyond is laid in strokes running along the edge: streaks
-    // that reach a little farther or stop a little short.
-    float streak = fractalNoise(x / 90.f + y / 260.f, y / 22.f - x / 400.f, 2, seed + 3);
-    float body = smoothstep(-4, 52, d);
-    float glow = 1 - smoothstep(0, 170 + 70 * (streak - 0.5f), d);
-    // Light falls off faster than a straight ramp would give in value, so
-    // the glow stays dim however far it reaches.
-    float light = 0.65f * (1 - body) + 0.35f * glow * glow;
-    return 1 - std::pow(light, 1.6f);
+    return lightFalloff(fromPool(pool, x, y), x, y, seed);
+}
+
+float lightFalloff(float fromEdge, float x, float y, uint32_t seed, float width)
+{
+    // The edge swells out by one or two broad, calm lobes, never a notch,
+    // and hardly in at all, so that they never dim the lines' ends.
+    float d = fromEdge - std::max(60 * (fractalNoise(x / 520.f, y / 520.f, 2, seed) - 0.5f), -3.f);
+    // Lamplight on paper: full over the lines, then going into the dark
+    // gently and ever more slowly over `width` pixels, with no knee where
+    // the eye could find a cut; most of the light still goes in the first
+    // sixty, so the lit area stays what the frame before the poem allows.
+    float t = clamp01(d / width);
+    float light = std::pow(1 - t * smoothstep(0, 0.12f, t), 4.2f);
+    // Where the pool runs up to the frame's top and left edges the light
+    // dims before them, as if the lamp stood inside the frame.
+    light *= 1 - 0.8f * smoothstep(44, 0, std::min(x, y));
+    return 1 - light;
 }
 
 float awayFromLines(float x, float y, const InkBox (&lines)[poemLines], float margin, float reach, float round)

@@ -24,19 +24,28 @@ extern const InkBox secondPoemInk[poemLines];
 struct PoemPool
 {
     std::vector<Point> outline; // counter-clockwise, closed: the first corner again at the end
+    // The distance from it with its corners rounded off, on a grid of
+    // gridStep pixels that reaches half a frame beyond the window each way
+    // (a layer shown doubled about the centre samples that far).
+    std::vector<float> rounded;
+    static constexpr int gridStep = 4, gridLeft = -640, gridTop = -360, gridW = 641, gridH = 361;
 };
 PoemPool poolRound(const InkBox (&lines)[poemLines]);
 
-// Signed distance from the pool's edge: negative inside, positive outside.
+// Signed distance from the pool's edge, its corners rounded off: negative
+// inside, positive outside.
 float fromPool(const PoemPool& pool, float x, float y);
 
 // How far the lamplight has fallen off at (x, y), 0 in the pool to 1 in the
-// dark: most of the light goes within a few tens of pixels of the edge, so
-// the lit area stays what it was, and a faint glow trails on well beyond it,
-// the edge pushed in and out by a few broad lobes and brushed along its
-// length, so it reads as light dying away rather than a cut-out. `seed`
-// picks the lobes; the layers lit by one pool share it so they stay aligned.
+// dark: full light to the pool's edge, then a soft fall over about 200 px
+// that slows as it goes, dimming too before the frame's top and left edges, the edge swelling out and in a little over its
+// length, so it reads as light dying away on the paper rather than a
+// cut-out. `seed` picks the swells; the layers lit by one pool share it so
+// they stay aligned.
 float poolFalloff(const PoemPool& pool, float x, float y, uint32_t seed);
+// The same fall over `width` pixels, from a distance `fromEdge` (negative
+// inside) to an edge of the caller's own.
+float lightFalloff(float fromEdge, float x, float y, uint32_t seed, float width = 200);
 // The second poem's paper and the curtains over it share one pool.
 const uint32_t secondPoolSeed = 1002;
 

@@ -43,28 +43,23 @@ FlowField portraitFlow()
 Canvas paintUnderpainting()
 {
     const PoemPool pool = poolRound(firstPoemInk);
-    const float poolMargin = 8, poolReach = 90, poolFalloff = 0.8f;
     Composition under = [=](float x, float y) {
         // A light imprimatura of warm ochre, thinly and unevenly laid, with
-        // the first drawing of her in sienna over it.
+        // the first drawing of her in a faint grey chalk over it.
         float cloud = fractalNoise(x / 140.f, y / 140.f, 3, 1401);
         Colour c = mix(rgb(242, 234, 216), rgb(234, 222, 198), cloud);
         // One pool of light round her and the first poem's lines, which lie
-        // over this ground, going down into umber away from it: its edge
-        // wavers as the broad strokes laid it, and inside it the light falls
-        // off a little away from the lines.
-        float brushed = 44 * (fractalNoise(x / 120.f, y / 46.f, 3, 1405) - 0.5f) +
-                        16 * (fractalNoise(x / 28.f, y / 11.f, 2, 1406) - 0.5f);
+        // over this ground, going softly down into umber away from it.
         float edge = fromPool(pool, x, y);
         // Light too where the room of the finished portrait is laid thin,
         // in the glow behind her head, so the sketch shows through it there.
-        edge = smoothUnion(edge, sdEllipse(x, y, sitter.x + 0.9f * sitter.rx, sitter.y - 0.2f * sitter.ry, 150, 150), 120);
-        float away = smoothstep(poolMargin, poolMargin + poolReach, edge + brushed);
-        away = std::max(away, poolFalloff * awayFromLines(x, y, firstPoemInk, 16, 130, 160));
+        edge = smoothUnion(edge, sdEllipse(x, y, sitter.x + 0.9f * sitter.rx, sitter.y - 0.2f * sitter.ry, 150, 150), 160);
+        float away = lightFalloff(edge + 6, x, y, 1405, 250);
         c = mix(c, mix(rgb(18, 13, 10), rgb(36, 27, 20), cloud), away);
         // Its foot toned down to a band of dark umber, the earth the reeds of
-        // the poem's picture stand in; its edge wavers as the brush went.
-        float foot = smoothstep(662, 674, y + 5 * (fractalNoise(x / 60.f, 0.5f, 2, 1402) - 0.5f));
+        // the poem's picture stand in; its edge wavers as the brush went,
+        // and is soft, a shadow on the ground and not a cut.
+        float foot = smoothstep(652, 700, y + 5 * (fractalNoise(x / 60.f, 0.5f, 2, 1402) - 0.5f));
         c = mix(c, mix(rgb(30, 22, 16), rgb(40, 30, 22), cloud), foot);
         blendOver(c, sitterUnderdrawing(x, y, sitter, bustHalfWidth, bustBottom), 1);
         return c;

@@ -845,36 +845,56 @@ Colour sitterBackground(float x, float y, const Sitter& s, float key)
 
 Colour sitterUnderdrawing(float x, float y, const Sitter& s, float halfWidth, float bottom)
 {
+    // A faint warm grey chalk, pale and far from any red, so that it stays a
+    // ghost under the paint and under words laid over it.
     float u = (x - s.x) / s.rx, v = (y - s.y) / s.ry;
-    float px = 1 / s.rx;
+    float px = 1 / s.rx, k = s.ry / s.rx;
     Colour skin = sitterSkin(x, y, s), hair = sitterHair(x, y, s), dress = sitterDress(x, y, s, halfWidth, bottom);
-    // A thin wash of raw sienna where the shadows will go: the side of the
-    // face turned from the light, the hair, the dress, the chair's corner.
+    // A thin scumble where the shadows will go: the side of the face turned
+    // from the light, the hair, the dress.
     float shadowSide = skin.a * smoothstep(0.1f, 0.7f, towardsShade(u) + 0.3f * std::max(0.f, v - 1.f)) * smoothstep(-1.f, 0.2f, v);
-    float wash = std::max(std::max(shadowSide * 0.5f, hair.a * 0.35f), dress.a * 0.25f);
-    Colour c = rgb(196, 132, 88, wash * 0.8f);
-    // The contours in burnt sienna, drawn where each part's edge lies.
-    // (Not along the dress's loosened foot, which has no edge to draw.)
+    float wash = std::max(std::max(shadowSide * 0.24f, hair.a * 0.11f), dress.a * 0.07f);
+    Colour c = rgb(172, 156, 138, wash);
+    // The contours, drawn where each part's edge lies. (Not along the
+    // dress's loosened foot, which has no edge to draw.)
     float footless = smoothstep(bottom - 0.2f * s.ry, bottom - 0.7f * s.ry, y);
     float contour = std::max(std::max(skin.a * (1 - skin.a), hair.a * (1 - hair.a)), dress.a * (1 - dress.a) * footless) * 4;
-    // The features as the brush first finds them: brows, the upper lids,
-    // the shadow side of the nose, the mouth, the line of the chin.
-    float lids = 0;
+    // The hair as the portrait combs it: the parting, and a few strands
+    // from it over the crown and down past the shoulders.
+    Combing comb = combingAt(u, v);
+    float partingLine = fill(std::fabs(u - partingU) - 0.01f, px * 1.5f) * smoothstep(-0.62f, -0.82f, v) * hair.a;
+    float strandPos = comb.across * 4.5f + 0.3f * valueNoise(comb.along * 1.5f, comb.side * 3, 1904);
+    float strand = fill((0.5f - std::fabs(strandPos - std::floor(strandPos) - 0.5f)) / 4.5f - 0.008f, px * 1.5f);
+    float strands = strand * hair.a * smoothstep(0.1f, 0.3f, comb.across) * 0.55f;
+    // The features as the brush first finds them: brows; each eye open, the
+    // upper lid's line over the top of the iris, the iris and its pupil
+    // under it, the lower lid lighter; the shadow side of the nose; a calm
+    // mouth with the shade under its lower lip.
+    float features = 0;
     for (float eu : {-0.36f, 0.36f})
     {
-        float a = (u - eu) / 0.2f;
-        if (std::fabs(a) < 1)
-            lids = std::max(lids, fill(std::fabs(v - (-0.04f - 0.05f * (1 - a * a))) - 0.012f, px * 1.5f));
-        lids = std::max(lids, brow(u, v, eu, px) * 0.8f);
+        float a = (u - eu) / 0.19f;
+        float open = std::max(0.f, 1 - a * a);
+        float upper = -0.04f - 0.075f * std::pow(open, 0.6f), lower = -0.04f + 0.05f * std::pow(open, 0.8f);
+        if (std::fabs(a) < 1.05f)
+        {
+            features = std::max(features, fill(std::fabs(v - upper) - 0.014f, px * 1.5f));
+            features = std::max(features, fill(std::fabs(v - lower) - 0.008f, px * 1.5f) * 0.5f * open);
+        }
+        float ir = length(u - eu, (v + 0.05f) * k);
+        float between = fill(upper - v, px) * fill(v - lower, px);
+        features = std::max(features, fill(std::fabs(ir - 0.085f) - 0.01f, px * 1.2f) * between * 0.8f);
+        features = std::max(features, fill(ir - 0.04f, px) * between * 0.9f);
+        features = std::max(features, brow(u, v, eu, px) * 0.7f);
     }
-    // The nose's shadow side down to its wing, and its foot.
     float nose = fill(std::fabs(u - noseHalf(v) - 0.01f) - 0.012f, px * 1.5f) * smoothstep(-0.1f, 0.05f, v) * smoothstep(0.4f, 0.32f, v);
     nose = std::max(nose, fill(std::fabs(v - 0.39f) - 0.012f, px * 1.5f) * smoothstep(0.16f, 0.1f, std::fabs(u - 0.01f)));
-    float mouth = fill(std::fabs(v - 0.56f + 0.02f * u * u / 0.07f) - 0.012f, px * 1.5f) * smoothstep(0.3f, 0.22f, std::fabs(u));
-    float lines = std::max(std::max(contour, lids), std::max(nose, mouth));
+    float mouth = fill(std::fabs(v - 0.555f - 0.006f * (u / 0.2f) * (u / 0.2f)) - 0.01f, px * 1.5f) * smoothstep(0.21f, 0.15f, std::fabs(u));
+    mouth = std::max(mouth, fill(std::fabs(v - 0.64f) - 0.008f, px * 2) * smoothstep(0.12f, 0.05f, std::fabs(u)) * 0.45f);
+    float lines = std::max(std::max(contour, std::max(partingLine, strands)), std::max(features, std::max(nose, mouth)));
     // A hand's line: it wavers in weight along its length.
     lines *= 0.65f + 0.35f * valueNoise(x / 9.f, y / 9.f, 1903);
-    blendOver(c, rgb(146, 84, 56), clamp01(lines) * 0.75f);
+    blendOver(c, rgb(126, 108, 94), clamp01(lines) * 0.48f);
     return c;
 }
 

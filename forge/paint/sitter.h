@@ -27,8 +27,9 @@ Colour sitterDress(float x, float y, const Sitter& s, float halfWidth, float bot
 // left. The room is painted key times lighter than its own dark (for a
 // portrait finished in a higher key); the candle and its flame keep theirs.
 Colour sitterBackground(float x, float y, const Sitter& s, float key = 1);
-// The painter's first drawing of her on the light ground, in thin warm
-// paint: her contours and features, and the shadow side washed in.
+// The painter's first drawing of her on the light ground, in a faint warm
+// grey chalk: her contours, open eyes and calm mouth, the hair from its
+// parting, and the shadow side scumbled in.
 Colour sitterUnderdrawing(float x, float y, const Sitter& s, float halfWidth, float bottom);
 
 // The stroke direction: along the planes of the face, round its contour,
