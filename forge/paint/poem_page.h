@@ -38,9 +38,9 @@ float fromPool(const PoemPool& pool, float x, float y);
 
 // How far the lamplight has fallen off at (x, y), 0 in the pool to 1 in the
 // dark: full light to the pool's edge, then a soft fall over about 200 px
-// that slows as it goes, dimming too before the frame's top and left edges, the edge swelling out and in a little over its
-// length, so it reads as light dying away on the paper rather than a
-// cut-out. `seed` picks the swells; the layers lit by one pool share it so
+// that slows as it goes, dimming too before the frame's top and left
+// edges, the edge swelling out and in a little over its length, so it
+// reads as light dying away on the paper rather than a cut-out. `seed` picks the swells; the layers lit by one pool share it so
 // they stay aligned.
 float poolFalloff(const PoemPool& pool, float x, float y, uint32_t seed);
 // The same fall over `width` pixels, from a distance `fromEdge` (negative
