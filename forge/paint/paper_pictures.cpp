@@ -80,7 +80,7 @@ Canvas paintPencilDab()
         float dome = clamp01((std::exp(-r * r / (2 * spread * spread)) - rim) / (1 - rim));
         float grain = clamp01((hashUnit(uint32_t(x), uint32_t(y), 1201) - 0.5f) / 0.5f);
         float outer = clamp01((r - 2) / 4);
-        return rgb(66, 66, 76, strength * dome * (1 - 0.6f * grain * outer));
+        return rgb(72, 68, 66, strength * dome * (1 - 0.6f * grain * outer));
     };
     return renderComposition(stampSize, stampSize, dab);
 }
