@@ -17,7 +17,7 @@ namespace
 const float skullWidth = 0.86f;
 const float jawTop = 0.25f, chinV = 1.f;   // where the jaw begins to turn in, and the chin's lowest point
 const float jawWidth = 0.92f;               // the egg's half width at its top, a little wider than the skull
-const float chinNarrowing = 0.53f;          // how much narrower the egg is at its end than at its top
+const float chinNarrowing = 0.6f;           // how much narrower the egg is at its end than at its top
 const float cheekToJaw = 0.15f;             // how softly the cheek turns into the jaw
 
 // The skull's half width at the height v: an egg, fuller in the lower
@@ -31,7 +31,11 @@ float skullDistance(float u, float v) { return length(u / skullHalf(v), std::min
 // chin is a small round, not a point.
 float jawDown(float v) { return clamp01((v - jawTop) / (chinV - jawTop)); }
 float jawHalf(float t) { return jawWidth * (1 - chinNarrowing * t); }
-float jawRound(float t) { return t * t * t * t; }
+float jawRound(float t)
+{
+    float t4 = t * t * t * t;
+    return t4 * t4;
+}
 float jawOutline(float t) { return jawHalf(t) * std::sqrt(std::max(0.f, 1 - jawRound(t))); }
 float jawDistance(float au, float v)
 {
@@ -189,8 +193,11 @@ Colour eye(Colour c, float u, float v, float eu, float ev, float px, float k, fl
         iris = mix(iris, rgb(30, 20, 16), smoothstep(0.064f, 0.095f, ir));   // the dark rim
         white = mix(white, iris, fill(ir - 0.095f * std::min(wide, 1.1f), px * 1.2f));
         white = mix(white, rgb(12, 8, 8), fill(ir - 0.036f, px));
-        // The lid's shadow falls across the top of the iris too.
-        white = scaled(white, dim * (1 - 0.35f * smoothstep(upper + 0.035f, upper, v)));
+        // The lid's shadow falls across the top of the iris too, down to
+        // about the middle of the opening, so that the lid sits over the
+        // eye and she does not stare.
+        float opening = std::max(lower - upper, px);
+        white = scaled(white, dim * (1 - 0.5f * smoothstep(upper + 0.55f * opening, upper, v)));
         float catchlight = length(u - (iu - 0.03f), (v - (iv - 0.022f)) * k);
         white = mix(white, rgb(248, 244, 234), fill(catchlight - 0.016f, px) * (dim > 0.9f ? 1.f : 0.6f));
         c = mix(c, white, inside);
@@ -244,7 +251,7 @@ Colour sitterSkin(float x, float y, const Sitter& s)
     float across = clamp01(std::fabs(u) / faceHalfWidth(v));
     float nx = (lu < 0 ? -1.f : 1.f) * std::pow(across, 1.7f) * 0.96f;
     float ny = -0.45f * smoothstep(-0.15f, -0.8f, v) + 0.22f * smoothstep(0.2f, 0.5f, v) * smoothstep(0.3f, 0.7f, across) +
-               0.55f * smoothstep(0.72f, 1.f, v);
+               0.55f * smoothstep(-0.28f, 0.f, v - jawBottom(std::fabs(u)));
     float tilt = length(nx, ny);
     if (tilt > 0.98f)
         nx *= 0.98f / tilt, ny *= 0.98f / tilt;
@@ -308,7 +315,9 @@ Colour sitterSkin(float x, float y, const Sitter& s)
         c = mix(c, rgb(250, 220, 192), ridge * 0.35f);
         // Between them the ridge is in a half-tone, a step below the cheek.
         c = mix(c, rgb(164, 112, 92), fill(std::fabs(lu + 0.01f) - 0.03f, px * 3) * smoothstep(0.06f, 0.12f, v) * smoothstep(0.24f, 0.18f, v) * 0.55f);
-        float side = smoothstep(0.f, 0.03f, lu) * fill(lu - half - 0.02f, px * 3) * along;
+        // The side turned from the light is a plane that darkens gradually
+        // from the ridge and melts into the cheek past the wing, not a fold.
+        float side = smoothstep(0.f, 0.06f, lu) * smoothstep(half + 0.14f, half - 0.02f, lu) * along;
         c = mix(c, rgb(132, 86, 72), side * (0.3f + 0.35f * smoothstep(0.f, 0.2f, v)));
         c = mix(c, rgb(112, 72, 62), blob(lu, v, 0.17f, 0.41f, 0.09f, 0.045f) * 0.5f);
         c = mix(c, rgb(244, 206, 176), blob(lu, v, -0.03f, 0.3f, 0.07f, 0.045f) * 0.7f);
