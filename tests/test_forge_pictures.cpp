@@ -396,8 +396,17 @@ TEST(ForgePictures, HerDressGoesOnDownToTheTable)
     EXPECT_GT(boxRedness(portrait, 712, 420, 732, 500), 0.5f) << "no sleeve towards the candle";
 }
 
-// Each later layer of the grave shows where it is laid: the flowers at the
-// foot of the stone, the candle's light beside it, the petals all over.
+namespace
+{
+// Each poem's ground and the ink of its lines.
+struct PoemGround
+{
+    const char* file;
+    const InkBox* lines;
+};
+const PoemGround poemGrounds[] = {{"S3-1.png", firstPoemInk}, {"S2-1.png", secondPoemInk}};
+}
+
 // Each poem's light is one pool round the whole block of its lines, never a
 // stack of boxes stepping in and out with each line's end: the ground is
 // light all the way between any two ends of its lines (a little in from
@@ -405,12 +414,7 @@ TEST(ForgePictures, HerDressGoesOnDownToTheTable)
 // lies in the first poem's ground.
 TEST(ForgePictures, EachPoemsLightIsOnePoolRoundAllItsLines)
 {
-    struct Ground
-    {
-        const char* file;
-        const InkBox* lines;
-    };
-    for (const Ground& ground : {Ground{"S3-1.png", firstPoemInk}, Ground{"S2-1.png", secondPoemInk}})
+    for (const PoemGround& ground : poemGrounds)
     {
         const Picture& p = shown(ground.file);
         std::vector<Point> ends;
@@ -455,12 +459,7 @@ TEST(ForgePictures, EachPoemsLightIsOnePoolRoundAllItsLines)
 // into it and no step where a lobe of light stops.
 TEST(ForgePictures, EachPoemsLightHasACalmEdge)
 {
-    struct Ground
-    {
-        const char* file;
-        const InkBox* lines;
-    };
-    for (const Ground& ground : {Ground{"S3-1.png", firstPoemInk}, Ground{"S2-1.png", secondPoemInk}})
+    for (const PoemGround& ground : poemGrounds)
     {
         const Picture& p = shown(ground.file);
         auto brightness = [&](int x, int y) {
@@ -543,6 +542,8 @@ TEST(ForgePictures, HerFirstDrawingIsAPaleGreyChalk)
     EXPECT_GT(lostRed / lostGreen, 0.8) << "her drawing is a red chalk, the words' own colour";
 }
 
+// Each later layer of the grave shows where it is laid: the flowers at the
+// foot of the stone, the candle's light beside it, the petals all over.
 TEST(ForgePictures, GraveLayersEachAddTheirPart)
 {
     std::vector<Rgba> grave = blackFrame();
