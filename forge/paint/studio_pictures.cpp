@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace
 {
@@ -406,12 +407,15 @@ Canvas paintStudioCurtains()
     // half of the picture is ever on screen, so they hang there.
     const PoemPool pool = poolRound(secondPoemInk);
     const float tieY = 470;
-    Composition curtains = [=](float x, float y) {
-        // Each curtain hangs straight from above the view, is drawn in by a band
-        // of cloth at the tie-back, and flares out again below it.
+    // Each curtain's inner edge at the height y: it hangs straight from above
+    // the view, is drawn in by a band of cloth at the tie-back, and flares
+    // out again below it.
+    auto curtainEdges = [=](float y) {
         float pull = std::exp(-std::pow((y - tieY) / 160.f, 2)) * 45 - 20 * smoothstep(tieY, 720, y);
-        float leftEdge = 470 + 14 * std::sin(y / 60.f) - pull;
-        float rightEdge = 810 - 14 * std::sin(y / 70.f + 1) + pull;
+        return std::pair<float, float>{470 + 14 * std::sin(y / 60.f) - pull, 810 - 14 * std::sin(y / 70.f + 1) + pull};
+    };
+    Composition curtains = [=](float x, float y) {
+        auto [leftEdge, rightEdge] = curtainEdges(y);
         float inCurtain = std::max(fill(x - leftEdge, 10), fill(rightEdge - x, 10));
         // Folds of uneven width, gathered closer near the tie-back.
         float gather = 1 + 0.6f * std::exp(-std::pow((y - tieY) / 90.f, 2));
@@ -454,8 +458,8 @@ Canvas paintStudioCurtains()
     // second poem's lamp lights it is lost, so that it lays no bar across
     // the poem's paper under its last line; on the dark cloth in the shadow
     // it shows as a deeper band, never a bright one.
-    const float tieEdge[] = {470 + 14 * std::sin(tieY / 60.f) - 45, 810 - 14 * std::sin(tieY / 70.f + 1) + 45};
-    for (float cx : {tieEdge[0] - 42, tieEdge[1] + 42})
+    auto [leftAtTie, rightAtTie] = curtainEdges(tieY);
+    for (float cx : {leftAtTie - 42, rightAtTie + 42})
         for (int y = int(tieY) - 20; y < int(tieY) + 28; ++y)
             for (int x = int(cx) - 46; x < int(cx) + 46; ++x)
             {
