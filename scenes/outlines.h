@@ -7,3 +7,19 @@ const int sketchStampCount = 288;
 
 extern const TweenPoint headOutline[sketchStampCount];
 extern const TweenPoint bustOutline[sketchStampCount];
+
+// The bust sketch's strokes as runs of its table: the first head pass and
+// the shoulders close on themselves, the rest are open.
+struct SketchStroke
+{
+    int first, last;
+    bool closed;
+};
+const int bustStrokeCount = 5;
+const SketchStroke bustStrokes[bustStrokeCount] = {
+    {0, 54, true},     // head pass
+    {55, 115, true},   // shoulders
+    {116, 130, false}, // cross line
+    {131, 153, false}, // centre line
+    {154, 287, false}, // further head passes
+};

@@ -44,7 +44,7 @@ double windingArea(const TweenPoint* table, int first, int last)
     return sum;
 }
 
-const std::vector<Stroke> headStrokes = {
+const std::vector<Stroke> headStrokeKeys = {
     {"oval", 0, 133, 517, 710, 160, 473,
      {{0, 672, 444}, {8, 630, 469}, {16, 580, 464}, {24, 544, 429}, {32, 524, 371}, {40, 517, 300},
       {48, 528, 238}, {56, 545, 200}, {64, 574, 173}, {72, 613, 160}, {80, 649, 169}, {88, 679, 197},
@@ -60,7 +60,7 @@ const std::vector<Stroke> headStrokes = {
       {257, 611, 464}, {263, 655, 466}, {269, 710, 472}, {275, 766, 482}, {281, 816, 492}, {287, 857, 510}}},
 };
 
-const std::vector<Stroke> bustStrokes = {
+const std::vector<Stroke> bustStrokeKeys = {
     {"head pass", 0, 54, 571, 687, 163, 312,
      {{0, 615, 166}, {6, 584, 194}, {12, 571, 238}, {18, 579, 286}, {24, 616, 308}, {30, 664, 306},
       {36, 684, 270}, {42, 683, 219}, {48, 667, 178}, {54, 626, 164}}},
@@ -129,7 +129,7 @@ double checkStrokes(const TweenPoint* table, const std::vector<Stroke>& strokes,
 
 TEST(Outlines, TheHeadSketchPassesItsKeyPointsWithStampsCloseEnoughToOverlap)
 {
-    double meanGap = checkStrokes(headOutline, headStrokes, 3.0f, 13.0f);
+    double meanGap = checkStrokes(headOutline, headStrokeKeys, 3.0f, 13.0f);
     EXPECT_GE(meanGap, 6.0);
     EXPECT_LE(meanGap, 7.0);
 
@@ -139,7 +139,7 @@ TEST(Outlines, TheHeadSketchPassesItsKeyPointsWithStampsCloseEnoughToOverlap)
 
 TEST(Outlines, TheBustSketchPassesItsKeyPointsWithLooserStamps)
 {
-    double meanGap = checkStrokes(bustOutline, bustStrokes, 6.3f, 10.8f);
+    double meanGap = checkStrokes(bustOutline, bustStrokeKeys, 6.3f, 10.8f);
     EXPECT_NEAR(meanGap, 8.0, 0.5);
 
     // The head passes run counter-clockwise on the screen, the shoulders clockwise.

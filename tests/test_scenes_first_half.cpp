@@ -457,7 +457,8 @@ TEST(BustSketch, TakesTheSpinningStampsToTheBustAndFadesThemAsThePortraitComesIn
 
 // When the stamps land on the smaller sketch, the portrait's first layer is
 // already in beneath them: a ground light enough for the graphite to read,
-// on the head's passes and on the shoulder line alike.
+// on the head's passes and on the shoulder line alike, and the sketch's
+// lines drawn into it between them.
 TEST(BustSketch, LandedStampsStandOutFromTheFirstLayer)
 {
     loadShowForTest();
@@ -503,6 +504,31 @@ TEST(BustSketch, LandedStampsStandOutFromTheFirstLayer)
     }
     ASSERT_GT(checked, 30);
     EXPECT_GE(clearlyDarker, checked - 1);
+
+    // Half size, the stamps are dots about as wide as they are apart: the
+    // ground carries the sketch's lines, so that midway between two stamps
+    // the stroke goes on and the bust is no ring of beads.
+    int joined = 0, gaps = 0;
+    for (const SketchStroke& stroke : bustStrokes)
+        for (int i = stroke.first; i <= stroke.last; ++i)
+        {
+            int next = i < stroke.last ? i + 1 : stroke.first;
+            if (next == stroke.first && !stroke.closed)
+                break;
+            TweenPoint middle{(bustOutline[i].x + bustOutline[next].x) / 2, (bustOutline[i].y + bustOutline[next].y) / 2};
+            double ground = groundNear(middle);
+            if (ground < 0)
+                continue;
+            ++gaps;
+            double mark = lightness(frame.getPixel(unsigned(middle.x), unsigned(middle.y)));
+            if (mark + 20 < ground)
+                ++joined;
+            else
+                std::cout << "between stamps " << i << " and " << next << ": " << mark << " on " << ground << std::endl;
+        }
+    std::cout << joined << " of " << gaps << " gaps between stamps joined" << std::endl;
+    ASSERT_GT(gaps, 100);
+    EXPECT_GE(joined, gaps * 95 / 100);
 }
 
 TEST(BustSketch, ALongFirstFrameBringsEveryStampHomeAndKeepsHalfSize)

@@ -9,7 +9,9 @@
 #include "paint/poem_page.h"
 #include "paint/shapes.h"
 #include "paint/sitter.h"
+#include "scenes/outlines.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace
@@ -37,6 +39,76 @@ PaintStyle portraitStyle(uint32_t seed, bool layer)
 FlowField portraitFlow()
 {
     return [](float x, float y) { return sitterFlow(x, y, sitter); };
+}
+
+// The pencil's second sketch, drawn into the ground where its stamps land.
+// Its stamps lie half size about 8 px apart, each a dot no wider than
+// that, so on their own they read as a ring of beads; the faint line under
+// them joins them into strokes, and stays when they fade, the guide lines
+// of her first drawing. Graphite on the paper's tooth: light grains where
+// it misses, and a hand that presses a little more here and less there.
+void drawBustSketch(Canvas& canvas)
+{
+    const Colour graphite = rgb(72, 68, 66);
+    const float strength = 0.28f, between = 0.17f, width = 1.7f, reach = 5;
+    // Where passes cross the graphite gathers, but only so far: the first
+    // poem's words lie over these lines.
+    const float heaviest = 0.45f;
+    std::vector<float> graphiteLaid(size_t(screenW) * screenH, 0);
+    for (const SketchStroke& stroke : bustStrokes)
+    {
+        std::vector<TweenPoint> line(bustOutline + stroke.first, bustOutline + stroke.last + 1);
+        if (stroke.closed)
+            line.push_back(line.front());
+        float x0 = screenW, y0 = screenH, x1 = 0, y1 = 0;
+        for (const TweenPoint& p : line)
+        {
+            x0 = std::min(x0, p.x), y0 = std::min(y0, p.y);
+            x1 = std::max(x1, p.x), y1 = std::max(y1, p.y);
+        }
+        int left = std::max(0, int(x0 - reach)), top = std::max(0, int(y0 - reach));
+        int right = std::min(screenW, int(x1 + reach) + 1), bottom = std::min(screenH, int(y1 + reach) + 1);
+        int boxW = right - left;
+        // Each pixel's distance to the stroke, so that the stroke darkens
+        // once where its segments meet, and to its nearest stamp, so that
+        // the line is fuller between the stamps than under them.
+        std::vector<float> distance(size_t(boxW) * (bottom - top), reach);
+        std::vector<float> fromStamp(distance.size(), reach);
+        for (size_t i = 1; i < line.size(); ++i)
+        {
+            TweenPoint a = line[i - 1], b = line[i];
+            float dx = b.x - a.x, dy = b.y - a.y, span = std::max(dx * dx + dy * dy, 1e-6f);
+            int sx0 = std::max(left, int(std::min(a.x, b.x) - reach)), sx1 = std::min(right, int(std::max(a.x, b.x) + reach) + 1);
+            int sy0 = std::max(top, int(std::min(a.y, b.y) - reach)), sy1 = std::min(bottom, int(std::max(a.y, b.y) + reach) + 1);
+            for (int y = sy0; y < sy1; ++y)
+                for (int x = sx0; x < sx1; ++x)
+                {
+                    // Pixel centres: a stamp is drawn about the point itself.
+                    float px = x + 0.5f, py = y + 0.5f;
+                    float t = clamp01(((px - a.x) * dx + (py - a.y) * dy) / span);
+                    size_t k = size_t(y - top) * boxW + (x - left);
+                    distance[k] = std::min(distance[k], length(px - (a.x + t * dx), py - (a.y + t * dy)));
+                    fromStamp[k] = std::min({fromStamp[k], length(px - a.x, py - a.y), length(px - b.x, py - b.y)});
+                }
+        }
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x)
+            {
+                size_t k = size_t(y - top) * boxW + (x - left);
+                float d = distance[k];
+                if (d >= reach)
+                    continue;
+                float tooth = 1 - 0.45f * clamp01((hashUnit(uint32_t(x), uint32_t(y), 1406) - 0.5f) / 0.5f);
+                float pressure = 0.8f + 0.4f * valueNoise(x / 23.f, y / 23.f, 1407);
+                float laid = (strength + between * smoothstep(1.5f, 4, fromStamp[k])) * std::exp(-d * d / (width * width)) * tooth * pressure;
+                float& here = graphiteLaid[size_t(y) * screenW + x];
+                here = 1 - (1 - here) * (1 - laid);
+            }
+    }
+    for (int y = 0; y < screenH; ++y)
+        for (int x = 0; x < screenW; ++x)
+            if (float laid = graphiteLaid[size_t(y) * screenW + x]; laid > 0)
+                blendOver(at(canvas, x, y), graphite, std::min(laid, heaviest));
 }
 }
 
@@ -77,7 +149,10 @@ Canvas paintUnderpainting()
     // direction, not a pattern of separate dabs.
     style.taperedStrokes = true;
     style.colourJitter = 0.012f;
-    return paintComposition(screenW, screenH, under, flow, style);
+    Canvas canvas = paintComposition(screenW, screenH, under, flow, style);
+    // Drawn after the paint, so that no brush stroke smears the pencil.
+    drawBustSketch(canvas);
+    return canvas;
 }
 
 Canvas paintSkin()
