@@ -52,8 +52,10 @@ int narrowestRow(const Picture& p, int top, int bottom)
 
 // Seen from behind: a head, a short neck under it, shoulders and a back
 // between two and three heads wide (not a bell under a small head, nor a
-// post), below the arm that reaches for the canvas; and nearly black, so
-// that it stands out against the dark wall even as the view blurs it.
+// post), below the arm that reaches for the canvas; under his shirt, which
+// ends at the hip, two legs apart at the knee down to his heels on the
+// floor, inside the picture; and nearly black and matt, so that it stands
+// out against the dark wall even as the view blurs it.
 TEST(ForgeStudio, ThePaintersSilhouetteHasHumanProportions)
 {
     Picture figure = shownPicture("S5-2.png");
@@ -73,6 +75,28 @@ TEST(ForgeStudio, ThePaintersSilhouetteHasHumanProportions)
             shoulderRow = y;
     EXPECT_GT(shoulderRow, 0) << "no shoulders";
     EXPECT_LT(shoulderRow, 400) << "the shoulders hang far below the head";
+    // Narrower at the knees than at the hips: not a coat widening to a hem.
+    int hips = widestRow(figure, 540, 570);
+    int knees = widestRow(figure, 630, 650);
+    EXPECT_LT(knees, hips * 0.8f) << "the figure widens below the hips: " << knees << " at the knees under " << hips;
+    int twoLegs = 0;
+    for (int y = 630; y < 650; ++y)
+    {
+        int legs = 0, run = 0;
+        for (int x = 330; x <= 500; ++x)
+        {
+            run = x < 500 && figure.at(x, y).a > 0.5f ? run + 1 : 0;
+            legs += run == 8;
+        }
+        twoLegs += legs == 2;
+    }
+    EXPECT_GT(twoLegs, 15) << "no two legs apart at the knees";
+    int lowest = 0;
+    for (int y = 600; y < figure.height; ++y)
+        if (widestRow(figure, y, y + 1) > 0)
+            lowest = y;
+    EXPECT_GT(lowest, 680) << "his legs stop short of the floor";
+    EXPECT_LT(lowest, figure.height - 4) << "his legs run out of the picture, his feet unseen";
     std::vector<float> core;
     for (int y = 560; y < 700; y += 3)
         for (int x = 360; x < 440; x += 3)
@@ -82,6 +106,28 @@ TEST(ForgeStudio, ThePaintersSilhouetteHasHumanProportions)
     std::sort(core.begin(), core.end());
     // About 12 of 255 in sRGB.
     EXPECT_LT(core[core.size() / 2], 0.0037f) << "the figure is as light as the wall";
+    // Matt: from the neck down, away from his outline, where the moon lays
+    // its faint rim, no small patch of him is lit into a streak or a line
+    // (about 40 of 255 in sRGB).
+    float brightest = 0;
+    int atX = 0, atY = 0;
+    for (int y = 340; y < 700; y += 2)
+        for (int x = 300; x < 500; x += 2)
+        {
+            bool inside = true;
+            for (int v = -6; v <= 6 && inside; ++v)
+                for (int u = -6; u <= 6 && inside; ++u)
+                    inside = figure.at(x + u, y + v).a > 0.95f;
+            if (!inside)
+                continue;
+            float patch = 0;
+            for (int v = -2; v <= 2; ++v)
+                for (int u = -2; u <= 2; ++u)
+                    patch += relativeLuminance(figure.at(x + u, y + v)) / 25;
+            if (patch > brightest)
+                brightest = patch, atX = x, atY = y;
+        }
+    EXPECT_LT(brightest, 0.02f) << "a light streak inside the figure at " << atX << ", " << atY;
 }
 
 namespace

@@ -41,10 +41,10 @@ float sdTapered(float x, float y, Point a, Point b, float ra, float rb)
 // The painter's hair, a ragged mass over the back of his head.
 float painterHair(float x, float y)
 {
-    float mass = sdEllipse(x, y, 397, 298, 40, 42) + 10 * (fractalNoise(x / 7.f, y / 7.f, 2, 906) - 0.5f);
+    float mass = sdEllipse(x, y, 398, 300, 37, 39) + 9 * (fractalNoise(x / 7.f, y / 7.f, 2, 906) - 0.5f);
     // The hair ends in a ragged line at the nape, lower on the left where
     // it covers his other ear.
-    float nape = 326 + 10 * smoothstep(420, 370, x) + 4 * (fractalNoise(x / 5.f, 3.f, 1, 910) - 0.5f);
+    float nape = 326 + 10 * smoothstep(418, 372, x) + 4 * (fractalNoise(x / 5.f, 3.f, 1, 910) - 0.5f);
     return std::max(mass, y - nape);
 }
 
@@ -53,63 +53,77 @@ float painterHair(float x, float y)
 // and the line of his jaw running down into the neck.
 float painterHead(float x, float y)
 {
-    float skull = sdEllipse(x, y, 399, 305, 35, 40);
-    float jaw = sdTapered(x, y, {431, 322}, {419, 351}, 10, 7);
-    float ear = sdEllipse(x, y, 437, 318, 6, 11);
-    return std::min(smoothUnion(skull, jaw, 8), std::min(painterHair(x, y), ear));
+    float skull = sdEllipse(x, y, 399, 306, 32, 37);
+    float jaw = sdTapered(x, y, {428, 323}, {417, 347}, 9, 6);
+    float ear = sdEllipse(x, y, 433, 318, 5.5f, 10);
+    return std::min(smoothUnion(skull, jaw, 7), std::min(painterHair(x, y), ear));
+}
+
+// Where the painter's shirt ends at his hip, a little higher over the left
+// one, the hip of the leg he stands on.
+float painterHem(float x)
+{
+    return 568 + 0.06f * (x - 400);
 }
 
 // The painter at night, seen from behind, as a distance to his outline
-// (negative inside): his head, a short neck, shoulders under three heads
-// wide sloping down from it, a smock that narrows at the waist and flares
-// to its hem, two legs below it going out of the picture, the left arm
-// hanging at his side and the right one bent at the elbow, the upper arm
-// narrowing from the shoulder, the forearm from the elbow to the wrist,
-// raised to the hand and the thin brush, whose tip touches the canvas.
+// (negative inside): his head; a neck under half its width that spreads
+// into the slopes of his shoulders, some two and a half heads across; a
+// shirt over a back that narrows to the waist and ends at the hip; his
+// trousers and two legs down to his heels on the floor, his weight on the
+// left leg, so that the left hip stands out and the right knee is eased;
+// the left arm hanging at his side, and the right one raised to the
+// canvas, the upper arm falling to an elbow that points down and the
+// forearm rising from it to the hand and the long brush, whose tip
+// touches the canvas.
 float painterShape(float x, float y)
 {
     float head = painterHead(x, y);
-    float neck = sdTapered(x, y, {403, 342}, {402, 384}, 14, 17);
-    float shoulders = std::min(sdSegment(x, y, {402, 386}, {316, 414}, 22), sdSegment(x, y, {402, 386}, {488, 410}, 22));
-    // The smock: broad under the shoulders, its top falling away with
-    // them, gathered at the waist, wide again at the hem, which swings a
-    // little.
-    float halfWidth = 92 - 26 * smoothstep(420, 520, y) + 48 * smoothstep(525, 655, y);
-    float hem = 652 + 5 * std::sin((x - 300) / 21.f);
-    float smock = std::max(std::max(std::fabs(x - 401) - halfWidth, 398 + 0.5f * std::max(std::fabs(x - 401) - 50, 0.f) - y), y - hem);
-    float legs = std::min(sdSegment(x, y, {374, 630}, {366, 740}, 21), sdSegment(x, y, {430, 630}, {440, 740}, 21));
-    float leftUpper = sdTapered(x, y, {318, 420}, {304, 534}, 21, 14);
-    float leftFore = sdTapered(x, y, {304, 534}, {299, 606}, 14, 10);
-    float leftHand = sdEllipse(x, y, 298, 620, 11, 15);
-    // The upper arm held out from the body, so that the wall shows in a
-    // wide gap between the sleeve and the smock; the elbow a knob where the
-    // arm turns up.
-    float upperArm = sdTapered(x, y, {486, 414}, {564, 494}, 20, 13);
-    float elbow = sdEllipse(x, y, 568, 500, 12, 10);
-    float forearm = sdTapered(x, y, {566, 494}, {650, 449}, 15, 9);
-    float hand = sdEllipse(x, y, 663, 440, 13, 10);
-    float brush = std::min(sdSegment(x, y, {672, 432}, {722, 405}, 1.8f), sdSegment(x, y, {722, 405}, {738, 397}, 3.2f));
+    float neck = sdTapered(x, y, {403, 338}, {403, 376}, 13, 17);
+    float shoulders = std::min(sdSegment(x, y, {402, 376}, {322, 400}, 20), sdSegment(x, y, {404, 374}, {484, 396}, 20));
+    // The shirt: broad under the shoulders, in to the waist, out a little
+    // over the hips, which lean towards the leg he stands on.
+    float centre = 402 - 7 * smoothstep(470, 560, y);
+    float halfWidth = 91 - 5 * smoothstep(396, 432, y) - 22 * smoothstep(428, 500, y) + 8 * smoothstep(500, 550, y);
+    float shirt = std::max(std::max(std::fabs(x - centre) - halfWidth, 392 - y), y - painterHem(x));
+    // The trousers: the seat under the hem, then the legs, the left one
+    // straight under him, the right bent a little at the knee with its heel
+    // raised, and the heels of his shoes on the boards.
+    float seat = sdBox(x, y, 398, 572, 66, 22);
+    float leftThigh = sdTapered(x, y, {376, 580}, {381, 642}, 27, 20);
+    float leftShin = sdTapered(x, y, {381, 642}, {390, 694}, 19, 11);
+    float rightThigh = sdTapered(x, y, {424, 582}, {438, 640}, 26, 19);
+    float rightShin = sdTapered(x, y, {440, 640}, {456, 686}, 18, 10);
+    float feet = std::min(sdEllipse(x, y, 391, 703, 13, 8), sdEllipse(x, y, 458, 695, 12, 7));
+    float legs = std::min(smoothUnion(leftThigh, leftShin, 6), smoothUnion(rightThigh, rightShin, 6));
+    legs = smoothUnion(std::min(legs, seat), feet, 5);
+    float leftUpper = sdTapered(x, y, {320, 404}, {305, 492}, 19, 14);
+    float leftFore = sdTapered(x, y, {305, 492}, {308, 572}, 14, 10);
+    float leftHand = sdEllipse(x, y, 308, 592, 10, 16);
+    // The raised arm in two: the upper arm held out from the body, so that
+    // the wall shows in a wide gap between the sleeve and the shirt, and
+    // the forearm turning up from the point of the elbow.
+    float upperArm = sdTapered(x, y, {482, 400}, {560, 496}, 19, 14);
+    float forearm = sdTapered(x, y, {562, 496}, {638, 453}, 14, 9);
+    float hand = sdEllipse(x, y, 650, 446, 13, 10);
+    float brush = std::min(sdSegment(x, y, {656, 441}, {722, 405}, 1.8f), sdSegment(x, y, {722, 405}, {738, 397}, 3.2f));
     // The trapezius slopes from the neck into the shoulders.
-    float d = smoothUnion(smoothUnion(head, neck, 5), shoulders, 24);
-    d = smoothUnion(d, smock, 26);
-    d = std::min(d, legs);
-    d = smoothUnion(d, smoothUnion(smoothUnion(leftUpper, leftFore, 5), leftHand, 4), 10);
-    d = smoothUnion(d, upperArm, 14);
-    d = std::min(d, smoothUnion(smoothUnion(upperArm, elbow, 4), forearm, 4));
+    float d = smoothUnion(smoothUnion(head, neck, 5), shoulders, 22);
+    d = smoothUnion(d, shirt, 18);
+    d = smoothUnion(d, legs, 4);
+    d = smoothUnion(d, smoothUnion(smoothUnion(leftUpper, leftFore, 4), leftHand, 4), 10);
+    d = smoothUnion(d, upperArm, 12);
+    d = std::min(d, smoothUnion(upperArm, forearm, 2.5f));
     return std::min(smoothUnion(d, hand, 5), brush);
 }
 
 // The lighter marks inside the silhouette, 0 to 1: a few strands of hair
-// curling round his skull and catching the moon, two long folds of the smock falling from the waist to
-// the hem at either side of his back, broad enough to stay lighter streaks
-// in the dark mass when the view blurs it, and one down the raised sleeve.
+// curling round his skull and catching the moon.
 float painterLights(float x, float y)
 {
-    float strands = std::min(std::min(sdSegment(x, y, {404, 262}, {424, 272}, 1.3f), sdSegment(x, y, {416, 270}, {432, 290}, 1.3f)),
-                             sdSegment(x, y, {424, 284}, {434, 306}, 1.2f));
-    float folds = std::min(sdSegment(x, y, {446, 520}, {478, 646}, 3.5f), sdSegment(x, y, {350, 530}, {326, 642}, 3));
-    float sleeve = sdSegment(x, y, {578, 484}, {640, 452}, 2);
-    return std::max(std::max(fill(strands, 1.5f) * 0.55f, fill(folds, 7) * 0.75f), fill(sleeve, 4) * 0.5f);
+    float strands = std::min(std::min(sdSegment(x, y, {405, 266}, {423, 275}, 1.3f), sdSegment(x, y, {415, 273}, {429, 291}, 1.3f)),
+                             sdSegment(x, y, {422, 286}, {431, 306}, 1.2f));
+    return fill(strands, 1.5f) * 0.45f;
 }
 
 // How much a point inside the painter faces the moon, high on the right:
@@ -613,36 +627,45 @@ Canvas paintStudioNight()
 
 Canvas paintPainterShadow()
 {
-    // The painter from behind, a figure in shadow at the left in his smock,
-    // his right forearm raised to the canvas with the brush.
+    // The painter from behind, a figure in shadow at the left in his shirt
+    // and trousers, his right arm raised to the canvas with the brush.
     Composition figure = [=](float x, float y) {
         float d = painterShape(x, y);
         float cover = fill(d, 4);
         // Dark and matt, so that he stands dark against the wall; the moon,
-        // high on the right, lays a soft cool side down the head, the back,
-        // the shoulder and the arm that face it, kept narrow so that as the
-        // view blurs him his back and shoulders keep their dark width.
+        // high on the right, lays only a soft cool side along the head, the
+        // back, the shoulder and the arm that face it, kept narrow so that
+        // as the view blurs him his back and shoulders keep their dark width.
         float facingMoon = facingTheMoon(x, y, d);
-        float side = smoothstep(-24, -4, d) * smoothstep(0.25f, 0.9f, facingMoon);
-        Colour c = mix(rgb(6, 6, 10), rgb(13, 13, 19), fractalNoise(x / 40.f, y / 40.f, 2, 907));
-        // His shirt is paler than the smock over it: across the shoulders
-        // and the top of his back it takes a little of the light the wall
-        // throws back, so that blurred he stays a figure with a back and
-        // shoulders, not a dark post.
-        float shirt = std::exp(-std::pow(length((x - 408) / 78.f, (y - 420) / 34.f), 2)) * smoothstep(374, 392, y);
-        c = mix(c, rgb(36, 38, 50), shirt * 0.8f);
-        c = mix(c, rgb(50, 58, 80), side * 0.55f);
-        // His ear, jaw and neck are skin, warmer than his clothes, lit along
-        // the jaw and the rim of the ear on the window's side.
+        // Down his legs, below the window's height, it is fainter still.
+        float belowTheSill = 1 - 0.6f * smoothstep(560, 640, y);
+        float side = smoothstep(-16, -3, d) * smoothstep(0.3f, 0.9f, facingMoon) * belowTheSill;
+        // The trousers are darker than the shirt, and the shirt's hem at
+        // his hip a soft change between them, not a line.
+        float trousers = smoothstep(painterHem(x) - 3, painterHem(x) + 5, y);
+        Colour cloth = mix(rgb(9, 9, 14), rgb(15, 15, 22), fractalNoise(x / 40.f, y / 40.f, 2, 907));
+        Colour c = mix(cloth, scaled(cloth, 0.62f), trousers);
+        // Across the shoulders and the top of his back the shirt takes a
+        // little of the light the wall throws back, so that blurred he stays
+        // a figure with a back and shoulders, not a dark post.
+        float shoulders = std::exp(-std::pow(length((x - 404) / 80.f, (y - 418) / 34.f), 2)) * smoothstep(372, 392, y);
+        c = mix(c, rgb(34, 36, 48), shoulders * 0.75f);
+        c = mix(c, rgb(46, 53, 74), side * 0.5f);
+        // His ear, jaw and neck are skin, warmer than his clothes and in his
+        // own shadow, only their edge on the window's side touched by the moon.
         float hair = painterHair(x, y);
-        float skin = fill(-hair, 2) * smoothstep(395, 345, y) * smoothstep(328, 336, y + 10 * fill(-(x - 420), 6));
-        c = mix(c, mix(rgb(34, 27, 29), rgb(88, 80, 88), smoothstep(0.2f, 0.8f, facingMoon)), skin * fill(d + 1, 2));
+        float skin = fill(-hair, 2) * smoothstep(392, 372, y) * smoothstep(328, 336, y + 10 * fill(-(x - 418), 6));
+        Colour flesh = mix(rgb(28, 22, 24), rgb(62, 56, 64), smoothstep(0.45f, 0.95f, facingMoon) * smoothstep(-9, -2, d));
+        c = mix(c, flesh, skin * fill(d + 1, 2));
         // The hair is a mass of its own, lighter round its edge where the
         // moon comes through it, most of all on the window's side.
         float hairEdge = smoothstep(-14, -3, hair) * smoothstep(6, -2, hair) * (0.4f + 0.6f * smoothstep(360, 430, x)) * smoothstep(340, 300, y);
-        c = mix(c, rgb(66, 74, 100), hairEdge * 0.6f);
+        c = mix(c, rgb(66, 74, 100), hairEdge * 0.55f);
         c = mix(c, rgb(60, 66, 92), painterLights(x, y) * smoothstep(-2, -8, d));
-        c.a = cover;
+        // A soft shadow on the boards round his heels, so that he stands on
+        // the floor rather than over it.
+        float underFeet = std::min(sdEllipse(x, y, 392, 710, 26, 5), sdEllipse(x, y, 460, 702, 20, 4));
+        c.a = std::max(cover, fill(underFeet, 6) * 0.45f);
         return c;
     };
     Canvas painted = paintComposition(screenW, screenH, figure, noisyFlow(1.2f, 0.3f, 150, 904),
@@ -661,7 +684,9 @@ Canvas paintPainterShadow()
             // Only where nothing of him stands between the edge and the
             // moon: not on the inner side of the hanging arm or of a leg.
             float open = smoothstep(-4, 4, painterShape(px + 30, py - 20));
-            float rim = fill(std::fabs(d + 2.6f) - 1.6f, 1.6f) * smoothstep(0.35f, 0.8f, facingTheMoon(px, py, d)) * open;
+            // Fainter down his legs, below the window's height.
+            float rim = fill(std::fabs(d + 2.6f) - 1.6f, 1.6f) * smoothstep(0.35f, 0.8f, facingTheMoon(px, py, d)) * open *
+                        (1 - 0.7f * smoothstep(560, 640, py));
             Colour& c = at(painted, x, y);
             if (rim > 0 && c.a > 0.5f)
                 c = mix(c, rgb(96, 106, 134, c.a), rim * 0.3f);
