@@ -169,7 +169,7 @@ Colour eye(Colour c, float u, float v, float eu, float ev, float px, float k, fl
     // (at least five pixels between the lids).
     float inward = eu < 0 ? a : -a, outward = -inward;
     float axis = ev - 0.012f * outward;
-    const float lidUp = 0.075f, lidDown = 0.05f;
+    const float lidUp = 0.08f, lidDown = 0.05f;
     float wide = std::max(1.f, 5.2f * px / k / (lidUp + lidDown));
     // The lids: the upper one arched highest a little towards the nose and
     // over the top of the iris, the lower one shallower.
@@ -189,13 +189,13 @@ Colour eye(Colour c, float u, float v, float eu, float ev, float px, float k, fl
         // greyer in the corners.
         Colour white = mix(rgb(132, 108, 98), rgb(206, 188, 172), smoothstep(upper, upper + 0.05f, v));
         white = mix(white, rgb(150, 122, 112), smoothstep(0.5f, 1.f, std::fabs(a)) * 0.6f);
-        // The iris, its top third under the upper lid, its foot touching the
+        // The iris, a fifth of it under the upper lid, its foot touching the
         // lower: no white shows above or below it, and she does not stare.
-        float iu = eu, iv = ev - 0.028f * wide;
+        float iu = eu, iv = ev - 0.032f * wide;
         float ir = length(u - iu, (v - iv) * k);
         Colour iris = mix(rgb(46, 30, 24), rgb(108, 76, 50), smoothstep(iv - 0.03f, iv + 0.05f, v));
-        iris = mix(iris, rgb(30, 20, 16), smoothstep(0.064f, 0.095f, ir));   // the dark rim
-        white = mix(white, iris, fill(ir - 0.095f * std::min(wide, 1.1f), px * 1.2f));
+        iris = mix(iris, rgb(30, 20, 16), smoothstep(0.067f, 0.1f, ir));   // the dark rim
+        white = mix(white, iris, fill(ir - 0.1f * std::min(wide, 1.1f), px * 1.2f));
         white = mix(white, rgb(12, 8, 8), fill(ir - 0.036f, px));
         // The lid's shadow falls across the top of the iris too, down to
         // about the middle of the opening, so that the lid sits over the
@@ -264,10 +264,10 @@ Colour sitterSkin(float x, float y, const Sitter& s)
     // off round its edge: the lit front rounds over in a short half-tone,
     // then turns through a soft but definite terminator into a shadow plane
     // a step darker, which holds its value out to the contour, lifted a
-    // little there by the warm room. The line runs down the far temple, in
-    // a little over the cheek and out again round the chin, which faces the
-    // light; a small lit patch stays on the far cheek under the eye, between
-    // the nose's shadow and the cheek's.
+    // little there by the warm room's reflected light. The line runs down
+    // the far temple, in a little over the cheek and out again round the
+    // chin, which faces the light; a small lit patch stays on the far cheek
+    // under the eye, between the nose's shadow and the cheek's.
     float acrossSigned = lu / faceHalfWidth(v);
     float terminator = 0.53f + 0.07f * smoothstep(-0.1f, -0.6f, v) - 0.04f * smoothstep(0.2f, 0.5f, v) + 0.22f * smoothstep(0.55f, 0.95f, v);
     float soft = std::max(0.06f, 2 * px / faceHalfWidth(v));
@@ -275,7 +275,10 @@ Colour sitterSkin(float x, float y, const Sitter& s)
     lit = mix(lit, std::min(lit, 0.45f), turning);
     float patch = blob(lu, v, 0.36f, 0.19f, 0.09f, 0.07f);
     float plane = smoothstep(terminator - soft, terminator + soft, acrossSigned) * (1 - 0.75f * patch);
-    Colour shadowSide = mix(rgb(172, 116, 94), rgb(186, 128, 102), smoothstep(0.7f, 0.95f, acrossSigned));
+    // The shadow is deepest just past the terminator, where the form has
+    // turned away and the room's light has not yet come round to it.
+    Colour shadowSide = mix(rgb(164, 110, 90), rgb(178, 122, 98), smoothstep(terminator + soft, terminator + soft + 0.16f, acrossSigned));
+    shadowSide = mix(shadowSide, rgb(190, 132, 106), smoothstep(0.72f, 0.95f, acrossSigned));
     float farSide = smoothstep(-0.1f, 0.6f, lu);
     if (head > 0)
     {
