@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -102,7 +103,10 @@ float shownValue(const Picture& skin, const Picture& hair, float u0, float u1, f
 // One light falls on her face, the candle's, from the picture's right: the
 // half of her face away from it turns through a soft terminator into a
 // shadow side a clear step darker than the half towards it, but not into
-// the dark, and the lit half is not the darker.
+// the dark, and the lit half is not the darker. Across the far cheek the
+// lightness falls by that step within a few pixels, well inside the face,
+// and the shadow holds its value out to the hair: not a ramp that darkens
+// all the way to the contour.
 TEST(ForgeSitter, TheSideAwayFromTheCandleIsAStepDarker)
 {
     Picture skin = layer("S3-2.png"), hair = layer("S3-22.png");
@@ -112,6 +116,39 @@ TEST(ForgeSitter, TheSideAwayFromTheCandleIsAStepDarker)
     ASSERT_GT(towards, 0) << "no face shown";
     EXPECT_LT(away, towards * 0.9f) << "the face is lit evenly, or from the side away from the candle";
     EXPECT_GT(away, towards * 0.75f) << "the side away from the candle is in the dark";
+
+    const int span = 8;   // pixels, about a seventh of the head's width
+    for (float v0 : {0.1f, 0.4f})
+    {
+        // The far cheek's values column by column, from just inside the
+        // hair towards the nose.
+        std::vector<float> across;
+        for (int x = columnAt(-1.f); x < columnAt(-0.15f); ++x)
+        {
+            float sum = 0;
+            int n = 0;
+            for (int y = rowAt(v0); y < rowAt(v0 + 0.15f); ++y)
+                if (faceShown(skin, hair, x, y) > 0.9f)
+                {
+                    const Rgba c = skin.at(x, y);
+                    sum += 255 * (c.r + c.g + c.b) / 3, ++n;
+                }
+            if (n >= (rowAt(v0 + 0.15f) - rowAt(v0)) / 2)
+                across.push_back(sum / n);
+        }
+        if (across.size() > 2)
+            across.erase(across.begin(), across.begin() + 2);
+        ASSERT_GT(across.size(), size_t(3 * span)) << "no far cheek at v " << v0;
+        size_t step = 0;
+        float rise = 0;
+        for (size_t i = 0; i + span < across.size(); ++i)
+            if (across[i + span] - across[i] > rise)
+                rise = across[i + span] - across[i], step = i;
+        auto shadow = std::minmax_element(across.begin(), across.begin() + step + 1);
+        EXPECT_GT(rise, 0.18f * across[step + span]) << "no terminator across the far cheek at v " << v0;
+        EXPECT_GE(step, size_t(6)) << "the far cheek darkens only at its contour, at v " << v0;
+        EXPECT_LT(*shadow.second - *shadow.first, 0.5f * rise) << "the far cheek is a ramp into the dark at v " << v0;
+    }
 }
 
 // The neck sits back under the face: its lit side a step below the lit

@@ -169,15 +169,19 @@ Colour eye(Colour c, float u, float v, float eu, float ev, float px, float k, fl
     // (at least five pixels between the lids).
     float inward = eu < 0 ? a : -a, outward = -inward;
     float axis = ev - 0.012f * outward;
-    const float lidUp = 0.075f, lidDown = 0.05f;
+    const float lidUp = 0.08f, lidDown = 0.05f;
     float wide = std::max(1.f, 5.2f * px / k / (lidUp + lidDown));
     // The lids: the upper one arched highest a little towards the nose and
     // over the top of the iris, the lower one shallower.
     float upper = axis - lidUp * wide * std::pow(open, 0.6f) * (1 + 0.1f * inward);
     float lower = axis + lidDown * wide * std::pow(open, 0.8f);
-    // The lid's fold above the lash line, and the socket's shade above it.
-    float fold = fill(std::fabs(v - (upper - 0.035f * open)) - 0.006f, px * 2) * open;
-    c = mix(c, scaled(rgb(132, 86, 74), dim), fold * 0.6f);
+    // The upper lid itself, a band of skin over the eyeball that catches a
+    // little light, and its crease above it, where the socket's shade begins.
+    float crease = upper - 0.04f * open;
+    float lid = std::min(fill(crease - v, px * 1.5f), fill(v - upper, px)) * open;
+    c = mix(c, scaled(rgb(204, 152, 126), dim), lid * 0.4f);
+    float fold = fill(std::fabs(v - crease) - 0.006f, px * 2) * open;
+    c = mix(c, scaled(rgb(118, 76, 66), dim), fold * 0.7f);
     float inside = std::min(fill(upper - v, px * 1.2f), fill(v - lower, px * 1.2f)) * (std::fabs(a) < 1 ? 1.f : 0.f);
     if (inside > 0)
     {
@@ -185,19 +189,19 @@ Colour eye(Colour c, float u, float v, float eu, float ev, float px, float k, fl
         // greyer in the corners.
         Colour white = mix(rgb(132, 108, 98), rgb(206, 188, 172), smoothstep(upper, upper + 0.05f, v));
         white = mix(white, rgb(150, 122, 112), smoothstep(0.5f, 1.f, std::fabs(a)) * 0.6f);
-        // The iris, its top under the upper lid, its foot just under the
-        // lower: no white shows above or below it.
-        float iu = eu, iv = ev - 0.01f * wide;
+        // The iris, a fifth of it under the upper lid, its foot touching the
+        // lower: no white shows above or below it, and she does not stare.
+        float iu = eu, iv = ev - 0.032f * wide;
         float ir = length(u - iu, (v - iv) * k);
         Colour iris = mix(rgb(46, 30, 24), rgb(108, 76, 50), smoothstep(iv - 0.03f, iv + 0.05f, v));
-        iris = mix(iris, rgb(30, 20, 16), smoothstep(0.064f, 0.095f, ir));   // the dark rim
-        white = mix(white, iris, fill(ir - 0.095f * std::min(wide, 1.1f), px * 1.2f));
+        iris = mix(iris, rgb(30, 20, 16), smoothstep(0.067f, 0.1f, ir));   // the dark rim
+        white = mix(white, iris, fill(ir - 0.1f * std::min(wide, 1.1f), px * 1.2f));
         white = mix(white, rgb(12, 8, 8), fill(ir - 0.036f, px));
         // The lid's shadow falls across the top of the iris too, down to
         // about the middle of the opening, so that the lid sits over the
         // eye and she does not stare.
         float opening = std::max(lower - upper, px);
-        white = scaled(white, dim * (1 - 0.5f * smoothstep(upper + 0.55f * opening, upper, v)));
+        white = scaled(white, dim * (1 - 0.6f * smoothstep(upper + 0.55f * opening, upper, v)));
         float catchlight = length(u - (iu - 0.03f), (v - (iv - 0.022f)) * k);
         white = mix(white, rgb(248, 244, 234), fill(catchlight - 0.016f, px) * (dim > 0.9f ? 1.f : 0.6f));
         c = mix(c, white, inside);
@@ -257,13 +261,24 @@ Colour sitterSkin(float x, float y, const Sitter& s)
         nx *= 0.98f / tilt, ny *= 0.98f / tilt;
     float lit = lightOn(nx, ny);
     // The candle stands well to the side, so the face does not merely shade
-    // off round its edge: past the nose's far wing it turns through a soft
-    // terminator into a shadow plane, leaving only the small lit patch on
-    // the far cheek under the eye that the nose's shadow does not reach.
+    // off round its edge: the lit front rounds over in a short half-tone,
+    // then turns through a soft but definite terminator into a shadow plane
+    // a step darker, which holds its value out to the contour, lifted a
+    // little there by the warm room's reflected light. The line runs down
+    // the far temple, in a little over the cheek and out again round the
+    // chin, which faces the light; a small lit patch stays on the far cheek
+    // under the eye, between the nose's shadow and the cheek's.
     float acrossSigned = lu / faceHalfWidth(v);
-    float plane = smoothstep(0.32f, 0.72f, acrossSigned + 0.1f * smoothstep(0.3f, 0.8f, v) - 0.12f * smoothstep(-0.1f, -0.6f, v));
-    float patch = blob(lu, v, 0.42f, 0.2f, 0.14f, 0.1f) * smoothstep(0.95f, 0.65f, acrossSigned);
-    lit = mix(lit, std::min(lit, 0.28f - 0.16f * acrossSigned), plane * (1 - 0.7f * patch));
+    float terminator = 0.53f + 0.07f * smoothstep(-0.1f, -0.6f, v) - 0.04f * smoothstep(0.2f, 0.5f, v) + 0.22f * smoothstep(0.55f, 0.95f, v);
+    float soft = std::max(0.06f, 2 * px / faceHalfWidth(v));
+    float turning = smoothstep(terminator - 0.2f, terminator, acrossSigned);
+    lit = mix(lit, std::min(lit, 0.45f), turning);
+    float patch = blob(lu, v, 0.36f, 0.19f, 0.09f, 0.07f);
+    float plane = smoothstep(terminator - soft, terminator + soft, acrossSigned) * (1 - 0.75f * patch);
+    // The shadow is deepest just past the terminator, where the form has
+    // turned away and the room's light has not yet come round to it.
+    Colour shadowSide = mix(rgb(164, 110, 90), rgb(178, 122, 98), smoothstep(terminator + soft, terminator + soft + 0.16f, acrossSigned));
+    shadowSide = mix(shadowSide, rgb(190, 132, 106), smoothstep(0.72f, 0.95f, acrossSigned));
     float farSide = smoothstep(-0.1f, 0.6f, lu);
     if (head > 0)
     {
@@ -277,6 +292,7 @@ Colour sitterSkin(float x, float y, const Sitter& s)
         lit = lit * 0.75f - 0.12f;
     }
     Colour c = skinTone(lit);
+    c = mix(c, shadowSide, plane * fill(head, px * 2.5f));
     // The lit contour turns away just before it meets the hair: a narrow
     // step down, so the face's edge is not a cut-out against the dark.
     float rim = smoothstep(-0.08f - 4 * px, -0.08f, std::min(head, neck)) * (1 - farSide);
@@ -286,13 +302,15 @@ Colour sitterSkin(float x, float y, const Sitter& s)
 
     if (head < 0.05f)
     {
-        // The brow's ridge shades both sockets, the far one most; the lit
+        // The brow's ridge shades both sockets: the near one in a half-tone,
+        // the far one, which the light hardly reaches, in shadow; the lit
         // cheekbone and the forehead catch the light.
-        float sockets = blob(lu, v, -0.34f, -0.09f, 0.24f, 0.11f) * 0.8f + blob(lu, v, 0.36f, -0.08f, 0.27f, 0.12f) * 1.1f;
-        c = mix(c, rgb(120, 78, 68), clamp01(sockets) * 0.5f);
+        c = mix(c, rgb(128, 84, 72), blob(lu, v, -0.34f, -0.09f, 0.24f, 0.11f) * 0.34f);
+        c = mix(c, rgb(106, 68, 60), blob(lu, v, 0.34f, -0.08f, 0.27f, 0.12f) * 0.52f);
         // The socket sinks in under the brow, deepest beside the bridge of
-        // the nose where the brow overhangs most.
-        c = mix(c, rgb(110, 70, 62), (blob(lu, v, -0.2f, -0.12f, 0.08f, 0.07f) + blob(lu, v, 0.2f, -0.12f, 0.08f, 0.07f)) * 0.35f);
+        // the nose where the brow overhangs most; on the near side the light
+        // reaches in, so the bridge is no pale strip between two dark pits.
+        c = mix(c, rgb(104, 66, 58), blob(lu, v, -0.2f, -0.12f, 0.08f, 0.07f) * 0.15f + blob(lu, v, 0.19f, -0.11f, 0.09f, 0.08f) * 0.55f);
         c = mix(c, rgb(226, 136, 116), blob(lu, v, -0.46f, 0.28f, 0.2f, 0.12f) * 0.2f);
         c = mix(c, rgb(252, 224, 196), blob(lu, v, -0.3f, -0.5f, 0.28f, 0.14f) * 0.3f);
         c = mix(c, rgb(252, 224, 196), blob(lu, v, -0.52f, 0.1f, 0.14f, 0.07f) * 0.35f);
@@ -315,10 +333,16 @@ Colour sitterSkin(float x, float y, const Sitter& s)
         c = mix(c, rgb(250, 220, 192), ridge * 0.35f);
         // Between them the ridge is in a half-tone, a step below the cheek.
         c = mix(c, rgb(164, 112, 92), fill(std::fabs(lu + 0.01f) - 0.03f, px * 3) * smoothstep(0.06f, 0.12f, v) * smoothstep(0.24f, 0.18f, v) * 0.55f);
-        // The side turned from the light is a plane that darkens gradually
-        // from the ridge and melts into the cheek past the wing, not a fold.
-        float side = smoothstep(0.f, 0.06f, lu) * smoothstep(half + 0.14f, half - 0.02f, lu) * along;
-        c = mix(c, rgb(132, 86, 72), side * (0.3f + 0.35f * smoothstep(0.f, 0.2f, v)));
+        // The side turned from the light is a plane in shadow from just past
+        // the ridge, and the nose casts its shadow on down and away from the
+        // candle: narrow beside the bridge, widening over the wing onto the
+        // cheek and the upper lip, its edge soft but clear.
+        float side = smoothstep(0.01f, 0.05f, lu) * smoothstep(half + 0.03f, half - 0.02f, lu) * along;
+        c = mix(c, rgb(124, 80, 70), side * (0.55f + 0.25f * smoothstep(0.f, 0.2f, v)));
+        float castWidth = 0.04f + 0.14f * smoothstep(0.05f, 0.38f, v);
+        float cast = smoothstep(half + castWidth + 0.03f, half + castWidth - 0.03f, lu) * smoothstep(half - 0.04f, half, lu) *
+                     smoothstep(-0.05f, 0.1f, v) * smoothstep(0.5f, 0.42f, v);
+        c = mix(c, rgb(126, 82, 70), cast * 0.55f);
         c = mix(c, rgb(112, 72, 62), blob(lu, v, 0.17f, 0.41f, 0.09f, 0.045f) * 0.5f);
         c = mix(c, rgb(244, 206, 176), blob(lu, v, -0.03f, 0.3f, 0.07f, 0.045f) * 0.7f);
         c = mix(c, rgb(255, 236, 214), blob(lu, v, -0.045f, 0.285f, 0.022f, 0.016f) * 0.6f);
@@ -342,7 +366,7 @@ Colour sitterSkin(float x, float y, const Sitter& s)
             float parting = 0.56f - 0.02f * m * m;
             float bow = 0.5f + 0.02f * std::fabs(std::sin(m * 3.1416f));
             float upperLip = std::min(fill(bow + 0.012f * m * m - v, px * 1.5f), fill(v - parting, px)) * taper;
-            c = mix(c, scaled(rgb(146, 52, 56), 1 - 0.35f * farSide), upperLip * 0.95f);
+            c = mix(c, scaled(rgb(132, 46, 52), 1 - 0.35f * farSide), upperLip * 0.95f);
             float lowerLip = std::min(fill(parting - v, px), fill(v - parting - 0.075f * (1 - 0.7f * m * m), px * 2)) * taper;
             Colour lipLit = mix(rgb(176, 66, 66), rgb(222, 128, 114), blob(lu, v, -0.08f, parting + 0.03f, 0.12f, 0.03f));
             c = mix(c, scaled(lipLit, 1 - 0.35f * farSide), lowerLip * 0.95f);
