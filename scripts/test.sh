@@ -20,7 +20,7 @@ mkdir -p build-sanitize
 sanitize_log=build-sanitize/build.log
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOSTRALIS_SANITIZE=ON -DBUILD_TESTING=OFF \
     > $sanitize_log 2>&1 || { cat $sanitize_log; exit 1; }
-for target in ostralis-options ostralis-progress ostralis-show ostralis-tools ostralis-capture; do
+for target in ostralis-options ostralis-progress ostralis-outlines ostralis-show ostralis-tools ostralis-capture; do
     make -C build-sanitize -j"$(nproc)" "$target/fast" >> $sanitize_log 2>&1 || { tail -n 60 $sanitize_log; exit 1; }
 done
 export OSTRALIS_REQUIRE_SANITIZED=1
