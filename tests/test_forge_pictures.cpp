@@ -875,6 +875,14 @@ TEST(ForgePictures, StrandsFallEitherSideOfHerFace)
     EXPECT_GT(face, 0.12f) << "no face between the locks";
     EXPECT_GT(face, 8 * dark) << "her face does not stand out from the dark";
     EXPECT_LT(faceBrightest, 0.6f * lockBrightest) << "her face outshines the hairs";
+
+    // Her features keep their drawing: open eyes well darker than the
+    // cheeks below them, and a mouth still red in the amber of memory.
+    float cheekNear = meanLuminance(760, 112, 776, 124, &faceBrightest), cheekFar = meanLuminance(794, 112, 810, 124, &faceBrightest);
+    EXPECT_LT(meanLuminance(762, 96, 772, 104, &faceBrightest), 0.35f * cheekNear) << "her left eye is smeared away";
+    EXPECT_LT(meanLuminance(798, 96, 808, 104, &faceBrightest), 0.35f * cheekFar) << "her right eye is smeared away";
+    EXPECT_GT(boxRedness(strands.pixels, 777, 142, 793, 148), boxRedness(strands.pixels, 770, 108, 800, 130) + 0.1f)
+        << "her mouth is no redder than her skin";
 }
 
 // Every caption against the mean colour beneath its text box in the frames

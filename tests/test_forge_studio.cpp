@@ -299,8 +299,8 @@ TEST(ForgeStudio, TheBareCanvasHasNoDarkLineAcrossIt)
 
 // The canvas on the easel at night is a thing in the room, not a picture
 // pasted on the wall: its side towards the window (just right of x 950)
-// catches the moonlight as a strip well lighter than the wall beyond it,
-// and it casts a soft shadow on the wall at its left, away from the window.
+// catches the moonlight as a strip well lighter than the wall beyond it
+// yet darker than the canvas's face, and it casts a soft shadow on the wall at its left, away from the window.
 TEST(ForgeStudio, TheNightCanvasHasItsSideAndCastsAShadow)
 {
     Picture room = shownPicture("S5-1.png");
@@ -308,6 +308,9 @@ TEST(ForgeStudio, TheNightCanvasHasItsSideAndCastsAShadow)
     float side = meanLuminance(room, 951, 200, 955, 460);
     float beyond = meanLuminance(room, 966, 200, 990, 460);
     EXPECT_GT(side, beyond * 3) << "the canvas has no thickness";
+    // The side turns from us: darker than the canvas's face, not a bright
+    // strip along its edge.
+    EXPECT_LT(side, meanLuminance(room, 930, 200, 946, 460)) << "the canvas's side outshines its face";
     float shadow = meanLuminance(room, 700, 260, 726, 460);
     float wall = meanLuminance(room, 640, 260, 680, 460);
     EXPECT_LT(shadow, wall * 0.95f) << "the canvas casts no shadow on the wall";

@@ -106,20 +106,23 @@ Colour herInTheLight(float x, float y, Colour dark, const std::vector<float>& le
     Colour c = dark;
     float body = 0;
     Colour dress = sitterDress(x, y, remembered, 130, 470);
-    for (Colour part : {dress, hairBetweenLocks(x, y, left, right),
-                        sitterHair(x, y, remembered), skin})
+    for (Colour part : {dress, hairBetweenLocks(x, y, left, right), skin,
+                        sitterHair(x, y, remembered)})
     {
         blendOver(c, part, 1);
         body = std::max(body, part.a);
     }
     // Memory keeps her values and loses most of the colour: everything goes
-    // towards one warm amber, a little of the dress's red left;
+    // towards one warm amber, a little of the dress's red left, and more of
+    // her lips' red, so that her mouth still reads;
     float value = 0.3f * c.r + 0.59f * c.g + 0.11f * c.b;
     Colour amber = scaled(rgb(255, 196, 136), value);
-    c = mix(amber, c, 0.3f);
+    float lips = skin.a * smoothstep(0.3f, 0.45f, (c.r - c.g) / std::max(c.r, 1e-3f));
+    c = mix(amber, c, 0.3f + 0.5f * lips);
     // and a veil of the beam's light over all of her lifts the dress out of
-    // the dark, so that her shoulders still show through the haze.
-    c = mix(c, rgb(150, 112, 84), 0.22f);
+    // the dark, so that her shoulders still show through the haze; thinner
+    // over her face, so that its values stay clear.
+    c = mix(c, rgb(150, 112, 84), 0.22f * (1 - 0.6f * skin.a));
     // The beam catches the tops of her shoulders and the folds below them.
     c = mix(c, rgb(196, 140, 96), 0.35f * dress.a * beamAt(x, y) * smoothstep(remembered.y + 230, remembered.y + 110, y));
     float lit = 0.45f + 0.55f * beamAt(x, y);
@@ -310,7 +313,32 @@ Canvas paintHangingStrands()
     };
     PaintStyle style = brushStyle(2601, 26, 5, 4, 0.4f);
     style.detailThreshold = 0.08f;
-    Canvas canvas = paintComposition(screenW, screenH, darkness, noisyFlow(1.3f, 0.25f, 200, 2602), style);
+    // The surface is finished once her face is in, so that it lies over
+    // the fine brushwork as over the rest.
+    PaintStyle unfinished = style;
+    unfinished.surface = Surface::none;
+    unfinished.vignette = 0;
+    Canvas canvas = paintComposition(screenW, screenH, darkness, noisyFlow(1.3f, 0.25f, 200, 2602), unfinished);
+    // Her face painted again with a small brush along its planes, as in the
+    // portrait, so that her eyes, nose and mouth keep their drawing; it
+    // fades into the first brushwork round her head.
+    {
+        const int faceLeft = 710, faceTop = 10, faceW = 150, faceH = 200;
+        const Sitter local{remembered.x - faceLeft, remembered.y - faceTop, remembered.rx, remembered.ry};
+        Composition face = [=](float x, float y) { return darkness(x + faceLeft, y + faceTop); };
+        PaintStyle fine = brushStyle(2606, 8, 1.4f, 5, 0, Surface::none);
+        fine.detailThreshold = 0.03f;
+        Canvas painted = paintComposition(faceW, faceH, face, [=](float x, float y) { return sitterFlow(x, y, local); }, fine);
+        for (int y = 0; y < faceH; ++y)
+            for (int x = 0; x < faceW; ++x)
+            {
+                float head = sdEllipse(x + 0.5f, y + 0.5f, local.x, local.y + 8, local.rx + 8, local.ry + 16);
+                float weight = fill(head, 10) * at(painted, x, y).a;
+                Colour& under = at(canvas, faceLeft + x, faceTop + y);
+                under = mix(under, Colour{at(painted, x, y).r, at(painted, x, y).g, at(painted, x, y).b, under.a}, weight);
+            }
+    }
+    finishSurface(canvas, style);
     // The hairs themselves, finer than any brush stroke.
     layLock(canvas, first, 61, 2603);
     layLock(canvas, second, 55, 2604);

@@ -556,15 +556,6 @@ Canvas paintStudioNight()
             if (easelWood(x + 3, y - 2, easel) > -0.5f)
                 c = mix(c, rgb(100, 108, 136), 0.45f);
         }
-        // Moonlight along the canvas's right edge, and its side beyond it,
-        // narrowing a little towards the top as it turns from us.
-        float canvasEdge = sdBox(x, y, easel.canvasX, easel.canvasY, easel.canvasHalfW, easel.canvasHalfH);
-        c = mix(c, rgb(150, 160, 190), fill(std::fabs(canvasEdge + 2) - 2, 2) * smoothstep(easel.canvasX, easel.canvasX + 110, x) * 0.5f);
-        float right = easel.canvasX + easel.canvasHalfW;
-        float sideWidth = 5 + 2 * (y - (easel.canvasY - easel.canvasHalfH)) / (2 * easel.canvasHalfH);
-        float side = std::max(std::max(right - x, x - right - sideWidth), std::fabs(y - easel.canvasY) - easel.canvasHalfH);
-        if (side < 1)
-            c = mix(c, mix(rgb(96, 104, 132), rgb(128, 136, 164), smoothstep(easel.canvasY + easel.canvasHalfH, easel.canvasY - easel.canvasHalfH, y)), fill(side, 1));
         return c;
     };
     Canvas room = paintComposition(screenW, screenH, night, noisyFlow(-0.8f, 0.3f, 200, 902), brushStyle(901, 24, 2, 6, 0.45f));
@@ -607,21 +598,38 @@ Canvas paintStudioNight()
         blendOver(painted, sitterSkin(x, y, onCanvas), 1);
         blendOver(painted, sitterHair(x, y, onCanvas), 1);
         blendOver(painted, sitterDress(x, y, onCanvas, shoulders, bottom), 1);
-        c = mix(c, scaled(painted, 0.52f), doneAt(x, y));
-        // Moonlight along its right edge.
-        c = mix(c, rgb(150, 160, 190), fill(float(w) - 3 - x, 2) * 0.5f);
-        return c;
+        return mix(c, scaled(painted, 0.52f), doneAt(x, y));
     };
     // Where the brush has been the strokes follow her form; on the bare
     // ground the first drawing's lines are laid in straight strokes.
     FlowField flow = [=](float x, float y) {
         return doneAt(x, y) > 0.5f ? sitterFlow(x, y, onCanvas) : 1.5708f;
     };
-    PaintStyle fine = brushStyle(906, 10, 1.5f, 5, 0);
+    // As small as the portrait in the frame and as finely painted, so that
+    // her eyes stay open and her face oval.
+    PaintStyle fine = brushStyle(906, 8, 1.2f, 5, 0);
+    fine.detailThreshold = 0.03f;
     Canvas painted = paintComposition(w, h, portrait, flow, fine);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             at(room, int(left) + x, int(top) + y) = at(painted, x, y);
+    // Laid after the brushwork so that they stay clean: the moonlight along
+    // the canvas's right edge, and beyond it the stretcher's side, turned
+    // from us and darker than the face of the canvas, narrowing a little
+    // towards the top.
+    const float right = easel.canvasX + easel.canvasHalfW;
+    for (int y = int(top); y < int(top) + h; ++y)
+    {
+        float along = (y + 0.5f - top) / float(h);
+        at(room, int(right) - 1, y) = mix(at(room, int(right) - 1, y), rgb(150, 160, 190), 0.3f);
+        float sideWidth = 5 + 2 * along;
+        Colour side = mix(rgb(82, 86, 108), rgb(66, 70, 92), along);
+        for (int x = int(right); x < int(right + sideWidth) + 1; ++x)
+        {
+            Colour& c = at(room, x, y);
+            c = mix(c, side, clamp01(right + sideWidth - x));
+        }
+    }
     return room;
 }
 
