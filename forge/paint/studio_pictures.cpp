@@ -20,13 +20,18 @@ struct Easel
     float canvasX, canvasY, canvasHalfW, canvasHalfH;
 };
 
-float easelWood(float x, float y, const Easel& e)
+// The legs and the mast without the ledge.
+float easelStand(float x, float y, const Easel& e)
 {
     float legs = std::min(sdSegment(x, y, {e.canvasX - 20, e.canvasY - e.canvasHalfH - 40}, {e.canvasX - 120, 640}, 5),
                           sdSegment(x, y, {e.canvasX + 20, e.canvasY - e.canvasHalfH - 40}, {e.canvasX + 120, 640}, 5));
-    float mast = sdSegment(x, y, {e.canvasX, e.canvasY - e.canvasHalfH - 50}, {e.canvasX, 610}, 5);
+    return std::min(legs, sdSegment(x, y, {e.canvasX, e.canvasY - e.canvasHalfH - 50}, {e.canvasX, 610}, 5));
+}
+
+float easelWood(float x, float y, const Easel& e)
+{
     float ledge = sdBox(x, y, e.canvasX, e.canvasY + e.canvasHalfH + 6, e.canvasHalfW + 14, 5);
-    return std::min(std::min(legs, mast), ledge);
+    return std::min(easelStand(x, y, e), ledge);
 }
 
 // A limb that narrows from one end to the other: the distance to the
@@ -298,14 +303,17 @@ Canvas paintStudioDusk()
         // pushed down and to the right and sheared further the lower it
         // falls. It is deepest right beside the canvas and pales away from
         // it, and its edge softens the further it lies from the board, so
-        // that it reads as a shadow in the light, not a dark doorway.
+        // that it reads as a shadow in the light, not a dark doorway. The
+        // canvas and the ledge it stands on throw one shape with soft round
+        // corners, the ledge's ends no wider than the canvas, so that no
+        // step or notch shows under it; below it only the mast and the legs
+        // throw their thin shadows.
         const float shadowX = 46, shadowY = 28;
         float sx = x - shadowX - (y - easel.canvasY) * 0.3f, sy = y - shadowY;
-        float board = std::min(sdBox(sx, sy, easel.canvasX, easel.canvasY, easel.canvasHalfW, easel.canvasHalfH),
-                               sdBox(sx, sy, easel.canvasX, easel.canvasY + easel.canvasHalfH + 6, easel.canvasHalfW + 14, 5));
+        float board = sdBox(sx, sy, easel.canvasX, easel.canvasY + 5, easel.canvasHalfW - 30, easel.canvasHalfH - 24) - 30;
         float away = std::max(0.f, x - (easel.canvasX + easel.canvasHalfW));
         float depth = 0.4f + 0.6f * std::exp(-away / 40.f);
-        float castShadow = std::max(fill(board, 9 + away * 0.45f), fill(easelWood(sx, sy, easel), 6 + away * 0.15f) * 0.7f) * depth;
+        float castShadow = std::max(fill(board, 9 + away * 0.45f), fill(easelStand(sx, sy, easel), 6 + away * 0.15f) * 0.7f) * depth;
         // The chair with the shawl on it stands out from the wall: the sun
         // lays their shadow on it to the right, softer than the easel's.
         castShadow = std::max(castShadow, 0.6f * fill(std::min(shawlAt(x - 34, y - 16), chairBack(x - 34, y - 16)), 10));
