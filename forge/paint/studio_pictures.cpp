@@ -20,13 +20,18 @@ struct Easel
     float canvasX, canvasY, canvasHalfW, canvasHalfH;
 };
 
-float easelWood(float x, float y, const Easel& e)
+// The legs and the mast without the ledge.
+float easelStand(float x, float y, const Easel& e)
 {
     float legs = std::min(sdSegment(x, y, {e.canvasX - 20, e.canvasY - e.canvasHalfH - 40}, {e.canvasX - 120, 640}, 5),
                           sdSegment(x, y, {e.canvasX + 20, e.canvasY - e.canvasHalfH - 40}, {e.canvasX + 120, 640}, 5));
-    float mast = sdSegment(x, y, {e.canvasX, e.canvasY - e.canvasHalfH - 50}, {e.canvasX, 610}, 5);
+    return std::min(legs, sdSegment(x, y, {e.canvasX, e.canvasY - e.canvasHalfH - 50}, {e.canvasX, 610}, 5));
+}
+
+float easelWood(float x, float y, const Easel& e)
+{
     float ledge = sdBox(x, y, e.canvasX, e.canvasY + e.canvasHalfH + 6, e.canvasHalfW + 14, 5);
-    return std::min(std::min(legs, mast), ledge);
+    return std::min(easelStand(x, y, e), ledge);
 }
 
 // A limb that narrows from one end to the other: the distance to the
@@ -63,54 +68,59 @@ float painterHead(float x, float y)
 // one, the hip of the leg he stands on.
 float painterHem(float x)
 {
-    return 568 + 0.06f * (x - 400);
+    return 516 + 0.06f * (x - 400);
 }
 
 // The painter at night, seen from behind, as a distance to his outline
-// (negative inside): his head; a neck under half its width that spreads
-// into the slopes of his shoulders, some two and a half heads across; a
-// shirt over a back that narrows to the waist and ends at the hip; his
-// trousers and two legs down to his heels on the floor, his weight on the
-// left leg, so that the left hip stands out and the right knee is eased;
-// the left arm hanging at his side, and the right one raised to the
-// canvas, the upper arm falling to an elbow that points down and the
-// forearm rising from it to the hand and the long brush, whose tip
-// touches the canvas.
+// (negative inside): his head; a short neck under half its width that
+// spreads into the slopes of his shoulders, some two and a half heads
+// across; a shirt over a back that narrows to the waist and ends at the
+// hip; his trousers and two legs, nearly half his height, down to his
+// heels on the floor, his weight on the left leg, so that the left hip
+// stands out and the right knee is eased; the left arm hanging at his
+// side, and the right one raised to the canvas, the upper arm falling to
+// an elbow that points down and the forearm rising from it to the hand and
+// the long brush, whose tip touches the canvas.
 float painterShape(float x, float y)
 {
     float head = painterHead(x, y);
-    float neck = sdTapered(x, y, {403, 338}, {403, 376}, 13, 17);
-    float shoulders = std::min(sdSegment(x, y, {402, 376}, {322, 400}, 20), sdSegment(x, y, {404, 374}, {484, 396}, 20));
+    float neck = sdTapered(x, y, {403, 338}, {403, 372}, 14, 19);
+    // The right shoulder rounds over the deltoid where the raised arm
+    // leaves it.
+    float deltoid = sdEllipse(x, y, 484, 401, 23, 21);
+    float shoulders = std::min(sdSegment(x, y, {402, 373}, {322, 398}, 20),
+                               smoothUnion(sdSegment(x, y, {404, 371}, {478, 392}, 20), deltoid, 8));
     // The shirt: broad under the shoulders, in to the waist, out a little
     // over the hips, which lean towards the leg he stands on.
-    float centre = 402 - 7 * smoothstep(470, 560, y);
-    float halfWidth = 91 - 5 * smoothstep(396, 432, y) - 22 * smoothstep(428, 500, y) + 8 * smoothstep(500, 550, y);
+    float centre = 402 - 7 * smoothstep(450, 520, y);
+    float halfWidth = 91 - 5 * smoothstep(396, 432, y) - 22 * smoothstep(428, 472, y) + 5 * smoothstep(472, 508, y);
     float shirt = std::max(std::max(std::fabs(x - centre) - halfWidth, 392 - y), y - painterHem(x));
     // The trousers: the seat under the hem, then the legs, the left one
     // straight under him, the right bent a little at the knee with its heel
     // raised, and the heels of his shoes on the boards.
-    float seat = sdBox(x, y, 398, 572, 66, 22);
-    float leftThigh = sdTapered(x, y, {376, 580}, {381, 642}, 27, 20);
-    float leftShin = sdTapered(x, y, {381, 642}, {390, 694}, 19, 11);
-    float rightThigh = sdTapered(x, y, {424, 582}, {438, 640}, 26, 19);
-    float rightShin = sdTapered(x, y, {440, 640}, {456, 686}, 18, 10);
+    float seat = sdBox(x, y, 398, 516, 64, 18);
+    float leftThigh = sdTapered(x, y, {376, 526}, {381, 606}, 27, 19);
+    float leftShin = sdTapered(x, y, {381, 606}, {390, 694}, 18, 11);
+    float rightThigh = sdTapered(x, y, {424, 528}, {437, 602}, 26, 18);
+    float rightShin = sdTapered(x, y, {439, 602}, {456, 686}, 17, 10);
     float feet = std::min(sdEllipse(x, y, 391, 703, 13, 8), sdEllipse(x, y, 458, 695, 12, 7));
     float legs = std::min(smoothUnion(leftThigh, leftShin, 6), smoothUnion(rightThigh, rightShin, 6));
     legs = smoothUnion(std::min(legs, seat), feet, 5);
-    float leftUpper = sdTapered(x, y, {320, 404}, {305, 492}, 19, 14);
-    float leftFore = sdTapered(x, y, {305, 492}, {308, 572}, 14, 10);
-    float leftHand = sdEllipse(x, y, 308, 592, 10, 16);
+    // The hanging hand ends at mid-thigh.
+    float leftUpper = sdTapered(x, y, {320, 402}, {307, 468}, 19, 14);
+    float leftFore = sdTapered(x, y, {307, 468}, {309, 530}, 14, 10);
+    float leftHand = sdEllipse(x, y, 309, 552, 10, 17);
     // The raised arm in two: the upper arm held out from the body, so that
     // the wall shows in a wide gap between the sleeve and the shirt, and
     // the forearm turning up from the point of the elbow.
-    float upperArm = sdTapered(x, y, {482, 400}, {560, 496}, 19, 14);
-    float forearm = sdTapered(x, y, {562, 496}, {638, 453}, 14, 9);
+    float upperArm = sdTapered(x, y, {486, 404}, {556, 488}, 18, 14);
+    float forearm = sdTapered(x, y, {558, 488}, {638, 453}, 14, 9);
     float hand = sdEllipse(x, y, 650, 446, 13, 10);
     float brush = std::min(sdSegment(x, y, {656, 441}, {722, 405}, 1.8f), sdSegment(x, y, {722, 405}, {738, 397}, 3.2f));
     // The trapezius slopes from the neck into the shoulders.
-    float d = smoothUnion(smoothUnion(head, neck, 5), shoulders, 22);
+    float d = smoothUnion(smoothUnion(head, neck, 5), shoulders, 24);
     d = smoothUnion(d, shirt, 18);
-    d = smoothUnion(d, legs, 4);
+    d = smoothUnion(d, legs, 8);
     d = smoothUnion(d, smoothUnion(smoothUnion(leftUpper, leftFore, 4), leftHand, 4), 10);
     d = smoothUnion(d, upperArm, 12);
     d = std::min(d, smoothUnion(upperArm, forearm, 2.5f));
@@ -293,14 +303,17 @@ Canvas paintStudioDusk()
         // pushed down and to the right and sheared further the lower it
         // falls. It is deepest right beside the canvas and pales away from
         // it, and its edge softens the further it lies from the board, so
-        // that it reads as a shadow in the light, not a dark doorway.
+        // that it reads as a shadow in the light, not a dark doorway. The
+        // canvas and the ledge it stands on throw one shape with soft round
+        // corners, the ledge's ends no wider than the canvas, so that no
+        // step or notch shows under it; below it only the mast and the legs
+        // throw their thin shadows.
         const float shadowX = 46, shadowY = 28;
         float sx = x - shadowX - (y - easel.canvasY) * 0.3f, sy = y - shadowY;
-        float board = std::min(sdBox(sx, sy, easel.canvasX, easel.canvasY, easel.canvasHalfW, easel.canvasHalfH),
-                               sdBox(sx, sy, easel.canvasX, easel.canvasY + easel.canvasHalfH + 6, easel.canvasHalfW + 14, 5));
+        float board = sdBox(sx, sy, easel.canvasX, easel.canvasY + 5, easel.canvasHalfW - 30, easel.canvasHalfH - 24) - 30;
         float away = std::max(0.f, x - (easel.canvasX + easel.canvasHalfW));
         float depth = 0.4f + 0.6f * std::exp(-away / 40.f);
-        float castShadow = std::max(fill(board, 9 + away * 0.45f), fill(easelWood(sx, sy, easel), 6 + away * 0.15f) * 0.7f) * depth;
+        float castShadow = std::max(fill(board, 9 + away * 0.45f), fill(easelStand(sx, sy, easel), 6 + away * 0.15f) * 0.7f) * depth;
         // The chair with the shawl on it stands out from the wall: the sun
         // lays their shadow on it to the right, softer than the easel's.
         castShadow = std::max(castShadow, 0.6f * fill(std::min(shawlAt(x - 34, y - 16), chairBack(x - 34, y - 16)), 10));
