@@ -316,7 +316,8 @@ TEST(ForgeStudio, TheBareCanvasHasNoDarkLineAcrossIt)
 // The canvas on the easel at night is a thing in the room, not a picture
 // pasted on the wall: its side towards the window (just right of x 950)
 // catches the moonlight as a strip well lighter than the wall beyond it
-// yet darker than the canvas's face, and it casts a soft shadow on the wall at its left, away from the window.
+// yet darker than the canvas's face, and it casts a soft shadow on the
+// wall at its left, away from the window.
 TEST(ForgeStudio, TheNightCanvasHasItsSideAndCastsAShadow)
 {
     Picture room = shownPicture("S5-1.png");
