@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -236,4 +237,44 @@ TEST(ForgeSitter, HerHandsAreInProportionToHerHead)
         }
     EXPECT_GT(skin, hand) << "her hands cover " << skin << " pixels, less than one hand's " << hand;
     EXPECT_LT(skin, 3 * hand) << "skin over " << skin << " pixels of her dress";
+}
+
+// The locks that fall past her shoulders end in soft tips, each thinning
+// to a few strands, not in a row of pointed teeth: a sawtooth edge shows
+// red through the dress as it fades in over them. Column by column across
+// both falls, the hair's lowest edge steps little from one column to the
+// next but one, and over its last 13 rows a column's cover has thinned.
+TEST(ForgeSitter, TheLocksEndInSoftTipsNotTeeth)
+{
+    Picture hair = layer("S3-22.png");
+    ASSERT_TRUE(hair.ok);
+    struct Bottom { int side, row; };
+    std::vector<Bottom> bottoms;
+    int columns = 0, full = 0;
+    for (int side : {-1, 1})
+        for (int x = columnAt(side * 0.75f); x != columnAt(side * 1.45f); x += side)
+        {
+            int bottom = -1;
+            for (int y = rowAt(1.2f); y < rowAt(2.2f); ++y)
+                if (hair.at(x, y).a > 0.1f)
+                    bottom = y;
+            if (bottom < 0)
+                continue;
+            bottoms.push_back({side, bottom});
+            float cover = 0;
+            for (int y = bottom - 12; y <= bottom; ++y)
+                cover += hair.at(x, y).a;
+            ++columns;
+            full += cover / 13 > 0.8f;
+        }
+    ASSERT_GT(columns, 40) << "no locks fall past her shoulders";
+    int steps = 0, pairs = 0;
+    for (size_t i = 0; i + 2 < bottoms.size(); ++i)
+        if (bottoms[i].side == bottoms[i + 2].side)
+        {
+            ++pairs;
+            steps += std::abs(bottoms[i + 2].row - bottoms[i].row) > 5;
+        }
+    EXPECT_LT(steps, pairs / 5) << steps << " of " << pairs << " columns step more than 5 px: the locks end in teeth";
+    EXPECT_LT(full, columns / 5) << full << " of " << columns << " locks hold their full cover to the tip";
 }

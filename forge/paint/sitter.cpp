@@ -431,11 +431,13 @@ Colour sitterHair(float x, float y, const Sitter& s)
     float lockIndex = std::floor(lockPos), inLock = lockPos - lockIndex;
     uint32_t lockSeed = uint32_t(int(lockIndex) + 50) * 2 + (comb.side < 0 ? 0 : 1);
     // The mass: round over the crown, falling in locks past the shoulders,
-    // each lock ending in a point of its own.
+    // each lock ending in a rounded tip of its own, not a point: pointed
+    // ends read as a saw's teeth where the dress fades in over them.
     float crown = length(u / 1.16f, (v + 0.12f) / 1.04f) - 1;
     float fallWidth = 1.12f + 0.2f * smoothstep(0.1f, 1.4f, v) + 0.07f * std::sin((v - turnV) * 4.6f + (u > 0 ? 1.3f : -1.3f)) +
                       0.05f * (fractalNoise(u * 2, v * 4, 2, 1612) - 0.5f);
-    float lockEnd = 1.62f + 0.3f * hashUnit(lockSeed, 1614) - 0.3f * std::fabs(inLock - 0.5f) * 2;
+    float fromMiddle = std::fabs(inLock - 0.5f) * 2;
+    float lockEnd = 1.6f + 0.24f * hashUnit(lockSeed, 1614) - 0.1f * (1 - std::sqrt(std::max(0.f, 1 - fromMiddle * fromMiddle)));
     float fall = std::max(std::fabs(u) - fallWidth, std::max(-0.3f - v, v - lockEnd));
     float mass = smoothUnion(crown, fall, 0.15f);
     // The face shows through an oval under the hairline, the neck below it.
@@ -452,6 +454,9 @@ Colour sitterHair(float x, float y, const Sitter& s)
     float neck = std::max(std::fabs(u) - (neckHalf - 0.05f) - 1.3f * std::max(0.f, v - 1.25f), 0.45f - v);
     float hole = std::min(opening, neck);
     float cover = std::min(fill(mass, px * 3), fill(-hole, px * 2.5f));
+    // Towards its tip a lock thins to a few strands and falls into shade.
+    float tip = smoothstep(lockEnd - 0.28f, lockEnd, v) * smoothstep(0.6f, 1.2f, v);
+    cover *= 1 - 0.55f * tip;
     if (cover <= 0)
         return rgb(60, 36, 26, 0);
 
@@ -486,6 +491,7 @@ Colour sitterHair(float x, float y, const Sitter& s)
     c = mix(c, rgb(150, 104, 84), partingLine * 0.6f);
     // Shade where the hair meets the face, so the face sits inside it.
     c = mix(c, rgb(22, 14, 10), smoothstep(0.12f, 0.0f, -hole) * 0.4f);
+    c = scaled(c, 1 - 0.35f * tip);
     c.a = cover;
     return c;
 }
