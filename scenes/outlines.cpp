@@ -122,3 +122,13 @@ const TweenPoint bustOutline[sketchStampCount] = {
     {671, 275}, {676, 268}, {678, 260}, {679, 251}, {680, 243}, {681, 234},
     {682, 226}, {680, 218},
 };
+
+std::vector<SketchSegment> strokeSegments(const SketchStroke& stroke)
+{
+    std::vector<SketchSegment> segments;
+    for (int i = stroke.first; i < stroke.last; ++i)
+        segments.push_back({bustOutline[i], bustOutline[i + 1]});
+    if (stroke.closed)
+        segments.push_back({bustOutline[stroke.last], bustOutline[stroke.first]});
+    return segments;
+}

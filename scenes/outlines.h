@@ -3,6 +3,8 @@
 // scene 4 moves them.
 #include "draw/tween.h"
 
+#include <vector>
+
 const int sketchStampCount = 288;
 
 extern const TweenPoint headOutline[sketchStampCount];
@@ -23,3 +25,11 @@ const SketchStroke bustStrokes[bustStrokeCount] = {
     {131, 153, false}, // centre line
     {154, 287, false}, // further head passes
 };
+
+// A stroke as the pencil travels it: from each of its points to the next,
+// and for a closed one from the last back to the first.
+struct SketchSegment
+{
+    TweenPoint from, to;
+};
+std::vector<SketchSegment> strokeSegments(const SketchStroke& stroke);

@@ -532,9 +532,9 @@ TEST(ForgePictures, HerFirstDrawingIsAPaleGreyChalk)
     // are checked with them.
     std::vector<bool> pencil(size_t(220) * 290, false);
     for (const SketchStroke& stroke : bustStrokes)
-        for (int i = stroke.first; i < stroke.last + (stroke.closed ? 1 : 0); ++i)
+        for (const SketchSegment& s : strokeSegments(stroke))
         {
-            TweenPoint a = bustOutline[i], b = bustOutline[i < stroke.last ? i + 1 : stroke.first];
+            TweenPoint a = s.from, b = s.to;
             for (float t = 0; t <= 1; t += 0.05f)
                 for (int dy = -4; dy <= 4; ++dy)
                     for (int dx = -4; dx <= 4; ++dx)

@@ -510,12 +510,9 @@ TEST(BustSketch, LandedStampsStandOutFromTheFirstLayer)
     // the stroke goes on and the bust is no ring of beads.
     int joined = 0, gaps = 0;
     for (const SketchStroke& stroke : bustStrokes)
-        for (int i = stroke.first; i <= stroke.last; ++i)
+        for (const SketchSegment& s : strokeSegments(stroke))
         {
-            int next = i < stroke.last ? i + 1 : stroke.first;
-            if (next == stroke.first && !stroke.closed)
-                break;
-            TweenPoint middle{(bustOutline[i].x + bustOutline[next].x) / 2, (bustOutline[i].y + bustOutline[next].y) / 2};
+            TweenPoint middle{(s.from.x + s.to.x) / 2, (s.from.y + s.to.y) / 2};
             double ground = groundNear(middle);
             if (ground < 0)
                 continue;
@@ -524,7 +521,8 @@ TEST(BustSketch, LandedStampsStandOutFromTheFirstLayer)
             if (mark + 20 < ground)
                 ++joined;
             else
-                std::cout << "between stamps " << i << " and " << next << ": " << mark << " on " << ground << std::endl;
+                std::cout << "between stamps at " << s.from.x << "," << s.from.y << " and " << s.to.x << "," << s.to.y << ": " << mark
+                          << " on " << ground << std::endl;
         }
     std::cout << joined << " of " << gaps << " gaps between stamps joined" << std::endl;
     ASSERT_GT(gaps, 100);

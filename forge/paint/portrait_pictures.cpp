@@ -57,14 +57,12 @@ void drawBustSketch(Canvas& canvas)
     std::vector<float> graphiteLaid(size_t(screenW) * screenH, 0);
     for (const SketchStroke& stroke : bustStrokes)
     {
-        std::vector<TweenPoint> line(bustOutline + stroke.first, bustOutline + stroke.last + 1);
-        if (stroke.closed)
-            line.push_back(line.front());
+        std::vector<SketchSegment> segments = strokeSegments(stroke);
         float x0 = screenW, y0 = screenH, x1 = 0, y1 = 0;
-        for (const TweenPoint& p : line)
+        for (const SketchSegment& s : segments)
         {
-            x0 = std::min(x0, p.x), y0 = std::min(y0, p.y);
-            x1 = std::max(x1, p.x), y1 = std::max(y1, p.y);
+            x0 = std::min({x0, s.from.x, s.to.x}), y0 = std::min({y0, s.from.y, s.to.y});
+            x1 = std::max({x1, s.from.x, s.to.x}), y1 = std::max({y1, s.from.y, s.to.y});
         }
         int left = std::max(0, int(x0 - reach)), top = std::max(0, int(y0 - reach));
         int right = std::min(screenW, int(x1 + reach) + 1), bottom = std::min(screenH, int(y1 + reach) + 1);
@@ -74,9 +72,9 @@ void drawBustSketch(Canvas& canvas)
         // the line is fuller between the stamps than under them.
         std::vector<float> distance(size_t(boxW) * (bottom - top), reach);
         std::vector<float> fromStamp(distance.size(), reach);
-        for (size_t i = 1; i < line.size(); ++i)
+        for (const SketchSegment& s : segments)
         {
-            TweenPoint a = line[i - 1], b = line[i];
+            TweenPoint a = s.from, b = s.to;
             float dx = b.x - a.x, dy = b.y - a.y, span = std::max(dx * dx + dy * dy, 1e-6f);
             int sx0 = std::max(left, int(std::min(a.x, b.x) - reach)), sx1 = std::min(right, int(std::max(a.x, b.x) + reach) + 1);
             int sy0 = std::max(top, int(std::min(a.y, b.y) - reach)), sy1 = std::min(bottom, int(std::max(a.y, b.y) + reach) + 1);
