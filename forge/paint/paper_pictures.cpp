@@ -74,7 +74,7 @@ Canvas paintPencilDab()
     // come back at every stamp, so larger clusters would show as a pattern
     // along the line.
     Composition dab = [](float x, float y) {
-        const float spread = 10.0f, strength = 0.63f;
+        const float spread = 10.0f, strength = 0.6f;
         float r = length(x - 8, y - 8);
         float rim = std::exp(-64 / (2 * spread * spread));
         float dome = clamp01((std::exp(-r * r / (2 * spread * spread)) - rim) / (1 - rim));
