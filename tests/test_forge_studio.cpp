@@ -347,13 +347,10 @@ TEST(ForgeStudio, TheWallBehindThePainterIsLighter)
 
 namespace
 {
-// The frame the night scene shows: the room, and over it the painter's
-// layer blurred by a box of the given radius three times over (close to
-// the view's blur about four seconds in, at radius 12), its colour and
-// alpha blurred alike as the view's blur takes them.
-std::vector<Rgba> nightFrame(const Picture& room, const Picture& figure, int radius)
+// A full-screen picture blurred by a box of the given radius three times
+// over, its colour and alpha alike, as the view's blur takes them.
+std::vector<Rgba> blurred(std::vector<Rgba> layer, int radius)
 {
-    std::vector<Rgba> layer = figure.pixels;
     std::vector<Rgba> scratch(layer.size());
     auto pass = [&](std::vector<Rgba>& from, std::vector<Rgba>& to, bool rows) {
         const int length = rows ? 1280 : 720, lines = rows ? 720 : 1280;
@@ -383,9 +380,17 @@ std::vector<Rgba> nightFrame(const Picture& room, const Picture& figure, int rad
         pass(layer, scratch, true);
         pass(scratch, layer, false);
     }
+    return layer;
+}
+
+// The frame the night scene shows: the room, and over it the painter's
+// layer blurred (close to the view's blur about four seconds in at radius
+// 12).
+std::vector<Rgba> nightFrame(const Picture& room, const Picture& figure, int radius)
+{
     std::vector<Rgba> frame = room.pixels;
     Picture blurredFigure = figure;
-    blurredFigure.pixels = layer;
+    blurredFigure.pixels = blurred(figure.pixels, radius);
     drawLayer(frame, blurredFigure, 0);
     return frame;
 }
@@ -421,6 +426,27 @@ TEST(ForgeStudio, ThePaintersArmStandsApartFromHimAsTheViewBlurs)
         EXPECT_GT(gap, back * 2.4f) << "blurred by " << radius << ": the gap under his arm is as dark as his back";
         EXPECT_GT(gap, arm * 1.4f) << "blurred by " << radius << ": his arm runs into his body";
     }
+}
+
+// The low sun lays the image of its window on the studio's wall at dusk,
+// and it still reads as the view blurs (a box of radius 10 three times
+// over, about what the view does to the picture half-way through): left of
+// the canvas, at the chair's height, a light on the wall, the dark shadow
+// of an upright bar, and the light again before the canvas, both lights
+// well above the dusk wall over the image's slanting top.
+TEST(ForgeStudio, TheDuskSunLaysAWindowOnTheWall)
+{
+    Picture studio = shownPicture("S1-1.png");
+    ASSERT_TRUE(studio.ok);
+    std::vector<Rgba> view = blurred(studio.pixels, 10);
+    float outerLight = meanLuminance(view, 436, 300, 456, 390);
+    float bar = meanLuminance(view, 482, 300, 498, 390);
+    float innerLight = meanLuminance(view, 512, 300, 530, 390);
+    float dusk = meanLuminance(view, 860, 160, 900, 200);
+    EXPECT_LT(bar, outerLight * 0.7f) << "no bar's shadow parts the light on the wall";
+    EXPECT_LT(bar, innerLight * 0.7f) << "no bar's shadow parts the light on the wall";
+    EXPECT_GT(outerLight, dusk * 3) << "the window's light fades into the dusk wall";
+    EXPECT_GT(innerLight, dusk * 3) << "the window's light fades into the dusk wall";
 }
 
 // The jars of brushes on the table are jars, not pale boxes: each has a lip

@@ -287,33 +287,42 @@ Canvas paintStudioDusk()
         float beamX = x - 330 - (y - 430) * 1.25f;
         float beam = smoothstep(80, 20, std::fabs(beamX - 60)) * smoothstep(floorLine - 10, floorLine + 30, y);
         c = mix(c, rgb(220, 170, 120), beam * 0.4f + 0.25f * std::exp(-length(x - 330, y - 300) / 220.f));
-        // The low sun from a window out of the picture on the left rakes
-        // across the back wall in one slanting patch round the easel; the
-        // wall round the patch sinks into dusk, and the canvas with its
-        // ledge, the mast and the legs throw their shadows into the patch,
+        // The low sun from a tall window out of the picture on the left
+        // lays the window's image across the back wall round the easel, a
+        // large plain shape that still reads when the view blurs it. The
+        // wall round the image sinks into dusk, and the canvas with its
+        // ledge, the mast and the legs throw their shadows into it, long,
         // down and to the right, soft-edged and well darker than the light.
+        const float sunSlope = 0.45f;
         float slant = x + (y - 330) * 0.45f;
-        float patch = std::min(smoothstep(420, 480, slant) * smoothstep(910, 850, slant), smoothstep(150, 200, y)) *
-                      (y < floorLine ? 1.f : 0.f);
+        // The image's sides stand upright like the window's; its top falls
+        // to the right along the sun's slope.
+        float fall = y - sunSlope * (x - 640);
+        float image = smoothstep(400, 440, x) * smoothstep(950, 910, x) * smoothstep(140, 170, fall);
+        // Two upright bars and a transom part it into lights, their shadows
+        // some 25 pixels wide.
+        float bars = std::max(std::max(fill(std::fabs(x - 488) - 13, 10), fill(std::fabs(x - 872) - 13, 10)),
+                              fill(std::fabs(fall - 206) - 13, 10));
+        float patch = image * (1 - 0.88f * bars) * (y < floorLine ? 1.f : 0.f);
         // The shaft is hottest along its middle and cools towards its far
         // edge, orange at the core and rose at its fringes.
         float core = std::exp(-std::pow((slant - 560) / 150.f, 2));
-        Colour sun = mix(rgb(224, 130, 108), rgb(255, 170, 92), core);
+        Colour sun = mix(rgb(232, 124, 92), rgb(255, 162, 74), core);
         // The shadow is the wall without the sun: the board's outline
-        // pushed down and to the right and sheared further the lower it
-        // falls. It is deepest right beside the canvas and pales away from
-        // it, and its edge softens the further it lies from the board, so
-        // that it reads as a shadow in the light, not a dark doorway. The
-        // canvas and the ledge it stands on throw one shape with soft round
-        // corners, the ledge's ends no wider than the canvas, so that no
-        // step or notch shows under it; below it only the mast and the legs
-        // throw their thin shadows.
-        const float shadowX = 46, shadowY = 28;
+        // pushed a long way to the right and down along the sun's slope,
+        // and sheared further the lower it falls. It is deepest right beside
+        // the canvas and pales away from it, and its edge softens the
+        // further it lies from the board, so that it reads as a shadow in
+        // the light, not a dark doorway. The canvas and the ledge it stands
+        // on throw one shape with soft round corners, the ledge's ends no
+        // wider than the canvas, so that no step or notch shows under it;
+        // below it only the mast and the legs throw their thin shadows.
+        const float shadowX = 100, shadowY = shadowX * sunSlope;
         float sx = x - shadowX - (y - easel.canvasY) * 0.3f, sy = y - shadowY;
         float board = sdBox(sx, sy, easel.canvasX, easel.canvasY + 5, easel.canvasHalfW - 30, easel.canvasHalfH - 24) - 30;
         float away = std::max(0.f, x - (easel.canvasX + easel.canvasHalfW));
-        float depth = 0.4f + 0.6f * std::exp(-away / 40.f);
-        float castShadow = std::max(fill(board, 9 + away * 0.45f), fill(easelStand(sx, sy, easel), 6 + away * 0.15f) * 0.7f) * depth;
+        float depth = 0.2f + 0.8f * std::exp(-away / 40.f);
+        float castShadow = std::max(fill(board, 8 + away * 0.12f), fill(easelStand(sx, sy, easel), 6 + away * 0.15f) * 0.7f) * depth;
         // The chair with the shawl on it stands out from the wall: the sun
         // lays their shadow on it to the right, softer than the easel's.
         castShadow = std::max(castShadow, 0.6f * fill(std::min(shawlAt(x - 34, y - 16), chairBack(x - 34, y - 16)), 10));
@@ -323,13 +332,13 @@ Canvas paintStudioDusk()
             // Away from the shaft the wall sinks into a cool blue dusk.
             c = scaled(c, 0.6f - 0.26f * around * (1 - patch));
             c = mix(c, rgb(36, 42, 70), (1 - patch) * 0.34f);
-            float sunlit = patch * (1 - 0.9f * castShadow);
+            float sunlit = patch * (1 - 0.95f * castShadow);
             // The sun comes in low: the shaft is faint high on the wall.
-            c = mix(c, sun, sunlit * 0.44f * (0.25f + 0.75f * smoothstep(200, 310, y)));
+            c = mix(c, sun, sunlit * 0.5f * (0.55f + 0.45f * smoothstep(150, 310, y)));
             // In the shadow the wall keeps its colour, only a deeper tone of
             // it, cooled to a dusk violet by the sky and warmed a little by
             // the sunlit wall round it.
-            c = mix(c, scaled(mix(c, rgb(104, 68, 120), 0.45f), 0.85f), castShadow * patch * 0.6f);
+            c = mix(c, scaled(mix(c, rgb(104, 68, 120), 0.45f), 0.75f), castShadow * patch * 0.8f);
         }
         // Canvases leaning against the wall on the right, their backs to us.
         for (int k = 0; k < 3; ++k)
