@@ -811,10 +811,15 @@ TEST(ForgePictures, StrandsRunUnderTheStrandPoints)
         onStrand += brightest > 0.25f;
     }
     EXPECT_EQ(onStrand, glintCount);
-    // Away from the strands (left of them, and between them below her face
-    // and above it) the picture is dark.
-    for (Point p : {Point{400, 200}, Point{760, 250}, Point{1000, 500}, Point{760, 30}})
+    // Away from the strands (left of them, and between them below her face)
+    // the picture is dark.
+    for (Point p : {Point{400, 200}, Point{760, 250}, Point{1000, 500}})
         EXPECT_LT(luminanceAt(strands, int(p.x), int(p.y)), 0.15f) << p.x << "," << p.y;
+    // Above her, between them, a soft shaft of light falls onto her: lit,
+    // not dark hair, yet well below the hairs that edge it.
+    float shaft = luminanceAt(strands, 765, 30);
+    EXPECT_GT(shaft, 0.08f) << "no light falls between the strands above her";
+    EXPECT_LT(shaft, 0.3f) << "the light between the strands outshines them";
 }
 
 // Each strand is a lock of many fine hairs, not one line: across its lower
@@ -871,7 +876,7 @@ TEST(ForgePictures, StrandsFallEitherSideOfHerFace)
         return float(sum / ((right - left) * (bottom - top)));
     };
     float faceBrightest = 0, darkBrightest = 0, lockBrightest = 0;
-    float face = meanLuminance(760, 70, 810, 150, &faceBrightest);
+    float face = meanLuminance(776, 121, 818, 189, &faceBrightest);
     float dark = meanLuminance(300, 150, 400, 250, &darkBrightest);
     meanLuminance(680, 0, 940, 350, &lockBrightest);
     EXPECT_GT(face, 0.12f) << "no face between the locks";
@@ -880,11 +885,31 @@ TEST(ForgePictures, StrandsFallEitherSideOfHerFace)
 
     // Her features keep their drawing: open eyes well darker than the
     // cheeks below them, and a mouth still red in the amber of memory.
-    float cheekNear = meanLuminance(760, 112, 776, 124, &faceBrightest), cheekFar = meanLuminance(794, 112, 810, 124, &faceBrightest);
-    EXPECT_LT(meanLuminance(762, 96, 772, 104, &faceBrightest), 0.35f * cheekNear) << "her left eye is smeared away";
-    EXPECT_LT(meanLuminance(798, 96, 808, 104, &faceBrightest), 0.35f * cheekFar) << "her right eye is smeared away";
-    EXPECT_GT(boxRedness(strands.pixels, 777, 142, 793, 148), boxRedness(strands.pixels, 770, 108, 800, 130) + 0.1f)
+    float cheekNear = meanLuminance(776, 157, 789, 167, &faceBrightest), cheekFar = meanLuminance(805, 157, 818, 167, &faceBrightest);
+    EXPECT_LT(meanLuminance(777, 143, 786, 150, &faceBrightest), 0.35f * cheekNear) << "her left eye is smeared away";
+    EXPECT_LT(meanLuminance(808, 143, 817, 150, &faceBrightest), 0.35f * cheekFar) << "her right eye is smeared away";
+    EXPECT_GT(boxRedness(strands.pixels, 790, 182, 804, 188), boxRedness(strands.pixels, 772, 153, 798, 172) + 0.1f)
         << "her mouth is no redder than her skin";
+
+    // The locks are the lit outer edges of her hair and never cut across
+    // her face: in every row from her hairline to her chin, walking out from
+    // the middle of her face to the first lit hair either way, a band of
+    // dark hair lies between her cheek and the lock.
+    const int middle = 797;
+    int cutRows = 0, firstCut = -1;
+    for (int y = 105; y <= 212; ++y)
+        for (int step : {-1, 1})
+        {
+            int darkRun = 0, widest = 0;
+            for (int x = middle; x > 600 && x < 1000 && luminanceAt(strands, x, y) < 0.5f; x += step)
+            {
+                darkRun = luminanceAt(strands, x, y) < 0.06f ? darkRun + 1 : 0;
+                widest = std::max(widest, darkRun);
+            }
+            if (widest < 6 && cutRows++ == 0)
+                firstCut = y;
+        }
+    EXPECT_EQ(cutRows, 0) << "a lock cuts into her face, first at row " << firstCut;
 }
 
 // Every caption against the mean colour beneath its text box in the frames

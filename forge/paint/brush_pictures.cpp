@@ -50,7 +50,26 @@ float beamAt(float x, float y)
 // dim, lit by the shaft of light from the upper right and fading into the
 // dark away from her face and down past her shoulders, so that she comes
 // out of the haze as a figure of light while the hairs stay the brightest.
-const Sitter remembered{785, 104, 54, 74};
+// Her head sits low and a little small, where the locks hang widest apart,
+// so that dark hair lies between each lock and her cheek.
+const Sitter remembered{797, 150, 46, 63};
+
+// The top of her hair, where the shaft of light comes down onto her.
+const float crownTop = remembered.y - 1.16f * remembered.ry;
+
+// The shaft of light between the locks above her, 0 to 1: its edges are the
+// locks themselves, and it comes down in long soft rays onto her crown and
+// fades out over the top of her hair.
+float shaftBetween(float x, float y, const std::vector<float>& left, const std::vector<float>& right)
+{
+    int row = std::min(std::max(int(y), 0), int(left.size()) - 1);
+    float l = left[size_t(row)], r = right[size_t(row)];
+    if (l < 0 || r < 0)
+        return 0;
+    float inside = std::min(x - l, r - x);
+    float rays = 0.8f + 0.4f * fractalNoise(x / 12.f, y / 240.f, 2, 2608);
+    return smoothstep(2, 26, inside) * smoothstep(crownTop + 0.5f * remembered.ry, crownTop, y) * rays;
+}
 
 // Where a lock crosses each row of the picture, for the rows it reaches (-1
 // below its loose end).
@@ -85,16 +104,33 @@ Colour hairBetweenLocks(float x, float y, const std::vector<float>& left, const 
     float l = reach(left, fadeL), r = reach(right, fadeR);
     float inside = std::min(x - l, r - x);
     // Above the chin it fills the space round her face; below, it falls
-    // over her shoulders along the locks and leaves the dress between.
-    float beside = std::max(smoothstep(200, 160, y), smoothstep(40, 16, inside));
-    float cover = fill(-inside, 3) * std::min(fadeL, fadeR) * beside;
+    // over her shoulders along the locks and leaves the dress between;
+    // above her crown the shaft of light comes down between the locks.
+    float chin = remembered.y + remembered.ry;
+    float beside = std::max(smoothstep(chin + 22, chin - 18, y), smoothstep(40, 16, inside));
+    float below = smoothstep(crownTop - 6, crownTop + 18, y);
+    float cover = fill(-inside, 3) * std::min(fadeL, fadeR) * beside * below;
     if (cover <= 0)
         return rgb(0, 0, 0, 0);
     float edge = std::exp(-std::max(inside, 0.f) / 14.f);
     float streak = fractalNoise(x / 3.f, y / 60.f, 2, 2607);
-    Colour c = mix(rgb(84, 52, 32), rgb(196, 136, 80), clamp01(0.3f * streak + 0.5f * edge + 0.4f * beamAt(x, y) - 0.2f));
+    Colour c = mix(rgb(84, 52, 32), rgb(196, 136, 80), clamp01(0.3f * streak + 0.3f * edge + 0.4f * beamAt(x, y) - 0.25f));
     c.a = cover;
     return c;
+}
+
+// How much the light from the upper right reaches her face, 1 lit to about
+// a half in shade: a shadow side down her far cheek, whose edge comes in
+// under the cheekbone and goes out again round the chin, and the shadow
+// her jaw throws down her neck, longest on the far side.
+float faceInTheLight(float x, float y)
+{
+    float u = (x - remembered.x) / remembered.rx, v = (y - remembered.y) / remembered.ry;
+    float terminator = -0.4f + 0.1f * smoothstep(0.f, 0.45f, v) - 0.14f * smoothstep(0.55f, 0.95f, v);
+    float farCheek = smoothstep(terminator + 0.07f, terminator - 0.07f, u);
+    float underJaw = v - (1 - 0.9f * u * u);
+    float neck = smoothstep(-0.03f, 0.04f, underJaw) * smoothstep(0.42f - 0.2f * u, 0.2f - 0.2f * u, underJaw);
+    return 1 - 0.4f * farCheek - 0.3f * neck * (1 - 0.4f * farCheek);
 }
 
 Colour herInTheLight(float x, float y, Colour dark, const std::vector<float>& left, const std::vector<float>& right)
@@ -102,12 +138,12 @@ Colour herInTheLight(float x, float y, Colour dark, const std::vector<float>& le
     // Her skin fades below the throat, so that the light gathers in her face
     // and the neckline does not read as a collar.
     Colour skin = sitterSkin(x, y, remembered);
-    skin.a *= 1 - 0.6f * smoothstep(remembered.y + 76, remembered.y + 112, y);
+    skin.a *= 1 - 0.6f * smoothstep(remembered.y + 1.03f * remembered.ry, remembered.y + 1.5f * remembered.ry, y);
+    Colour hair = sitterHair(x, y, remembered);
     Colour c = dark;
     float body = 0;
-    Colour dress = sitterDress(x, y, remembered, 130, 470);
-    for (Colour part : {dress, hairBetweenLocks(x, y, left, right), skin,
-                        sitterHair(x, y, remembered)})
+    Colour dress = sitterDress(x, y, remembered, 112, 470);
+    for (Colour part : {dress, hairBetweenLocks(x, y, left, right), skin, hair})
     {
         blendOver(c, part, 1);
         body = std::max(body, part.a);
@@ -119,16 +155,49 @@ Colour herInTheLight(float x, float y, Colour dark, const std::vector<float>& le
     Colour amber = scaled(rgb(255, 196, 136), value);
     float lips = skin.a * smoothstep(0.3f, 0.45f, (c.r - c.g) / std::max(c.r, 1e-3f));
     c = mix(amber, c, 0.3f + 0.5f * lips);
+    // the shaft's light lies on the top of her hair,
+    c = mix(c, rgb(232, 184, 124), 0.4f * hair.a * shaftBetween(x, y, left, right));
+    // her face turns from the one light into shade,
+    float face = skin.a * (1 - hair.a);
+    c = scaled(c, 1 - (1 - faceInTheLight(x, y)) * face);
     // and a veil of the beam's light over all of her lifts the dress out of
     // the dark, so that her shoulders still show through the haze; thinner
     // over her face, so that its values stay clear.
-    c = mix(c, rgb(150, 112, 84), 0.22f * (1 - 0.6f * skin.a));
+    c = mix(c, rgb(150, 112, 84), 0.22f * (1 - 0.8f * skin.a));
     // The beam catches the tops of her shoulders and the folds below them.
-    c = mix(c, rgb(196, 140, 96), 0.35f * dress.a * beamAt(x, y) * smoothstep(remembered.y + 230, remembered.y + 110, y));
+    c = mix(c, rgb(196, 140, 96), 0.35f * dress.a * beamAt(x, y) * smoothstep(remembered.y + 3.1f * remembered.ry, remembered.y + 1.5f * remembered.ry, y));
     float lit = 0.45f + 0.55f * beamAt(x, y);
     float near = std::exp(-length((x - remembered.x) / 150.f, (y - remembered.y - 40) / 230.f));
     float presence = body * smoothstep(0.12f, 0.6f, near) * lit;
     return mix(dark, scaled(c, 0.95f), 0.85f * presence);
+}
+
+// The strokes that repaint her face: along the curve of the forehead, down
+// the nose and the neck, down the cheeks and in towards the chin, across
+// the chin; round the head the hair's own combing. Directions are blended
+// as doubled angles, since a stroke runs both ways.
+float faceFlow(float x, float y, const Sitter& s)
+{
+    float u = (x - s.x) / s.rx, v = (y - s.y) / s.ry;
+    float side = u < 0 ? -1.f : 1.f, au = std::fabs(u);
+    float d = length(u / 0.86f, v);
+    float around = std::atan2((y - s.y) * s.rx / s.ry, x - s.x) + 1.5708f;
+    float forehead = smoothstep(-0.2f, -0.4f, v);
+    float nose = smoothstep(0.2f, 0.1f, au) * smoothstep(-0.3f, -0.15f, v) * smoothstep(0.5f, 0.4f, v);
+    float chin = smoothstep(0.65f, 0.8f, v) * smoothstep(0.45f, 0.3f, au);
+    float cheeks = std::max(0.f, 1 - forehead - nose - chin);
+    float inHead = smoothstep(1.1f, 0.95f, d);
+    float c = 0, sn = 0;
+    auto add = [&](float angle, float weight) {
+        c += weight * std::cos(2 * angle);
+        sn += weight * std::sin(2 * angle);
+    };
+    add(around, forehead * inHead);
+    add(1.5708f, nose * inHead + smoothstep(0.9f, 1.1f, v) * smoothstep(0.6f, 0.4f, au));
+    add(1.5708f + side * 0.45f * smoothstep(0.1f, 0.85f, v), cheeks * inHead);
+    add(around, chin * inHead);
+    add(sitterHairFlow(x, y, s), 1 - inHead);
+    return 0.5f * std::atan2(sn, c);
 }
 
 // Lays one lock of hair over the canvas: many fine hairs close together
@@ -142,6 +211,16 @@ void layLock(Canvas& canvas, const std::vector<Point>& path, int count, uint32_t
     for (size_t i = 1; i < path.size(); ++i)
         walked[i] = walked[i - 1] + length(path[i].x - path[i - 1].x, path[i].y - path[i - 1].y);
     float total = std::max(walked.back(), 1.f);
+    // The way the lock runs at each point of its path, turning smoothly from
+    // one point to the next, so that the hairs laid out to its sides bend
+    // with it instead of jumping across at each corner of the path.
+    std::vector<Point> heading(path.size());
+    for (size_t i = 0; i < path.size(); ++i)
+    {
+        Point a = path[i == 0 ? 0 : i - 1], b = path[std::min(i + 1, path.size() - 1)];
+        float d = std::max(length(b.x - a.x, b.y - a.y), 1e-3f);
+        heading[i] = {(b.x - a.x) / d, (b.y - a.y) / d};
+    }
     // Coverage of the hair being laid, kept per pixel so that a hair covers
     // each pixel once however many of its steps fall there.
     std::vector<float> cover(canvas.pixels.size(), 0.f);
@@ -166,7 +245,9 @@ void layLock(Canvas& canvas, const std::vector<Point>& path, int count, uint32_t
             Point a = path[segment], b = path[segment + 1];
             float span = std::max(walked[segment + 1] - walked[segment], 1e-3f);
             float t = clamp01((along - walked[segment]) / span);
-            float dx = (b.x - a.x) / span, dy = (b.y - a.y) / span;
+            Point h{mix(heading[segment].x, heading[segment + 1].x, t), mix(heading[segment].y, heading[segment + 1].y, t)};
+            float turn = std::max(length(h.x, h.y), 1e-3f);
+            float dx = h.x / turn, dy = h.y / turn;
             float s = along / total;
             // Close at the root, fanning out and waving more towards the end.
             float spread = lane * (3.5f + 16 * s * s) + (middle ? 0 : (0.8f + 4.5f * s) * std::sin(along / period + phase));
@@ -177,7 +258,9 @@ void layLock(Canvas& canvas, const std::vector<Point>& path, int count, uint32_t
                 {
                     if (px < 0 || py < 0 || px >= canvas.width || py >= canvas.height)
                         continue;
-                    float c = fill(length(px + 0.5f - cx, py + 0.5f - cy) - half, 1.f) * strength;
+                    // A soft edge wider than a pixel, so that a fine hair
+                    // at a slant shows no steps, a little stronger for it.
+                    float c = fill(length(px + 0.5f - cx, py + 0.5f - cy) - half, 1.8f) * strength * 1.2f;
                     size_t i = size_t(py) * canvas.width + px;
                     if (c > cover[i])
                     {
@@ -306,6 +389,8 @@ Canvas paintHangingStrands()
         Colour c = mix(rgb(16, 18, 28), rgb(62, 60, 76), beam * smoothstep(720, 0, y));
         float mote = hashUnit(uint32_t(x / 3), uint32_t(y / 3), 2605);
         c = mix(c, rgb(170, 160, 150), (mote > 0.9985f ? 0.6f : 0.f) * beam);
+        // The shaft between the locks, warm under the glaze of its light.
+        c = mix(c, rgb(150, 108, 70), 0.4f * shaftBetween(x, y, leftLock, rightLock));
         // A warm haze round each lock where the light catches it.
         float d = std::min(sdPolyline(x, y, first, 0), sdPolyline(x, y, second, 0));
         c = herInTheLight(x, y, c, leftLock, rightLock);
@@ -323,12 +408,13 @@ Canvas paintHangingStrands()
     // portrait, so that her eyes, nose and mouth keep their drawing; it
     // fades into the first brushwork round her head.
     {
-        const int faceLeft = 710, faceTop = 10, faceW = 150, faceH = 200;
+        const int faceW = 150, faceH = 200, faceLeft = int(remembered.x) - 75, faceTop = int(remembered.y) - 94;
         const Sitter local{remembered.x - faceLeft, remembered.y - faceTop, remembered.rx, remembered.ry};
         Composition face = [=](float x, float y) { return darkness(x + faceLeft, y + faceTop); };
         PaintStyle fine = brushStyle(2606, 8, 1.4f, 5, 0, Surface::none);
         fine.detailThreshold = 0.03f;
-        Canvas painted = paintComposition(faceW, faceH, face, [=](float x, float y) { return sitterFlow(x, y, local); }, fine);
+        fine.taperedStrokes = true;
+        Canvas painted = paintComposition(faceW, faceH, face, [=](float x, float y) { return faceFlow(x, y, local); }, fine);
         for (int y = 0; y < faceH; ++y)
             for (int x = 0; x < faceW; ++x)
             {
@@ -336,9 +422,29 @@ Canvas paintHangingStrands()
                 float weight = fill(head, 10) * at(painted, x, y).a;
                 Colour& under = at(canvas, faceLeft + x, faceTop + y);
                 under = mix(under, Colour{at(painted, x, y).r, at(painted, x, y).g, at(painted, x, y).b, under.a}, weight);
+                // Her eyes, lids and lashes are drawn last with the point of
+                // the brush, so that the lids still lie over the irises.
+                float eyes = 1e9f;
+                for (float side : {-1.f, 1.f})
+                    eyes = std::min(eyes, sdEllipse(x + 0.5f, y + 0.5f, local.x + side * 0.36f * local.rx, local.y - 0.05f * local.ry,
+                                                    0.3f * local.rx, 0.14f * local.ry));
+                if (eyes < 3)
+                    under = mix(under, face(x + 0.5f, y + 0.5f), 0.85f * fill(eyes, 3));
             }
     }
     finishSurface(canvas, style);
+    // The light of the shaft glazed over the brushwork, onto her crown.
+    for (int y = 0; y < int(crownTop + 0.5f * remembered.ry) + 1; ++y)
+        for (int x = int(remembered.x) - 120; x < int(remembered.x) + 120; ++x)
+        {
+            float shaft = shaftBetween(x + 0.5f, y + 0.5f, leftLock, rightLock);
+            Colour& c = at(canvas, x, y);
+            // Veiling the strokes beneath it, then shining through.
+            Colour light = rgb(236, 184, 124);
+            c = mix(c, scaled(light, 0.62f), 0.35f * shaft);
+            float k = 0.25f * shaft;
+            c = {c.r + (1 - c.r) * light.r * k, c.g + (1 - c.g) * light.g * k, c.b + (1 - c.b) * light.b * k, c.a};
+        }
     // The hairs themselves, finer than any brush stroke.
     layLock(canvas, first, 61, 2603);
     layLock(canvas, second, 55, 2604);
