@@ -66,9 +66,12 @@ float shaftBetween(float x, float y, const std::vector<float>& left, const std::
     float l = left[size_t(row)], r = right[size_t(row)];
     if (l < 0 || r < 0)
         return 0;
-    float inside = std::min(x - l, r - x);
+    // Fullest down its middle and thinning towards the locks, as light in
+    // haze does: filled to its edges it would read as a pale solid.
+    float across = clamp01((x - l) / std::max(r - l, 1.f));
+    float haze = std::pow(std::max(0.f, std::sin(3.1416f * across)), 1.5f) * smoothstep(2, 8, std::min(x - l, r - x));
     float rays = 0.8f + 0.4f * fractalNoise(x / 12.f, y / 240.f, 2, 2608);
-    return smoothstep(2, 26, inside) * smoothstep(crownTop + 0.5f * remembered.ry, crownTop, y) * rays;
+    return haze * smoothstep(crownTop + 0.5f * remembered.ry, crownTop, y) * rays;
 }
 
 // Where a lock crosses each row of the picture, for the rows it reaches (-1
