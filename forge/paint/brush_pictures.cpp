@@ -71,7 +71,10 @@ float shaftBetween(float x, float y, const std::vector<float>& left, const std::
     float across = clamp01((x - l) / std::max(r - l, 1.f));
     float haze = std::pow(std::max(0.f, std::sin(3.1416f * across)), 1.5f) * smoothstep(2, 8, std::min(x - l, r - x));
     float rays = 0.8f + 0.4f * fractalNoise(x / 12.f, y / 240.f, 2, 2608);
-    return haze * smoothstep(crownTop + 0.5f * remembered.ry, crownTop, y) * rays;
+    // Thinning as it falls from the top of the frame, so it reaches her
+    // crown as a glow and stops nowhere in an edge.
+    float fall = smoothstep(crownTop + 0.5f * remembered.ry, -20, y);
+    return haze * fall * rays;
 }
 
 // Where a lock crosses each row of the picture, for the rows it reaches (-1
@@ -393,7 +396,7 @@ Canvas paintHangingStrands()
         float mote = hashUnit(uint32_t(x / 3), uint32_t(y / 3), 2605);
         c = mix(c, rgb(170, 160, 150), (mote > 0.9985f ? 0.6f : 0.f) * beam);
         // The shaft between the locks, warm under the glaze of its light.
-        c = mix(c, rgb(150, 108, 70), 0.4f * shaftBetween(x, y, leftLock, rightLock));
+        c = mix(c, rgb(150, 108, 70), 0.3f * shaftBetween(x, y, leftLock, rightLock));
         // A warm haze round each lock where the light catches it.
         float d = std::min(sdPolyline(x, y, first, 0), sdPolyline(x, y, second, 0));
         c = herInTheLight(x, y, c, leftLock, rightLock);
@@ -444,7 +447,7 @@ Canvas paintHangingStrands()
             Colour& c = at(canvas, x, y);
             // Veiling the strokes beneath it, then shining through.
             Colour light = rgb(236, 184, 124);
-            c = mix(c, scaled(light, 0.62f), 0.35f * shaft);
+            c = mix(c, scaled(light, 0.62f), 0.3f * shaft);
             float k = 0.25f * shaft;
             c = {c.r + (1 - c.r) * light.r * k, c.g + (1 - c.g) * light.g * k, c.b + (1 - c.b) * light.b * k, c.a};
         }
